@@ -1,0 +1,272 @@
+#include "storage/columns.h"
+
+namespace vela {
+
+using CT = ColumnType;
+using K = KeyClass;
+
+int TableDef::indexOf(const QString& column) const
+{
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].name == column)
+            return int(i);
+    }
+    return -1;
+}
+
+const ColumnDef* TableDef::column(const QString& name) const
+{
+    const int i = indexOf(name);
+    return i < 0 ? nullptr : &columns[size_t(i)];
+}
+
+QStringList TableDef::columnNames() const
+{
+    QStringList names;
+    for (const ColumnDef& c : columns)
+        names << c.name;
+    return names;
+}
+
+namespace {
+
+QString sqlType(ColumnType t)
+{
+    switch (t) {
+        case CT::Integer:
+        case CT::Boolean:
+            return QStringLiteral("INTEGER");
+        case CT::Real:
+            return QStringLiteral("REAL");
+        case CT::Text:
+        case CT::Date:
+            return QStringLiteral("TEXT");
+    }
+    return QStringLiteral("ANY");
+}
+
+// The checks keep a date column to real calendar dates and a boolean to 0/1,
+// so a value that cannot stand in the column is refused by the database too.
+QString checkFor(const ColumnDef& c)
+{
+    const QString n = schema::quoteName(c.name);
+    switch (c.type) {
+        case CT::Date:
+            return QStringLiteral(" CHECK (%1 IS NULL OR (length(%1) = 10 AND date(%1) IS %1))")
+                .arg(n);
+        case CT::Boolean:
+            return QStringLiteral(" CHECK (%1 IS NULL OR %1 IN (0, 1))").arg(n);
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+QString TableDef::createSql() const
+{
+    QStringList cols;
+    for (const ColumnDef& c : columns)
+        cols << schema::quoteName(c.name) + QLatin1Char(' ') + sqlType(c.type) + checkFor(c);
+    return QStringLiteral("CREATE TABLE %1 (\n    %2\n) STRICT")
+        .arg(schema::quoteName(name), cols.join(QStringLiteral(",\n    ")));
+}
+
+QStringList TableDef::indexSql() const
+{
+    QStringList out;
+    for (const IndexDef& ix : indexes) {
+        QStringList cols;
+        for (const QString& c : ix.columns)
+            cols << schema::quoteName(c);
+        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+                   .arg(schema::quoteName(ix.name), schema::quoteName(name),
+                        cols.join(QStringLiteral(", ")));
+    }
+    return out;
+}
+
+namespace schema {
+
+QString quoteName(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+const std::vector<ColumnDef>& ledgerColumns()
+{
+    static const std::vector<ColumnDef> cols = {
+        {"Sorszám", CT::Integer, 30, K::Any, "Label20", ""},
+        {"Szamlaszam", CT::Text, 30, K::Any, "Text10", "Okmány sorszáma"},
+        {"CegNev", CT::Text, 40, K::Any, "Text2", ""},
+        {"CegCim", CT::Text, 90, K::Any, "Text3", ""},
+        {"Megnevezes", CT::Text, 50, K::Any, "Text4", ""},
+        {"Netto", CT::Real, 30, K::Numeric, "Text5", ""},
+        {"AFA", CT::Real, 2, K::Numeric, "Text6", ""},
+        {"Brutto", CT::Real, 30, K::Numeric, "Text7", ""},
+        {"Datumtol", CT::Date, 10, K::Date, "DTPicker1", "Okmány dátuma"},
+        {"Datumig", CT::Date, 10, K::Date, "DTPicker2", "Fizetési határidő"},
+        {"Adatfelvetel", CT::Date, 10, K::Date, "DTPicker3", ""},
+        {"Devizanem", CT::Text, 3, K::Any, "Text8", ""},
+        {"Kivezetés", CT::Text, 1, K::Any, "Text9", ""},
+        {"RészÖsszeg", CT::Real, 30, K::Numeric, "Text1", ""},
+        {"BankiKivonatSzáma", CT::Text, 20, K::Any, "Text11", ""},
+        {"BankiKiegyenlitésKelte", CT::Date, 10, K::Date, "DTPicker5", ""},
+        {"Megjegyzés", CT::Text, 2000, K::Any, "Text12", ""},
+        {"recordID", CT::Text, 25, K::Any, "Label19", ""},
+        {"FIGYELEM", CT::Boolean, 1, K::Any, "Check1", ""},
+        {"FigyelemMegjegyzés", CT::Text, 2000, K::Any, "Text16", ""},
+        {"Részkiegyenlités", CT::Boolean, 1, K::Any, "Check2", ""},
+        {"FizetésMódja", CT::Text, 10, K::Any, "Text19", "Fizetés módja"},
+        {"RészösszegÖsszesen", CT::Real, 30, K::Numeric, "Text18", ""},
+        {"Teljesités", CT::Date, 10, K::Date, "DTPicker4", "Fizetés teljesítése"},
+        {"RészÖsszegBruttó", CT::Real, 0, K::Numeric, "Label26", ""},
+    };
+    return cols;
+}
+
+namespace {
+
+TableDef makeLedger(const QString& name, bool indexed)
+{
+    TableDef t{name, ledgerColumns(), {}};
+    if (indexed) {
+        const QString p = name + QLatin1Char('_');
+        t.indexes = {
+            {p + "Sorrend", {"Sorszám", "recordID"}},
+            {p + "Szamlaszam", {"Szamlaszam"}},
+            {p + "CegNev", {"CegNev"}},
+            {p + "FizetesModja", {"FizetésMódja"}},
+            {p + "Kivezetes", {"Kivezetés"}},
+            {p + "Brutto", {"Brutto"}},
+        };
+    }
+    return t;
+}
+
+}  // namespace
+
+const TableDef& velaData()
+{
+    static const TableDef t = makeLedger("VelaData", true);
+    return t;
+}
+
+const TableDef& velanakData()
+{
+    static const TableDef t = makeLedger("VelanakData", true);
+    return t;
+}
+
+const TableDef& velaIdeigl()
+{
+    static const TableDef t = makeLedger("VelaIdeigl", false);
+    return t;
+}
+
+const TableDef& beraktar()
+{
+    static const TableDef t{
+        "beraktar",
+        {
+            {"BerNev", CT::Text, 100, K::Any, "Text2", ""},
+            {"BerIrszam", CT::Text, 7, K::Any, "Text3", ""},
+            {"BerSzekhely", CT::Text, 40, K::Any, "Text4", ""},
+            {"BerCim", CT::Text, 40, K::Any, "Text5", ""},
+            {"BerTelefon", CT::Text, 15, K::Any, "Text6", ""},
+            {"BerFax", CT::Text, 15, K::Any, "Text7", ""},
+            {"BerMobil", CT::Text, 15, K::Any, "Text8", ""},
+            {"BerAdoszam", CT::Text, 15, K::Any, "Text9", ""},
+            {"BerSzamlaszam", CT::Text, 25, K::Any, "Text10", ""},
+            {"recordID", CT::Integer, 0, K::Any, "Text1", ""},
+            {"Kapcsolattartó", CT::Text, 50, K::Any, "Text11", ""},
+            {"BerOrszag", CT::Text, 0, K::Any, "Label14", ""},
+            {"UgyfelStatus", CT::Text, 1, K::Any, "Text12", ""},
+            {"VevöBeszállitó", CT::Text, 1, K::Any, "Text16", ""},
+            {"BerEUAdoszam", CT::Text, 20, K::Any, "Text13", ""},
+            {"BerVPID", CT::Text, 12, K::Any, "Text14", ""},
+        },
+        {{"beraktar_BerNev", {"BerNev"}}, {"beraktar_recordID", {"recordID"}}},
+    };
+    return t;
+}
+
+const TableDef& torzsOrszagok()
+{
+    static const TableDef t{
+        "TorzsOrszagok",
+        {
+            {"OrszágKód", CT::Text, 0, K::Any, "", ""},
+            {"OrszágMegnevezés", CT::Text, 0, K::Any, "", ""},
+        },
+        {},
+    };
+    return t;
+}
+
+const TableDef& emblemaPath()
+{
+    static const TableDef t{
+        "EmblemaPath",
+        {
+            {"EmblemaPath", CT::Text, 100, K::Any, "", ""},
+            {"Példányszám", CT::Integer, 1, K::Any, "", ""},
+            {"Tizedes", CT::Integer, 1, K::Any, "", ""},
+            {"DevizaNem", CT::Text, 3, K::Any, "", ""},
+            {"KamRaktPath", CT::Text, 100, K::Any, "", ""},
+            {"InterfacePath", CT::Text, 100, K::Any, "", ""},
+            {"SorszámKiegészités", CT::Text, 0, K::Any, "", ""},
+        },
+        {},
+    };
+    return t;
+}
+
+const TableDef& osszesSzamla()
+{
+    static const TableDef t{
+        "OsszesSzamla",
+        {
+            {"Számlaszám", CT::Integer, 0, K::Any, "", ""},
+            {"Vevö", CT::Text, 0, K::Any, "", ""},
+            {"Székhely", CT::Text, 0, K::Any, "", ""},
+            {"Cim", CT::Text, 0, K::Any, "", ""},
+            {"FizMód", CT::Text, 0, K::Any, "", ""},
+            {"Kelt", CT::Date, 0, K::Any, "", ""},
+            {"Esedékes", CT::Date, 0, K::Any, "", ""},
+            {"Megnevezés", CT::Text, 0, K::Any, "", ""},
+            {"ÁFA", CT::Real, 0, K::Any, "", ""},
+            {"Részösszeg", CT::Real, 0, K::Any, "", ""},
+            {"Pénznem", CT::Text, 0, K::Any, "", ""},
+            {"Nettó", CT::Real, 0, K::Any, "", ""},
+            {"Bruttó", CT::Real, 0, K::Any, "", ""},
+            {"EgységnyiSúly", CT::Real, 0, K::Any, "", ""},
+            {"TermékdíjTétel", CT::Real, 0, K::Any, "", ""},
+            {"TermékdíjKód", CT::Text, 0, K::Any, "", ""},
+            {"KVTDÖsszeg", CT::Real, 0, K::Any, "", ""},
+            {"Cikkszám", CT::Text, 0, K::Any, "", ""},
+            {"Mennyiség", CT::Real, 0, K::Any, "", ""},
+            {"MennyiségiEgység", CT::Text, 0, K::Any, "", ""},
+            {"DarabszámCsomagban", CT::Real, 0, K::Any, "", ""},
+            {"Teljesités", CT::Date, 0, K::Any, "", ""},
+        },
+        {{"OsszesSzamla_Szamlaszam", {"Számlaszám"}}, {"OsszesSzamla_FizMod", {"FizMód"}}},
+    };
+    return t;
+}
+
+const std::vector<DatabaseDef>& databases()
+{
+    static const std::vector<DatabaseDef> dbs = {
+        {"veladata.mdb", {&velaData(), &velanakData(), &velaIdeigl()}},
+        {"betarol.kdb", {&beraktar(), &torzsOrszagok()}},
+        {"parameter.kdb", {&emblemaPath()}},
+        {"LFakturo.mdb", {&osszesSzamla()}},
+    };
+    return dbs;
+}
+
+}  // namespace schema
+}  // namespace vela

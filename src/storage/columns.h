@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace vela {
+
+// How a column is stored: whole numbers INTEGER, money and rates REAL, texts
+// TEXT, dates TEXT 'YYYY-MM-DD', booleans INTEGER 0/1.
+enum class ColumnType { Integer, Real, Text, Date, Boolean };
+
+// Which keys a grid cell or a bound field of the column accepts while it is edited.
+enum class KeyClass {
+    Any,      // every key
+    Numeric,  // digits, ",", "-", Backspace
+    Date,     // digits, ".", Backspace
+};
+
+// One column of a table, in table order; the position in the table matters.
+struct ColumnDef {
+    QString name;
+    ColumnType type;
+    int editLimit = 0;  // longest text a grid cell takes while edited; 0: not in a grid
+    KeyClass keys = KeyClass::Any;
+    QString control;  // the bound control of the window that shows it, if any
+    QString tooltip;
+};
+
+// An index on one or more columns (a comma-separated list of quoted names).
+struct IndexDef {
+    QString name;
+    QStringList columns;
+};
+
+// A table: its columns in order and the indexes the windows search and sort by.
+struct TableDef {
+    QString name;
+    std::vector<ColumnDef> columns;
+    std::vector<IndexDef> indexes;
+
+    int indexOf(const QString& column) const;  // -1 when there is no such column
+    const ColumnDef* column(const QString& name) const;
+    QStringList columnNames() const;
+    QString createSql() const;  // CREATE TABLE ... STRICT, with value checks
+    QStringList indexSql() const;
+};
+
+// One database file of the data folder with its tables.
+struct DatabaseDef {
+    QString fileName;
+    std::vector<const TableDef*> tables;
+};
+
+namespace schema {
+
+// The ledger tables VelaData, VelanakData and the scratch table VelaIdeigl share one shape.
+const TableDef& velaData();
+const TableDef& velanakData();
+const TableDef& velaIdeigl();
+const TableDef& beraktar();
+const TableDef& torzsOrszagok();
+const TableDef& emblemaPath();
+const TableDef& osszesSzamla();
+
+// The four databases of the data folder, in the order VelaRep rebuilds them.
+const std::vector<DatabaseDef>& databases();
+
+// The columns of a ledger row (25 of them; positions 0..23 appear in the grids).
+const std::vector<ColumnDef>& ledgerColumns();
+constexpr int kLedgerGridColumns = 24;
+
+// SQL quoting of an identifier: "name" with inner quotes doubled.
+QString quoteName(const QString& name);
+
+}  // namespace schema
+}  // namespace vela

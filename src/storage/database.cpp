@@ -1,0 +1,243 @@
+#include "storage/database.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUrl>
+#include <atomic>
+
+#include "storage/statement.h"
+
+namespace vela {
+
+namespace {
+
+const char* const kVelaRepHint = "Futtassa a VELAREP programot!";
+
+QString missingText(const QString& name, const QString& dir)
+{
+    return QStringLiteral("Nem található a(z) „%1” adatbázis a(z) „%2” mappában! %3")
+        .arg(name, QDir::toNativeSeparators(dir), QString::fromUtf8(kVelaRepHint));
+}
+
+QString damagedText(const QString& name, const QString& detail)
+{
+    return QStringLiteral("A(z) „%1” nem olvasható VelaData adatbázis (sérült vagy más "
+                          "formátumú állomány: %2). %3")
+        .arg(name, detail, QString::fromUtf8(kVelaRepHint));
+}
+
+QString lockedText(const QString& name)
+{
+    return QStringLiteral("A(z) „%1” adatbázist most egy másik program használja (zárolva). "
+                          "Várja meg, amíg befejezi, és próbálja újra! Ha a hiba megmarad, %2")
+        .arg(name, QString::fromUtf8(kVelaRepHint).toLower());
+}
+
+void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])),
+                                        sqlite3_value_bytes(argv[0]));
+    const QByteArray out = foldCase(s).toUtf8();
+    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+}
+
+void prefixFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_int(ctx, 0);
+        return;
+    }
+    const QString v = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])),
+                                        sqlite3_value_bytes(argv[0]));
+    const QString p = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
+                                        sqlite3_value_bytes(argv[1]));
+    sqlite3_result_int(ctx, foldCase(v).startsWith(foldCase(p)) ? 1 : 0);
+}
+
+}  // namespace
+
+QString foldCase(const QString& text) { return text.toCaseFolded(); }
+
+void registerSqlFunctions(sqlite3* db)
+{
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(db, "vela_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "vela_prefix", 2, flags, nullptr, prefixFunction, nullptr, nullptr);
+}
+
+QString Database::findFile(const QString& dir, const QString& name)
+{
+    const QDir d(dir);
+    if (QFileInfo::exists(d.filePath(name)))
+        return d.filePath(name);
+    const QString folded = name.toCaseFolded();
+    for (const QString& entry : d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System)) {
+        if (entry.toCaseFolded() == folded)
+            return d.filePath(entry);
+    }
+    return d.filePath(name);
+}
+
+Database::~Database()
+{
+    handle_ = nullptr;
+    if (qt_.isValid()) {
+        qt_.close();
+        qt_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(connectionName_);
+    }
+    // Only after SQLite has let go of the file: closing another descriptor of
+    // a file drops the process's POSIX locks on it.
+    if (lockFd_ >= 0)
+        ::close(lockFd_);
+}
+
+QString Database::fileName() const { return QFileInfo(path_).fileName(); }
+
+std::unique_ptr<Database> Database::open(const QString& bareName, QString* error,
+                                         const QStringList& requiredTables)
+{
+    return openPath(findFile(QDir::currentPath(), bareName), error, requiredTables);
+}
+
+std::unique_ptr<Database> Database::openPath(const QString& path, QString* error,
+                                             const QStringList& requiredTables, bool readOnly)
+{
+    auto fail = [&](const QString& text) -> std::unique_ptr<Database> {
+        if (error)
+            *error = text;
+        return nullptr;
+    };
+    const QFileInfo fi(path);
+    const QString name = fi.fileName();
+    if (!fi.exists())
+        return fail(missingText(name, fi.absolutePath()));
+    if (fi.isDir())
+        return fail(damagedText(name, QStringLiteral("ez egy mappa, nem állomány")));
+    if (!fi.isReadable() || (!readOnly && !fi.isWritable()))
+        return fail(QStringLiteral("A(z) „%1” adatbázis nem nyitható meg %2 (nincs hozzá "
+                                   "jogosultság). %3")
+                        .arg(name, readOnly ? "olvasásra" : "írásra",
+                             QString::fromUtf8(kVelaRepHint)));
+    {
+        // The header tells an SQLite database from anything else before any
+        // engine sees the file.
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return fail(damagedText(name, f.errorString()));
+        const QByteArray head = f.read(16);
+        if (head != QByteArray("SQLite format 3\0", 16))
+            return fail(damagedText(name, head.isEmpty() ? QStringLiteral("üres állomány")
+                                                         : QStringLiteral("nem adatbázis")));
+    }
+
+    std::unique_ptr<Database> db(new Database);
+    db->path_ = fi.absoluteFilePath();
+    db->lockFd_ = ::open(QFile::encodeName(db->path_).constData(), O_RDONLY | O_CLOEXEC);
+    if (db->lockFd_ < 0)
+        return fail(damagedText(name, QString::fromLocal8Bit(strerror(errno))));
+    if (::flock(db->lockFd_, LOCK_SH | LOCK_NB) != 0)
+        return fail(lockedText(name));
+
+    static std::atomic<int> counter{0};
+    db->connectionName_ = QStringLiteral("vela-%1").arg(counter++);
+    db->qt_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), db->connectionName_);
+    if (!db->qt_.isValid())
+        return fail(QStringLiteral("Az SQLite adatbázis-kezelő (Qt QSQLITE) nem tölthető be."));
+    QString uri = QUrl::fromLocalFile(db->path_).toString(QUrl::FullyEncoded);
+    uri += readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw");
+    db->qt_.setDatabaseName(uri);
+    db->qt_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!db->qt_.open())
+        return fail(damagedText(name, db->qt_.lastError().text()));
+    const QVariant h = db->qt_.driver()->handle();
+    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
+        return fail(damagedText(name, QStringLiteral("nincs adatbázis-kapcsolat")));
+    db->handle_ = *static_cast<sqlite3* const*>(h.constData());
+    registerSqlFunctions(db->handle_);
+
+    QString err;
+    const QVariant tables = db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, &err);
+    if (!err.isEmpty()) {
+        if (err.contains(QLatin1String("locked")) || err.contains(QLatin1String("busy")))
+            return fail(lockedText(name));
+        return fail(damagedText(name, err));
+    }
+    for (const QString& t : requiredTables) {
+        if (!db->hasTable(t))
+            return fail(QStringLiteral("A(z) „%1” adatbázisból hiányzik a(z) „%2” tábla. %3")
+                            .arg(name, t, QString::fromUtf8(kVelaRepHint)));
+    }
+    return db;
+}
+
+bool Database::exec(const QString& sql, const QVariantList& binds, QString* error)
+{
+    Statement st(handle_, sql);
+    bool ok = st.ok() && st.bind(binds) && st.exec();
+    lastError_ = ok ? QString() : st.error();
+    if (error)
+        *error = lastError_;
+    return ok;
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& binds, QString* error)
+{
+    Statement st(handle_, sql);
+    QVariant v;
+    if (st.ok() && st.bind(binds) && st.next())
+        v = st.value(0);
+    lastError_ = st.error();
+    if (error)
+        *error = lastError_;
+    return v;
+}
+
+std::vector<Database::Row> Database::rows(const QString& sql, const QVariantList& binds,
+                                          QString* error)
+{
+    std::vector<Row> out;
+    Statement st(handle_, sql);
+    if (st.ok() && st.bind(binds)) {
+        const int n = st.columnCount();
+        while (st.next()) {
+            Row r;
+            r.reserve(n);
+            for (int i = 0; i < n; ++i)
+                r << st.value(i);
+            out.push_back(std::move(r));
+        }
+    }
+    lastError_ = st.error();
+    if (error)
+        *error = lastError_;
+    return out;
+}
+
+bool Database::hasTable(const QString& table)
+{
+    return scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
+                                 "name = ?1 COLLATE NOCASE"),
+                  {table})
+        .isValid();
+}
+
+bool Database::begin(QString* error) { return exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error); }
+
+bool Database::commit(QString* error) { return exec(QStringLiteral("COMMIT"), {}, error); }
+
+void Database::rollback() { exec(QStringLiteral("ROLLBACK")); }
+
+}  // namespace vela

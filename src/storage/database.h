@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+
+namespace vela {
+
+// One open database file of the data folder. It is never created here: a
+// missing, foreign, damaged or locked file is an error with a Hungarian text
+// that names the file. While open, the file carries a shared advisory lock
+// that tells VelaRep it is in use.
+class Database {
+public:
+    using Row = QVariantList;
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Opens a file of the data folder (the current directory) by its bare
+    // name, found case-insensitively. Each of requiredTables must exist.
+    static std::unique_ptr<Database> open(const QString& bareName, QString* error,
+                                          const QStringList& requiredTables = {});
+    // Opens a file by its path. readOnly: never written (the invoicing database).
+    static std::unique_ptr<Database> openPath(const QString& path, QString* error,
+                                              const QStringList& requiredTables = {},
+                                              bool readOnly = false);
+
+    // The entry of dir whose name equals name case-insensitively; when none
+    // exists, dir/name with the spelling given.
+    static QString findFile(const QString& dir, const QString& name);
+
+    sqlite3* handle() const { return handle_; }
+    QString path() const { return path_; }
+    QString fileName() const;
+
+    // Runs a statement with bound values; false with the error text.
+    bool exec(const QString& sql, const QVariantList& binds = {}, QString* error = nullptr);
+    // The first column of the first row (null when there is no row).
+    QVariant scalar(const QString& sql, const QVariantList& binds = {}, QString* error = nullptr);
+    // Every row of a query: the unbound results of the windows.
+    std::vector<Row> rows(const QString& sql, const QVariantList& binds = {},
+                          QString* error = nullptr);
+    bool hasTable(const QString& table);
+
+    bool begin(QString* error = nullptr);
+    bool commit(QString* error = nullptr);
+    void rollback();
+
+    QString lastError() const { return lastError_; }
+
+private:
+    Database() = default;
+
+    QSqlDatabase qt_;
+    QString connectionName_;
+    sqlite3* handle_ = nullptr;
+    QString path_;
+    int lockFd_ = -1;
+    QString lastError_;
+};
+
+// Registers VelaData's SQL functions on a connection: vela_fold(text) folds
+// the case of every letter, Hungarian accented ones included, and
+// vela_prefix(value, prefix) tells whether value starts with prefix that way.
+void registerSqlFunctions(sqlite3* db);
+
+// The Hungarian-aware case folding used for the finders and filters.
+QString foldCase(const QString& text);
+
+}  // namespace vela

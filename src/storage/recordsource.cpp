@@ -1,0 +1,547 @@
+#include "storage/recordsource.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
+
+#include "storage/database.h"
+#include "storage/statement.h"
+#include "storage/values.h"
+
+namespace vela {
+
+using schema::quoteName;
+
+RecordSource::RecordSource(QObject* parent) : QObject(parent) {}
+
+RecordSource::~RecordSource() = default;
+
+void RecordSource::setQuery(const TableDef& table, const QString& where, const QVariantList& binds,
+                            const QString& orderBy)
+{
+    table_ = &table;
+    where_ = where;
+    binds_ = binds;
+    orderBy_ = orderBy;
+}
+
+bool RecordSource::fail(const QString& error)
+{
+    lastError_ = error;
+    return false;
+}
+
+std::optional<std::vector<RecordSource::SortKey>> RecordSource::parseOrder(const TableDef& table,
+                                                                           const QString& text)
+{
+    std::vector<SortKey> keys;
+    const QStringList parts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    static const QRegularExpression keyForm(
+        QStringLiteral("^\\s*(?:\\[([^\\]]+)\\]|\"([^\"]+)\"|([^\\s]+))\\s*(ASC|DESC)?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (const QString& part : parts) {
+        const auto m = keyForm.match(part);
+        if (!m.hasMatch())
+            return std::nullopt;
+        QString name = m.captured(1) + m.captured(2) + m.captured(3);
+        // Column names are matched the way the engine does: ASCII case folded.
+        const ColumnDef* col = table.column(name);
+        if (!col) {
+            for (const ColumnDef& c : table.columns) {
+                if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+                    col = &c;
+            }
+        }
+        if (!col)
+            return std::nullopt;
+        keys.push_back({col->name, m.captured(4).compare(QLatin1String("DESC"),
+                                                         Qt::CaseInsensitive) == 0});
+    }
+    return keys;
+}
+
+QString RecordSource::orderSql(const std::vector<SortKey>& keys, bool noIndex) const
+{
+    QStringList parts;
+    for (const SortKey& k : keys) {
+        // A unary plus keeps SQLite from walking the order index when another
+        // index finds the rows faster (the finders).
+        parts << (noIndex ? QStringLiteral("+") : QString()) + quoteName(k.column) +
+                     (k.descending ? QStringLiteral(" DESC") : QString());
+    }
+    parts << (noIndex ? QStringLiteral("+rowid") : QStringLiteral("rowid"));
+    return parts.join(QStringLiteral(", "));
+}
+
+QString RecordSource::effectiveOrderSql(bool noIndex) const
+{
+    if (!sortKeys_.empty())
+        return orderSql(sortKeys_, noIndex);
+    const auto keys = parseOrder(*table_, orderBy_);
+    return orderSql(keys ? *keys : std::vector<SortKey>{}, noIndex);
+}
+
+QString RecordSource::whereSql() const
+{
+    return where_.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE (%1)").arg(where_);
+}
+
+bool RecordSource::load(const QString& orderClause)
+{
+    if (!db_ || !table_)
+        return fail(QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája."));
+    Statement st(db_->handle(), QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3")
+                                    .arg(quoteName(table_->name), whereSql(), orderClause));
+    if (!st.ok() || !st.bind(binds_))
+        return fail(st.error());
+    std::vector<qint64> ids;
+    ids.reserve(rowids_.size());
+    while (st.next())
+        ids.push_back(st.int64(0));
+    if (!st.error().isEmpty())
+        return fail(st.error());
+    rowids_ = std::move(ids);
+    pages_.clear();
+    open_ = true;
+    lastError_.clear();
+    return true;
+}
+
+bool RecordSource::refresh()
+{
+    if (!leaveCurrent())
+        return false;
+    sortKeys_.clear();
+    sortText_.clear();
+    const auto keys = table_ ? parseOrder(*table_, orderBy_) : std::nullopt;
+    if (table_ && !keys)
+        return fail(QStringLiteral("Hibás rendezés: %1").arg(orderBy_));
+    if (!load(table_ ? orderSql(*keys, false) : QString())) {
+        rowids_.clear();
+        pos_ = -1;
+        emit rowsReset();
+        return false;
+    }
+    pos_ = rowids_.empty() ? -1 : 0;
+    emit rowsReset();
+    emit currentChanged(pos_);
+    return true;
+}
+
+bool RecordSource::requery()
+{
+    if (!leaveCurrent())
+        return false;
+    if (!load(effectiveOrderSql(false))) {
+        rowids_.clear();
+        pos_ = -1;
+        emit rowsReset();
+        return false;
+    }
+    pos_ = rowids_.empty() ? -1 : 0;
+    emit rowsReset();
+    emit currentChanged(pos_);
+    return true;
+}
+
+void RecordSource::close()
+{
+    edit_.reset();
+    adding_ = false;
+    rowids_.clear();
+    rowids_.shrink_to_fit();
+    pages_.clear();
+    pos_ = -1;
+    open_ = false;
+    emit rowsReset();
+}
+
+bool RecordSource::leaveCurrent()
+{
+    if (!edit_)
+        return true;
+    if (update())
+        return true;
+    emit writeFailed(lastError_);
+    return false;
+}
+
+bool RecordSource::setPosition(int position)
+{
+    if (position == pos_ && !edit_)
+        return true;
+    if (!leaveCurrent())
+        return false;
+    pos_ = position;
+    emit currentChanged(pos_);
+    return true;
+}
+
+bool RecordSource::moveFirst() { return setPosition(rowids_.empty() ? -1 : 0); }
+
+bool RecordSource::moveLast() { return setPosition(rowids_.empty() ? -1 : int(rowids_.size()) - 1); }
+
+bool RecordSource::moveNext()
+{
+    if (eof())
+        return false;
+    return setPosition(pos_ + 1);
+}
+
+bool RecordSource::movePrevious()
+{
+    if (bof())
+        return false;
+    return setPosition(pos_ - 1);
+}
+
+bool RecordSource::moveTo(int position)
+{
+    if (position < 0 || position >= int(rowids_.size()))
+        return false;
+    return setPosition(position);
+}
+
+const RecordSource::Row* RecordSource::rowAt(int row) const
+{
+    if (row < 0 || row >= int(rowids_.size()) || !db_ || !table_)
+        return nullptr;
+    const int page = row / kPageSize;
+    auto it = pages_.find(page);
+    if (it == pages_.end()) {
+        if (pages_.size() >= kMaxPages)
+            pages_.clear();
+        const int first = page * kPageSize;
+        const int last = std::min(int(rowids_.size()), first + kPageSize);
+        // Rowids are our own whole numbers, never user text.
+        QStringList ids;
+        for (int i = first; i < last; ++i)
+            ids << QString::number(rowids_[size_t(i)]);
+        QStringList cols;
+        for (const ColumnDef& c : table_->columns)
+            cols << quoteName(c.name);
+        Statement st(db_->handle(), QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
+                                        .arg(cols.join(QStringLiteral(", ")),
+                                             quoteName(table_->name), ids.join(QLatin1Char(','))));
+        QHash<qint64, Row> byId;
+        const int n = int(table_->columns.size());
+        while (st.next()) {
+            Row r(static_cast<size_t>(n));
+            for (int c = 0; c < n; ++c)
+                r[size_t(c)] = values::fromStorage(table_->columns[size_t(c)].type, st.value(c + 1));
+            byId.insert(st.int64(0), std::move(r));
+        }
+        std::vector<Row> rows;
+        rows.reserve(size_t(last - first));
+        for (int i = first; i < last; ++i)
+            rows.push_back(byId.value(rowids_[size_t(i)]));  // a vanished row reads as nulls
+        it = pages_.insert(page, std::move(rows));
+    }
+    return &it.value()[size_t(row % kPageSize)];
+}
+
+void RecordSource::invalidate(qint64 rowid)
+{
+    const int i = findRowid(rowid);
+    if (i >= 0)
+        pages_.remove(i / kPageSize);
+}
+
+int RecordSource::findRowid(qint64 rowid) const
+{
+    // Near the current row first: that is where the rows a window asks for are.
+    if (pos_ >= 0 && pos_ < int(rowids_.size()) && rowids_[size_t(pos_)] == rowid)
+        return pos_;
+    const auto it = std::find(rowids_.begin(), rowids_.end(), rowid);
+    return it == rowids_.end() ? -1 : int(it - rowids_.begin());
+}
+
+int RecordSource::columnIndex(const QString& name) const
+{
+    if (!table_)
+        return -1;
+    const int i = table_->indexOf(name);
+    if (i >= 0)
+        return i;
+    for (size_t c = 0; c < table_->columns.size(); ++c) {
+        if (table_->columns[c].name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(c);
+    }
+    return -1;
+}
+
+QVariant RecordSource::valueAt(int row, int column) const
+{
+    if (!table_ || column < 0 || column >= int(table_->columns.size()))
+        return {};
+    if (row == pos_ && edit_)
+        return (*edit_)[size_t(column)];
+    const Row* r = rowAt(row);
+    if (!r || r->empty())
+        return {};
+    return (*r)[size_t(column)];
+}
+
+QVariant RecordSource::field(int column) const
+{
+    if (adding_ && edit_ && table_ && column >= 0 && column < int(table_->columns.size()))
+        return (*edit_)[size_t(column)];
+    return valueAt(pos_, column);
+}
+
+QVariant RecordSource::field(const QString& name) const { return field(columnIndex(name)); }
+
+bool RecordSource::setField(int column, const QVariant& value, QString* why)
+{
+    if (!table_ || column < 0 || column >= int(table_->columns.size()))
+        return fail(QStringLiteral("Nincs ilyen mező."));
+    if (!adding_ && (bof() || eof()))
+        return fail(QStringLiteral("Nincs aktuális adatsor."));
+    QVariant converted;
+    QString reason;
+    if (!values::toColumnValue(table_->columns[size_t(column)], value, &converted, &reason)) {
+        if (why)
+            *why = reason;
+        return fail(reason);
+    }
+    if (!edit_) {
+        const Row* r = rowAt(pos_);
+        edit_ = r && !r->empty() ? *r : Row(table_->columns.size());
+        editedColumns_.assign(table_->columns.size(), false);
+    }
+    const QVariant& old = (*edit_)[size_t(column)];
+    if (old == converted && old.isNull() == converted.isNull())
+        return true;
+    (*edit_)[size_t(column)] = converted;
+    editedColumns_[size_t(column)] = true;
+    if (!adding_)
+        emit rowChanged(pos_);
+    return true;
+}
+
+bool RecordSource::setField(const QString& name, const QVariant& value, QString* why)
+{
+    return setField(columnIndex(name), value, why);
+}
+
+bool RecordSource::addNew()
+{
+    if (!table_ || !db_)
+        return fail(QStringLiteral("A rekordforrás nincs megnyitva."));
+    if (!leaveCurrent())
+        return false;
+    edit_ = Row(table_->columns.size());
+    editedColumns_.assign(table_->columns.size(), false);
+    adding_ = true;
+    return true;
+}
+
+bool RecordSource::update()
+{
+    if (!edit_)
+        return true;
+    QStringList cols;
+    QStringList marks;
+    QVariantList vals;
+    for (size_t c = 0; c < editedColumns_.size(); ++c) {
+        if (!editedColumns_[c])
+            continue;
+        cols << quoteName(table_->columns[c].name);
+        vals << (*edit_)[c];
+    }
+    if (adding_) {
+        for (int i = 0; i < cols.size(); ++i)
+            marks << QStringLiteral("?");
+        const QString sql = cols.isEmpty()
+                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table_->name))
+                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                      .arg(quoteName(table_->name), cols.join(QStringLiteral(", ")),
+                                           marks.join(QStringLiteral(", ")));
+        Statement st(db_->handle(), sql);
+        if (!st.ok() || !st.bind(vals) || !st.exec())
+            return fail(st.error());
+        rowids_.push_back(db_->scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong());
+        edit_.reset();
+        adding_ = false;
+        const int at = int(rowids_.size()) - 1;
+        pages_.remove(at / kPageSize);
+        emit rowInserted(at);
+        return true;
+    }
+    if (cols.isEmpty()) {
+        edit_.reset();
+        return true;
+    }
+    QStringList sets;
+    for (const QString& c : cols)
+        sets << c + QStringLiteral(" = ?");
+    vals << rowids_[size_t(pos_)];
+    Statement st(db_->handle(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                    .arg(quoteName(table_->name), sets.join(QStringLiteral(", "))));
+    if (!st.ok() || !st.bind(vals) || !st.exec())
+        return fail(st.error());
+    edit_.reset();
+    pages_.remove(pos_ / kPageSize);
+    emit rowChanged(pos_);
+    return true;
+}
+
+void RecordSource::cancelUpdate()
+{
+    const bool wasEditing = edit_.has_value() && !adding_;
+    edit_.reset();
+    adding_ = false;
+    if (wasEditing)
+        emit rowChanged(pos_);
+}
+
+bool RecordSource::deleteCurrent()
+{
+    if (adding_) {
+        cancelUpdate();
+        return true;
+    }
+    if (bof() || eof())
+        return fail(QStringLiteral("Nincs törölhető adatsor."));
+    edit_.reset();
+    const qint64 id = rowids_[size_t(pos_)];
+    if (!db_->exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(table_->name)),
+                   {id}))
+        return fail(db_->lastError());
+    const int at = pos_;
+    rowids_.erase(rowids_.begin() + at);
+    // Every cached page from here on has shifted by one row.
+    for (auto it = pages_.begin(); it != pages_.end();) {
+        if (it.key() >= at / kPageSize)
+            it = pages_.erase(it);
+        else
+            ++it;
+    }
+    emit rowRemoved(at);
+    pos_ = std::min(at, int(rowids_.size()));
+    if (rowids_.empty())
+        pos_ = -1;
+    emit currentChanged(pos_);
+    return true;
+}
+
+bool RecordSource::findFirst(const QString& condition, const QVariantList& binds)
+{
+    noMatch_ = true;
+    if (!table_ || !db_ || rowids_.empty())
+        return false;
+    QString where = whereSql();
+    where += where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ");
+    where += QStringLiteral("(%1)").arg(condition);
+    Statement st(db_->handle(), QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3 LIMIT 1")
+                                    .arg(quoteName(table_->name), where, effectiveOrderSql(true)));
+    if (!st.ok() || !st.bind(binds_ + binds))
+        return fail(st.error());
+    if (!st.next())
+        return st.error().isEmpty() ? false : fail(st.error());
+    const int at = findRowid(st.int64(0));
+    if (at < 0 || !setPosition(at))
+        return false;
+    noMatch_ = false;
+    return true;
+}
+
+bool RecordSource::findFirstPrefix(const QString& column, const QString& prefix)
+{
+    noMatch_ = true;
+    const int ci = columnIndex(column);
+    if (ci < 0 || !db_)
+        return fail(QStringLiteral("Nincs ilyen mező: %1").arg(column));
+    const QString col = quoteName(table_->columns[size_t(ci)].name);
+    const QString tab = quoteName(table_->name);
+    // The index is in binary order, so a case-blind prefix is the union of
+    // the ranges of its case variants. Spelling the prefix out letter by
+    // letter and keeping only the variants some row starts with keeps the
+    // number of ranges small.
+    static const QString top = QString::fromUcs4(U"\U0010FFFF", 1);
+    Statement exists(db_->handle(), QStringLiteral("SELECT 1 FROM %1 WHERE %2 >= ?1 AND %2 < ?2 "
+                                                   "LIMIT 1")
+                                        .arg(tab, col));
+    QStringList variants{QString()};
+    constexpr int kMaxVariants = 64;
+    bool tooMany = false;
+    for (const QChar ch : prefix) {
+        QStringList cases{QString(ch)};
+        for (const QString& c : {QString(ch).toLower(), QString(ch).toUpper()}) {
+            if (!cases.contains(c))
+                cases << c;
+        }
+        QStringList next;
+        for (const QString& v : std::as_const(variants)) {
+            for (const QString& c : cases) {
+                const QString s = v + c;
+                exists.reset();
+                if (!exists.bind({s, s + top}))
+                    return fail(exists.error());
+                if (exists.next())
+                    next << s;
+            }
+        }
+        variants = next;
+        if (variants.isEmpty())
+            return false;
+        if (variants.size() > kMaxVariants) {
+            tooMany = true;
+            break;
+        }
+    }
+    if (tooMany)
+        return findFirst(QStringLiteral("vela_prefix(%1, ?)").arg(col), {prefix});
+    QStringList ranges;
+    QVariantList binds;
+    for (const QString& v : std::as_const(variants)) {
+        ranges << QStringLiteral("(%1 >= ? AND %1 < ?)").arg(col);
+        binds << v << v + top;
+    }
+    return findFirst(ranges.join(QStringLiteral(" OR ")), binds);
+}
+
+qint64 RecordSource::bookmark() const
+{
+    if (bof() || eof())
+        return -1;
+    return rowids_[size_t(pos_)];
+}
+
+bool RecordSource::setBookmark(qint64 bookmark)
+{
+    const int at = findRowid(bookmark);
+    if (at < 0)
+        return fail(QStringLiteral("A megjelölt adatsor már nem létezik."));
+    return setPosition(at);
+}
+
+bool RecordSource::setSort(const QString& sortText)
+{
+    if (!table_)
+        return false;
+    const auto keys = parseOrder(*table_, sortText);
+    if (!keys)
+        return fail(QStringLiteral("Hibás rendezés: %1").arg(sortText));
+    if (!leaveCurrent())
+        return false;
+    const qint64 current = bookmark();
+    const auto oldKeys = sortKeys_;
+    sortKeys_ = *keys;
+    if (!load(effectiveOrderSql(false))) {
+        sortKeys_ = oldKeys;
+        return false;
+    }
+    sortText_ = sortText;
+    pos_ = rowids_.empty() ? -1 : 0;
+    if (current >= 0) {
+        const int at = findRowid(current);
+        if (at >= 0)
+            pos_ = at;
+    }
+    emit rowsReset();
+    emit currentChanged(pos_);
+    return true;
+}
+
+}  // namespace vela

@@ -1,0 +1,158 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <optional>
+#include <vector>
+
+#include "storage/columns.h"
+
+namespace vela {
+
+class Database;
+
+// A bound record source: the rows of one table that match a where-clause,
+// in an order, with a current row that grids and fields follow.
+//
+// It keeps only the ordered rowids and reads the rows themselves on demand,
+// a page at a time by rowid, so a million-row ledger opens at once and fits
+// in memory. Edits of the current row are kept until the row is left or
+// saved, then written in one statement.
+class RecordSource : public QObject {
+    Q_OBJECT
+public:
+    struct SortKey {
+        QString column;
+        bool descending = false;
+    };
+
+    explicit RecordSource(QObject* parent = nullptr);
+    ~RecordSource() override;
+
+    void setDatabase(Database* db) { db_ = db; }
+    Database* database() const { return db_; }
+
+    // The query: the rows of table that match where (with ? placeholders
+    // bound to binds in order; an empty where takes every row) in the order
+    // orderBy (a list of column names, each with an optional DESC). Takes
+    // effect at the next refresh.
+    void setQuery(const TableDef& table, const QString& where = {},
+                  const QVariantList& binds = {}, const QString& orderBy = {});
+    const TableDef* table() const { return table_; }
+    QString where() const { return where_; }
+    QVariantList binds() const { return binds_; }
+    QString orderBy() const { return orderBy_; }
+
+    // Re-runs the query without any sort set since; the first row becomes current.
+    bool refresh();
+    // Re-runs the query keeping the sort; the first row becomes current.
+    bool requery();
+    void close();
+    bool isOpen() const { return open_; }
+
+    int recordCount() const { return int(rowids_.size()); }
+    bool bof() const { return pos_ < 0 || rowids_.empty(); }
+    bool eof() const { return pos_ >= int(rowids_.size()) || rowids_.empty(); }
+    int position() const { return pos_; }
+
+    bool moveFirst();
+    bool moveLast();
+    bool moveNext();
+    bool movePrevious();
+    bool moveTo(int position);
+
+    // Fields of the current row (pending edits included), by position or name.
+    QVariant field(int column) const;
+    QVariant field(const QString& name) const;
+    int columnIndex(const QString& name) const;
+    // Any row's value, for the grid; the current row shows its pending edit.
+    QVariant valueAt(int row, int column) const;
+
+    // Changes a field of the current row (an implicit Edit). The value is
+    // converted to the column's type first; false with a Hungarian reason
+    // when it cannot stand there, and the row keeps its previous value.
+    bool setField(int column, const QVariant& value, QString* why = nullptr);
+    bool setField(const QString& name, const QVariant& value, QString* why = nullptr);
+
+    // Starts a new row; update() inserts it at the end of the rows.
+    bool addNew();
+    // Writes the pending edit or new row. Nothing pending: true.
+    bool update();
+    void cancelUpdate();
+    bool editPending() const { return edit_.has_value(); }
+    bool addingNew() const { return adding_; }
+
+    // Deletes the current row; the next row becomes current (EOF after the last).
+    bool deleteCurrent();
+
+    // The first row in the current order that matches condition (an SQL
+    // expression with ? placeholders) becomes current; false and noMatch()
+    // when none does (the current row stays).
+    bool findFirst(const QString& condition, const QVariantList& binds = {});
+    // Finds the first row whose column starts with prefix, letter case folded
+    // the Hungarian way ("ő" finds "Ősz Kft"). Uses the column's index.
+    bool findFirstPrefix(const QString& column, const QString& prefix);
+    bool noMatch() const { return noMatch_; }
+
+    // The current row's bookmark (its rowid); -1 at BOF/EOF.
+    qint64 bookmark() const;
+    bool setBookmark(qint64 bookmark);
+
+    // "Brutto, Szamlaszam DESC": re-orders the rows, keeping the current one.
+    QString sort() const { return sortText_; }
+    bool setSort(const QString& sortText);
+
+    static std::optional<std::vector<SortKey>> parseOrder(const TableDef& table,
+                                                           const QString& text);
+
+    QString lastError() const { return lastError_; }
+
+signals:
+    // The rows were read anew (refresh, requery, sort, close).
+    void rowsReset();
+    void currentChanged(int position);
+    void rowChanged(int position);
+    void rowInserted(int position);
+    void rowRemoved(int position);
+    // A pending edit could not be written when its row was left.
+    void writeFailed(const QString& error);
+
+private:
+    using Row = std::vector<QVariant>;
+
+    bool load(const QString& order);
+    QString orderSql(const std::vector<SortKey>& keys, bool noIndex) const;
+    QString effectiveOrderSql(bool noIndex) const;
+    QString whereSql() const;
+    bool leaveCurrent();
+    bool setPosition(int position);
+    const Row* rowAt(int row) const;
+    void invalidate(qint64 rowid);
+    int findRowid(qint64 rowid) const;
+    bool fail(const QString& error);
+
+    Database* db_ = nullptr;
+    const TableDef* table_ = nullptr;
+    QString where_;
+    QVariantList binds_;
+    QString orderBy_;
+    QString sortText_;
+    std::vector<SortKey> sortKeys_;
+    bool open_ = false;
+
+    std::vector<qint64> rowids_;
+    int pos_ = -1;
+    std::optional<Row> edit_;
+    std::vector<bool> editedColumns_;
+    bool adding_ = false;
+    bool noMatch_ = false;
+    QString lastError_;
+
+    static constexpr int kPageSize = 64;
+    static constexpr int kMaxPages = 512;
+    mutable QHash<int, std::vector<Row>> pages_;
+};
+
+}  // namespace vela

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace vela {
+
+class DialogService;
+class PrinterService;
+class WindowOpener;
+
+// The partner chosen in the partner register, handed back to the ledger row.
+struct SelectedPartner {
+    QString name;
+    QString seat;
+    QString address;
+};
+
+// The process-wide values and services every window is handed.
+struct AppContext {
+    DialogService* dialogs = nullptr;
+    PrinterService* printer = nullptr;
+    WindowOpener* opener = nullptr;
+
+    QString invoicingFolder;  // from InterfacePath, leading blanks removed
+    SelectedPartner selectedPartner;
+    QString helpTopic;
+    qint64 exportFromSorszam = 0;
+};
+
+}  // namespace vela
