@@ -13,8 +13,7 @@
 
 namespace {
 
-bool exec(sqlite3* db, const QString& sql)
-{
+bool exec(sqlite3* db, const QString& sql) {
     char* err = nullptr;
     if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::fprintf(stderr, "mktemplates: %s\n%s\n", err, qPrintable(sql));
@@ -26,8 +25,7 @@ bool exec(sqlite3* db, const QString& sql)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: vela-mktemplates OUTPUT_FOLDER\n");

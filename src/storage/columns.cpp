@@ -5,8 +5,7 @@ namespace vela {
 using CT = ColumnType;
 using K = KeyClass;
 
-int TableDef::indexOf(const QString& column) const
-{
+int TableDef::indexOf(const QString& column) const {
     for (size_t i = 0; i < columns.size(); ++i) {
         if (columns[i].name == column)
             return int(i);
@@ -14,24 +13,20 @@ int TableDef::indexOf(const QString& column) const
     return -1;
 }
 
-const ColumnDef* TableDef::column(const QString& name) const
-{
+const ColumnDef* TableDef::column(const QString& name) const {
     const int i = indexOf(name);
     return i < 0 ? nullptr : &columns[size_t(i)];
 }
 
-QStringList TableDef::columnNames() const
-{
+QStringList TableDef::columnNames() const {
     QStringList names;
-    for (const ColumnDef& c : columns)
-        names << c.name;
+    for (const ColumnDef& c : columns) names << c.name;
     return names;
 }
 
 namespace {
 
-QString sqlType(ColumnType t)
-{
+QString sqlType(ColumnType t) {
     switch (t) {
         case CT::Integer:
         case CT::Boolean:
@@ -47,12 +42,14 @@ QString sqlType(ColumnType t)
 
 // The checks keep a date column to real calendar dates and a boolean to 0/1,
 // so a value that cannot stand in the column is refused by the database too.
-QString checkFor(const ColumnDef& c)
-{
+QString checkFor(const ColumnDef& c) {
     const QString n = schema::quoteName(c.name);
     switch (c.type) {
         case CT::Date:
-            return QStringLiteral(" CHECK (%1 IS NULL OR (length(%1) = 10 AND date(%1) IS %1))")
+            // The "+0 days" modifier makes SQLite roll 02-30 over to 03-01,
+            // so only real calendar dates equal their own normal form.
+            return QStringLiteral(
+                       " CHECK (%1 IS NULL OR (length(%1) = 10 AND date(%1, '+0 days') IS %1))")
                 .arg(n);
         case CT::Boolean:
             return QStringLiteral(" CHECK (%1 IS NULL OR %1 IN (0, 1))").arg(n);
@@ -63,8 +60,7 @@ QString checkFor(const ColumnDef& c)
 
 }  // namespace
 
-QString TableDef::createSql() const
-{
+QString TableDef::createSql() const {
     QStringList cols;
     for (const ColumnDef& c : columns)
         cols << schema::quoteName(c.name) + QLatin1Char(' ') + sqlType(c.type) + checkFor(c);
@@ -72,13 +68,11 @@ QString TableDef::createSql() const
         .arg(schema::quoteName(name), cols.join(QStringLiteral(",\n    ")));
 }
 
-QStringList TableDef::indexSql() const
-{
+QStringList TableDef::indexSql() const {
     QStringList out;
     for (const IndexDef& ix : indexes) {
         QStringList cols;
-        for (const QString& c : ix.columns)
-            cols << schema::quoteName(c);
+        for (const QString& c : ix.columns) cols << schema::quoteName(c);
         out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
                    .arg(schema::quoteName(ix.name), schema::quoteName(name),
                         cols.join(QStringLiteral(", ")));
@@ -88,15 +82,13 @@ QStringList TableDef::indexSql() const
 
 namespace schema {
 
-QString quoteName(const QString& name)
-{
+QString quoteName(const QString& name) {
     QString q = name;
     q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-const std::vector<ColumnDef>& ledgerColumns()
-{
+const std::vector<ColumnDef>& ledgerColumns() {
     static const std::vector<ColumnDef> cols = {
         {"Sorszám", CT::Integer, 30, K::Any, "Label20", ""},
         {"Szamlaszam", CT::Text, 30, K::Any, "Text10", "Okmány sorszáma"},
@@ -129,8 +121,7 @@ const std::vector<ColumnDef>& ledgerColumns()
 
 namespace {
 
-TableDef makeLedger(const QString& name, bool indexed)
-{
+TableDef makeLedger(const QString& name, bool indexed) {
     TableDef t{name, ledgerColumns(), {}};
     if (indexed) {
         const QString p = name + QLatin1Char('_');
@@ -148,26 +139,22 @@ TableDef makeLedger(const QString& name, bool indexed)
 
 }  // namespace
 
-const TableDef& velaData()
-{
+const TableDef& velaData() {
     static const TableDef t = makeLedger("VelaData", true);
     return t;
 }
 
-const TableDef& velanakData()
-{
+const TableDef& velanakData() {
     static const TableDef t = makeLedger("VelanakData", true);
     return t;
 }
 
-const TableDef& velaIdeigl()
-{
+const TableDef& velaIdeigl() {
     static const TableDef t = makeLedger("VelaIdeigl", false);
     return t;
 }
 
-const TableDef& beraktar()
-{
+const TableDef& beraktar() {
     static const TableDef t{
         "beraktar",
         {
@@ -193,8 +180,7 @@ const TableDef& beraktar()
     return t;
 }
 
-const TableDef& torzsOrszagok()
-{
+const TableDef& torzsOrszagok() {
     static const TableDef t{
         "TorzsOrszagok",
         {
@@ -206,8 +192,7 @@ const TableDef& torzsOrszagok()
     return t;
 }
 
-const TableDef& emblemaPath()
-{
+const TableDef& emblemaPath() {
     static const TableDef t{
         "EmblemaPath",
         {
@@ -224,8 +209,7 @@ const TableDef& emblemaPath()
     return t;
 }
 
-const TableDef& osszesSzamla()
-{
+const TableDef& osszesSzamla() {
     static const TableDef t{
         "OsszesSzamla",
         {
@@ -257,8 +241,7 @@ const TableDef& osszesSzamla()
     return t;
 }
 
-const std::vector<DatabaseDef>& databases()
-{
+const std::vector<DatabaseDef>& databases() {
     static const std::vector<DatabaseDef> dbs = {
         {"veladata.mdb", {&velaData(), &velanakData(), &velaIdeigl()}},
         {"betarol.kdb", {&beraktar(), &torzsOrszagok()}},

@@ -21,28 +21,26 @@ namespace {
 
 const char* const kVelaRepHint = "Futtassa a VELAREP programot!";
 
-QString missingText(const QString& name, const QString& dir)
-{
+QString missingText(const QString& name, const QString& dir) {
     return QStringLiteral("Nem található a(z) „%1” adatbázis a(z) „%2” mappában! %3")
         .arg(name, QDir::toNativeSeparators(dir), QString::fromUtf8(kVelaRepHint));
 }
 
-QString damagedText(const QString& name, const QString& detail)
-{
-    return QStringLiteral("A(z) „%1” nem olvasható VelaData adatbázis (sérült vagy más "
-                          "formátumú állomány: %2). %3")
+QString damagedText(const QString& name, const QString& detail) {
+    return QStringLiteral(
+               "A(z) „%1” nem olvasható VelaData adatbázis (sérült vagy más "
+               "formátumú állomány: %2). %3")
         .arg(name, detail, QString::fromUtf8(kVelaRepHint));
 }
 
-QString lockedText(const QString& name)
-{
-    return QStringLiteral("A(z) „%1” adatbázist most egy másik program használja (zárolva). "
-                          "Várja meg, amíg befejezi, és próbálja újra! Ha a hiba megmarad, %2")
+QString lockedText(const QString& name) {
+    return QStringLiteral(
+               "A(z) „%1” adatbázist most egy másik program használja (zárolva). "
+               "Várja meg, amíg befejezi, és próbálja újra! Ha a hiba megmarad, %2")
         .arg(name, QString::fromUtf8(kVelaRepHint).toLower());
 }
 
-void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
+void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
@@ -53,8 +51,7 @@ void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
 }
 
-void prefixFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
-{
+void prefixFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_int(ctx, 0);
         return;
@@ -68,17 +65,17 @@ void prefixFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 }  // namespace
 
-QString foldCase(const QString& text) { return text.toCaseFolded(); }
+QString foldCase(const QString& text) {
+    return text.toCaseFolded();
+}
 
-void registerSqlFunctions(sqlite3* db)
-{
+void registerSqlFunctions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "vela_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr);
     sqlite3_create_function(db, "vela_prefix", 2, flags, nullptr, prefixFunction, nullptr, nullptr);
 }
 
-QString Database::findFile(const QString& dir, const QString& name)
-{
+QString Database::findFile(const QString& dir, const QString& name) {
     const QDir d(dir);
     if (QFileInfo::exists(d.filePath(name)))
         return d.filePath(name);
@@ -90,8 +87,7 @@ QString Database::findFile(const QString& dir, const QString& name)
     return d.filePath(name);
 }
 
-Database::~Database()
-{
+Database::~Database() {
     handle_ = nullptr;
     if (qt_.isValid()) {
         qt_.close();
@@ -104,17 +100,17 @@ Database::~Database()
         ::close(lockFd_);
 }
 
-QString Database::fileName() const { return QFileInfo(path_).fileName(); }
+QString Database::fileName() const {
+    return QFileInfo(path_).fileName();
+}
 
 std::unique_ptr<Database> Database::open(const QString& bareName, QString* error,
-                                         const QStringList& requiredTables)
-{
+                                         const QStringList& requiredTables) {
     return openPath(findFile(QDir::currentPath(), bareName), error, requiredTables);
 }
 
 std::unique_ptr<Database> Database::openPath(const QString& path, QString* error,
-                                             const QStringList& requiredTables, bool readOnly)
-{
+                                             const QStringList& requiredTables, bool readOnly) {
     auto fail = [&](const QString& text) -> std::unique_ptr<Database> {
         if (error)
             *error = text;
@@ -127,10 +123,10 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
     if (fi.isDir())
         return fail(damagedText(name, QStringLiteral("ez egy mappa, nem állomány")));
     if (!fi.isReadable() || (!readOnly && !fi.isWritable()))
-        return fail(QStringLiteral("A(z) „%1” adatbázis nem nyitható meg %2 (nincs hozzá "
-                                   "jogosultság). %3")
-                        .arg(name, readOnly ? "olvasásra" : "írásra",
-                             QString::fromUtf8(kVelaRepHint)));
+        return fail(
+            QStringLiteral("A(z) „%1” adatbázis nem nyitható meg %2 (nincs hozzá "
+                           "jogosultság). %3")
+                .arg(name, readOnly ? "olvasásra" : "írásra", QString::fromUtf8(kVelaRepHint)));
     {
         // The header tells an SQLite database from anything else before any
         // engine sees the file.
@@ -169,7 +165,8 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
     registerSqlFunctions(db->handle_);
 
     QString err;
-    const QVariant tables = db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, &err);
+    const QVariant tables =
+        db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, &err);
     if (!err.isEmpty()) {
         if (err.contains(QLatin1String("locked")) || err.contains(QLatin1String("busy")))
             return fail(lockedText(name));
@@ -183,8 +180,7 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
     return db;
 }
 
-bool Database::exec(const QString& sql, const QVariantList& binds, QString* error)
-{
+bool Database::exec(const QString& sql, const QVariantList& binds, QString* error) {
     Statement st(handle_, sql);
     bool ok = st.ok() && st.bind(binds) && st.exec();
     lastError_ = ok ? QString() : st.error();
@@ -193,8 +189,7 @@ bool Database::exec(const QString& sql, const QVariantList& binds, QString* erro
     return ok;
 }
 
-QVariant Database::scalar(const QString& sql, const QVariantList& binds, QString* error)
-{
+QVariant Database::scalar(const QString& sql, const QVariantList& binds, QString* error) {
     Statement st(handle_, sql);
     QVariant v;
     if (st.ok() && st.bind(binds) && st.next())
@@ -206,8 +201,7 @@ QVariant Database::scalar(const QString& sql, const QVariantList& binds, QString
 }
 
 std::vector<Database::Row> Database::rows(const QString& sql, const QVariantList& binds,
-                                          QString* error)
-{
+                                          QString* error) {
     std::vector<Row> out;
     Statement st(handle_, sql);
     if (st.ok() && st.bind(binds)) {
@@ -215,8 +209,7 @@ std::vector<Database::Row> Database::rows(const QString& sql, const QVariantList
         while (st.next()) {
             Row r;
             r.reserve(n);
-            for (int i = 0; i < n; ++i)
-                r << st.value(i);
+            for (int i = 0; i < n; ++i) r << st.value(i);
             out.push_back(std::move(r));
         }
     }
@@ -226,18 +219,23 @@ std::vector<Database::Row> Database::rows(const QString& sql, const QVariantList
     return out;
 }
 
-bool Database::hasTable(const QString& table)
-{
+bool Database::hasTable(const QString& table) {
     return scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
                                  "name = ?1 COLLATE NOCASE"),
                   {table})
         .isValid();
 }
 
-bool Database::begin(QString* error) { return exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error); }
+bool Database::begin(QString* error) {
+    return exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);
+}
 
-bool Database::commit(QString* error) { return exec(QStringLiteral("COMMIT"), {}, error); }
+bool Database::commit(QString* error) {
+    return exec(QStringLiteral("COMMIT"), {}, error);
+}
 
-void Database::rollback() { exec(QStringLiteral("ROLLBACK")); }
+void Database::rollback() {
+    exec(QStringLiteral("ROLLBACK"));
+}
 
 }  // namespace vela

@@ -16,7 +16,7 @@ namespace vela {
 // that names the file. While open, the file carries a shared advisory lock
 // that tells VelaRep it is in use.
 class Database {
-public:
+  public:
     using Row = QVariantList;
 
     ~Database();
@@ -55,7 +55,7 @@ public:
 
     QString lastError() const { return lastError_; }
 
-private:
+  private:
     Database() = default;
 
     QSqlDatabase qt_;

@@ -7,8 +7,7 @@
 
 namespace Funcs {
 
-QVariant NumOrZero(const QVariant& value)
-{
+QVariant NumOrZero(const QVariant& value) {
     if (value.isNull())
         return 0.0;
     switch (value.typeId()) {
@@ -29,8 +28,7 @@ QVariant NumOrZero(const QVariant& value)
     return emptyValue();
 }
 
-QVariant DateOrToday(const QVariant& value)
-{
+QVariant DateOrToday(const QVariant& value) {
     if (value.isNull())
         return QDate::currentDate();
     if (value.typeId() == QMetaType::QDate)
@@ -42,8 +40,7 @@ QVariant DateOrToday(const QVariant& value)
     return emptyValue();
 }
 
-QVariant TextOrEmpty(const QVariant& value)
-{
+QVariant TextOrEmpty(const QVariant& value) {
     if (value.isNull())
         return QString(QLatin1String(""));
     return vela::values::toText(value);

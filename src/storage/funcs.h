@@ -15,10 +15,11 @@ QVariant DateOrToday(const QVariant& value);
 QVariant TextOrEmpty(const QVariant& value);
 
 // The empty value the readers give for what they cannot convert.
-inline QVariant emptyValue() { return QVariant(QString()); }
+inline QVariant emptyValue() {
+    return QVariant(QString());
+}
 // Whether a reader's result is that empty value.
-inline bool isEmptyValue(const QVariant& v)
-{
+inline bool isEmptyValue(const QVariant& v) {
     return v.typeId() == QMetaType::QString && v.toString().isEmpty();
 }
 

@@ -17,23 +17,20 @@ RecordSource::RecordSource(QObject* parent) : QObject(parent) {}
 RecordSource::~RecordSource() = default;
 
 void RecordSource::setQuery(const TableDef& table, const QString& where, const QVariantList& binds,
-                            const QString& orderBy)
-{
+                            const QString& orderBy) {
     table_ = &table;
     where_ = where;
     binds_ = binds;
     orderBy_ = orderBy;
 }
 
-bool RecordSource::fail(const QString& error)
-{
+bool RecordSource::fail(const QString& error) {
     lastError_ = error;
     return false;
 }
 
 std::optional<std::vector<RecordSource::SortKey>> RecordSource::parseOrder(const TableDef& table,
-                                                                           const QString& text)
-{
+                                                                           const QString& text) {
     std::vector<SortKey> keys;
     const QStringList parts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
     static const QRegularExpression keyForm(
@@ -54,14 +51,13 @@ std::optional<std::vector<RecordSource::SortKey>> RecordSource::parseOrder(const
         }
         if (!col)
             return std::nullopt;
-        keys.push_back({col->name, m.captured(4).compare(QLatin1String("DESC"),
-                                                         Qt::CaseInsensitive) == 0});
+        keys.push_back(
+            {col->name, m.captured(4).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0});
     }
     return keys;
 }
 
-QString RecordSource::orderSql(const std::vector<SortKey>& keys, bool noIndex) const
-{
+QString RecordSource::orderSql(const std::vector<SortKey>& keys, bool noIndex) const {
     QStringList parts;
     for (const SortKey& k : keys) {
         // A unary plus keeps SQLite from walking the order index when another
@@ -73,21 +69,18 @@ QString RecordSource::orderSql(const std::vector<SortKey>& keys, bool noIndex) c
     return parts.join(QStringLiteral(", "));
 }
 
-QString RecordSource::effectiveOrderSql(bool noIndex) const
-{
+QString RecordSource::effectiveOrderSql(bool noIndex) const {
     if (!sortKeys_.empty())
         return orderSql(sortKeys_, noIndex);
     const auto keys = parseOrder(*table_, orderBy_);
     return orderSql(keys ? *keys : std::vector<SortKey>{}, noIndex);
 }
 
-QString RecordSource::whereSql() const
-{
+QString RecordSource::whereSql() const {
     return where_.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE (%1)").arg(where_);
 }
 
-bool RecordSource::load(const QString& orderClause)
-{
+bool RecordSource::load(const QString& orderClause) {
     if (!db_ || !table_)
         return fail(QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája."));
     Statement st(db_->handle(), QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3")
@@ -96,8 +89,7 @@ bool RecordSource::load(const QString& orderClause)
         return fail(st.error());
     std::vector<qint64> ids;
     ids.reserve(rowids_.size());
-    while (st.next())
-        ids.push_back(st.int64(0));
+    while (st.next()) ids.push_back(st.int64(0));
     if (!st.error().isEmpty())
         return fail(st.error());
     rowids_ = std::move(ids);
@@ -107,8 +99,7 @@ bool RecordSource::load(const QString& orderClause)
     return true;
 }
 
-bool RecordSource::refresh()
-{
+bool RecordSource::refresh() {
     if (!leaveCurrent())
         return false;
     sortKeys_.clear();
@@ -128,8 +119,7 @@ bool RecordSource::refresh()
     return true;
 }
 
-bool RecordSource::requery()
-{
+bool RecordSource::requery() {
     if (!leaveCurrent())
         return false;
     if (!load(effectiveOrderSql(false))) {
@@ -144,8 +134,7 @@ bool RecordSource::requery()
     return true;
 }
 
-void RecordSource::close()
-{
+void RecordSource::close() {
     edit_.reset();
     adding_ = false;
     rowids_.clear();
@@ -156,8 +145,7 @@ void RecordSource::close()
     emit rowsReset();
 }
 
-bool RecordSource::leaveCurrent()
-{
+bool RecordSource::leaveCurrent() {
     if (!edit_)
         return true;
     if (update())
@@ -166,8 +154,7 @@ bool RecordSource::leaveCurrent()
     return false;
 }
 
-bool RecordSource::setPosition(int position)
-{
+bool RecordSource::setPosition(int position) {
     if (position == pos_ && !edit_)
         return true;
     if (!leaveCurrent())
@@ -177,33 +164,33 @@ bool RecordSource::setPosition(int position)
     return true;
 }
 
-bool RecordSource::moveFirst() { return setPosition(rowids_.empty() ? -1 : 0); }
+bool RecordSource::moveFirst() {
+    return setPosition(rowids_.empty() ? -1 : 0);
+}
 
-bool RecordSource::moveLast() { return setPosition(rowids_.empty() ? -1 : int(rowids_.size()) - 1); }
+bool RecordSource::moveLast() {
+    return setPosition(rowids_.empty() ? -1 : int(rowids_.size()) - 1);
+}
 
-bool RecordSource::moveNext()
-{
+bool RecordSource::moveNext() {
     if (eof())
         return false;
     return setPosition(pos_ + 1);
 }
 
-bool RecordSource::movePrevious()
-{
+bool RecordSource::movePrevious() {
     if (bof())
         return false;
     return setPosition(pos_ - 1);
 }
 
-bool RecordSource::moveTo(int position)
-{
+bool RecordSource::moveTo(int position) {
     if (position < 0 || position >= int(rowids_.size()))
         return false;
     return setPosition(position);
 }
 
-const RecordSource::Row* RecordSource::rowAt(int row) const
-{
+const RecordSource::Row* RecordSource::rowAt(int row) const {
     if (row < 0 || row >= int(rowids_.size()) || !db_ || !table_)
         return nullptr;
     const int page = row / kPageSize;
@@ -215,11 +202,9 @@ const RecordSource::Row* RecordSource::rowAt(int row) const
         const int last = std::min(int(rowids_.size()), first + kPageSize);
         // Rowids are our own whole numbers, never user text.
         QStringList ids;
-        for (int i = first; i < last; ++i)
-            ids << QString::number(rowids_[size_t(i)]);
+        for (int i = first; i < last; ++i) ids << QString::number(rowids_[size_t(i)]);
         QStringList cols;
-        for (const ColumnDef& c : table_->columns)
-            cols << quoteName(c.name);
+        for (const ColumnDef& c : table_->columns) cols << quoteName(c.name);
         Statement st(db_->handle(), QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
                                         .arg(cols.join(QStringLiteral(", ")),
                                              quoteName(table_->name), ids.join(QLatin1Char(','))));
@@ -228,7 +213,8 @@ const RecordSource::Row* RecordSource::rowAt(int row) const
         while (st.next()) {
             Row r(static_cast<size_t>(n));
             for (int c = 0; c < n; ++c)
-                r[size_t(c)] = values::fromStorage(table_->columns[size_t(c)].type, st.value(c + 1));
+                r[size_t(c)] =
+                    values::fromStorage(table_->columns[size_t(c)].type, st.value(c + 1));
             byId.insert(st.int64(0), std::move(r));
         }
         std::vector<Row> rows;
@@ -240,15 +226,13 @@ const RecordSource::Row* RecordSource::rowAt(int row) const
     return &it.value()[size_t(row % kPageSize)];
 }
 
-void RecordSource::invalidate(qint64 rowid)
-{
+void RecordSource::invalidate(qint64 rowid) {
     const int i = findRowid(rowid);
     if (i >= 0)
         pages_.remove(i / kPageSize);
 }
 
-int RecordSource::findRowid(qint64 rowid) const
-{
+int RecordSource::findRowid(qint64 rowid) const {
     // Near the current row first: that is where the rows a window asks for are.
     if (pos_ >= 0 && pos_ < int(rowids_.size()) && rowids_[size_t(pos_)] == rowid)
         return pos_;
@@ -256,8 +240,7 @@ int RecordSource::findRowid(qint64 rowid) const
     return it == rowids_.end() ? -1 : int(it - rowids_.begin());
 }
 
-int RecordSource::columnIndex(const QString& name) const
-{
+int RecordSource::columnIndex(const QString& name) const {
     if (!table_)
         return -1;
     const int i = table_->indexOf(name);
@@ -270,8 +253,7 @@ int RecordSource::columnIndex(const QString& name) const
     return -1;
 }
 
-QVariant RecordSource::valueAt(int row, int column) const
-{
+QVariant RecordSource::valueAt(int row, int column) const {
     if (!table_ || column < 0 || column >= int(table_->columns.size()))
         return {};
     if (row == pos_ && edit_)
@@ -282,17 +264,17 @@ QVariant RecordSource::valueAt(int row, int column) const
     return (*r)[size_t(column)];
 }
 
-QVariant RecordSource::field(int column) const
-{
+QVariant RecordSource::field(int column) const {
     if (adding_ && edit_ && table_ && column >= 0 && column < int(table_->columns.size()))
         return (*edit_)[size_t(column)];
     return valueAt(pos_, column);
 }
 
-QVariant RecordSource::field(const QString& name) const { return field(columnIndex(name)); }
+QVariant RecordSource::field(const QString& name) const {
+    return field(columnIndex(name));
+}
 
-bool RecordSource::setField(int column, const QVariant& value, QString* why)
-{
+bool RecordSource::setField(int column, const QVariant& value, QString* why) {
     if (!table_ || column < 0 || column >= int(table_->columns.size()))
         return fail(QStringLiteral("Nincs ilyen mező."));
     if (!adding_ && (bof() || eof()))
@@ -319,13 +301,11 @@ bool RecordSource::setField(int column, const QVariant& value, QString* why)
     return true;
 }
 
-bool RecordSource::setField(const QString& name, const QVariant& value, QString* why)
-{
+bool RecordSource::setField(const QString& name, const QVariant& value, QString* why) {
     return setField(columnIndex(name), value, why);
 }
 
-bool RecordSource::addNew()
-{
+bool RecordSource::addNew() {
     if (!table_ || !db_)
         return fail(QStringLiteral("A rekordforrás nincs megnyitva."));
     if (!leaveCurrent())
@@ -336,8 +316,7 @@ bool RecordSource::addNew()
     return true;
 }
 
-bool RecordSource::update()
-{
+bool RecordSource::update() {
     if (!edit_)
         return true;
     QStringList cols;
@@ -350,13 +329,13 @@ bool RecordSource::update()
         vals << (*edit_)[c];
     }
     if (adding_) {
-        for (int i = 0; i < cols.size(); ++i)
-            marks << QStringLiteral("?");
-        const QString sql = cols.isEmpty()
-                                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table_->name))
-                                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                      .arg(quoteName(table_->name), cols.join(QStringLiteral(", ")),
-                                           marks.join(QStringLiteral(", ")));
+        for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
+        const QString sql =
+            cols.isEmpty()
+                ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table_->name))
+                : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(quoteName(table_->name), cols.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", ")));
         Statement st(db_->handle(), sql);
         if (!st.ok() || !st.bind(vals) || !st.exec())
             return fail(st.error());
@@ -373,8 +352,7 @@ bool RecordSource::update()
         return true;
     }
     QStringList sets;
-    for (const QString& c : cols)
-        sets << c + QStringLiteral(" = ?");
+    for (const QString& c : cols) sets << c + QStringLiteral(" = ?");
     vals << rowids_[size_t(pos_)];
     Statement st(db_->handle(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
                                     .arg(quoteName(table_->name), sets.join(QStringLiteral(", "))));
@@ -386,8 +364,7 @@ bool RecordSource::update()
     return true;
 }
 
-void RecordSource::cancelUpdate()
-{
+void RecordSource::cancelUpdate() {
     const bool wasEditing = edit_.has_value() && !adding_;
     edit_.reset();
     adding_ = false;
@@ -395,8 +372,7 @@ void RecordSource::cancelUpdate()
         emit rowChanged(pos_);
 }
 
-bool RecordSource::deleteCurrent()
-{
+bool RecordSource::deleteCurrent() {
     if (adding_) {
         cancelUpdate();
         return true;
@@ -425,8 +401,7 @@ bool RecordSource::deleteCurrent()
     return true;
 }
 
-bool RecordSource::findFirst(const QString& condition, const QVariantList& binds)
-{
+bool RecordSource::findFirst(const QString& condition, const QVariantList& binds) {
     noMatch_ = true;
     if (!table_ || !db_ || rowids_.empty())
         return false;
@@ -446,8 +421,7 @@ bool RecordSource::findFirst(const QString& condition, const QVariantList& binds
     return true;
 }
 
-bool RecordSource::findFirstPrefix(const QString& column, const QString& prefix)
-{
+bool RecordSource::findFirstPrefix(const QString& column, const QString& prefix) {
     noMatch_ = true;
     const int ci = columnIndex(column);
     if (ci < 0 || !db_)
@@ -501,23 +475,20 @@ bool RecordSource::findFirstPrefix(const QString& column, const QString& prefix)
     return findFirst(ranges.join(QStringLiteral(" OR ")), binds);
 }
 
-qint64 RecordSource::bookmark() const
-{
+qint64 RecordSource::bookmark() const {
     if (bof() || eof())
         return -1;
     return rowids_[size_t(pos_)];
 }
 
-bool RecordSource::setBookmark(qint64 bookmark)
-{
+bool RecordSource::setBookmark(qint64 bookmark) {
     const int at = findRowid(bookmark);
     if (at < 0)
         return fail(QStringLiteral("A megjelölt adatsor már nem létezik."));
     return setPosition(at);
 }
 
-bool RecordSource::setSort(const QString& sortText)
-{
+bool RecordSource::setSort(const QString& sortText) {
     if (!table_)
         return false;
     const auto keys = parseOrder(*table_, sortText);
@@ -525,7 +496,6 @@ bool RecordSource::setSort(const QString& sortText)
         return fail(QStringLiteral("Hibás rendezés: %1").arg(sortText));
     if (!leaveCurrent())
         return false;
-    const qint64 current = bookmark();
     const auto oldKeys = sortKeys_;
     sortKeys_ = *keys;
     if (!load(effectiveOrderSql(false))) {
@@ -534,11 +504,6 @@ bool RecordSource::setSort(const QString& sortText)
     }
     sortText_ = sortText;
     pos_ = rowids_.empty() ? -1 : 0;
-    if (current >= 0) {
-        const int at = findRowid(current);
-        if (at >= 0)
-            pos_ = at;
-    }
     emit rowsReset();
     emit currentChanged(pos_);
     return true;

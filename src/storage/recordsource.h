@@ -22,7 +22,7 @@ class Database;
 // saved, then written in one statement.
 class RecordSource : public QObject {
     Q_OBJECT
-public:
+  public:
     struct SortKey {
         QString column;
         bool descending = false;
@@ -38,8 +38,8 @@ public:
     // bound to binds in order; an empty where takes every row) in the order
     // orderBy (a list of column names, each with an optional DESC). Takes
     // effect at the next refresh.
-    void setQuery(const TableDef& table, const QString& where = {},
-                  const QVariantList& binds = {}, const QString& orderBy = {});
+    void setQuery(const TableDef& table, const QString& where = {}, const QVariantList& binds = {},
+                  const QString& orderBy = {});
     const TableDef* table() const { return table_; }
     QString where() const { return where_; }
     QVariantList binds() const { return binds_; }
@@ -100,16 +100,16 @@ public:
     qint64 bookmark() const;
     bool setBookmark(qint64 bookmark);
 
-    // "Brutto, Szamlaszam DESC": re-orders the rows, keeping the current one.
+    // "Brutto, Szamlaszam DESC": a new result in that order; its first row becomes current.
     QString sort() const { return sortText_; }
     bool setSort(const QString& sortText);
 
     static std::optional<std::vector<SortKey>> parseOrder(const TableDef& table,
-                                                           const QString& text);
+                                                          const QString& text);
 
     QString lastError() const { return lastError_; }
 
-signals:
+  signals:
     // The rows were read anew (refresh, requery, sort, close).
     void rowsReset();
     void currentChanged(int position);
@@ -119,7 +119,7 @@ signals:
     // A pending edit could not be written when its row was left.
     void writeFailed(const QString& error);
 
-private:
+  private:
     using Row = std::vector<QVariant>;
 
     bool load(const QString& order);

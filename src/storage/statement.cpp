@@ -6,8 +6,7 @@
 
 namespace vela {
 
-Statement::Statement(sqlite3* db, const QString& sql) : db_(db)
-{
+Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
     if (!db) {
         error_ = QStringLiteral("Az adatbázis nincs megnyitva.");
         return;
@@ -20,10 +19,11 @@ Statement::Statement(sqlite3* db, const QString& sql) : db_(db)
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(stmt_); }
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
 
-bool Statement::bind(const QVariantList& values)
-{
+bool Statement::bind(const QVariantList& values) {
     for (int i = 0; i < values.size(); ++i) {
         if (!bind(i + 1, values[i]))
             return false;
@@ -31,8 +31,7 @@ bool Statement::bind(const QVariantList& values)
     return true;
 }
 
-bool Statement::bind(int index, const QVariant& value)
-{
+bool Statement::bind(int index, const QVariant& value) {
     if (!stmt_)
         return false;
     const QVariant v = values::toStorage(value);
@@ -53,12 +52,14 @@ bool Statement::bind(int index, const QVariant& value)
                 break;
             case QMetaType::QByteArray: {
                 const QByteArray b = v.toByteArray();
-                rc = sqlite3_bind_blob(stmt_, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+                rc =
+                    sqlite3_bind_blob(stmt_, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
                 break;
             }
             default: {
                 const QByteArray s = v.toString().toUtf8();
-                rc = sqlite3_bind_text(stmt_, index, s.constData(), int(s.size()), SQLITE_TRANSIENT);
+                rc =
+                    sqlite3_bind_text(stmt_, index, s.constData(), int(s.size()), SQLITE_TRANSIENT);
                 break;
             }
         }
@@ -70,8 +71,7 @@ bool Statement::bind(int index, const QVariant& value)
     return true;
 }
 
-bool Statement::next()
-{
+bool Statement::next() {
     if (!stmt_)
         return false;
     const int rc = sqlite3_step(stmt_);
@@ -82,8 +82,7 @@ bool Statement::next()
     return false;
 }
 
-bool Statement::exec()
-{
+bool Statement::exec() {
     if (!stmt_)
         return false;
     while (next()) {
@@ -91,8 +90,7 @@ bool Statement::exec()
     return error_.isEmpty();
 }
 
-bool Statement::reset()
-{
+bool Statement::reset() {
     if (!stmt_)
         return false;
     error_.clear();
@@ -100,15 +98,15 @@ bool Statement::reset()
     return true;
 }
 
-int Statement::columnCount() const { return stmt_ ? sqlite3_column_count(stmt_) : 0; }
+int Statement::columnCount() const {
+    return stmt_ ? sqlite3_column_count(stmt_) : 0;
+}
 
-QString Statement::columnName(int i) const
-{
+QString Statement::columnName(int i) const {
     return QString::fromUtf8(sqlite3_column_name(stmt_, i));
 }
 
-QVariant Statement::value(int i) const
-{
+QVariant Statement::value(int i) const {
     switch (sqlite3_column_type(stmt_, i)) {
         case SQLITE_INTEGER:
             return qlonglong(sqlite3_column_int64(stmt_, i));
@@ -125,8 +123,12 @@ QVariant Statement::value(int i) const
     }
 }
 
-qint64 Statement::int64(int i) const { return sqlite3_column_int64(stmt_, i); }
+qint64 Statement::int64(int i) const {
+    return sqlite3_column_int64(stmt_, i);
+}
 
-bool Statement::isNull(int i) const { return sqlite3_column_type(stmt_, i) == SQLITE_NULL; }
+bool Statement::isNull(int i) const {
+    return sqlite3_column_type(stmt_, i) == SQLITE_NULL;
+}
 
 }  // namespace vela

@@ -12,7 +12,7 @@ namespace vela {
 // One prepared SQLite statement with bound values; the fast path under the
 // record sources. Values bind as they are (QDate and bool as stored).
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const QString& sql);
     ~Statement();
     Statement(const Statement&) = delete;
@@ -34,7 +34,7 @@ public:
     qint64 int64(int i) const;
     bool isNull(int i) const;
 
-private:
+  private:
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
     QString error_;

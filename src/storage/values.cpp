@@ -8,8 +8,7 @@ namespace vela::values {
 
 namespace {
 
-const QLocale& hungarian()
-{
+const QLocale& hungarian() {
     static const QLocale loc = [] {
         QLocale l(QLocale::Hungarian, QLocale::Hungary);
         l.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -20,20 +19,17 @@ const QLocale& hungarian()
 
 }  // namespace
 
-QString formatNumber(double value)
-{
+QString formatNumber(double value) {
     if (value == 0)
         return QStringLiteral("0");  // no "-0"
     return hungarian().toString(value, 'g', 15);
 }
 
-QString formatDate(const QDate& date)
-{
+QString formatDate(const QDate& date) {
     return date.isValid() ? date.toString(QStringLiteral("yyyy.MM.dd.")) : QString();
 }
 
-QString toText(const QVariant& value)
-{
+QString toText(const QVariant& value) {
     if (value.isNull())
         return {};
     switch (value.typeId()) {
@@ -51,8 +47,7 @@ QString toText(const QVariant& value)
     }
 }
 
-std::optional<double> parseNumber(const QString& text)
-{
+std::optional<double> parseNumber(const QString& text) {
     QString t = text.trimmed();
     if (t.isEmpty())
         return std::nullopt;
@@ -70,8 +65,7 @@ std::optional<double> parseNumber(const QString& text)
     return d;
 }
 
-std::optional<qint64> parseWhole(const QString& text)
-{
+std::optional<qint64> parseWhole(const QString& text) {
     const QString t = text.trimmed();
     bool ok = false;
     const qint64 v = t.toLongLong(&ok);
@@ -84,10 +78,9 @@ std::optional<qint64> parseWhole(const QString& text)
     return std::nullopt;
 }
 
-std::optional<QDate> parseDate(const QString& text)
-{
-    static const QRegularExpression form(
-        QStringLiteral("^\\s*(\\d{4})\\s*[.\\-/]\\s*(\\d{1,2})\\s*[.\\-/]\\s*(\\d{1,2})\\s*\\.?\\s*$"));
+std::optional<QDate> parseDate(const QString& text) {
+    static const QRegularExpression form(QStringLiteral(
+        "^\\s*(\\d{4})\\s*[.\\-/]\\s*(\\d{1,2})\\s*[.\\-/]\\s*(\\d{1,2})\\s*\\.?\\s*$"));
     const auto m = form.match(text);
     if (!m.hasMatch())
         return std::nullopt;
@@ -97,8 +90,7 @@ std::optional<QDate> parseDate(const QString& text)
     return d;
 }
 
-int maxTextLength(const ColumnDef& column)
-{
+int maxTextLength(const ColumnDef& column) {
     if (column.editLimit >= 2000)
         return 65535;  // long remarks
     if (column.editLimit == 1)
@@ -106,16 +98,15 @@ int maxTextLength(const ColumnDef& column)
     return 255;
 }
 
-bool toColumnValue(const ColumnDef& column, const QVariant& in, QVariant* out, QString* why)
-{
+bool toColumnValue(const ColumnDef& column, const QVariant& in, QVariant* out, QString* why) {
     auto refuse = [&](const QString& reason) {
         if (why)
             *why = reason;
         return false;
     };
     const bool isText = in.typeId() == QMetaType::QString;
-    if (in.isNull() || (isText && in.toString().trimmed().isEmpty() &&
-                        column.type != ColumnType::Text)) {
+    if (in.isNull() ||
+        (isText && in.toString().trimmed().isEmpty() && column.type != ColumnType::Text)) {
         *out = QVariant();
         return true;
     }
@@ -196,8 +187,7 @@ bool toColumnValue(const ColumnDef& column, const QVariant& in, QVariant* out, Q
     return refuse(QStringLiteral("Ismeretlen mezőtípus."));
 }
 
-QVariant toStorage(const QVariant& value)
-{
+QVariant toStorage(const QVariant& value) {
     if (value.isNull())
         return {};
     switch (value.typeId()) {
@@ -210,8 +200,7 @@ QVariant toStorage(const QVariant& value)
     }
 }
 
-QVariant fromStorage(ColumnType type, const QVariant& stored)
-{
+QVariant fromStorage(ColumnType type, const QVariant& stored) {
     if (stored.isNull())
         return {};
     switch (type) {

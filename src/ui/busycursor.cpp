@@ -10,30 +10,28 @@ int depth = 0;
 bool suspended = false;
 }  // namespace
 
-BusyCursor::BusyCursor()
-{
+BusyCursor::BusyCursor() {
     if (depth++ == 0 && !suspended)
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 
-BusyCursor::~BusyCursor()
-{
+BusyCursor::~BusyCursor() {
     if (--depth == 0 && !suspended)
         QGuiApplication::restoreOverrideCursor();
 }
 
-bool BusyCursor::active() { return depth > 0 && !suspended; }
+bool BusyCursor::active() {
+    return depth > 0 && !suspended;
+}
 
-BusyCursor::Suspend::Suspend() : wasActive_(active())
-{
+BusyCursor::Suspend::Suspend() : wasActive_(active()) {
     if (wasActive_) {
         QGuiApplication::restoreOverrideCursor();
         suspended = true;
     }
 }
 
-BusyCursor::Suspend::~Suspend()
-{
+BusyCursor::Suspend::~Suspend() {
     if (wasActive_) {
         suspended = false;
         if (depth > 0)

@@ -6,7 +6,7 @@ namespace vela {
 // database; nested uses share one override. Suspend puts the normal arrow
 // back while a message box is open.
 class BusyCursor {
-public:
+  public:
     BusyCursor();
     ~BusyCursor();
     BusyCursor(const BusyCursor&) = delete;
@@ -15,13 +15,13 @@ public:
     static bool active();
 
     class Suspend {
-    public:
+      public:
         Suspend();
         ~Suspend();
         Suspend(const Suspend&) = delete;
         Suspend& operator=(const Suspend&) = delete;
 
-    private:
+      private:
         bool wasActive_;
     };
 };

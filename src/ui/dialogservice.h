@@ -7,7 +7,7 @@ namespace vela {
 // Every message box, input box and beep of the windows goes through this
 // service, so tests can script the answers and check the texts.
 class DialogService {
-public:
+  public:
     enum class Icon { Information, Question, Warning, Critical };
     enum class Buttons { Ok, YesNo };
     enum class Answer { Ok, Yes, No };
@@ -21,8 +21,7 @@ public:
                           const QString& defaultText = {}) = 0;
     virtual void beep() = 0;
 
-    bool ask(const QString& text, const QString& title, Icon icon)
-    {
+    bool ask(const QString& text, const QString& title, Icon icon) {
         return message(text, title, icon, Buttons::YesNo) == Answer::Yes;
     }
 };

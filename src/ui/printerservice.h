@@ -11,7 +11,7 @@ namespace vela {
 // Printing goes through this service: the default printer and a modal print
 // preview in the program, PDF output in tests. No printer is "not ready".
 class PrinterService {
-public:
+  public:
     using PaintFn = std::function<void(QPrinter&)>;
 
     virtual ~PrinterService() = default;

@@ -9,9 +9,8 @@
 
 namespace vela {
 
-DialogService::Answer QtDialogService::message(const QString& text, const QString& title,
-                                               Icon icon, Buttons buttons)
-{
+DialogService::Answer QtDialogService::message(const QString& text, const QString& title, Icon icon,
+                                               Buttons buttons) {
     BusyCursor::Suspend normalPointer;
     QMessageBox box(QApplication::activeWindow());
     box.setText(text);
@@ -43,8 +42,7 @@ DialogService::Answer QtDialogService::message(const QString& text, const QStrin
 }
 
 QString QtDialogService::input(const QString& prompt, const QString& title,
-                               const QString& defaultText)
-{
+                               const QString& defaultText) {
     BusyCursor::Suspend normalPointer;
     QInputDialog dlg(QApplication::activeWindow());
     dlg.setWindowTitle(title);
@@ -57,6 +55,8 @@ QString QtDialogService::input(const QString& prompt, const QString& title,
     return dlg.textValue();
 }
 
-void QtDialogService::beep() { QApplication::beep(); }
+void QtDialogService::beep() {
+    QApplication::beep();
+}
 
 }  // namespace vela

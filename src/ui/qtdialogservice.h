@@ -9,7 +9,7 @@ namespace vela {
 // The real message boxes, input boxes and beep. The busy cursor is put aside
 // while a box is open, so the user never answers under an hourglass.
 class QtDialogService : public DialogService {
-public:
+  public:
     Answer message(const QString& text, const QString& title, Icon icon,
                    Buttons buttons = Buttons::Ok) override;
     QString input(const QString& prompt, const QString& title,

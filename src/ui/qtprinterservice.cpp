@@ -8,11 +8,12 @@
 
 namespace vela {
 
-bool QtPrinterService::ready() { return !QPrinterInfo::defaultPrinter().isNull(); }
+bool QtPrinterService::ready() {
+    return !QPrinterInfo::defaultPrinter().isNull();
+}
 
 bool QtPrinterService::print(const PaintFn& paint, QPageLayout::Orientation orientation,
-                             QString* error)
-{
+                             QString* error) {
     if (!ready()) {
         if (error)
             *error = QStringLiteral("Nincs nyomtató.");
@@ -25,8 +26,7 @@ bool QtPrinterService::print(const PaintFn& paint, QPageLayout::Orientation orie
 }
 
 bool QtPrinterService::preview(const PaintFn& paint, QPageLayout::Orientation orientation,
-                               QString*)
-{
+                               QString*) {
     BusyCursor::Suspend normalPointer;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(orientation);
@@ -39,8 +39,7 @@ bool QtPrinterService::preview(const PaintFn& paint, QPageLayout::Orientation or
 }
 
 bool PdfPrinterService::print(const PaintFn& paint, QPageLayout::Orientation orientation,
-                              QString* error)
-{
+                              QString* error) {
     if (!ready_) {
         if (error)
             *error = QStringLiteral("Nincs nyomtató.");
@@ -56,8 +55,7 @@ bool PdfPrinterService::print(const PaintFn& paint, QPageLayout::Orientation ori
 }
 
 bool PdfPrinterService::preview(const PaintFn& paint, QPageLayout::Orientation orientation,
-                                QString* error)
-{
+                                QString* error) {
     ++previews;
     return print(paint, orientation, error);
 }

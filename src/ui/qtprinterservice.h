@@ -6,7 +6,7 @@ namespace vela {
 
 // The system's default printer and Qt's print preview dialog.
 class QtPrinterService : public PrinterService {
-public:
+  public:
     bool ready() override;
     bool print(const PaintFn& paint, QPageLayout::Orientation orientation,
                QString* error = nullptr) override;
@@ -16,11 +16,9 @@ public:
 
 // A printer for tests and for saving: every job goes into a PDF file.
 class PdfPrinterService : public PrinterService {
-public:
+  public:
     explicit PdfPrinterService(QString pdfPath, bool ready = true)
-        : path_(std::move(pdfPath)), ready_(ready)
-    {
-    }
+        : path_(std::move(pdfPath)), ready_(ready) {}
     bool ready() override { return ready_; }
     void setReady(bool r) { ready_ = r; }
     bool print(const PaintFn& paint, QPageLayout::Orientation orientation,
@@ -32,7 +30,7 @@ public:
     int jobs = 0;
     int previews = 0;
 
-private:
+  private:
     QString path_;
     bool ready_;
 };

@@ -3,8 +3,7 @@
 namespace vela {
 
 DialogService::Answer ScriptedDialogService::message(const QString& text, const QString& title,
-                                                     Icon icon, Buttons buttons)
-{
+                                                     Icon icon, Buttons buttons) {
     shown.append({Shown::Kind::Message, text, title, icon, buttons, {}, beepsSinceLast_});
     beepsSinceLast_ = 0;
     if (buttons == Buttons::Ok)
@@ -13,30 +12,25 @@ DialogService::Answer ScriptedDialogService::message(const QString& text, const 
 }
 
 QString ScriptedDialogService::input(const QString& prompt, const QString& title,
-                                     const QString& defaultText)
-{
+                                     const QString& defaultText) {
     shown.append({Shown::Kind::Input, prompt, title, Icon::Question, Buttons::Ok, defaultText,
                   beepsSinceLast_});
     beepsSinceLast_ = 0;
     return inputs_.isEmpty() ? QString() : inputs_.takeFirst();
 }
 
-void ScriptedDialogService::beep()
-{
+void ScriptedDialogService::beep() {
     ++beeps;
     ++beepsSinceLast_;
 }
 
-QStringList ScriptedDialogService::texts() const
-{
+QStringList ScriptedDialogService::texts() const {
     QStringList out;
-    for (const Shown& s : shown)
-        out << s.text;
+    for (const Shown& s : shown) out << s.text;
     return out;
 }
 
-void ScriptedDialogService::clear()
-{
+void ScriptedDialogService::clear() {
     shown.clear();
     beeps = 0;
     beepsSinceLast_ = 0;

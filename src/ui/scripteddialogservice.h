@@ -11,7 +11,7 @@ namespace vela {
 // A dialog service for tests: records every box and beep, and answers from a
 // queue (Yes for questions and "" for input boxes when the queue is empty).
 class ScriptedDialogService : public DialogService {
-public:
+  public:
     struct Shown {
         enum class Kind { Message, Input } kind;
         QString text;
@@ -38,7 +38,7 @@ public:
     QStringList texts() const;
     void clear();
 
-private:
+  private:
     QList<Answer> answers_;
     QStringList inputs_;
     int beepsSinceLast_ = 0;

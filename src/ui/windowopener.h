@@ -9,24 +9,23 @@ namespace vela {
 // Every modal child window is opened through this, so a test can act on the
 // child while it is "open" and close it, without waiting on exec().
 class WindowOpener {
-public:
+  public:
     virtual ~WindowOpener() = default;
     virtual int openModal(QDialog& window) = 0;
 };
 
 class QtWindowOpener : public WindowOpener {
-public:
+  public:
     int openModal(QDialog& window) override { return window.exec(); }
 };
 
 // For tests: shows the window, runs the next queued handler on it (or none)
 // and closes it if the handler left it open.
 class ScriptedWindowOpener : public WindowOpener {
-public:
+  public:
     using Handler = std::function<void(QDialog&)>;
 
-    int openModal(QDialog& window) override
-    {
+    int openModal(QDialog& window) override {
         ++opened;
         window.show();
         if (!handlers.isEmpty())

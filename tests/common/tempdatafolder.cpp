@@ -4,8 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-TempDataFolder::TempDataFolder(bool copyTemplates) : previousDir_(QDir::currentPath())
-{
+TempDataFolder::TempDataFolder(bool copyTemplates) : previousDir_(QDir::currentPath()) {
     if (copyTemplates) {
         const QDir templates(templateDir());
         for (const QFileInfo& fi : templates.entryInfoList(QDir::Files)) {
@@ -17,9 +16,10 @@ TempDataFolder::TempDataFolder(bool copyTemplates) : previousDir_(QDir::currentP
     QDir::setCurrent(dir_.path());
 }
 
-TempDataFolder::~TempDataFolder() { QDir::setCurrent(previousDir_); }
+TempDataFolder::~TempDataFolder() {
+    QDir::setCurrent(previousDir_);
+}
 
-QString TempDataFolder::sharedTestData(const QString& name)
-{
+QString TempDataFolder::sharedTestData(const QString& name) {
     return QDir(QStringLiteral(VELA_SHARED_TESTDATA)).filePath(name);
 }

@@ -6,7 +6,7 @@
 // A temporary data folder filled with copies of the clean template databases;
 // while it lives, the process's current directory is that folder.
 class TempDataFolder {
-public:
+  public:
     explicit TempDataFolder(bool copyTemplates = true);
     ~TempDataFolder();
     TempDataFolder(const TempDataFolder&) = delete;
@@ -18,7 +18,7 @@ public:
     static QString templateDir() { return QStringLiteral(VELA_TEMPLATE_DIR); }
     static QString sharedTestData(const QString& name);
 
-private:
+  private:
     QTemporaryDir dir_;
     QString previousDir_;
 };
