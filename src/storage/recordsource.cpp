@@ -92,6 +92,7 @@ bool RecordSource::load(const QString& orderClause) {
     while (st.next()) ids.push_back(st.int64(0));
     if (!st.error().isEmpty())
         return fail(st.error());
+    emit rowsAboutToReset();
     rowids_ = std::move(ids);
     pages_.clear();
     open_ = true;
@@ -108,6 +109,7 @@ bool RecordSource::refresh() {
     if (table_ && !keys)
         return fail(QStringLiteral("Hibás rendezés: %1").arg(orderBy_));
     if (!load(table_ ? orderSql(*keys, false) : QString())) {
+        emit rowsAboutToReset();
         rowids_.clear();
         pos_ = -1;
         emit rowsReset();
@@ -123,6 +125,7 @@ bool RecordSource::requery() {
     if (!leaveCurrent())
         return false;
     if (!load(effectiveOrderSql(false))) {
+        emit rowsAboutToReset();
         rowids_.clear();
         pos_ = -1;
         emit rowsReset();
@@ -137,6 +140,7 @@ bool RecordSource::requery() {
 void RecordSource::close() {
     edit_.reset();
     adding_ = false;
+    emit rowsAboutToReset();
     rowids_.clear();
     rowids_.shrink_to_fit();
     pages_.clear();
@@ -339,7 +343,9 @@ bool RecordSource::update() {
         Statement st(db_->handle(), sql);
         if (!st.ok() || !st.bind(vals) || !st.exec())
             return fail(st.error());
-        rowids_.push_back(db_->scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong());
+        const qint64 id = db_->scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+        emit rowAboutToBeInserted(int(rowids_.size()));
+        rowids_.push_back(id);
         edit_.reset();
         adding_ = false;
         const int at = int(rowids_.size()) - 1;
@@ -385,6 +391,7 @@ bool RecordSource::deleteCurrent() {
                    {id}))
         return fail(db_->lastError());
     const int at = pos_;
+    emit rowAboutToBeRemoved(at);
     rowids_.erase(rowids_.begin() + at);
     // Every cached page from here on has shifted by one row.
     for (auto it = pages_.begin(); it != pages_.end();) {

@@ -110,8 +110,11 @@ class RecordSource : public QObject {
     QString lastError() const { return lastError_; }
 
   signals:
-    // The rows were read anew (refresh, requery, sort, close).
+    // The rows are about to be / were read anew (refresh, requery, sort, close).
+    void rowsAboutToReset();
     void rowsReset();
+    void rowAboutToBeInserted(int position);
+    void rowAboutToBeRemoved(int position);
     void currentChanged(int position);
     void rowChanged(int position);
     void rowInserted(int position);

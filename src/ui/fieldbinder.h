@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace vela {
+
+class DatePicker;
+class DialogService;
+class RecordSource;
+
+// Binds input fields, date pickers, check boxes and labels to columns of a
+// record source: they show its current row, and what the user types is
+// written back into that row when the field is left (or by commit()). The
+// record source stores the row when it is left or saved. A value that
+// cannot stand in its column is refused with a message and the field shows
+// the row's value again.
+class FieldBinder : public QObject {
+    Q_OBJECT
+  public:
+    FieldBinder(RecordSource* source, DialogService* dialogs, QObject* parent = nullptr);
+
+    void bind(QLineEdit* edit, const QString& column);
+    void bind(DatePicker* picker, const QString& column);
+    void bind(QCheckBox* box, const QString& column);
+    void bind(QLabel* label, const QString& column);
+
+    // Writes every field the user changed into the current row; false when a
+    // value was refused (its message has been shown).
+    bool commit();
+    // Shows the current row in every field.
+    void load();
+    // Shows one column again (after the window wrote it through the source).
+    void reload(const QString& column);
+
+    QWidget* widgetFor(const QString& column) const;
+
+  signals:
+    // A field's value went into the row (by the user, not by load()).
+    void written(const QString& column);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    struct Binding {
+        QPointer<QWidget> widget;
+        QString column;
+        bool dirty = false;
+    };
+    Binding* find(QObject* widget);
+    bool commit(Binding& b);
+    void show(Binding& b);
+
+    RecordSource* source_;
+    DialogService* dialogs_;
+    QList<Binding> bindings_;
+    bool loading_ = false;
+};
+
+}  // namespace vela
