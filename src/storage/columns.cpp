@@ -52,7 +52,8 @@ QString checkFor(const ColumnDef& c) {
                        " CHECK (%1 IS NULL OR (length(%1) = 10 AND date(%1, '+0 days') IS %1))")
                 .arg(n);
         case CT::Boolean:
-            return QStringLiteral(" CHECK (%1 IS NULL OR %1 IN (0, 1))").arg(n);
+            // Like a Yes/No field, a flag is false until set.
+            return QStringLiteral(" DEFAULT 0 CHECK (%1 IS NULL OR %1 IN (0, 1))").arg(n);
         default:
             return {};
     }

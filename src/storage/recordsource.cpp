@@ -495,7 +495,7 @@ bool RecordSource::setBookmark(qint64 bookmark) {
     return setPosition(at);
 }
 
-bool RecordSource::setSort(const QString& sortText) {
+bool RecordSource::setSort(const QString& sortText, const QString& label) {
     if (!table_)
         return false;
     const auto keys = parseOrder(*table_, sortText);
@@ -509,7 +509,7 @@ bool RecordSource::setSort(const QString& sortText) {
         sortKeys_ = oldKeys;
         return false;
     }
-    sortText_ = sortText;
+    sortText_ = label.isEmpty() ? sortText : label;
     pos_ = rowids_.empty() ? -1 : 0;
     emit rowsReset();
     emit currentChanged(pos_);

@@ -100,9 +100,11 @@ class RecordSource : public QObject {
     qint64 bookmark() const;
     bool setBookmark(qint64 bookmark);
 
-    // "Brutto, Szamlaszam DESC": a new result in that order; its first row becomes current.
+    // "Brutto, Szamlaszam DESC": a new result in that order; its first row
+    // becomes current. sort() gives back label when one is given (the text a
+    // window compares), else the sort text itself.
     QString sort() const { return sortText_; }
-    bool setSort(const QString& sortText);
+    bool setSort(const QString& sortText, const QString& label = {});
 
     static std::optional<std::vector<SortKey>> parseOrder(const TableDef& table,
                                                           const QString& text);

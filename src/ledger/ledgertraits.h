@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include "ui/dialogservice.h"
+
+namespace vela {
+
+struct TableDef;
+
+enum class LedgerKind { Payables, Receivables };
+
+// Everything in which the payables and the receivables window differ; one
+// window class reads it for its kind.
+struct LedgerTraits {
+    LedgerKind kind;
+    const TableDef& table;
+    QString windowName;  // objectName: the table's name
+    QString windowCaption;
+    QString gridCaption;
+    QString sideLabel;  // Label22
+    QString sideLabelTip;
+    QString rowsQueryOrder;
+    QString openTotalSql;       // CountData: the open gross
+    QString partialTotalSql;    // CountData2: the open partial gross
+    bool hasParameters;         // reads ParameterData on becoming active
+    bool moveLastOnActivate;    // or stays on the first row
+    bool hasReceivablesMenu;    // "&Nekünk tartoznak (Vevő)"
+    bool importEnabled;         // "FakturoW számlázóból"
+    bool signFilters;           // "Csak pozitív" / "Csak negatív"
+    bool recomputeOnSave;       // gross values recomputed by "OK"
+    bool partialGrossEditable;  // Text20 beside Label26
+    QString partnerFilterCaption;
+    QString deleteFromHereCaption;  // MindTorol
+    QString paymentLabelName;       // caption of Text19
+    QString partialGrossLabelName;  // caption of the partial gross field
+    QString label26Caption;         // design caption of Label26
+    QString partnerNoRowsTitle;
+    // "Törlés"
+    QString deleteQuestion;
+    QString deleteTitle;
+    DialogService::Icon deleteIcon;
+    DialogService::Icon deletedAllIcon;  // "Minden adat törölve" after "Törlés"
+
+    static const LedgerTraits& of(LedgerKind kind);
+};
+
+}  // namespace vela

@@ -1,0 +1,703 @@
+#include "ledger/ledgerwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "ledger/ledgermessages.h"
+#include "storage/columns.h"
+#include "storage/database.h"
+#include "storage/funcs.h"
+#include "storage/values.h"
+#include "ui/appcontext.h"
+#include "ui/busycursor.h"
+#include "ui/datepicker.h"
+#include "ui/dialogservice.h"
+#include "ui/fieldbinder.h"
+#include "ui/fieldrules.h"
+#include "ui/navigationbar.h"
+#include "ui/recordgrid.h"
+#include "ui/recordgridmodel.h"
+#include "ui/windowopener.h"
+
+namespace vela {
+
+namespace text = ledgertext;
+using Icon = DialogService::Icon;
+
+namespace {
+
+// The bound text boxes: control, column, caption label and its text.
+struct FieldSpec {
+    const char* control;
+    const char* column;
+    const char* label;
+    const char* caption;
+};
+
+const FieldSpec kTextFields[] = {
+    {"Text10", "Szamlaszam", "Label1", "Számlaszám:"},
+    {"Text2", "CegNev", "Label2", "Cég neve:"},
+    {"Text3", "CegCim", "Label3", "Cég címe:"},
+    {"Text4", "Megnevezes", "Label4", "Megnevezés:"},
+    {"Text5", "Netto", "Label5", "Nettó összeg:"},
+    {"Text6", "AFA", "Label6", "ÁFA:"},
+    {"Text7", "Brutto", "Label7", "Bruttó összeg:"},
+    {"Text8", "Devizanem", "Label10", "Devizanem:"},
+    {"Text9", "Kivezetés", "Label13", "Kivezetés:"},
+    {"Text1", "RészÖsszeg", "Label15", "Részösszeg:"},
+    {"Text11", "BankiKivonatSzáma", "Label17", "Banki kivonat száma:"},
+    {"Text12", "Megjegyzés", "Label18", "Megjegyzés:"},
+    {"Text16", "FigyelemMegjegyzés", "Label21", "Megjegyzés2:"},
+    {"Text18", "RészösszegÖsszesen", "Label23", "Részösszegek összesen:"},
+    {"Text19", "FizetésMódja", "", "Fizetés módja:"},
+};
+
+// The date pickers in the order DTPicker1..5.
+const FieldSpec kDateFields[] = {
+    {"DTPicker1", "Datumtol", "Label8", "-tól"},
+    {"DTPicker2", "Datumig", "Label9", "-ig"},
+    {"DTPicker3", "Adatfelvetel", "Label11", "Adatfelvétel ideje:"},
+    {"DTPicker4", "Teljesités", "Label12", "Teljesítés:"},
+    {"DTPicker5", "BankiKiegyenlitésKelte", "Label16", "Banki kiegyenlítés kelte:"},
+};
+
+// The quick finders: control, tooltip.
+const std::pair<const char*, const char*> kFinders[] = {
+    {"Text13", "Sorszám gyorskereső"},
+    {"Text14", "Számlaszám gyorskereső"},
+    {"Text15", "Ügyfél gyorskereső"},
+    {"Text17", "Bruttó összeg gyorskereső"},
+};
+
+// The menu bar, in order. An item with an empty caption is a separator.
+struct MenuItemSpec {
+    const char* name;
+    const char* caption;
+};
+
+const MenuItemSpec kFilterItemsBoth[] = {
+    {"Kivezetve", "Kivezetett tételek"},
+    {"Nemkivezetve", "Nem kivezetett tételek"},
+    {"Figyelemek", "FIGYELEM!"},
+    {"", ""},
+    {"MegnevSzur", "Megnevezés"},
+    {"SorszamSzur", "Sorszám"},
+    {"SzamlaSzur", "Számlaszám"},
+    {"UgyfelSzur", nullptr},  // caption by kind
+    {"DevizaSzur", "Devizanem"},
+    {"", ""},
+    {"Kp", "Készpénzesek"},
+    {"Atutal", "Átutalások"},
+    {"Utanvet", "Utánvétek"},
+    {"Nyugta", "Nyugták"},
+    {"Szallito", "Szállítólevelek"},
+    {"ProformaK", "Proforma készpénzesek"},
+    {"ProformaA", "Proforma átutalások"},
+    {"ElolegOkmany", "Előleg okmányok"},
+    {"", ""},
+    {"SzurKi", "Minden adat (szűrés ki)"},
+};
+
+// Columns whose text is kept in capitals.
+const char* const kUpperCaseControls[] = {"Text8", "Text9"};
+
+}  // namespace
+
+LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, Database* veladata,
+                           Database* parameters, QWidget* parent)
+    : QDialog(parent),
+      ctx_(ctx),
+      traits_(LedgerTraits::of(kind)),
+      veladata_(veladata),
+      parameters_(kind == LedgerKind::Payables ? parameters : nullptr) {
+    setObjectName(traits_.windowName);
+    setWindowTitle(traits_.windowCaption);
+    setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    buildRecordSources();
+    buildControls();
+    buildMenus();
+    applyFieldRules();
+    Form_Load();
+    resize(1280, 760);
+}
+
+LedgerWindow::~LedgerWindow() = default;
+
+void LedgerWindow::buildRecordSources() {
+    VelaData1.setObjectName("VelaData1");
+    VelaData1.setDatabase(veladata_);
+    VelaData1.setQuery(traits_.table, {}, {}, traits_.rowsQueryOrder);
+    CountData.setDatabase(veladata_);
+    CountData.setQuery(traits_.openTotalSql);
+    CountData2.setDatabase(veladata_);
+    CountData2.setQuery(traits_.partialTotalSql);
+    IdeiglData.setDatabase(veladata_);
+    VelaIdeiglData.setObjectName("VelaIdeiglData");
+    VelaIdeiglData.setDatabase(veladata_);
+    VelaIdeiglData.setQuery(schema::velaIdeigl());
+    if (parameters_) {
+        ParameterData.setObjectName("ParameterData");
+        ParameterData.setDatabase(parameters_);
+        ParameterData.setQuery(schema::emblemaPath());
+    }
+    connect(&VelaData1, &RecordSource::writeFailed, this,
+            [this](const QString& error) { showDatabaseError(text::kSaveFailed.arg(error)); });
+}
+
+QLineEdit* LedgerWindow::addTextBox(const QString& name, const QString& column) {
+    auto* e = new QLineEdit(this);
+    e->setObjectName(name);
+    const ColumnDef* col = traits_.table.column(column);
+    if (col) {
+        if (!col->tooltip.isEmpty()) {
+            e->setToolTip(col->tooltip);
+            e->setAccessibleDescription(col->tooltip);
+        }
+        e->setMaxLength(values::maxTextLength(*col) > 255 ? 32767 : 255);
+    }
+    texts_.insert(name, e);
+    binder_->bind(e, column);
+    return e;
+}
+
+DatePicker* LedgerWindow::addDatePicker(const QString& name, const QString& column) {
+    auto* p = new DatePicker(this);
+    p->setObjectName(name);
+    if (const ColumnDef* col = traits_.table.column(column); col && !col->tooltip.isEmpty()) {
+        p->setToolTip(col->tooltip);
+        p->setAccessibleDescription(col->tooltip);
+    }
+    pickers_ << p;
+    binder_->bind(p, column);
+    connect(p, &DatePicker::focusGained, this, [this, p] { DTPicker_GotFocus(p); });
+    return p;
+}
+
+QLabel* LedgerWindow::addCaption(const QString& name, const QString& caption, QWidget* buddy) {
+    auto* l = new QLabel(caption, this);
+    if (!name.isEmpty())
+        l->setObjectName(name);
+    if (buddy) {
+        l->setBuddy(buddy);
+        buddy->setAccessibleName(caption);
+    }
+    return l;
+}
+
+void LedgerWindow::buildControls() {
+    binder_ = new FieldBinder(&VelaData1, ctx_.dialogs, this);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(8, 4, 8, 8);
+    menuBar_ = new QMenuBar(this);
+    root->setMenuBar(menuBar_);
+
+    // Which ledger, the grid and its navigation bar.
+    auto* top = new QHBoxLayout;
+    auto* Label22 = new QLabel(traits_.sideLabel, this);
+    Label22->setObjectName("Label22");
+    Label22->setToolTip(traits_.sideLabelTip);
+    QFont big = Label22->font();
+    big.setPointSizeF(big.pointSizeF() * 1.4);
+    big.setBold(true);
+    Label22->setFont(big);
+    auto* gridCaption = new QLabel(traits_.gridCaption, this);
+    gridCaption->setObjectName("DBGrid1Caption");
+    top->addWidget(Label22);
+    top->addSpacing(16);
+    top->addWidget(gridCaption, 1);
+    root->addLayout(top);
+
+    DBGrid1 = new RecordGrid(this);
+    DBGrid1->setObjectName("DBGrid1");
+    DBGrid1->setAccessibleName(traits_.gridCaption);
+    DBGrid1->setToolTip(traits_.gridCaption);
+    QVector<int> cols;
+    for (int i = 0; i < schema::kLedgerGridColumns; ++i) cols << i;
+    gridModel_ = new RecordGridModel(&VelaData1, cols, ctx_.dialogs, this);
+    DBGrid1->setRecordModel(gridModel_, ctx_.dialogs);
+    for (int i = 0; i < schema::kLedgerGridColumns; ++i) {
+        const ColumnDef& c = traits_.table.columns[size_t(i)];
+        DBGrid1->setKeyRules(i, KeyRules::allowedFor(c.keys), c.editLimit);
+    }
+    DBGrid1->horizontalHeader()->setDefaultSectionSize(110);
+    DBGrid1->setMinimumHeight(220);
+    connect(DBGrid1, &RecordGrid::headerClicked, this, &LedgerWindow::DBGrid1_HeadClick);
+    root->addWidget(DBGrid1, 1);
+
+    auto* navRow = new QHBoxLayout;
+    navigation_ = new NavigationBar(&VelaData1, QStringLiteral("   Mozgás"), this);
+    navigation_->setObjectName("VelaData1Navigation");
+    navRow->addWidget(navigation_, 2);
+    navRow->addSpacing(16);
+    auto* totalCaption = new QLabel(QStringLiteral("Tartozás:"), this);
+    Label27 = new QLabel(QStringLiteral("Tartozás"), this);
+    Label27->setObjectName("Label27");
+    Label27->setFont(big);
+    Label27->setMinimumWidth(180);
+    Label27->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    totalCaption->setBuddy(Label27);
+    Label27->setAccessibleName(QStringLiteral("Tartozás"));
+    navRow->addWidget(totalCaption);
+    navRow->addWidget(Label27, 1);
+    root->addLayout(navRow);
+
+    root->addWidget(buildFieldBlock());
+
+    // The buttons in a row.
+    auto* buttons = new QHBoxLayout;
+    auto button = [this, buttons](const char* name, const QString& caption, const QString& tip) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        b->setMinimumWidth(110);
+        if (!tip.isEmpty()) {
+            b->setToolTip(tip);
+            b->setAccessibleDescription(tip);
+        }
+        buttons->addWidget(b);
+        return b;
+    };
+    Command2 = button("Command2", QStringLiteral("Új adat"), {});
+    Command3 = button("Command3", QStringLiteral("OK"), QStringLiteral("Mentés"));
+    Command4 = button("Command4", QStringLiteral("Törlés"), {});
+    Command5 = button("Command5", QStringLiteral("Határidőn túl"), {});
+    Command7 = button("Command7", QStringLiteral("Nyomtatás"), {});
+    buttons->addStretch(1);
+    Kilepes = button("Kilepes", QStringLiteral("Kilépés"), {});
+    // The overdue view and the print report are not here yet.
+    Command5->setEnabled(false);
+    Command7->setEnabled(false);
+    root->addLayout(buttons);
+
+    connect(Command2, &QPushButton::clicked, this, &LedgerWindow::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &LedgerWindow::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &LedgerWindow::Command4_Click);
+    connect(Kilepes, &QPushButton::clicked, this, &LedgerWindow::Kilepes_Click);
+}
+
+QWidget* LedgerWindow::buildFieldBlock() {
+    auto* block = new QWidget(this);
+    auto* lay = new QHBoxLayout(block);
+    lay->setContentsMargins(0, 4, 0, 4);
+
+    for (const FieldSpec& f : kTextFields) addTextBox(f.control, QString::fromUtf8(f.column));
+    for (const FieldSpec& f : kDateFields) addDatePicker(f.control, QString::fromUtf8(f.column));
+    auto captionFor = [this](const char* control) -> QLabel* {
+        for (const FieldSpec& f : kTextFields) {
+            if (qstrcmp(f.control, control) == 0) {
+                const QString name =
+                    *f.label ? QString::fromLatin1(f.label) : traits_.paymentLabelName;
+                return addCaption(name, QString::fromUtf8(f.caption), texts_.value(control));
+            }
+        }
+        for (int i = 0; i < int(std::size(kDateFields)); ++i) {
+            if (qstrcmp(kDateFields[i].control, control) == 0)
+                return addCaption(kDateFields[i].label, QString::fromUtf8(kDateFields[i].caption),
+                                  pickers_[i]);
+        }
+        return nullptr;
+    };
+    auto group = [this, lay](const QString& title, int stretch) {
+        auto* g = new QGroupBox(title, this);
+        auto* grid = new QGridLayout(g);
+        grid->setHorizontalSpacing(6);
+        grid->setVerticalSpacing(4);
+        lay->addWidget(g, stretch);
+        return grid;
+    };
+    auto row = [&](QGridLayout* grid, int r, const char* control) {
+        grid->addWidget(captionFor(control), r, 0, Qt::AlignRight);
+        QWidget* w = texts_.value(control);
+        if (!w) {
+            for (DatePicker* p : std::as_const(pickers_)) {
+                if (p->objectName() == QLatin1String(control))
+                    w = p;
+            }
+        }
+        grid->addWidget(w, r, 1);
+    };
+
+    // The document and the partner.
+    QGridLayout* doc = group(QStringLiteral("Okmány"), 4);
+    auto* Label20 = new QLabel(this);
+    Label20->setObjectName("Label20");
+    auto* sorszamCaption = addCaption({}, QStringLiteral("Sorszám:"), Label20);
+    binder_->bind(Label20, QStringLiteral("Sorszám"));
+    auto* Label19 = new QLabel(this);
+    Label19->setObjectName("Label19");
+    binder_->bind(Label19, QStringLiteral("recordID"));
+    Label19->setToolTip(QStringLiteral("Adatsor azonosító"));
+    auto* ids = new QHBoxLayout;
+    ids->addWidget(Label20);
+    ids->addStretch(1);
+    ids->addWidget(Label19);
+    doc->addWidget(sorszamCaption, 0, 0, Qt::AlignRight);
+    doc->addLayout(ids, 0, 1);
+    row(doc, 1, "Text10");
+    row(doc, 2, "Text2");
+    row(doc, 3, "Text3");
+    row(doc, 4, "Text4");
+    row(doc, 5, "Text19");
+    row(doc, 6, "Text12");
+
+    // The amounts.
+    QGridLayout* money = group(QStringLiteral("Összegek"), 3);
+    row(money, 0, "Text5");
+    row(money, 1, "Text6");
+    row(money, 2, "Text7");
+    row(money, 3, "Text8");
+    row(money, 4, "Text1");
+    auto* Label26 = new QLabel(this);
+    Label26->setObjectName("Label26");
+    Label26->setToolTip(traits_.label26Caption);
+    binder_->bind(Label26, QStringLiteral("RészÖsszegBruttó"));
+    QWidget* partialGross = Label26;
+    if (traits_.partialGrossEditable) {
+        auto* Text20 = addTextBox("Text20", QStringLiteral("RészÖsszegBruttó"));
+        auto* pair = new QHBoxLayout;
+        pair->addWidget(Text20, 1);
+        pair->addWidget(Label26);
+        money->addLayout(pair, 5, 1);
+        partialGross = Text20;
+    } else {
+        money->addWidget(Label26, 5, 1);
+    }
+    money->addWidget(
+        addCaption(traits_.partialGrossLabelName, QStringLiteral("Rész.bruttó:"), partialGross), 5,
+        0, Qt::AlignRight);
+    row(money, 6, "Text18");
+    Check2 = new QCheckBox(QStringLiteral("Részkiegyenlítés"), this);
+    Check2->setObjectName("Check2");
+    binder_->bind(Check2, QStringLiteral("Részkiegyenlités"));
+    money->addWidget(Check2, 7, 1);
+
+    // The dates.
+    QGridLayout* dates = group(QStringLiteral("Dátumok"), 2);
+    for (int i = 0; i < 5; ++i) row(dates, i, kDateFields[i].control);
+
+    // Settlement and the attention remark.
+    QGridLayout* settle = group(QStringLiteral("Kiegyenlítés"), 3);
+    row(settle, 0, "Text9");
+    auto* Label14 = new QLabel(this);
+    Label14->setObjectName("Label14");
+    binder_->bind(Label14, QStringLiteral("Kivezetés"));
+    settle->addWidget(Label14, 0, 2);
+    row(settle, 1, "Text11");
+    Check1 = new QCheckBox(QStringLiteral("FIGYELEM!"), this);
+    Check1->setObjectName("Check1");
+    binder_->bind(Check1, QStringLiteral("FIGYELEM"));
+    settle->addWidget(Check1, 2, 1);
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(32, 32));
+    settle->addWidget(Image1, 2, 2);
+    Label21 = captionFor("Text16");
+    settle->addWidget(Label21, 3, 0, Qt::AlignRight);
+    settle->addWidget(texts_.value("Text16"), 3, 1, 1, 2);
+    connect(Check1, &QCheckBox::toggled, this, &LedgerWindow::Check1_Change);
+
+    // The quick finders.
+    auto* finders = new QGridLayout;
+    auto* findersBox = new QGroupBox(QStringLiteral("Gyorskeresők"), this);
+    findersBox->setLayout(finders);
+    int r = 0;
+    for (const auto& [name, tip] : kFinders) {
+        auto* e = new QLineEdit(this);
+        e->setObjectName(name);
+        e->setToolTip(QString::fromUtf8(tip));
+        e->setAccessibleName(QString::fromUtf8(tip));
+        e->setClearButtonEnabled(true);
+        texts_.insert(name, e);
+        QString caption = QString::fromUtf8(tip);
+        caption.chop(QStringLiteral(" gyorskereső").size());
+        auto* l = new QLabel(caption + QStringLiteral(":"), this);
+        l->setBuddy(e);
+        finders->addWidget(l, r, 0, Qt::AlignRight);
+        finders->addWidget(e, r, 1);
+        ++r;
+        connect(e, &QLineEdit::textChanged, this, [this, e] { runFinder(e); });
+    }
+    lay->addWidget(findersBox, 2);
+    Check1_Change();
+    return block;
+}
+
+void LedgerWindow::applyFieldRules() {
+    const bool rcv = traits_.kind == LedgerKind::Receivables;
+    QStringList focusColoured = {"Text1",  "Text2",  "Text3",  "Text4",  "Text5",
+                                 "Text6",  "Text7",  "Text8",  "Text9",  "Text10",
+                                 "Text11", "Text12", "Text16", "Text18", "Text19"};
+    QStringList selectOnEntry = {"Text1", "Text4", "Text5", "Text6", "Text7", "Text18"};
+    QStringList numeric = {"Text1", "Text5", "Text6", "Text7", "Text17", "Text18"};
+    if (rcv) {
+        focusColoured << "Text20";
+        selectOnEntry << "Text20";
+        numeric << "Text20";
+    }
+    for (const QString& n : focusColoured) FocusHighlighter::install(texts_.value(n));
+    for (DatePicker* p : std::as_const(pickers_)) FocusHighlighter::install(p);
+    for (const QString& n : selectOnEntry) SelectOnEntry::install(texts_.value(n));
+    for (const QString& n : numeric)
+        KeyRules::install(texts_.value(n), ctx_.dialogs, KeyRules::Allowed::Numeric);
+    KeyRules::install(texts_.value("Text13"), ctx_.dialogs, KeyRules::Allowed::Digits);
+    // Installed after the binding, so it is asked first when Text9 is left.
+    texts_.value("Text9")->installEventFilter(this);
+}
+
+void LedgerWindow::buildMenus() {
+    auto item = [this](QMenu* menu, const QString& name, const QString& caption,
+                       bool enabled = true) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(name);
+        a->setEnabled(enabled);
+        items_.insert(name, a);
+        return a;
+    };
+    auto topItem = [this](const QString& name, const QString& caption) {
+        QAction* a = menuBar_->addAction(caption);
+        a->setObjectName(name);
+        items_.insert(name, a);
+        return a;
+    };
+    const bool payables = traits_.kind == LedgerKind::Payables;
+
+    if (traits_.hasReceivablesMenu)
+        connect(topItem("Tartoznak", QStringLiteral("&Nekünk tartoznak (Vevő)")),
+                &QAction::triggered, this, &LedgerWindow::Tartoznak_Click);
+
+    QMenu* exp = menuBar_->addMenu(QStringLiteral("Adat&export"));
+    exp->setObjectName("AdatExport");
+    item(exp, payables ? "ExcelExp" : "Excelbe", QStringLiteral("MS Excel 8"), false);
+
+    QMenu* imp = menuBar_->addMenu(QStringLiteral("Adat&import"));
+    imp->setObjectName("AdatImport");
+    // The import window comes with its own work; until then the item is off.
+    connect(item(imp, "szamlabol", QStringLiteral("FakturoW számlázóból"), false),
+            &QAction::triggered, this, &LedgerWindow::szamlabol_Click);
+    imp->addSeparator();
+    item(imp, "Excelbol", QStringLiteral("MS Excel"), false);
+
+    connect(topItem("VelaKivezet", QStringLiteral("&Kivezetés")), &QAction::triggered, this,
+            &LedgerWindow::VelaKivezet_Click);
+    QAction* partners = topItem("VevoTorzs", QStringLiteral("&Vevő-Szállító törzs"));
+    partners->setEnabled(false);
+    connect(partners, &QAction::triggered, this, &LedgerWindow::VevoTorzs_Click);
+
+    QMenu* filters = menuBar_->addMenu(QStringLiteral("S&zűrés"));
+    filters->setObjectName("Szures");
+    if (traits_.signFilters) {
+        item(filters, "CsakPoz", QStringLiteral("Csak pozitív"), false)->setCheckable(true);
+        item(filters, "CsakNeg", QStringLiteral("Csak negatív"), false)->setCheckable(true);
+        filters->addSeparator();
+    }
+    for (const MenuItemSpec& m : kFilterItemsBoth) {
+        if (!*m.name) {
+            filters->addSeparator();
+            continue;
+        }
+        const QString caption =
+            m.caption ? QString::fromUtf8(m.caption) : traits_.partnerFilterCaption;
+        item(filters, m.name, caption, false)->setCheckable(true);
+    }
+
+    QAction* dup = topItem("RekordDupla", QStringLiteral("&Rekord duplázás-Részkiegyenlítés"));
+    dup->setEnabled(false);
+
+    QMenu* help = menuBar_->addMenu(QStringLiteral("&Segédlet"));
+    help->setObjectName("Segedlet");
+    connect(item(help, "Kezikonyv", QStringLiteral("Kézikönyv"), false), &QAction::triggered, this,
+            &LedgerWindow::Kezikonyv_Click);
+
+    QMenu* service = menuBar_->addMenu(QStringLiteral("Sz&erviz"));
+    service->setObjectName("Szerviz");
+    item(service, "ReszosszegSzam", QStringLiteral("Részösszegek számítása"), false);
+    service->addSeparator();
+    item(service, "Ellenorzes", QStringLiteral("Ellenőrzés"), false);
+    service->addSeparator();
+    connect(item(service, "MindTorol", traits_.deleteFromHereCaption), &QAction::triggered, this,
+            &LedgerWindow::MindTorol_Click);
+    service->addSeparator();
+    connect(item(service, "Parameter", QStringLiteral("Paraméterek beállítása"), false),
+            &QAction::triggered, this, &LedgerWindow::Parameter_Click);
+}
+
+// ---------------------------------------------------------------- start, activation, exit
+
+void LedgerWindow::Form_Load() {
+    DBGrid1->setVisible(true);
+    Command5->setText(QStringLiteral("Határidőn túl"));
+    BusyCursor busy;
+    if (!VelaData1.refresh())
+        showDatabaseError(VelaData1.lastError());
+    CountData2.requery();
+    VelaIdeiglData.refresh();
+    if (parameters_)
+        ParameterData.refresh();
+}
+
+void LedgerWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!firstShown_) {
+        firstShown_ = true;
+        becomeActive();
+    }
+}
+
+void LedgerWindow::becomeActive() {
+    BusyCursor busy;
+    if (traits_.kind == LedgerKind::Payables) {
+        emptyScratchTable();
+        if (parameters_) {
+            ParameterData.refresh();
+            if (ParameterData.recordCount() > 0) {
+                ParameterData.moveFirst();
+                QString folder = Funcs::TextOrEmpty(ParameterData.field(5)).toString();
+                while (folder.startsWith(QLatin1Char(' '))) folder.remove(0, 1);
+                ctx_.invoicingFolder = folder;
+            }
+        }
+        if (VelaData1.recordCount() > 0) {
+            VelaData1.moveLast();
+            texts_.value("Text10")->setFocus();
+        }
+    } else {
+        if (VelaData1.recordCount() > 0)
+            texts_.value("Text10")->setFocus();
+        emptyScratchTable();
+    }
+    ShowOpenTotal();
+}
+
+void LedgerWindow::emptyScratchTable() {
+    VelaIdeiglData.refresh();
+    if (VelaIdeiglData.recordCount() == 0)
+        return;
+    // One statement does what deleting the rows one by one would.
+    QString err;
+    if (!veladata_->exec(QStringLiteral("DELETE FROM VelaIdeigl"), {}, &err))
+        showDatabaseError(err);
+    VelaIdeiglData.refresh();
+}
+
+void LedgerWindow::ShowOpenTotal() {
+    // The partial sum is read afresh as well: a save may have changed it.
+    CountData.requery();
+    CountData2.requery();
+    const double g = Funcs::NumOrZero(CountData.value(0)).toDouble();
+    const double p = Funcs::NumOrZero(CountData2.value(0)).toDouble();
+    Label27->setText(values::formatNumber(g - p) + QStringLiteral(".-"));
+}
+
+QString LedgerWindow::openTotalText() const {
+    return Label27->text();
+}
+
+void LedgerWindow::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    // The grid is as wide as the window less 21 pixels (315 twips); the
+    // layout keeps that margin and the other controls as they are.
+}
+
+void LedgerWindow::closeRecordSources() {
+    CountData2.close();
+    CountData.close();
+    if (parameters_)
+        ParameterData.close();
+    IdeiglData.close();
+    VelaIdeiglData.close();
+    VelaData1.close();
+}
+
+void LedgerWindow::storeCurrentRow() {
+    binder_->commit();
+    if (VelaData1.editPending() && !VelaData1.update())
+        showDatabaseError(text::kSaveFailed.arg(VelaData1.lastError()));
+}
+
+void LedgerWindow::Kilepes_Click() {
+    if (exiting_)
+        return;
+    exiting_ = true;
+    closeOnUnload_ = false;
+    // Whatever was typed into the current row is kept, not dropped at the exit.
+    storeCurrentRow();
+    closeRecordSources();
+    if (traits_.kind == LedgerKind::Payables) {
+        close();
+        emit programExit();
+    } else {
+        if (parentWidget())
+            parentWidget()->setVisible(true);
+        done(QDialog::Accepted);
+    }
+}
+
+void LedgerWindow::closeEvent(QCloseEvent* event) {
+    if (closeOnUnload_) {
+        Kilepes_Click();
+        event->accept();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void LedgerWindow::reject() {
+    // Esc closes the window the way its close box does.
+    close();
+}
+
+void LedgerWindow::openChild(QDialog& child) {
+    if (ctx_.opener)
+        ctx_.opener->openModal(child);
+    becomeActive();
+}
+
+void LedgerWindow::Tartoznak_Click() {
+    storeCurrentRow();
+    receivables_ =
+        std::make_unique<LedgerWindow>(ctx_, LedgerKind::Receivables, veladata_, nullptr, this);
+    hide();
+    if (ctx_.opener)
+        ctx_.opener->openModal(*receivables_);
+    receivables_.reset();
+    show();
+    becomeActive();
+}
+
+void LedgerWindow::VevoTorzs_Click() {}
+
+void LedgerWindow::szamlabol_Click() {
+    VelaData1.setQuery(traits_.table, {}, {}, traits_.rowsQueryOrder);
+    VelaData1.refresh();
+    if (VelaData1.recordCount() > 0)
+        VelaData1.moveLast();
+}
+
+void LedgerWindow::Kezikonyv_Click() {}
+
+void LedgerWindow::Parameter_Click() {}
+
+void LedgerWindow::showDatabaseError(const QString& error) {
+    if (!ctx_.dialogs)
+        return;
+    ctx_.dialogs->beep();
+    ctx_.dialogs->message(text::kDatabaseError.arg(error), text::kErrorTitle, Icon::Critical);
+}
+
+}  // namespace vela

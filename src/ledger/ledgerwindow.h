@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QDialog>
+#include <QHash>
+#include <QPointer>
+#include <memory>
+
+#include "ledger/ledgertraits.h"
+#include "storage/aggregatequery.h"
+#include "storage/recordsource.h"
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+
+namespace vela {
+
+struct AppContext;
+class Database;
+class DatePicker;
+class FieldBinder;
+class NavigationBar;
+class RecordGrid;
+class RecordGridModel;
+
+// The ledger window: the payables window the program starts on, or the
+// receivables window opened from it. One class serves both; LedgerTraits
+// holds where they differ. The grid shows the ledger, the field block the
+// current row, Label27 the outstanding figure.
+class LedgerWindow : public QDialog {
+    Q_OBJECT
+  public:
+    // veladata is required; parameters may be null (no parameters read).
+    LedgerWindow(AppContext& ctx, LedgerKind kind, Database* veladata, Database* parameters,
+                 QWidget* parent = nullptr);
+    ~LedgerWindow() override;
+
+    LedgerKind kind() const { return traits_.kind; }
+    const LedgerTraits& traits() const { return traits_; }
+    RecordSource& rows() { return VelaData1; }
+    QString openTotalText() const;
+    QAction* menuItem(const QString& name) const { return items_.value(name); }
+
+    void SetQui(bool flag) { closeOnUnload_ = flag; }
+    bool closeOnUnload() const { return closeOnUnload_; }
+    QString lastRowId() const { return lastRowId_; }
+    int sortClicks() const { return sortClicks_; }
+
+    // The row identifier of a new row made at the given moment.
+    static QString NewRowId(const QDateTime& when);
+
+  public slots:
+    void ShowOpenTotal();
+    void Command2_Click();  // "Új adat"
+    void Command3_Click();  // "OK": save
+    void Command4_Click();  // "Törlés"
+    void MindTorol_Click();
+    void VelaKivezet_Click();
+    void Kilepes_Click();
+    void Tartoznak_Click();
+    void VevoTorzs_Click();
+    void szamlabol_Click();
+    void Kezikonyv_Click();
+    void Parameter_Click();
+    void DBGrid1_HeadClick(int column);
+
+  signals:
+    // The payables window's exit: the program ends.
+    void programExit();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildRecordSources();
+    void buildControls();
+    void buildMenus();
+    QWidget* buildFieldBlock();
+    QLineEdit* addTextBox(const QString& name, const QString& column);
+    DatePicker* addDatePicker(const QString& name, const QString& column);
+    QLabel* addCaption(const QString& name, const QString& text, QWidget* buddy);
+    void applyFieldRules();
+
+    void Form_Load();
+    void becomeActive();
+    void emptyScratchTable();
+    void openChild(QDialog& child);
+    void runFinder(QLineEdit* finder);
+    void Text9_LostFocus();
+    void DTPicker_GotFocus(DatePicker* picker);
+    void Check1_Change();
+    bool noCurrentRow() const;
+    void deletedAllAskNew(DialogService::Icon icon);
+    void showDatabaseError(const QString& error);
+    void storeCurrentRow();
+    void closeRecordSources();
+
+    AppContext& ctx_;
+    const LedgerTraits& traits_;
+    Database* veladata_;
+    Database* parameters_;
+
+    // The record sources, under their names.
+    RecordSource VelaData1;
+    AggregateQuery CountData;
+    AggregateQuery CountData2;
+    AggregateQuery IdeiglData;
+    RecordSource VelaIdeiglData;
+    RecordSource ParameterData;
+
+    RecordGrid* DBGrid1 = nullptr;
+    RecordGridModel* gridModel_ = nullptr;
+    NavigationBar* navigation_ = nullptr;
+    FieldBinder* binder_ = nullptr;
+    QMenuBar* menuBar_ = nullptr;
+    QHash<QString, QAction*> items_;
+    QHash<QString, QLineEdit*> texts_;
+    QList<DatePicker*> pickers_;
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* Label21 = nullptr;
+    QLabel* Label27 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command3 = nullptr;
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QPushButton* Kilepes = nullptr;
+
+    bool closeOnUnload_ = true;
+    bool firstShown_ = false;
+    bool exiting_ = false;
+    qint64 lastFoundMark_ = -1;
+    QString lastRowId_;
+    int sortClicks_ = 0;
+    std::unique_ptr<LedgerWindow> receivables_;
+};
+
+}  // namespace vela
