@@ -435,6 +435,15 @@ QWidget* LedgerWindow::buildFieldBlock() {
     }
     lay->addWidget(findersBox, 2);
     Check1_Change();
+    // Every change of a date picker's value runs the save.
+    connect(binder_, &FieldBinder::written, this, [this](const QString& column) {
+        for (const FieldSpec& f : kDateFields) {
+            if (column == QString::fromUtf8(f.column)) {
+                QTimer::singleShot(0, this, [this] { Command3_Click(); });
+                return;
+            }
+        }
+    });
     return block;
 }
 

@@ -1,0 +1,191 @@
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTableView>
+
+#include "app/startup.h"
+#include "ledgerfixture.h"
+#include "storage/values.h"
+
+using vela::LedgerKind;
+
+TEST_F(LedgerFixture, EmptyLedgerStartsEmptyWithZeroTotalAndNoFocus) {
+    open();
+    EXPECT_EQ(window->windowTitle(), "VelaData V.2.5 (2013) - Kvadra VD15 - Tartozunk (Szállító)");
+    EXPECT_EQ(child<QTableView>("DBGrid1")->model()->rowCount(), 0);
+    EXPECT_EQ(child<QTableView>("DBGrid1")->model()->columnCount(), 24);
+    EXPECT_EQ(label27(), "0.-");
+    EXPECT_FALSE(text("Text10")->hasFocus());
+    EXPECT_EQ(child<QLabel>("Label22")->text(), "SZÁLLÍTÓ");
+    EXPECT_EQ(child<QPushButton>("Command5")->text(), "Határidőn túl");
+}
+
+TEST_F(LedgerFixture, OutstandingFigureOfBothKindsMatchesTheRows) {
+    // Open, settled, lower-case, empty and null flags, partial payments.
+    const std::vector<Row> rows = {
+        {1, "A1", "Alma", 1270, "N"},      {2, "A2", "Béka", 2540.5, "I"},
+        {3, "A3", "Cékla", 100, "n"},      {4, "A4", "Dió", 200, ""},
+        {5, "A5", "Eper", 300, QString()}, {5, "A5", "Eper", 300, "N", 50, 63.5, true},
+        {6, "A6", "Füge", -127, "N"},
+    };
+    insert("VelaData", rows);
+    insert("VelanakData", rows);
+    double g = 0, p = 0, gr = 0;
+    for (const Row& r : rows) {
+        if (r.kivezetes.isNull() || r.kivezetes == "N" || r.kivezetes == "n" || r.kivezetes == "")
+            g += r.brutto - r.reszOsszeg;
+        if (r.kivezetes == "N") {
+            p += r.reszBrutto;
+            if (!r.reszkiegyenlites)
+                gr += r.brutto;
+        }
+    }
+    open();
+    EXPECT_EQ(label27(), vela::values::formatNumber(g - p) + ".-");
+    // The payables window stands on its last row with the focus in Text10.
+    EXPECT_EQ(window->rows().position(), 6);
+    EXPECT_TRUE(text("Text10")->hasFocus());
+
+    window.reset();
+    open(LedgerKind::Receivables);
+    EXPECT_EQ(window->windowTitle(), "Tartoznak (Vevő) - VelaData");
+    EXPECT_EQ(label27(), vela::values::formatNumber(gr - p) + ".-");
+    EXPECT_EQ(window->rows().position(), 0);
+    EXPECT_TRUE(window->findChild<QLineEdit*>("Text20"));
+}
+
+TEST_F(LedgerFixture, AllSettledLedgerOwesNothing) {
+    insert("VelaData", {{1, "A1", "Alma", 1270, "I"}, {2, "A2", "Béka", 99, "I"}});
+    open();
+    EXPECT_EQ(label27(), "0.-");
+}
+
+TEST_F(LedgerFixture, ReturningFromReceivablesRepeatsTheActivationSteps) {
+    insert("VelaData", {{1, "A1", "Alma", 10, "N"}, {2, "A2", "Béka", 20, "N"}});
+    open();
+    window->rows().moveFirst();
+    bool sawPayablesHidden = false;
+    opener.handlers << [&](QDialog& receivables) {
+        EXPECT_EQ(receivables.objectName(), "VelanakData");
+        sawPayablesHidden = !window->isVisible();
+        // Something left in the scratch table meanwhile.
+        veladata->exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (9)");
+        receivables.findChild<QPushButton*>("Kilepes")->click();
+    };
+    window->menuItem("Tartoznak")->trigger();
+    EXPECT_EQ(opener.opened, 1);
+    EXPECT_TRUE(sawPayablesHidden);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(count("VelaIdeigl"), 0);
+    EXPECT_EQ(window->rows().position(), 1);
+}
+
+TEST_F(LedgerFixture, CloseBoxEndsTheProgramAsKilepesDoes) {
+    open();
+    int exits = 0;
+    QObject::connect(window.get(), &vela::LedgerWindow::programExit, [&] { ++exits; });
+    EXPECT_TRUE(window->closeOnUnload());
+    window->close();
+    EXPECT_EQ(exits, 1);
+    EXPECT_FALSE(window->closeOnUnload());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->rows().isOpen());
+}
+
+TEST_F(LedgerFixture, InvoicingFolderComesFromInterfacePath) {
+    ctx.invoicingFolder = "előző";
+    open();  // no parameters row: the folder stays
+    EXPECT_EQ(ctx.invoicingFolder, "előző");
+    window.reset();
+
+    parameters->exec("INSERT INTO EmblemaPath (InterfacePath) VALUES (?)", {"   /home/x/Fakturo "});
+    open();
+    EXPECT_EQ(ctx.invoicingFolder, "/home/x/Fakturo ");
+    window.reset();
+
+    parameters->exec("UPDATE EmblemaPath SET InterfacePath = NULL");
+    open();
+    EXPECT_EQ(ctx.invoicingFolder, "");
+}
+
+TEST_F(LedgerFixture, MenuBarHasEveryItemInOrder) {
+    open();
+    QStringList top;
+    for (QAction* a : window->findChild<QMenuBar*>()->actions()) top << a->text();
+    EXPECT_EQ(top, (QStringList{"&Nekünk tartoznak (Vevő)", "Adat&export", "Adat&import",
+                                "&Kivezetés", "&Vevő-Szállító törzs", "S&zűrés",
+                                "&Rekord duplázás-Részkiegyenlítés", "&Segédlet", "Sz&erviz"}));
+    QMenu* filters = window->findChild<QMenu*>("Szures");
+    ASSERT_TRUE(filters);
+    QStringList items;
+    for (QAction* a : filters->actions()) items << (a->isSeparator() ? "—" : a->text());
+    EXPECT_EQ(items, (QStringList{"Kivezetett tételek",
+                                  "Nem kivezetett tételek",
+                                  "FIGYELEM!",
+                                  "—",
+                                  "Megnevezés",
+                                  "Sorszám",
+                                  "Számlaszám",
+                                  "Ügyfél neve",
+                                  "Devizanem",
+                                  "—",
+                                  "Készpénzesek",
+                                  "Átutalások",
+                                  "Utánvétek",
+                                  "Nyugták",
+                                  "Szállítólevelek",
+                                  "Proforma készpénzesek",
+                                  "Proforma átutalások",
+                                  "Előleg okmányok",
+                                  "—",
+                                  "Minden adat (szűrés ki)"}));
+    EXPECT_FALSE(window->menuItem("szamlabol")->isEnabled());
+    EXPECT_EQ(window->menuItem("MindTorol")->text(), "Minden adat törlése adatsortól");
+
+    window.reset();
+    open(LedgerKind::Receivables);
+    EXPECT_FALSE(window->menuItem("Tartoznak"));
+    EXPECT_EQ(window->findChild<QMenu*>("Szures")->actions().first()->text(), "Csak pozitív");
+    EXPECT_EQ(window->menuItem("UgyfelSzur")->text(), "Ügyfél (vevő) neve");
+    EXPECT_EQ(window->menuItem("MindTorol")->text(), "Minden adat törlése");
+}
+
+TEST_F(LedgerFixture, FieldsHaveTheirCaptionsAsAccessibleNames) {
+    open();
+    EXPECT_EQ(text("Text10")->accessibleName(), "Számlaszám:");
+    EXPECT_EQ(text("Text10")->toolTip(), "Okmány sorszáma");
+    EXPECT_EQ(text("Text19")->accessibleName(), "Fizetés módja:");
+    EXPECT_EQ(child<QLabel>("Label28")->buddy(), text("Text19"));
+    EXPECT_EQ(text("Text13")->toolTip(), "Sorszám gyorskereső");
+    EXPECT_EQ(child<QWidget>("DTPicker2")->toolTip(), "Fizetési határidő");
+}
+
+TEST(Startup, MissingOrDamagedDatabasesAreToldNotCrashed) {
+    vela::ScriptedDialogService dialogs;
+    vela::AppContext ctx;
+    ctx.dialogs = &dialogs;
+    {
+        TempDataFolder folder;
+        QFile::remove(folder.file("veladata.mdb"));
+        vela::Startup s(ctx);
+        EXPECT_FALSE(s.open());
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        EXPECT_TRUE(dialogs.shown[0].text.contains("veladata.mdb"));
+        EXPECT_FALSE(QFile::exists(folder.file("veladata.mdb")));
+    }
+    dialogs.clear();
+    {
+        TempDataFolder folder;
+        QFile f(folder.file("parameter.kdb"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("garbage, not a database");
+        f.close();
+        vela::Startup s(ctx);
+        ASSERT_TRUE(s.open());  // the ledgers work without parameters
+        ASSERT_EQ(dialogs.shown.size(), 1);
+        EXPECT_TRUE(dialogs.shown[0].text.contains("parameter.kdb"));
+        s.window()->show();
+        EXPECT_EQ(s.window()->openTotalText(), "0.-");
+    }
+}
