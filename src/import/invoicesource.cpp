@@ -156,8 +156,10 @@ bool InvoiceSource::groupedRows(const QString& table, double from, std::vector<R
                                 QString* error) {
     std::vector<Row> rows;
     if (jet_) {
-        if (!groupJet(table, from, &rows, error))
+        JetReader::Table lines;
+        if (!jet_->read(table, &lines, error, sourceColumns()))
             return false;
+        rows = groupLines(std::move(lines.rows), from);
     } else if (!standIn_->groupedRows(table, from, &rows, error)) {
         return false;
     }
@@ -166,20 +168,19 @@ bool InvoiceSource::groupedRows(const QString& table, double from, std::vector<R
     return true;
 }
 
-bool InvoiceSource::groupJet(const QString& table, double from, std::vector<Row>* out,
-                             QString* error) {
-    JetReader::Table lines;
-    if (!jet_->read(table, &lines, error, sourceColumns()))
-        return false;
-    // Jet's last() is the last line in the order the lines are read, which
-    // for a plain table is the order they lie in the file.
+std::vector<InvoiceSource::Row> InvoiceSource::groupLines(std::vector<Row> lines, double from) {
+    // last() is the last line in the order the lines are read, which for a
+    // plain table is the order they lie in the file; SUM() skips nulls and is
+    // null when every value is.
     struct Invoice {
         Row last;
         double net = 0, gross = 0;
         bool anyNet = false, anyGross = false;
     };
     std::map<double, Invoice> invoices;
-    for (Row& line : lines.rows) {
+    for (Row& line : lines) {
+        if (line.size() != 14)
+            continue;
         const QVariant key = asNumber(line.at(ColNumber));
         if (key.typeId() != QMetaType::Double || !(key.toDouble() >= from))
             continue;
@@ -194,15 +195,15 @@ bool InvoiceSource::groupJet(const QString& table, double from, std::vector<Row>
         }
         inv.last = std::move(line);
     }
-    out->clear();
-    out->reserve(invoices.size());
+    std::vector<Row> out;
+    out.reserve(invoices.size());
     for (auto& [key, inv] : invoices) {
         Row r = std::move(inv.last);
         r[ColNet] = inv.anyNet ? QVariant(inv.net) : QVariant();
         r[ColGross] = inv.anyGross ? QVariant(inv.gross) : QVariant();
-        out->push_back(std::move(r));
+        out.push_back(std::move(r));
     }
-    return true;
+    return out;
 }
 
 InvoiceSource::Row InvoiceSource::normalised(Row raw) {

@@ -59,10 +59,13 @@ class InvoiceSource {
     // Brings a raw grouped row to the kinds above (numbers to double, date
     // texts and date-times to QDate, a whole invoice number to qint64).
     static Row normalised(Row raw);
+    // Groups item lines (the fourteen source columns, in the order they were
+    // read) into invoices numbered from on, the way the Access engine's
+    // GROUP BY with last() and SUM() does; by invoice number.
+    static std::vector<Row> groupLines(std::vector<Row> lines, double from);
 
   private:
     InvoiceSource() = default;
-    bool groupJet(const QString& table, double from, std::vector<Row>* out, QString* error);
 
     Format format_ = Format::StandIn;
     QString path_;

@@ -14,7 +14,7 @@ namespace vela {
 
 namespace {
 
-std::atomic<int> g_timeoutMs{120000};
+std::atomic<int> g_timeoutMs{0};
 
 QString cannotRead(const QString& name, const QString& detail) {
     return QStringLiteral("A(z) „%1” nem olvasható: %2.").arg(name, detail);
@@ -89,7 +89,12 @@ bool JetReader::run(const QStringList& args, Table* table, QStringList* tables,
         return fail(QStringLiteral("A(z) „%1” nem olvasható: az Access-olvasó segédprogram (%2) "
                                    "nem indítható.")
                         .arg(name, QDir::toNativeSeparators(p.program())));
-    if (!p.waitForFinished(g_timeoutMs)) {
+    // A damaged file can send libmdb round in circles: past a time well above
+    // what reading a sound file of this size takes, the helper is stopped.
+    int timeout = g_timeoutMs;
+    if (timeout <= 0)
+        timeout = int(qMin<qint64>(15000 + QFileInfo(path_).size() / 5000, 600000));
+    if (!p.waitForFinished(timeout)) {
         p.kill();
         p.waitForFinished(5000);
         return fail(cannotRead(name, QStringLiteral("az olvasás nem fejeződött be időben, az "

@@ -51,7 +51,8 @@ class JetReader {
 
     // The helper program: beside the running program, else in the build's bin folder.
     static QString helperPath();
-    // How long one reading may take before the helper is stopped (milliseconds).
+    // How long one reading may take before the helper is stopped (milliseconds);
+    // 0, the default, allows 15 s plus 1 s for each 5 MB of the file.
     static void setTimeout(int ms);
 
   private:
