@@ -56,6 +56,23 @@ bool isNumber(const QVariant& v) {
     return asNumber(v).typeId() == QMetaType::Double;
 }
 
+// The invoice number as a double for grouping; a number kept in a text column
+// counts too, as the engine compares it with the starting number.
+bool invoiceKey(const QVariant& v, double* key) {
+    QVariant n = asNumber(v);
+    if (n.typeId() == QMetaType::QString) {
+        bool ok = false;
+        const double d = n.toString().trimmed().toDouble(&ok);
+        if (!ok)
+            return false;
+        n = d;
+    }
+    if (n.typeId() != QMetaType::Double)
+        return false;
+    *key = n.toDouble();
+    return true;
+}
+
 }  // namespace
 
 InvoiceSource::~InvoiceSource() = default;
@@ -115,8 +132,10 @@ std::unique_ptr<InvoiceSource> InvoiceSource::openFile(const QString& path, QStr
         return fail(QStringLiteral("A(z) „%1” nem olvasható: ez egy mappa, nem adatbázis-állomány.")
                         .arg(name));
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("A(z) „%1” nem olvasható: %2.").arg(name, f.errorString()));
+    if (!fi.isReadable() || !f.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("A(z) „%1” nem nyitható meg olvasásra (nincs hozzá "
+                                   "jogosultság, vagy egy másik program zárolja).")
+                        .arg(name));
     const QByteArray head = f.read(JetHeader::kBytes);
     f.close();
 
@@ -181,10 +200,10 @@ std::vector<InvoiceSource::Row> InvoiceSource::groupLines(std::vector<Row> lines
     for (Row& line : lines) {
         if (line.size() != 14)
             continue;
-        const QVariant key = asNumber(line.at(ColNumber));
-        if (key.typeId() != QMetaType::Double || !(key.toDouble() >= from))
+        double key = 0;
+        if (!invoiceKey(line.at(ColNumber), &key) || !(key >= from))
             continue;
-        Invoice& inv = invoices[key.toDouble()];
+        Invoice& inv = invoices[key];
         if (isNumber(line.at(ColNet))) {
             inv.net += line.at(ColNet).toDouble();
             inv.anyNet = true;

@@ -47,8 +47,18 @@ QVariant dateOf(const QVariant& value) {
         case QMetaType::QDateTime:
             return value.toDateTime().date();
         case QMetaType::QString: {
-            const QDate d = QDate::fromString(value.toString().trimmed(), Qt::ISODate);
-            return d.isValid() ? QVariant(d) : value;
+            // 'YYYY-MM-DD' as the stand-in keeps it, the Hungarian form with or
+            // without its closing dot, either one with a time after it.
+            const QString text = value.toString().trimmed();
+            for (const QString& format :
+                 {QStringLiteral("yyyy-MM-dd"), QStringLiteral("yyyy.MM.dd."),
+                  QStringLiteral("yyyy.MM.dd")}) {
+                const QDate d = QDate::fromString(text.left(format.size()), format);
+                if (d.isValid() &&
+                    (text.size() == format.size() || text.at(format.size()).isSpace()))
+                    return d;
+            }
+            return value;
         }
         default:
             return value;

@@ -36,8 +36,9 @@ std::unique_ptr<JetReader> JetReader::open(const QString& path, QString* error) 
     if (fi.isDir())
         return fail(cannotRead(name, QStringLiteral("ez egy mappa, nem adatbázis-állomány")));
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return fail(cannotRead(name, f.errorString()));
+    if (!fi.isReadable() || !f.open(QIODevice::ReadOnly))
+        return fail(cannotRead(name, QStringLiteral("nincs hozzá olvasási jogosultság, vagy egy "
+                                                    "másik program zárolja")));
     const JetHeader h = JetHeader::read(f.read(JetHeader::kBytes));
     if (!h.isJet)
         return fail(cannotRead(name, f.size() == 0 ? QStringLiteral("üres állomány")

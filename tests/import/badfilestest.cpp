@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -69,6 +70,13 @@ TEST(BadFileTest, NoFileEmptyFileDirectoryAndRandomBytes) {
     err = importError(dir.path());
     EXPECT_TRUE(err.contains("LFAKTURO.MDB") && err.contains("sem Access, sem SQLite"))
         << err.toStdString();
+
+    QFile::setPermissions(dir.filePath("LFAKTURO.MDB"), QFileDevice::Permissions());
+    if (!QFileInfo(dir.filePath("LFAKTURO.MDB")).isReadable()) {  // not when run as root
+        err = importError(dir.path());
+        EXPECT_TRUE(err.contains("LFAKTURO.MDB") && err.contains("jogosultság"))
+            << err.toStdString();
+    }
 
     QFile::remove(dir.filePath("LFAKTURO.MDB"));
     ASSERT_TRUE(QDir(dir.path()).mkdir("LFakturo.mdb"));

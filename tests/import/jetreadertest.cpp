@@ -177,3 +177,13 @@ TEST(JetDateTest, DaysSince1899WithFractionCountingForward) {
         EXPECT_EQ(JetDate::toDateTime(JetDate::fromDateTime(dt)), dt)
             << dt.toString().toStdString();
 }
+
+TEST(JetDateTest, DateOfTextsAndDateTimes) {
+    EXPECT_EQ(JetDate::dateOf(QString("2024-03-01")), QVariant(QDate(2024, 3, 1)));
+    EXPECT_EQ(JetDate::dateOf(QString("2024.03.01.")), QVariant(QDate(2024, 3, 1)));
+    EXPECT_EQ(JetDate::dateOf(QString("2024-03-01 10:00:00")), QVariant(QDate(2024, 3, 1)));
+    EXPECT_EQ(JetDate::dateOf(utc(1999, 12, 31, 23, 59)), QVariant(QDate(1999, 12, 31)));
+    EXPECT_EQ(JetDate::dateOf(QString("2024-02-30")), QVariant(QString("2024-02-30")));
+    EXPECT_EQ(JetDate::dateOf(QString("2024-03-015")), QVariant(QString("2024-03-015")));
+    EXPECT_TRUE(JetDate::dateOf(QVariant()).isNull());
+}

@@ -185,13 +185,16 @@ TEST(GroupLinesTest, EngineOrderSumsAndStartingNumber) {
     Row nullKey = line(0, "none", 27, 1, 1);
     nullKey[0] = QVariant();
     lines.push_back(nullKey);
+    // An invoice number kept as text still groups with its number.
+    Row textKey = line(3, "c3", 27, 1000, 2000);
+    textKey[0] = QString("3");
+    lines.push_back(textKey);
     auto rows = InvoiceSource::groupLines(lines, 2);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0][7].toString(), "b1");
-    EXPECT_EQ(rows[1][7].toString(), "c2");
-    EXPECT_EQ(rows[1][8].toDouble(), 5.0);
-    EXPECT_EQ(rows[1][11].toDouble(), 101.0);
-    EXPECT_EQ(rows[1][12].toDouble(), 202.0);
+    EXPECT_EQ(rows[1][7].toString(), "c3");
+    EXPECT_EQ(rows[1][11].toDouble(), 1101.0);
+    EXPECT_EQ(rows[1][12].toDouble(), 2202.0);
 
     rows = InvoiceSource::groupLines(lines, 1);
     ASSERT_EQ(rows.size(), 3u);
