@@ -1,0 +1,119 @@
+// Grouping the stand-in invoicing database's item lines into invoices, as the
+// import's load does for each document kind, beside the bare SQLite query.
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "import/invoicesource.h"
+#include "import/standindatabase.h"
+
+using vela::InvoiceSource;
+
+namespace {
+
+constexpr int kLines = 1000000;
+
+// One stand-in with kLines item lines in SZAMLA: invoices of one to six lines,
+// numbered from 1, written in order like the invoicing program does.
+const QString& standIn() {
+    static QTemporaryDir dir;
+    static QString path;
+    if (!path.isEmpty())
+        return path;
+    path = dir.filePath("LFAKTURO.MDB");
+    QString err;
+    if (!vela::StandInDatabase::create(path, &err))
+        qFatal("%s", qPrintable(err));
+    std::vector<QVariantList> lines;
+    lines.reserve(kLines);
+    qint64 number = 0;
+    int left = 0;
+    const QDate day(2024, 1, 1);
+    for (int i = 0; i < kLines; ++i) {
+        if (left == 0) {
+            ++number;
+            left = 1 + int(number % 6);
+        }
+        --left;
+        const double net = 100.0 + (i % 997);
+        lines.push_back({number, QStringLiteral("Vevő %1 Kft.").arg(number % 5000),
+                         QStringLiteral("Győr"), QStringLiteral("Fő utca %1.").arg(number % 200),
+                         QStringLiteral("készpénzes"), day.addDays(number % 365),
+                         day.addDays(number % 365 + 8), QStringLiteral("Tétel %1").arg(i), 27.0,
+                         0.0, QStringLiteral("HUF"), net, net * 1.27, day.addDays(number % 365)});
+    }
+    if (!vela::StandInDatabase::appendLines(path, "SZAMLA", lines, &err))
+        qFatal("%s", qPrintable(err));
+    return path;
+}
+
+qint64 lastInvoice() {
+    std::unique_ptr<InvoiceSource> src = InvoiceSource::openFile(standIn(), nullptr);
+    std::vector<InvoiceSource::Row> rows;
+    src->groupedRows("SZAMLA", 1, &rows, nullptr);
+    return rows.empty() ? 0 : rows.back().at(0).toLongLong();
+}
+
+// range(0): the share of the invoices read, in per cent (100: all from number 1).
+void BM_GroupedRows(benchmark::State& state) {
+    static const qint64 last = lastInvoice();
+    const double from = double(last) * double(100 - state.range(0)) / 100.0 + 1;
+    QString err;
+    std::unique_ptr<InvoiceSource> src = InvoiceSource::openFile(standIn(), &err);
+    if (!src) {
+        state.SkipWithError(qPrintable(err));
+        return;
+    }
+    size_t invoices = 0;
+    for (auto _ : state) {
+        std::vector<InvoiceSource::Row> rows;
+        if (!src->groupedRows("SZAMLA", from, &rows, &err)) {
+            state.SkipWithError(qPrintable(err));
+            return;
+        }
+        invoices = rows.size();
+        benchmark::DoNotOptimize(rows.data());
+    }
+    state.counters["invoices"] = double(invoices);
+}
+BENCHMARK(BM_GroupedRows)->Arg(100)->Arg(50)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same grouping as a bare SQLite query that only steps over the result.
+void BM_GroupedRowsBareSqlite(benchmark::State& state) {
+    static const qint64 last = lastInvoice();
+    const double from = double(last) * double(100 - state.range(0)) / 100.0 + 1;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(standIn()).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db,
+                       "SELECT SZAMLASOR, VEVONEV, VEVOSZEKH, VEVOCIM, FIZ_MOD, SZML_KELTE, "
+                       "ESEDEKES, MEGNEVEZES, AFA, KIEGYENOSZ, PENZNEM, sum(NETTO_ERTE), "
+                       "sum(BRUTTO), TELJ_DATUM, max(rowid) FROM SZAMLA WHERE SZAMLASOR >= ?1 "
+                       "GROUP BY SZAMLASOR ORDER BY SZAMLASOR",
+                       -1, &st, nullptr);
+    for (auto _ : state) {
+        sqlite3_bind_double(st, 1, from);
+        int n = 0;
+        while (sqlite3_step(st) == SQLITE_ROW) ++n;
+        sqlite3_reset(st);
+        benchmark::DoNotOptimize(n);
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+}
+BENCHMARK(BM_GroupedRowsBareSqlite)->Arg(100)->Arg(50)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+typedef struct _GPtrArray GPtrArray;
+
+namespace vela {
+
+// An Access (Jet 3, Jet 4) file opened in this process through libmdb. Only
+// the reading helper uses it: libmdb trusts the file it is given, so a damaged
+// file can bring the process down, and that must never be VelaData's own.
+class JetFile {
+  public:
+    struct Column {
+        QString name;
+        int jetType = 0;
+        QString typeName;
+    };
+
+    ~JetFile();
+    JetFile(const JetFile&) = delete;
+    JetFile& operator=(const JetFile&) = delete;
+
+    // Checks the header, the page size and the length before libmdb sees the file.
+    static std::unique_ptr<JetFile> open(const QString& path, QString* error);
+
+    int jetVersion() const;
+    // The user tables (no system tables), in catalog order.
+    QStringList tables() const;
+
+    // Reads a table in the order its rows lie in the file. wanted: column names
+    // (case-insensitive), empty for all. limit: at most that many rows, 0 for all.
+    // onColumns gets the columns once before the first row.
+    bool read(const QString& table, const QStringList& wanted, qint64 limit,
+              const std::function<void(const std::vector<Column>&)>& onColumns,
+              const std::function<void(const QVariantList&)>& onRow, QString* error);
+
+    static QString typeName(int jetType);
+
+  private:
+    JetFile() = default;
+    void* mdb_ = nullptr;  // MdbHandle
+    QString path_;
+    qint64 pages_ = 0;
+};
+
+}  // namespace vela

@@ -1,0 +1,94 @@
+// vela-jetreader: reads an Access (Jet) file for JetReader and writes what it
+// read to standard output (see jetprotocol.h). It runs as its own process so
+// that a damaged file cannot take VelaData down with it.
+//
+//   vela-jetreader tables FILE
+//   vela-jetreader columns FILE TABLE
+//   vela-jetreader rows FILE TABLE LIMIT [COLUMN...]
+
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <QDataStream>
+#include <QFile>
+#include <cstdio>
+
+#include "import/jetfile.h"
+#include "import/jetprotocol.h"
+
+using namespace vela;
+
+namespace {
+
+void limitMemory() {
+    // A damaged length field must not make the helper eat the machine.
+    const rlim_t limit = rlim_t(2048) * 1024 * 1024;
+    rlimit rl{limit, limit};
+    setrlimit(RLIMIT_AS, &rl);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    limitMemory();
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const QString command = args.value(0);
+    const bool tables = command == QLatin1String("tables") && args.size() == 2;
+    const bool columns = command == QLatin1String("columns") && args.size() == 3;
+    const bool rows = command == QLatin1String("rows") && args.size() >= 4;
+    if (!tables && !columns && !rows) {
+        std::fputs(
+            "usage: vela-jetreader tables FILE | columns FILE TABLE | rows FILE TABLE LIMIT "
+            "[COLUMN...]\n",
+            stderr);
+        return JetProtocol::kExitUsage;
+    }
+
+    QFile out;
+    if (!out.open(stdout, QIODevice::WriteOnly))
+        return JetProtocol::kExitUsage;
+    QDataStream s(&out);
+    s.setVersion(JetProtocol::kStreamVersion);
+    s << JetProtocol::kMagic;
+    auto error = [&](const QString& text) {
+        s << qint8(JetProtocol::TagError) << text;
+        out.flush();
+        return JetProtocol::kExitError;
+    };
+
+    QString err;
+    std::unique_ptr<JetFile> file = JetFile::open(args.at(1), &err);
+    if (!file)
+        return error(err);
+    if (tables) {
+        s << qint8(JetProtocol::TagTables) << file->tables() << qint8(JetProtocol::TagEnd)
+          << qint64(0);
+        out.flush();
+        return 0;
+    }
+
+    bool ok = false;
+    const qint64 limit = columns ? 1 : args.at(3).toLongLong(&ok);
+    if (!columns && (!ok || limit < 0))
+        return JetProtocol::kExitUsage;
+    qint64 written = 0;
+    const bool read = file->read(
+        args.at(2), rows ? args.mid(4) : QStringList(), limit,
+        [&](const std::vector<JetFile::Column>& cols) {
+            s << qint8(JetProtocol::TagColumns) << qint32(cols.size());
+            for (const JetFile::Column& c : cols) s << c.name << qint32(c.jetType) << c.typeName;
+        },
+        [&](const QVariantList& row) {
+            if (columns)
+                return;
+            s << qint8(JetProtocol::TagRow) << row;
+            ++written;
+        },
+        &err);
+    if (!read)
+        return error(err);
+    s << qint8(JetProtocol::TagEnd) << written;
+    out.flush();
+    return 0;
+}

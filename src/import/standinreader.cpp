@@ -1,0 +1,121 @@
+#include "import/standinreader.h"
+
+#include <sqlite3.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "storage/statement.h"
+
+namespace vela {
+
+namespace {
+
+QString quoted(const QString& identifier) {
+    QString q = identifier;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+bool isLocked(const QString& error) {
+    return error.contains(QLatin1String("locked")) || error.contains(QLatin1String("busy"));
+}
+
+}  // namespace
+
+StandInReader::~StandInReader() {
+    if (db_)
+        sqlite3_close_v2(db_);
+}
+
+QString StandInReader::fileName() const {
+    return QFileInfo(path_).fileName();
+}
+
+QString StandInReader::failText(const QString& detail) const {
+    if (isLocked(detail))
+        return QStringLiteral(
+                   "A(z) „%1” adatbázist most a számlázó program zárolja. Próbálja "
+                   "újra később!")
+            .arg(fileName());
+    return QStringLiteral("A(z) „%1” nem olvasható: %2.").arg(fileName(), detail);
+}
+
+std::unique_ptr<StandInReader> StandInReader::open(const QString& path, QString* error) {
+    std::unique_ptr<StandInReader> r(new StandInReader);
+    r->path_ = QFileInfo(path).absoluteFilePath();
+    auto fail = [&](const QString& detail) -> std::unique_ptr<StandInReader> {
+        if (error)
+            *error = r->failText(detail);
+        return nullptr;
+    };
+    const int rc = sqlite3_open_v2(QFile::encodeName(r->path_).constData(), &r->db_,
+                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK)
+        return fail(QString::fromUtf8(r->db_ ? sqlite3_errmsg(r->db_) : sqlite3_errstr(rc)));
+    sqlite3_busy_timeout(r->db_, 3000);
+    // The header alone does not tell a damaged file: read the schema once.
+    Statement st(r->db_, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    if (!st.ok() || !st.next())
+        return fail(st.error().isEmpty() ? QStringLiteral("sérült adatbázis") : st.error());
+    return r;
+}
+
+bool StandInReader::hasTable(const QString& table) {
+    Statement st(db_, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
+                                     "name = ?1 COLLATE NOCASE"));
+    return st.ok() && st.bind(1, table) && st.next();
+}
+
+bool StandInReader::hasRows(const QString& table, bool* out, QString* error) {
+    if (!hasTable(table)) {
+        if (error)
+            *error = failText(QStringLiteral("nincs „%1” tábla").arg(table));
+        return false;
+    }
+    Statement st(db_, QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quoted(table)));
+    const bool any = st.ok() && st.next();
+    if (!st.error().isEmpty()) {
+        if (error)
+            *error = failText(st.error());
+        return false;
+    }
+    *out = any;
+    return true;
+}
+
+bool StandInReader::groupedRows(const QString& table, double from, std::vector<Row>* out,
+                                QString* error) {
+    if (!hasTable(table)) {
+        if (error)
+            *error = failText(QStringLiteral("nincs „%1” tábla").arg(table));
+        return false;
+    }
+    // With exactly one max() in the query SQLite takes the other bare columns
+    // from the row that holds the maximum: the invoice's last line. One pass
+    // over the index on SZAMLASOR, which also gives the order.
+    Statement st(db_, QStringLiteral("SELECT SZAMLASOR, VEVONEV, VEVOSZEKH, VEVOCIM, FIZ_MOD, "
+                                     "SZML_KELTE, ESEDEKES, MEGNEVEZES, AFA, KIEGYENOSZ, PENZNEM, "
+                                     "sum(NETTO_ERTE), sum(BRUTTO), TELJ_DATUM, max(rowid) "
+                                     "FROM %1 WHERE SZAMLASOR >= ?1 GROUP BY SZAMLASOR "
+                                     "ORDER BY SZAMLASOR")
+                          .arg(quoted(table)));
+    std::vector<Row> rows;
+    if (st.ok() && st.bind(1, from)) {
+        while (st.next()) {
+            Row r;
+            r.reserve(14);
+            for (int i = 0; i < 14; ++i) r << st.value(i);
+            rows.push_back(std::move(r));
+        }
+    }
+    if (!st.error().isEmpty()) {
+        if (error)
+            *error = failText(st.error());
+        return false;
+    }
+    *out = std::move(rows);
+    return true;
+}
+
+}  // namespace vela

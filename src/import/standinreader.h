@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QVariantList>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+
+namespace vela {
+
+// Reads the SQLite stand-in for the invoicing program's database, opened read
+// only: the same six document tables and fourteen columns as the Access file,
+// dates as 'YYYY-MM-DD' text. "Last line of an invoice" is its line with the
+// highest rowid, the order in which the lines were written.
+class StandInReader {
+  public:
+    using Row = QVariantList;
+
+    ~StandInReader();
+    StandInReader(const StandInReader&) = delete;
+    StandInReader& operator=(const StandInReader&) = delete;
+
+    static std::unique_ptr<StandInReader> open(const QString& path, QString* error);
+
+    QString fileName() const;
+    bool hasTable(const QString& table);
+    bool hasRows(const QString& table, bool* out, QString* error);
+    // One row per SZAMLASOR >= from, ordered by it: the invoice number, the
+    // last line's header columns, MEGNEVEZES and AFA, the sums of NETTO_ERTE
+    // and BRUTTO, the last TELJ_DATUM. Values are as stored (no conversion).
+    bool groupedRows(const QString& table, double from, std::vector<Row>* out, QString* error);
+
+  private:
+    StandInReader() = default;
+    QString failText(const QString& detail) const;
+
+    sqlite3* db_ = nullptr;
+    QString path_;
+};
+
+}  // namespace vela

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+
+#include "common/tempdatafolder.h"
+#include "import/jetdate.h"
+#include "import/jetreader.h"
+
+using vela::JetReader;
+namespace JetDate = vela::JetDate;
+
+namespace {
+
+std::unique_ptr<JetReader> openShared(const char* name) {
+    QString err;
+    auto r = JetReader::open(TempDataFolder::sharedTestData(name), &err);
+    EXPECT_TRUE(r) << err.toStdString();
+    return r;
+}
+
+QDateTime utc(int y, int m, int d, int h = 0, int min = 0, int s = 0, int ms = 0) {
+    return QDateTime(QDate(y, m, d), QTime(h, min, s, ms), Qt::UTC);
+}
+
+int columnIndex(const JetReader::Table& t, const QString& name) {
+    for (size_t i = 0; i < t.columns.size(); ++i) {
+        if (t.columns[i].name == name)
+            return int(i);
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST(JetReaderTest, Jet3TablesAndColumnTypes) {
+    auto r = openShared("northwind-jet3.mdb");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->jetVersion(), 3);
+    QStringList tables;
+    QString err;
+    ASSERT_TRUE(r->tables(&tables, &err)) << err.toStdString();
+    QStringList sorted = tables;
+    sorted.sort();
+    EXPECT_EQ(sorted, QStringList({"Categories", "Customers", "Employees", "Order Details",
+                                   "Orders", "Products", "Shippers", "Suppliers", "Umsätze"}));
+
+    std::vector<JetReader::Column> cols;
+    ASSERT_TRUE(r->columns("Order Details", &cols, &err)) << err.toStdString();
+    QStringList described;
+    for (const auto& c : cols) described << c.name + ":" + c.typeName;
+    EXPECT_EQ(described,
+              QStringList({"OrderID:Long Integer", "ProductID:Long Integer", "UnitPrice:Currency",
+                           "Quantity:Integer", "Discount:Single"}));
+}
+
+TEST(JetReaderTest, OrderDetailsRowCountAndSums) {
+    auto r = openShared("northwind-jet3.mdb");
+    ASSERT_TRUE(r);
+    JetReader::Table t;
+    QString err;
+    ASSERT_TRUE(r->read("Order Details", &t, &err)) << err.toStdString();
+    ASSERT_EQ(t.rows.size(), 2155u);
+    qint64 quantity = 0;
+    double value = 0, prices = 0, discount = 0;
+    for (const auto& row : t.rows) {
+        ASSERT_EQ(row.size(), 5);
+        EXPECT_EQ(row[0].typeId(), QMetaType::Int);
+        EXPECT_EQ(row[2].typeId(), QMetaType::Double);
+        quantity += row[3].toInt();
+        prices += row[2].toDouble();
+        value += row[2].toDouble() * row[3].toInt();
+        discount += row[4].toDouble();
+    }
+    EXPECT_EQ(quantity, 51317);
+    EXPECT_NEAR(prices, 56500.91, 1e-6);
+    EXPECT_NEAR(value, 1354458.59, 1e-4);
+    EXPECT_NEAR(discount, 121.04, 1e-4);
+    EXPECT_EQ(t.rows.front(), (QVariantList{10248, 11, 14.0, 12, 0.0}));
+    EXPECT_EQ(t.rows.back(), (QVariantList{11077, 77, 13.0, 2, 0.0}));
+}
+
+TEST(JetReaderTest, SelectedColumnsAndLimit) {
+    auto r = openShared("northwind-jet3.mdb");
+    ASSERT_TRUE(r);
+    JetReader::Table t;
+    QString err;
+    // Table and column names are found whatever their case, as Jet does.
+    ASSERT_TRUE(r->read("order details", &t, &err, {"quantity", "OrderID"}, 3))
+        << err.toStdString();
+    ASSERT_EQ(t.columns.size(), 2u);
+    EXPECT_EQ(t.columns[0].name, "Quantity");
+    ASSERT_EQ(t.rows.size(), 3u);
+    EXPECT_EQ(t.rows[0], (QVariantList{12, 10248}));
+
+    EXPECT_FALSE(r->read("Order Details", &t, &err, {"NoSuchColumn"}));
+    EXPECT_TRUE(err.contains("NoSuchColumn")) << err.toStdString();
+    EXPECT_TRUE(err.contains("northwind-jet3.mdb")) << err.toStdString();
+
+    bool any = false;
+    ASSERT_TRUE(r->hasRows("Shippers", &any, &err)) << err.toStdString();
+    EXPECT_TRUE(any);
+    EXPECT_FALSE(r->hasRows("NoSuchTable", &any, &err));
+    EXPECT_TRUE(err.contains("NoSuchTable")) << err.toStdString();
+}
+
+TEST(JetReaderTest, TableWithAccentedNameAndCodePageTexts) {
+    auto r = openShared("northwind-jet3.mdb");
+    ASSERT_TRUE(r);
+    JetReader::Table t;
+    QString err;
+    ASSERT_TRUE(r->read("Umsätze", &t, &err)) << err.toStdString();
+    EXPECT_EQ(t.rows.size(), 830u);
+    const int id = columnIndex(t, "OrderID");
+    const int name = columnIndex(t, "ShipName");
+    const int city = columnIndex(t, "ShipCity");
+    const int ordered = columnIndex(t, "OrderDate");
+    const int freight = columnIndex(t, "Freight");
+    ASSERT_GE(id, 0);
+    ASSERT_GE(ordered, 0);
+    bool found = false;
+    for (const auto& row : t.rows) {
+        if (row[id].toInt() != 10332)
+            continue;
+        found = true;
+        EXPECT_EQ(row[name].toString(), QString::fromUtf8("Mère Paillarde"));
+        EXPECT_EQ(row[city].toString(), QString::fromUtf8("Montréal"));
+        EXPECT_EQ(row[ordered].toDateTime(), utc(1994, 11, 17));
+        EXPECT_DOUBLE_EQ(row[freight].toDouble(), 52.84);
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST(JetReaderTest, Jet4EdgeDatesReadExactly) {
+    auto r = openShared("datetest-jet4.mdb");
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->jetVersion(), 4);
+    JetReader::Table t;
+    QString err;
+    ASSERT_TRUE(r->read("DateTest", &t, &err)) << err.toStdString();
+    ASSERT_EQ(t.rows.size(), 6u);
+    auto dates = [&](int i) {
+        return QList<QDateTime>{t.rows[i][1].toDateTime(), t.rows[i][2].toDateTime(),
+                                t.rows[i][3].toDateTime()};
+    };
+    EXPECT_EQ(dates(0), (QList<QDateTime>{utc(2021, 12, 2), utc(2021, 12, 2), utc(2021, 12, 2)}));
+    EXPECT_EQ(dates(1), (QList<QDateTime>{utc(9999, 1, 1), utc(9999, 1, 1), utc(9999, 1, 1)}));
+    EXPECT_EQ(dates(2), (QList<QDateTime>{utc(1898, 1, 1), utc(1899, 1, 1), utc(1900, 1, 1)}));
+    EXPECT_EQ(dates(3), (QList<QDateTime>{utc(632, 1, 1), utc(633, 1, 1), utc(634, 1, 1)}));
+    // Jet 4 texts are Unicode, here partly stored compressed; memo texts keep their line breaks.
+    EXPECT_EQ(t.rows[1][4].toString(), "Year 9999");
+    EXPECT_EQ(t.rows[5][4].toString(), "New line\r\nin field");
+    EXPECT_EQ(t.rows[5][5].toString(), "No new line");
+}
+
+TEST(JetDateTest, DaysSince1899WithFractionCountingForward) {
+    EXPECT_EQ(JetDate::toDateTime(0.0), utc(1899, 12, 30));
+    EXPECT_EQ(JetDate::toDateTime(0.5), utc(1899, 12, 30, 12));
+    EXPECT_EQ(JetDate::toDateTime(-1.25), utc(1899, 12, 29, 6));
+    EXPECT_EQ(JetDate::toDateTime(2.75), utc(1900, 1, 1, 18));
+    EXPECT_EQ(JetDate::toDateTime(45000.0), utc(2023, 3, 15));
+    // A hair under midnight rounds to the next day, on both sides of the epoch.
+    EXPECT_EQ(JetDate::toDateTime(1.0 - 1e-10), utc(1899, 12, 31));
+    EXPECT_EQ(JetDate::toDateTime(-2.0 + 1e-10), utc(1899, 12, 28));
+
+    // Years 100 to 9999, each end included; beyond them no date.
+    EXPECT_EQ(JetDate::toDateTime(-657434.0), utc(100, 1, 1));
+    EXPECT_EQ(JetDate::toDateTime(-657434.5), utc(100, 1, 1, 12));
+    EXPECT_EQ(JetDate::toDateTime(2958465.0), utc(9999, 12, 31));
+    EXPECT_EQ(JetDate::toDateTime(2958465.999988426), utc(9999, 12, 31, 23, 59, 59));
+    EXPECT_FALSE(JetDate::toDateTime(-657435.0).isValid());
+    EXPECT_FALSE(JetDate::toDateTime(2958466.0).isValid());
+    EXPECT_FALSE(JetDate::toDateTime(std::nan("")).isValid());
+    EXPECT_FALSE(JetDate::toDateTime(1e300).isValid());
+
+    for (const QDateTime& dt : {utc(100, 1, 1), utc(1899, 12, 29, 6), utc(1970, 6, 30, 23, 59, 59),
+                                utc(9999, 12, 31, 12, 30)})
+        EXPECT_EQ(JetDate::toDateTime(JetDate::fromDateTime(dt)), dt)
+            << dt.toString().toStdString();
+}
+
+TEST(JetDateTest, DateOfTextsAndDateTimes) {
+    EXPECT_EQ(JetDate::dateOf(QString("2024-03-01")), QVariant(QDate(2024, 3, 1)));
+    EXPECT_EQ(JetDate::dateOf(QString("2024.03.01.")), QVariant(QDate(2024, 3, 1)));
+    EXPECT_EQ(JetDate::dateOf(QString("2024-03-01 10:00:00")), QVariant(QDate(2024, 3, 1)));
+    EXPECT_EQ(JetDate::dateOf(utc(1999, 12, 31, 23, 59)), QVariant(QDate(1999, 12, 31)));
+    EXPECT_EQ(JetDate::dateOf(QString("2024-02-30")), QVariant(QString("2024-02-30")));
+    EXPECT_EQ(JetDate::dateOf(QString("2024-03-015")), QVariant(QString("2024-03-015")));
+    EXPECT_TRUE(JetDate::dateOf(QVariant()).isNull());
+}
