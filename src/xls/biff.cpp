@@ -4,16 +4,14 @@
 
 namespace vela::xls::biff {
 
-void appendDouble(QByteArray& b, double v)
-{
+void appendDouble(QByteArray& b, double v) {
     quint64 bits;
     std::memcpy(&bits, &v, sizeof bits);
     append32(b, quint32(bits & 0xFFFFFFFFu));
     append32(b, quint32(bits >> 32));
 }
 
-void appendRecord(QByteArray& out, quint16 type, const QByteArray& data)
-{
+void appendRecord(QByteArray& out, quint16 type, const QByteArray& data) {
     if (type == kVerbatim) {
         out.append(data);
         return;
@@ -23,8 +21,7 @@ void appendRecord(QByteArray& out, quint16 type, const QByteArray& data)
     out.append(data);
 }
 
-bool needsWide(const QString& s)
-{
+bool needsWide(const QString& s) {
     for (QChar c : s) {
         if (c.unicode() > 0xFF)
             return true;
@@ -32,8 +29,7 @@ bool needsWide(const QString& s)
     return false;
 }
 
-quint8 appendChars(QByteArray& b, const QString& s, bool wide)
-{
+quint8 appendChars(QByteArray& b, const QString& s, bool wide) {
     if (wide) {
         const qsizetype at = b.size();
         b.resize(at + s.size() * 2);
@@ -47,13 +43,11 @@ quint8 appendChars(QByteArray& b, const QString& s, bool wide)
     const qsizetype at = b.size();
     b.resize(at + s.size());
     char* p = b.data() + at;
-    for (QChar c : s)
-        *p++ = char(c.unicode());
+    for (QChar c : s) *p++ = char(c.unicode());
     return 0;
 }
 
-void appendShortString(QByteArray& b, const QString& s)
-{
+void appendShortString(QByteArray& b, const QString& s) {
     const QString t = s.left(255);
     const bool wide = needsWide(t);
     append8(b, quint8(t.size()));
@@ -61,8 +55,7 @@ void appendShortString(QByteArray& b, const QString& s)
     appendChars(b, t, wide);
 }
 
-void appendLongString(QByteArray& b, const QString& s)
-{
+void appendLongString(QByteArray& b, const QString& s) {
     const QString t = s.left(0xFFFF);
     const bool wide = needsWide(t);
     append16(b, quint16(t.size()));
@@ -70,8 +63,7 @@ void appendLongString(QByteArray& b, const QString& s)
     appendChars(b, t, wide);
 }
 
-QString readShortString(const QByteArray& data, int offset, bool* ok)
-{
+QString readShortString(const QByteArray& data, int offset, bool* ok) {
     *ok = false;
     if (offset + 2 > data.size())
         return {};
@@ -82,8 +74,7 @@ QString readShortString(const QByteArray& data, int offset, bool* ok)
         return {};
     QString s(n, Qt::Uninitialized);
     const char* p = data.constData() + offset + 2;
-    for (int i = 0; i < n; ++i)
-        s[i] = wide ? QChar(get16(p + 2 * i)) : QChar(uchar(p[i]));
+    for (int i = 0; i < n; ++i) s[i] = wide ? QChar(get16(p + 2 * i)) : QChar(uchar(p[i]));
     *ok = true;
     return s;
 }

@@ -62,43 +62,39 @@ struct Record {
     QByteArray data;  // payload without the 4-byte header (or whole records when verbatim)
 };
 
-inline quint16 get16(const char* p)
-{
+inline quint16 get16(const char* p) {
     const auto* u = reinterpret_cast<const uchar*>(p);
     return quint16(u[0] | (u[1] << 8));
 }
 
-inline quint32 get32(const char* p)
-{
+inline quint32 get32(const char* p) {
     const auto* u = reinterpret_cast<const uchar*>(p);
     return quint32(u[0]) | (quint32(u[1]) << 8) | (quint32(u[2]) << 16) | (quint32(u[3]) << 24);
 }
 
-inline void put16(char* p, quint16 v)
-{
+inline void put16(char* p, quint16 v) {
     p[0] = char(v & 0xFF);
     p[1] = char(v >> 8);
 }
 
-inline void put32(char* p, quint32 v)
-{
+inline void put32(char* p, quint32 v) {
     p[0] = char(v & 0xFF);
     p[1] = char((v >> 8) & 0xFF);
     p[2] = char((v >> 16) & 0xFF);
     p[3] = char(v >> 24);
 }
 
-inline void append8(QByteArray& b, quint8 v) { b.append(char(v)); }
+inline void append8(QByteArray& b, quint8 v) {
+    b.append(char(v));
+}
 
-inline void append16(QByteArray& b, quint16 v)
-{
+inline void append16(QByteArray& b, quint16 v) {
     char t[2];
     put16(t, v);
     b.append(t, 2);
 }
 
-inline void append32(QByteArray& b, quint32 v)
-{
+inline void append32(QByteArray& b, quint32 v) {
     char t[4];
     put32(t, v);
     b.append(t, 4);

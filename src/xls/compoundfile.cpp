@@ -20,8 +20,7 @@ namespace {
 const guint8 kWorkbookClassId[16] = {0x20, 0x08, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                      0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
-void initGsf()
-{
+void initGsf() {
     static std::once_flag once;
     std::call_once(once, [] { gsf_init(); });
 }
@@ -31,8 +30,7 @@ template <typename T>
 struct Ref {
     T* p = nullptr;
     explicit Ref(T* v = nullptr) : p(v) {}
-    ~Ref()
-    {
+    ~Ref() {
         if (p)
             g_object_unref(p);
     }
@@ -40,8 +38,7 @@ struct Ref {
     Ref& operator=(const Ref&) = delete;
 };
 
-QString takeError(GError* err)
-{
+QString takeError(GError* err) {
     if (!err)
         return QStringLiteral("ismeretlen hiba");
     QString s = QString::fromUtf8(err->message);
@@ -49,8 +46,7 @@ QString takeError(GError* err)
     return s;
 }
 
-bool readAll(GsfInput* in, QByteArray* out)
-{
+bool readAll(GsfInput* in, QByteArray* out) {
     const gsf_off_t size = gsf_input_size(in);
     if (size < 0 || size > 0x7FFFFFFF)
         return false;
@@ -65,14 +61,12 @@ bool readAll(GsfInput* in, QByteArray* out)
     return true;
 }
 
-bool writeAll(GsfOutput* out, const QByteArray& data)
-{
-    return data.isEmpty() ||
-           gsf_output_write(out, size_t(data.size()), reinterpret_cast<const guint8*>(data.constData()));
+bool writeAll(GsfOutput* out, const QByteArray& data) {
+    return data.isEmpty() || gsf_output_write(out, size_t(data.size()),
+                                              reinterpret_cast<const guint8*>(data.constData()));
 }
 
-GsfInfile* openInfile(const QByteArray& file, CompoundFile::Status* status, QString* detail)
-{
+GsfInfile* openInfile(const QByteArray& file, CompoundFile::Status* status, QString* detail) {
     initGsf();
     GsfInput* input = gsf_input_memory_new(reinterpret_cast<const guint8*>(file.constData()),
                                            gsf_off_t(file.size()), FALSE);
@@ -88,8 +82,7 @@ GsfInfile* openInfile(const QByteArray& file, CompoundFile::Status* status, QStr
     return infile;
 }
 
-int findChild(GsfInfile* dir, const char* name)
-{
+int findChild(GsfInfile* dir, const char* name) {
     const int n = gsf_infile_num_children(dir);
     for (int i = 0; i < n; ++i) {
         const char* child = gsf_infile_name_by_index(dir, i);
@@ -100,8 +93,7 @@ int findChild(GsfInfile* dir, const char* name)
 }
 
 bool copyTree(GsfInfile* in, GsfOutfile* out, const char* replaceName,
-              const QByteArray* replacement, QString* detail)
-{
+              const QByteArray* replacement, QString* detail) {
     const int n = gsf_infile_num_children(in);
     for (int i = 0; i < n; ++i) {
         const char* name = gsf_infile_name_by_index(in, i);
@@ -110,7 +102,8 @@ bool copyTree(GsfInfile* in, GsfOutfile* out, const char* replaceName,
             *detail = QStringLiteral("olvashatatlan tároló-bejegyzés");
             return false;
         }
-        const bool isDir = GSF_IS_INFILE(child.p) && gsf_infile_num_children(GSF_INFILE(child.p)) >= 0;
+        const bool isDir =
+            GSF_IS_INFILE(child.p) && gsf_infile_num_children(GSF_INFILE(child.p)) >= 0;
         Ref<GsfOutput> target(gsf_outfile_new_child(out, name, isDir));
         if (!target.p) {
             *detail = QStringLiteral("a tároló nem írható");
@@ -129,7 +122,8 @@ bool copyTree(GsfInfile* in, GsfOutfile* out, const char* replaceName,
             QByteArray data;
             ok = readAll(child.p, &data) && writeAll(target.p, data);
             if (!ok)
-                *detail = QStringLiteral("a(z) %1 adatfolyam nem olvasható").arg(QString::fromUtf8(name));
+                *detail =
+                    QStringLiteral("a(z) %1 adatfolyam nem olvasható").arg(QString::fromUtf8(name));
         }
         if (!gsf_output_close(target.p))
             ok = false;
@@ -142,8 +136,7 @@ bool copyTree(GsfInfile* in, GsfOutfile* out, const char* replaceName,
     return true;
 }
 
-bool finish(GsfOutfile* outfile, GsfOutput* sink, QByteArray* out, QString* detail)
-{
+bool finish(GsfOutfile* outfile, GsfOutput* sink, QByteArray* out, QString* detail) {
     const bool closed = gsf_output_close(GSF_OUTPUT(outfile));
     if (!closed || (!gsf_output_is_closed(sink) && !gsf_output_close(sink))) {
         *detail = QStringLiteral("a tároló nem zárható le");
@@ -158,8 +151,7 @@ bool finish(GsfOutfile* outfile, GsfOutput* sink, QByteArray* out, QString* deta
 }  // namespace
 
 CompoundFile::Status CompoundFile::readStream(const QByteArray& file, const char* name,
-                                              QByteArray* stream, QString* detail)
-{
+                                              QByteArray* stream, QString* detail) {
     Status status;
     Ref<GsfInfile> infile(openInfile(file, &status, detail));
     if (!infile.p)
@@ -178,8 +170,7 @@ CompoundFile::Status CompoundFile::readStream(const QByteArray& file, const char
 }
 
 bool CompoundFile::rewrite(const QByteArray& file, const char* name, const QByteArray& replacement,
-                           QByteArray* out, QString* detail)
-{
+                           QByteArray* out, QString* detail) {
     Status status;
     Ref<GsfInfile> infile(openInfile(file, &status, detail));
     if (!infile.p)
@@ -195,8 +186,7 @@ bool CompoundFile::rewrite(const QByteArray& file, const char* name, const QByte
 }
 
 bool CompoundFile::create(const char* name, const QByteArray& stream, QByteArray* out,
-                          QString* detail)
-{
+                          QString* detail) {
     initGsf();
     Ref<GsfOutput> sink(gsf_output_memory_new());
     Ref<GsfOutfile> outfile(gsf_outfile_msole_new(sink.p));

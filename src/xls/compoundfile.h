@@ -8,7 +8,7 @@ namespace vela::xls {
 // The OLE2 compound file around a workbook, read and written through libgsf:
 // one stream is taken out or replaced, everything else is copied as it is.
 class CompoundFile {
-public:
+  public:
     enum class Status { Ok, NotCompound, NoStream, Damaged };
 
     // Reads the root stream called name (matched case-insensitively).

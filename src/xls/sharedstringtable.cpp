@@ -14,11 +14,10 @@ namespace {
 // the one special rule of BIFF8: character data that runs over a record
 // boundary resumes after a fresh option byte.
 class PartReader {
-public:
+  public:
     explicit PartReader(const std::vector<QByteArray>& parts) : parts_(parts) {}
 
-    bool readBytes(int n, QByteArray* out)
-    {
+    bool readBytes(int n, QByteArray* out) {
         while (n > 0) {
             if (!ensureData())
                 return false;
@@ -32,24 +31,21 @@ public:
         return true;
     }
 
-    bool read8(quint8* v)
-    {
+    bool read8(quint8* v) {
         QByteArray b;
         if (!readBytes(1, &b))
             return false;
         *v = quint8(b[0]);
         return true;
     }
-    bool read16(quint16* v)
-    {
+    bool read16(quint16* v) {
         QByteArray b;
         if (!readBytes(2, &b))
             return false;
         *v = get16(b.constData());
         return true;
     }
-    bool read32(quint32* v)
-    {
+    bool read32(quint32* v) {
         QByteArray b;
         if (!readBytes(4, &b))
             return false;
@@ -57,8 +53,7 @@ public:
         return true;
     }
 
-    bool readChars(int count, bool wide, QString* out)
-    {
+    bool readChars(int count, bool wide, QString* out) {
         out->reserve(count);
         while (count > 0) {
             if (pos_ >= int(parts_[part_].size())) {
@@ -85,9 +80,8 @@ public:
         return true;
     }
 
-private:
-    bool ensureData()
-    {
+  private:
+    bool ensureData() {
         while (pos_ >= int(parts_[part_].size())) {
             if (part_ + 1 >= int(parts_.size()))
                 return false;
@@ -105,7 +99,7 @@ private:
 // Builds SST and CONTINUE records, starting a CONTINUE whenever the current
 // record is full.
 class RecordBuilder {
-public:
+  public:
     explicit RecordBuilder(QByteArray* out) : out_(out) { start(kSst); }
 
     int space() const { return kMaxRecordData - int(out_->size() - recStart_ - 4); }
@@ -116,9 +110,8 @@ public:
 
     void finish() { put16(out_->data() + recStart_ + 2, quint16(out_->size() - recStart_ - 4)); }
 
-private:
-    void start(quint16 type)
-    {
+  private:
+    void start(quint16 type) {
         if (out_->size() > 0)
             finish();
         recStart_ = out_->size();
@@ -132,8 +125,7 @@ private:
 
 }  // namespace
 
-bool SharedStringTable::parse(const std::vector<QByteArray>& parts, QString* detail)
-{
+bool SharedStringTable::parse(const std::vector<QByteArray>& parts, QString* detail) {
     entries_.clear();
     plain_.clear();
     if (parts.empty() || parts[0].size() < 8) {
@@ -170,8 +162,7 @@ bool SharedStringTable::parse(const std::vector<QByteArray>& parts, QString* det
     return true;
 }
 
-quint32 SharedStringTable::add(const QString& s)
-{
+quint32 SharedStringTable::add(const QString& s) {
     ++totalRefs_;
     auto it = plain_.constFind(s);
     if (it != plain_.constEnd())
@@ -182,8 +173,7 @@ quint32 SharedStringTable::add(const QString& s)
     return index;
 }
 
-void SharedStringTable::encode(quint32 streamOffset, QByteArray* sst, QByteArray* extSst) const
-{
+void SharedStringTable::encode(quint32 streamOffset, QByteArray* sst, QByteArray* extSst) const {
     const quint32 n = quint32(entries_.size());
     const quint32 bucket = std::max<quint32>(8, n / 128 + 1);
     QByteArray ext;

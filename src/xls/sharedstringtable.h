@@ -12,7 +12,7 @@ namespace vela::xls {
 // data, new ones are added at the end, and the whole table is written again
 // together with its EXTSST look-up record.
 class SharedStringTable {
-public:
+  public:
     // parts: the SST payload, then the payloads of the CONTINUE records after it.
     bool parse(const std::vector<QByteArray>& parts, QString* detail);
 
@@ -27,7 +27,7 @@ public:
     // and the EXTSST record (header included) that indexes them.
     void encode(quint32 streamOffset, QByteArray* sst, QByteArray* extSst) const;
 
-private:
+  private:
     struct Entry {
         QString text;
         QByteArray runs;  // formatting runs, 4 bytes each

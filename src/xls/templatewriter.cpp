@@ -21,8 +21,7 @@ constexpr quint16 kHeadingXf = 16;
 constexpr quint16 kDateXf = 17;
 constexpr int kMinStreamSize = 4096;  // keeps the stream out of the compound file's mini stream
 
-QByteArray bof(quint16 kind)
-{
+QByteArray bof(quint16 kind) {
     QByteArray d;
     append16(d, kBiff8);
     append16(d, kind);
@@ -33,24 +32,22 @@ QByteArray bof(quint16 kind)
     return d;
 }
 
-QByteArray font(bool bold)
-{
+QByteArray font(bool bold) {
     QByteArray d;
     append16(d, 200);     // 10 pt
     append16(d, 0);       // plain
     append16(d, 0x7FFF);  // automatic colour
     append16(d, bold ? 700 : 400);
     append16(d, 0);
-    append8(d, 0);  // no underline
-    append8(d, 2);  // swiss family
+    append8(d, 0);     // no underline
+    append8(d, 2);     // swiss family
     append8(d, 0xEE);  // east European character set
     append8(d, 0);
     appendShortString(d, QStringLiteral("Arial"));
     return d;
 }
 
-QByteArray xf(quint16 fontIndex, quint16 format, quint16 flags, quint8 align, quint8 used)
-{
+QByteArray xf(quint16 fontIndex, quint16 format, quint16 flags, quint8 align, quint8 used) {
     QByteArray d;
     append16(d, fontIndex);
     append16(d, format);
@@ -59,22 +56,19 @@ QByteArray xf(quint16 fontIndex, quint16 format, quint16 flags, quint8 align, qu
     append8(d, 0);
     append8(d, 0);
     append8(d, used);
-    append32(d, 0);       // no borders
+    append32(d, 0);  // no borders
     append32(d, 0);
     append16(d, 0x20C0);  // pattern colours: automatic
     return d;
 }
 
-QByteArray u16s(std::initializer_list<quint16> values)
-{
+QByteArray u16s(std::initializer_list<quint16> values) {
     QByteArray d;
-    for (quint16 v : values)
-        append16(d, v);
+    for (quint16 v : values) append16(d, v);
     return d;
 }
 
-int widthOf(const TemplateColumn& c)
-{
+int widthOf(const TemplateColumn& c) {
     // Bold characters are a little wider than the default ones the width counts in.
     const int chars = std::max(c.date ? 12 : 8, int(c.heading.size() * 1.15) + 3);
     return std::min(chars, 255) * 256;
@@ -83,16 +77,14 @@ int widthOf(const TemplateColumn& c)
 }  // namespace
 
 QByteArray TemplateWriter::workbookStream(const QString& sheetName,
-                                          const std::vector<TemplateColumn>& columns)
-{
+                                          const std::vector<TemplateColumn>& columns) {
     const int n = std::min<int>(int(columns.size()), kMaxColumns);
     QByteArray out;
     appendRecord(out, kBof, bof(kBofGlobals));
     appendRecord(out, kCodePage, u16s({1200}));
     appendRecord(out, kWindow1, u16s({0x0168, 0x001E, 0x3A5C, 0x2328, 0x0038, 0, 0, 1, 0x0258}));
     appendRecord(out, kDateMode, u16s({0}));
-    for (int i = 0; i < 4; ++i)
-        appendRecord(out, kFont, font(false));
+    for (int i = 0; i < 4; ++i) appendRecord(out, kFont, font(false));
     appendRecord(out, kFont, font(true));  // index 5: BIFF has no font 4
 
     QByteArray format;
@@ -118,8 +110,7 @@ QByteArray TemplateWriter::workbookStream(const QString& sheetName,
 
     SharedStringTable sst;
     std::vector<quint32> index;
-    for (int c = 0; c < n; ++c)
-        index.push_back(sst.add(columns[size_t(c)].heading));
+    for (int c = 0; c < n; ++c) index.push_back(sst.add(columns[size_t(c)].heading));
     QByteArray sstBytes, extSst;
     sst.encode(quint32(out.size()), &sstBytes, &extSst);
     out.append(sstBytes);
@@ -158,8 +149,7 @@ QByteArray TemplateWriter::workbookStream(const QString& sheetName,
 }
 
 bool TemplateWriter::write(const QString& path, const QString& sheetName,
-                           const std::vector<TemplateColumn>& columns, QString* error)
-{
+                           const std::vector<TemplateColumn>& columns, QString* error) {
     QByteArray file;
     QString detail;
     if (!CompoundFile::create("Workbook", workbookStream(sheetName, columns), &file, &detail)) {

@@ -16,7 +16,7 @@ struct TemplateColumn {
 // column headings in bold, with column widths that fit them and a date
 // format on the date columns, ready for Workbook::appendRows.
 class TemplateWriter {
-public:
+  public:
     static bool write(const QString& path, const QString& sheetName,
                       const std::vector<TemplateColumn>& columns, QString* error = nullptr);
 

@@ -27,74 +27,65 @@ namespace {
 // The texts a failure is reported with.
 namespace msg {
 
-QString name(const QString& path) { return QDir::toNativeSeparators(path); }
+QString name(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
 
-QString notFound(const QString& p) { return QStringLiteral("A munkafüzet nem található: %1").arg(name(p)); }
-QString notReadable(const QString& p, const QString& why)
-{
+QString notFound(const QString& p) {
+    return QStringLiteral("A munkafüzet nem található: %1").arg(name(p));
+}
+QString notReadable(const QString& p, const QString& why) {
     return QStringLiteral("A munkafüzet nem olvasható: %1 (%2)").arg(name(p), why);
 }
-QString readOnly(const QString& p)
-{
+QString readOnly(const QString& p) {
     return QStringLiteral("A munkafüzet csak olvasható, nem írható: %1").arg(name(p));
 }
-QString locked(const QString& p)
-{
+QString locked(const QString& p) {
     return QStringLiteral("A munkafüzetet valaki használja: %1. Zárja be, ha használatban van!")
         .arg(name(p));
 }
-QString notWorkbook(const QString& p)
-{
+QString notWorkbook(const QString& p) {
     return QStringLiteral("A fájl nem Excel munkafüzet: %1").arg(name(p));
 }
-QString notExcel8(const QString& p)
-{
+QString notExcel8(const QString& p) {
     return QStringLiteral("A munkafüzet nem Excel 8 (97-2003) formátumú: %1").arg(name(p));
 }
-QString damaged(const QString& p, const QString& why)
-{
+QString damaged(const QString& p, const QString& why) {
     return QStringLiteral("A munkafüzet sérült: %1 (%2)").arg(name(p), why);
 }
-QString password(const QString& p)
-{
+QString password(const QString& p) {
     return QStringLiteral("A munkafüzet jelszóval védett, nem írható: %1").arg(name(p));
 }
-QString noSheet(const QString& p)
-{
+QString noSheet(const QString& p) {
     return QStringLiteral("A munkafüzetben nincs munkalap: %1").arg(name(p));
 }
-QString tooManyRows(int used, qsizetype adding)
-{
+QString tooManyRows(int used, qsizetype adding) {
     return QStringLiteral(
                "Az Excel 8 munkalap legfeljebb 65 536 sort tartalmazhat: a munkalapon már %1 sor "
                "van, a további %2 sor nem fér el. A munkafüzet nem változott.")
         .arg(used)
         .arg(adding);
 }
-QString tooManyColumns(qsizetype row)
-{
+QString tooManyColumns(qsizetype row) {
     return QStringLiteral(
                "Az Excel 8 munkalap legfeljebb 256 oszlopot tartalmazhat (%1. sor). A munkafüzet "
                "nem változott.")
         .arg(row);
 }
-QString saveFailed(const QString& p, const QString& why)
-{
+QString saveFailed(const QString& p, const QString& why) {
     return QStringLiteral("A munkafüzet mentése nem sikerült: %1 (%2). A munkafüzet nem változott.")
         .arg(name(p), why);
 }
 
 }  // namespace msg
 
-bool fail(QString* error, const QString& text)
-{
+bool fail(QString* error, const QString& text) {
     if (error)
         *error = text;
     return false;
 }
 
-bool isCellRecord(quint16 t)
-{
+bool isCellRecord(quint16 t) {
     switch (t) {
         case kFormula:
         case kBlank:
@@ -112,16 +103,14 @@ bool isCellRecord(quint16 t)
     }
 }
 
-bool isCellTableRecord(quint16 t)
-{
+bool isCellTableRecord(quint16 t) {
     return isCellRecord(t) || t == kRow || t == kDbCell || t == kString || t == kArray ||
            t == kShrFmla || t == kTable;
 }
 
 // Whether a number format shows a date or a time: after quoted text, escaped
 // characters and bracketed parts are removed, a d, m, y, h or s remains.
-bool isDateFormat(int ifmt, const QHash<int, QString>& formats)
-{
+bool isDateFormat(int ifmt, const QHash<int, QString>& formats) {
     if ((ifmt >= 14 && ifmt <= 22) || (ifmt >= 45 && ifmt <= 47) || (ifmt >= 27 && ifmt <= 36) ||
         (ifmt >= 50 && ifmt <= 58))
         return true;
@@ -155,8 +144,7 @@ bool isDateFormat(int ifmt, const QHash<int, QString>& formats)
 }
 
 // Excel's serial day number of a date, or -1 when Excel cannot show it.
-double serialOf(const QDate& d, bool date1904)
-{
+double serialOf(const QDate& d, bool date1904) {
     if (!d.isValid() || d.year() > 9999)
         return -1;
     qint64 s;
@@ -173,8 +161,7 @@ double serialOf(const QDate& d, bool date1904)
 }
 
 // A number in the compact RK form, when it can be held there exactly.
-bool toRk(double v, quint32* rk)
-{
+bool toRk(double v, quint32* rk) {
     if (!std::isfinite(v))
         return false;
     if (v == std::floor(v) && v >= -536870912.0 && v <= 536870911.0) {
@@ -188,22 +175,21 @@ bool toRk(double v, quint32* rk)
         return true;
     }
     const double h = v * 100.0;
-    if (h == std::floor(h) && h >= -536870912.0 && h <= 536870911.0 && double(qint32(h)) / 100.0 == v) {
+    if (h == std::floor(h) && h >= -536870912.0 && h <= 536870911.0 &&
+        double(qint32(h)) / 100.0 == v) {
         *rk = (quint32(qint32(h)) << 2) | 3;
         return true;
     }
     return false;
 }
 
-inline char* grow(QByteArray& b, int n)
-{
+inline char* grow(QByteArray& b, int n) {
     const qsizetype at = b.size();
     b.resize(at + n);
     return b.data() + at;
 }
 
-inline char* cell(QByteArray& b, quint16 type, quint16 len, int row, int col, int xf)
-{
+inline char* cell(QByteArray& b, quint16 type, quint16 len, int row, int col, int xf) {
     char* p = grow(b, 4 + len);
     put16(p, type);
     put16(p + 2, len);
@@ -216,22 +202,20 @@ inline char* cell(QByteArray& b, quint16 type, quint16 len, int row, int col, in
 // Holds an advisory lock on the workbook while it is rewritten, so two
 // writers never interleave; a lock held by someone else means "in use".
 class FileLock {
-public:
+  public:
     explicit FileLock(const QString& path) : file_(path) {}
-    ~FileLock()
-    {
+    ~FileLock() {
         if (locked_)
             ::flock(file_.handle(), LOCK_UN);
     }
     bool open() { return file_.open(QIODevice::ReadOnly); }
-    bool lock()
-    {
+    bool lock() {
         locked_ = ::flock(file_.handle(), LOCK_EX | LOCK_NB) == 0;
         return locked_;
     }
     QFile& file() { return file_; }
 
-private:
+  private:
     QFile file_;
     bool locked_ = false;
 };
@@ -246,8 +230,7 @@ struct Loaded {
     bool date1904 = false;
 };
 
-bool load(const QString& path, Loaded* l, QString* error)
-{
+bool load(const QString& path, Loaded* l, QString* error) {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
         return fail(error, msg::notFound(path));
@@ -266,7 +249,8 @@ bool load(const QString& path, Loaded* l, QString* error)
             return fail(error, msg::notWorkbook(path));
         case CompoundFile::Status::NoStream: {
             QByteArray old;
-            if (CompoundFile::readStream(l->file, "Book", &old, &detail) == CompoundFile::Status::Ok)
+            if (CompoundFile::readStream(l->file, "Book", &old, &detail) ==
+                CompoundFile::Status::Ok)
                 return fail(error, msg::notExcel8(path));
             return fail(error, msg::notWorkbook(path));
         }
@@ -275,7 +259,8 @@ bool load(const QString& path, Loaded* l, QString* error)
     }
     if (l->stream.size() < 8 || get16(l->stream.constData()) != kBof)
         return fail(error, msg::notWorkbook(path));
-    if (get16(l->stream.constData() + 4) != kBiff8 || get16(l->stream.constData() + 6) != kBofGlobals)
+    if (get16(l->stream.constData() + 4) != kBiff8 ||
+        get16(l->stream.constData() + 6) != kBofGlobals)
         return fail(error, msg::notExcel8(path));
     if (!l->wb.parse(l->stream, &detail))
         return fail(error, msg::damaged(path, detail));
@@ -313,10 +298,9 @@ bool load(const QString& path, Loaded* l, QString* error)
 // Where each kind of value goes: the cell formats of the columns, and a
 // date format for dates.
 class FormatChooser {
-public:
+  public:
     FormatChooser(WorkbookStream::Substream& globals, const std::vector<Record>& sheet)
-        : globals_(globals)
-    {
+        : globals_(globals) {
         for (size_t i = 0; i < globals.records.size(); ++i) {
             const Record& r = globals.records[i];
             if (r.type == kFormat && r.data.size() >= 5) {
@@ -340,20 +324,17 @@ public:
                 const int first = get16(r.data.constData());
                 const int last = std::min<int>(get16(r.data.constData() + 2), kMaxColumns - 1);
                 const int xf = get16(r.data.constData() + 6);
-                for (int c = first; c <= last; ++c)
-                    columnXf_[size_t(c)] = xf;
+                for (int c = first; c <= last; ++c) columnXf_[size_t(c)] = xf;
             }
         }
     }
 
-    int plain(int col) const
-    {
+    int plain(int col) const {
         const int xf = columnXf_[size_t(col)];
         return usable(xf) && !isDate(xf) ? xf : defaultXf_;
     }
 
-    int date(int col)
-    {
+    int date(int col) {
         const int xf = columnXf_[size_t(col)];
         if (usable(xf) && isDate(xf))
             return xf;
@@ -362,17 +343,18 @@ public:
         return dateXf_;
     }
 
-private:
+  private:
     struct Xf {
         quint16 format;
         bool style;
     };
 
-    bool usable(int xf) const { return xf >= 0 && xf < int(xfs_.size()) && !xfs_[size_t(xf)].style; }
+    bool usable(int xf) const {
+        return xf >= 0 && xf < int(xfs_.size()) && !xfs_[size_t(xf)].style;
+    }
     bool isDate(int xf) const { return isDateFormat(xfs_[size_t(xf)].format, formats_); }
 
-    int findOrAddDateXf()
-    {
+    int findOrAddDateXf() {
         for (size_t i = 0; i < xfs_.size(); ++i) {
             if (!xfs_[i].style && isDate(int(i)))
                 return int(i);
@@ -413,14 +395,11 @@ private:
 // Writes the appended rows as one run of ROW and cell records, 32 rows to a
 // block with the ROW records of a block ahead of its cells.
 class CellWriter {
-public:
+  public:
     CellWriter(FormatChooser& formats, SharedStringTable& sst, bool date1904)
-        : formats_(formats), sst_(sst), date1904_(date1904)
-    {
-    }
+        : formats_(formats), sst_(sst), date1904_(date1904) {}
 
-    void write(const std::vector<std::vector<QVariant>>& rows, int startRow, QByteArray* out)
-    {
+    void write(const std::vector<std::vector<QVariant>>& rows, int startRow, QByteArray* out) {
         out->reserve(qsizetype(rows.size()) * 24 * 14);
         QByteArray cells;
         std::vector<std::pair<int, int>> extents;
@@ -468,9 +447,8 @@ public:
     int colMin() const { return colMin_; }
     int colMax() const { return colMax_; }
 
-private:
-    bool writeNumber(QByteArray& b, int row, int col, double v, int xf)
-    {
+  private:
+    bool writeNumber(QByteArray& b, int row, int col, double v, int xf) {
         quint32 rk;
         if (toRk(v, &rk)) {
             put32(cell(b, kRk, 10, row, col, xf), rk);
@@ -481,8 +459,7 @@ private:
         return true;
     }
 
-    bool writeText(QByteArray& b, int row, int col, const QString& s)
-    {
+    bool writeText(QByteArray& b, int row, int col, const QString& s) {
         if (s.isEmpty())
             return false;
         const quint32 index = sst_.add(s.size() > 32767 ? s.left(32767) : s);
@@ -490,16 +467,14 @@ private:
         return true;
     }
 
-    bool writeDate(QByteArray& b, int row, int col, const QDate& d, double fraction)
-    {
+    bool writeDate(QByteArray& b, int row, int col, const QDate& d, double fraction) {
         const double serial = serialOf(d, date1904_);
         if (serial < 0)  // outside Excel's calendar: kept as text
             return writeText(b, row, col, d.toString(QStringLiteral("yyyy.MM.dd.")));
         return writeNumber(b, row, col, serial + fraction, formats_.date(col));
     }
 
-    bool writeCell(QByteArray& b, int row, int col, const QVariant& v)
-    {
+    bool writeCell(QByteArray& b, int row, int col, const QVariant& v) {
         if (!v.isValid() || v.isNull())
             return false;
         switch (v.typeId()) {
@@ -551,8 +526,7 @@ private:
 
 // Takes the shared string table out of the globals, leaving the placeholders
 // that WorkbookStream::serialize fills in.
-bool takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst, QString* detail)
-{
+bool takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst, QString* detail) {
     auto& recs = globals.records;
     std::vector<Record> kept;
     kept.reserve(recs.size() + 2);
@@ -585,8 +559,7 @@ bool takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst, QString
 }  // namespace
 
 bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows,
-                          QString* error)
-{
+                          QString* error) {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
         return fail(error, msg::notFound(path));
@@ -722,8 +695,7 @@ bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVa
     return true;
 }
 
-int Workbook::rowCount(const QString& path, QString* error)
-{
+int Workbook::rowCount(const QString& path, QString* error) {
     Loaded l;
     if (!load(path, &l, error))
         return -1;

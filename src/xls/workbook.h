@@ -12,7 +12,7 @@ namespace vela::xls {
 // The new file is written beside the old one and renamed over it only when
 // complete, so a failure leaves the original untouched.
 class Workbook {
-public:
+  public:
     // Appends rows below the last used row of the first worksheet. Values by
     // kind: double and whole numbers -> number, QString -> text, QDate and
     // QDateTime -> date (a number with a date format), bool -> boolean, a null

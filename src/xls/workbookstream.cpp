@@ -8,8 +8,7 @@ namespace vela::xls {
 
 using namespace biff;
 
-bool WorkbookStream::parse(const QByteArray& stream, QString* detail)
-{
+bool WorkbookStream::parse(const QByteArray& stream, QString* detail) {
     substreams_.clear();
     boundSheets_.clear();
     tail_.clear();
@@ -63,8 +62,7 @@ bool WorkbookStream::parse(const QByteArray& stream, QString* detail)
         return false;
     }
     QHash<quint32, int> byOffset;
-    for (size_t i = 1; i < substreams_.size(); ++i)
-        byOffset.insert(substreams_[i].offset, int(i));
+    for (size_t i = 1; i < substreams_.size(); ++i) byOffset.insert(substreams_[i].offset, int(i));
     for (BoundSheet& b : boundSheets_) {
         const Record& r = substreams_[0].records[size_t(b.record)];
         if (r.data.size() < 8 || !byOffset.contains(get32(r.data.constData()))) {
@@ -76,13 +74,11 @@ bool WorkbookStream::parse(const QByteArray& stream, QString* detail)
     return true;
 }
 
-QByteArray WorkbookStream::serialize(const SharedStringTable& sst) const
-{
+QByteArray WorkbookStream::serialize(const SharedStringTable& sst) const {
     QByteArray out;
     qsizetype estimate = tail_.size();
     for (const Substream& s : substreams_) {
-        for (const Record& r : s.records)
-            estimate += r.data.size() + 4;
+        for (const Record& r : s.records) estimate += r.data.size() + 4;
     }
     out.reserve(estimate + estimate / 8 + 65536);
 

@@ -15,7 +15,7 @@ class SharedStringTable;
 // and put together again with every stream offset brought up to date: the
 // BOUNDSHEET positions, the INDEX records of the sheets, and EXTSST.
 class WorkbookStream {
-public:
+  public:
     struct Substream {
         quint32 offset = 0;  // where it started in the stream read
         std::vector<biff::Record> records;
@@ -35,7 +35,7 @@ public:
     // are written from sst.
     QByteArray serialize(const SharedStringTable& sst) const;
 
-private:
+  private:
     struct BoundSheet {
         int record = 0;
         int substream = 0;

@@ -11,8 +11,7 @@
 #include <QFile>
 #include <QTextStream>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 2) {
@@ -28,13 +27,16 @@ int main(int argc, char** argv)
     std::vector<vela::xls::TemplateColumn> columns;
     const auto& ledger = vela::schema::ledgerColumns();
     for (int i = 0; i < vela::schema::kLedgerGridColumns; ++i)
-        columns.push_back({ledger[size_t(i)].name, ledger[size_t(i)].type == vela::ColumnType::Date});
+        columns.push_back(
+            {ledger[size_t(i)].name, ledger[size_t(i)].type == vela::ColumnType::Date});
 
     for (const char* name : {"VelaDataStatTartozunk.xls", "VelaDataStatTartoznak.xls"}) {
         const QString file = QString::fromLatin1(name);
         QString error;
-        for (const QString& path : {root.filePath(QStringLiteral("data/") + file), root.filePath(file)}) {
-            if (!vela::xls::TemplateWriter::write(path, QStringLiteral("Munka1"), columns, &error)) {
+        for (const QString& path :
+             {root.filePath(QStringLiteral("data/") + file), root.filePath(file)}) {
+            if (!vela::xls::TemplateWriter::write(path, QStringLiteral("Munka1"), columns,
+                                                  &error)) {
                 QTextStream(stderr) << error << '\n';
                 return 1;
             }
