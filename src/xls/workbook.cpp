@@ -1,0 +1,705 @@
+#include "xls/workbook.h"
+
+#include "xls/biff.h"
+#include "xls/compoundfile.h"
+#include "xls/sharedstringtable.h"
+#include "xls/workbookstream.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+
+#include <sys/file.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace vela::xls {
+
+using namespace biff;
+
+namespace {
+
+// The texts a failure is reported with.
+namespace msg {
+
+QString name(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString notFound(const QString& p) {
+    return QStringLiteral("A munkafüzet nem található: %1").arg(name(p));
+}
+QString notReadable(const QString& p, const QString& why) {
+    return QStringLiteral("A munkafüzet nem olvasható: %1 (%2)").arg(name(p), why);
+}
+QString readOnly(const QString& p) {
+    return QStringLiteral("A munkafüzet csak olvasható, nem írható: %1").arg(name(p));
+}
+QString locked(const QString& p) {
+    return QStringLiteral("A munkafüzetet valaki használja: %1. Zárja be, ha használatban van!")
+        .arg(name(p));
+}
+QString notWorkbook(const QString& p) {
+    return QStringLiteral("A fájl nem Excel munkafüzet: %1").arg(name(p));
+}
+QString notExcel8(const QString& p) {
+    return QStringLiteral("A munkafüzet nem Excel 8 (97-2003) formátumú: %1").arg(name(p));
+}
+QString damaged(const QString& p, const QString& why) {
+    return QStringLiteral("A munkafüzet sérült: %1 (%2)").arg(name(p), why);
+}
+QString password(const QString& p) {
+    return QStringLiteral("A munkafüzet jelszóval védett, nem írható: %1").arg(name(p));
+}
+QString noSheet(const QString& p) {
+    return QStringLiteral("A munkafüzetben nincs munkalap: %1").arg(name(p));
+}
+QString tooManyRows(int used, qsizetype adding) {
+    return QStringLiteral(
+               "Az Excel 8 munkalap legfeljebb 65 536 sort tartalmazhat: a munkalapon már %1 sor "
+               "van, a további %2 sor nem fér el. A munkafüzet nem változott.")
+        .arg(used)
+        .arg(adding);
+}
+QString tooManyColumns(qsizetype row) {
+    return QStringLiteral(
+               "Az Excel 8 munkalap legfeljebb 256 oszlopot tartalmazhat (%1. sor). A munkafüzet "
+               "nem változott.")
+        .arg(row);
+}
+QString saveFailed(const QString& p, const QString& why) {
+    return QStringLiteral("A munkafüzet mentése nem sikerült: %1 (%2). A munkafüzet nem változott.")
+        .arg(name(p), why);
+}
+
+}  // namespace msg
+
+bool fail(QString* error, const QString& text) {
+    if (error)
+        *error = text;
+    return false;
+}
+
+bool isCellRecord(quint16 t) {
+    switch (t) {
+        case kFormula:
+        case kBlank:
+        case kNumber:
+        case kLabel:
+        case kBoolErr:
+        case kRk:
+        case kMulRk:
+        case kMulBlank:
+        case kLabelSst:
+        case kRString:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isCellTableRecord(quint16 t) {
+    return isCellRecord(t) || t == kRow || t == kDbCell || t == kString || t == kArray ||
+           t == kShrFmla || t == kTable;
+}
+
+// Whether a number format shows a date or a time: after quoted text, escaped
+// characters and bracketed parts are removed, a d, m, y, h or s remains.
+bool isDateFormat(int ifmt, const QHash<int, QString>& formats) {
+    if ((ifmt >= 14 && ifmt <= 22) || (ifmt >= 45 && ifmt <= 47) || (ifmt >= 27 && ifmt <= 36) ||
+        (ifmt >= 50 && ifmt <= 58))
+        return true;
+    const auto it = formats.constFind(ifmt);
+    if (it == formats.constEnd())
+        return false;
+    const QString& f = it.value();
+    bool quoted = false;
+    int bracket = 0;
+    for (qsizetype i = 0; i < f.size(); ++i) {
+        const QChar c = f[i];
+        if (quoted) {
+            quoted = c != QLatin1Char('"');
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            quoted = true;
+        } else if (c == QLatin1Char('\\') || c == QLatin1Char('_') || c == QLatin1Char('*')) {
+            ++i;
+        } else if (c == QLatin1Char('[')) {
+            ++bracket;
+        } else if (c == QLatin1Char(']')) {
+            bracket = std::max(0, bracket - 1);
+        } else if (bracket == 0 && QStringLiteral("dmyhsDMYHS").contains(c)) {
+            return true;
+        } else if (c == QLatin1Char(';')) {
+            return false;  // only the first section decides
+        }
+    }
+    return false;
+}
+
+// Excel's serial day number of a date, or -1 when Excel cannot show it.
+double serialOf(const QDate& d, bool date1904) {
+    if (!d.isValid() || d.year() > 9999)
+        return -1;
+    qint64 s;
+    if (date1904) {
+        s = d.toJulianDay() - QDate(1904, 1, 1).toJulianDay();
+    } else {
+        s = d.toJulianDay() - QDate(1899, 12, 30).toJulianDay();
+        if (s < 61)
+            --s;  // the 1900 system counts a 29 February 1900 that never was
+        if (s < 1)
+            return -1;
+    }
+    return s < 0 ? -1 : double(s);
+}
+
+// A number in the compact RK form, when it can be held there exactly.
+bool toRk(double v, quint32* rk) {
+    if (!std::isfinite(v))
+        return false;
+    if (v == std::floor(v) && v >= -536870912.0 && v <= 536870911.0) {
+        *rk = (quint32(qint32(v)) << 2) | 2;
+        return true;
+    }
+    quint64 bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    if ((bits & 0x3FFFFFFFFull) == 0) {
+        *rk = quint32(bits >> 32);
+        return true;
+    }
+    const double h = v * 100.0;
+    if (h == std::floor(h) && h >= -536870912.0 && h <= 536870911.0 &&
+        double(qint32(h)) / 100.0 == v) {
+        *rk = (quint32(qint32(h)) << 2) | 3;
+        return true;
+    }
+    return false;
+}
+
+inline char* grow(QByteArray& b, int n) {
+    const qsizetype at = b.size();
+    b.resize(at + n);
+    return b.data() + at;
+}
+
+inline char* cell(QByteArray& b, quint16 type, quint16 len, int row, int col, int xf) {
+    char* p = grow(b, 4 + len);
+    put16(p, type);
+    put16(p + 2, len);
+    put16(p + 4, quint16(row));
+    put16(p + 6, quint16(col));
+    put16(p + 8, quint16(xf));
+    return p + 10;
+}
+
+// Holds an advisory lock on the workbook while it is rewritten, so two
+// writers never interleave; a lock held by someone else means "in use".
+class FileLock {
+  public:
+    explicit FileLock(const QString& path) : file_(path) {}
+    ~FileLock() {
+        if (locked_)
+            ::flock(file_.handle(), LOCK_UN);
+    }
+    bool open() { return file_.open(QIODevice::ReadOnly); }
+    bool lock() {
+        locked_ = ::flock(file_.handle(), LOCK_EX | LOCK_NB) == 0;
+        return locked_;
+    }
+    QFile& file() { return file_; }
+
+  private:
+    QFile file_;
+    bool locked_ = false;
+};
+
+// A workbook read in and taken apart far enough to append to its first worksheet.
+struct Loaded {
+    QByteArray file;
+    QByteArray stream;
+    WorkbookStream wb;
+    int sheet = -1;  // index of the first worksheet among the sheets
+    int usedRows = 0;
+    bool date1904 = false;
+};
+
+bool load(const QString& path, Loaded* l, QString* error) {
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return fail(error, msg::notFound(path));
+    FileLock lock(path);
+    if (!lock.open())
+        return fail(error, msg::notReadable(path, lock.file().errorString()));
+    l->file = lock.file().readAll();
+    if (lock.file().error() != QFileDevice::NoError)
+        return fail(error, msg::notReadable(path, lock.file().errorString()));
+
+    QString detail;
+    switch (CompoundFile::readStream(l->file, "Workbook", &l->stream, &detail)) {
+        case CompoundFile::Status::Ok:
+            break;
+        case CompoundFile::Status::NotCompound:
+            return fail(error, msg::notWorkbook(path));
+        case CompoundFile::Status::NoStream: {
+            QByteArray old;
+            if (CompoundFile::readStream(l->file, "Book", &old, &detail) ==
+                CompoundFile::Status::Ok)
+                return fail(error, msg::notExcel8(path));
+            return fail(error, msg::notWorkbook(path));
+        }
+        case CompoundFile::Status::Damaged:
+            return fail(error, msg::damaged(path, detail));
+    }
+    if (l->stream.size() < 8 || get16(l->stream.constData()) != kBof)
+        return fail(error, msg::notWorkbook(path));
+    if (get16(l->stream.constData() + 4) != kBiff8 ||
+        get16(l->stream.constData() + 6) != kBofGlobals)
+        return fail(error, msg::notExcel8(path));
+    if (!l->wb.parse(l->stream, &detail))
+        return fail(error, msg::damaged(path, detail));
+
+    for (const Record& r : l->wb.globals().records) {
+        if (r.type == kFilePass)
+            return fail(error, msg::password(path));
+        if (r.type == kDateMode && r.data.size() >= 2)
+            l->date1904 = get16(r.data.constData()) == 1;
+    }
+    for (int i = 0; i < l->wb.sheetCount(); ++i) {
+        const Record& b = l->wb.globals().records[size_t(l->wb.boundSheetRecord(i))];
+        const auto& sheetRecords = l->wb.sheet(i).records;
+        if (uchar(b.data[5]) == 0 && sheetRecords[0].data.size() >= 4 &&
+            get16(sheetRecords[0].data.constData() + 2) == kBofWorksheet) {
+            l->sheet = i;
+            break;
+        }
+    }
+    if (l->sheet < 0)
+        return fail(error, msg::noSheet(path));
+
+    int depth = 0;
+    for (const Record& r : l->wb.sheet(l->sheet).records) {
+        if (r.type == kBof)
+            ++depth;
+        else if (r.type == kEof)
+            --depth;
+        else if (depth == 1 && isCellRecord(r.type) && r.data.size() >= 2)
+            l->usedRows = std::max(l->usedRows, get16(r.data.constData()) + 1);
+    }
+    return true;
+}
+
+// Where each kind of value goes: the cell formats of the columns, and a
+// date format for dates.
+class FormatChooser {
+  public:
+    FormatChooser(WorkbookStream::Substream& globals, const std::vector<Record>& sheet)
+        : globals_(globals) {
+        for (size_t i = 0; i < globals.records.size(); ++i) {
+            const Record& r = globals.records[i];
+            if (r.type == kFormat && r.data.size() >= 5) {
+                const int cch = get16(r.data.constData() + 2);
+                const bool wide = uchar(r.data[4]) & 1;
+                QString f;
+                for (int k = 0; k < cch && 5 + (k + 1) * (wide ? 2 : 1) <= r.data.size(); ++k)
+                    f += wide ? QChar(get16(r.data.constData() + 5 + 2 * k))
+                              : QChar(uchar(r.data[5 + k]));
+                formats_.insert(get16(r.data.constData()), f);
+            } else if (r.type == kXf && r.data.size() >= 6) {
+                const bool style = get16(r.data.constData() + 4) & 0x0004;
+                xfs_.push_back({get16(r.data.constData() + 2), style});
+                lastXf_ = int(i);
+            }
+        }
+        defaultXf_ = xfs_.size() > 15 ? 15 : 0;
+        columnXf_.assign(kMaxColumns, -1);
+        for (const Record& r : sheet) {
+            if (r.type == kColInfo && r.data.size() >= 8) {
+                const int first = get16(r.data.constData());
+                const int last = std::min<int>(get16(r.data.constData() + 2), kMaxColumns - 1);
+                const int xf = get16(r.data.constData() + 6);
+                for (int c = first; c <= last; ++c) columnXf_[size_t(c)] = xf;
+            }
+        }
+    }
+
+    int plain(int col) const {
+        const int xf = columnXf_[size_t(col)];
+        return usable(xf) && !isDate(xf) ? xf : defaultXf_;
+    }
+
+    int date(int col) {
+        const int xf = columnXf_[size_t(col)];
+        if (usable(xf) && isDate(xf))
+            return xf;
+        if (dateXf_ < 0)
+            dateXf_ = findOrAddDateXf();
+        return dateXf_;
+    }
+
+  private:
+    struct Xf {
+        quint16 format;
+        bool style;
+    };
+
+    bool usable(int xf) const {
+        return xf >= 0 && xf < int(xfs_.size()) && !xfs_[size_t(xf)].style;
+    }
+    bool isDate(int xf) const { return isDateFormat(xfs_[size_t(xf)].format, formats_); }
+
+    int findOrAddDateXf() {
+        for (size_t i = 0; i < xfs_.size(); ++i) {
+            if (!xfs_[i].style && isDate(int(i)))
+                return int(i);
+        }
+        // None yet: a copy of the default cell format with the built-in short date.
+        QByteArray xf;
+        if (lastXf_ >= 0 && defaultXf_ < int(xfs_.size())) {
+            int seen = -1;
+            for (const Record& r : globals_.records) {
+                if (r.type == kXf && ++seen == defaultXf_) {
+                    xf = QByteArray(r.data.constData(), r.data.size());
+                    break;
+                }
+            }
+        }
+        if (xf.size() < 20)
+            xf = QByteArray::fromHex("000000000100200000000000000000000000C020");
+        put16(xf.data() + 2, 14);
+        put16(xf.data() + 4, quint16(get16(xf.constData() + 4) & ~0x0004));
+        xf[9] = char(uchar(xf[9]) | 0x04);
+        const int index = int(xfs_.size());
+        xfs_.push_back({14, false});
+        const auto at = globals_.records.begin() + (lastXf_ >= 0 ? lastXf_ + 1 : 1);
+        globals_.records.insert(at, Record{kXf, xf});
+        lastXf_ = lastXf_ >= 0 ? lastXf_ + 1 : 1;
+        return index;
+    }
+
+    WorkbookStream::Substream& globals_;
+    QHash<int, QString> formats_;
+    std::vector<Xf> xfs_;
+    std::vector<int> columnXf_;
+    int lastXf_ = -1;
+    int defaultXf_ = 15;
+    int dateXf_ = -1;
+};
+
+// Writes the appended rows as one run of ROW and cell records, 32 rows to a
+// block with the ROW records of a block ahead of its cells.
+class CellWriter {
+  public:
+    CellWriter(FormatChooser& formats, SharedStringTable& sst, bool date1904)
+        : formats_(formats), sst_(sst), date1904_(date1904) {}
+
+    void write(const std::vector<std::vector<QVariant>>& rows, int startRow, QByteArray* out) {
+        out->reserve(qsizetype(rows.size()) * 24 * 14);
+        QByteArray cells;
+        std::vector<std::pair<int, int>> extents;
+        for (size_t first = 0; first < rows.size(); first += 32) {
+            const size_t last = std::min(rows.size(), first + 32);
+            cells.clear();
+            extents.clear();
+            for (size_t r = first; r < last; ++r) {
+                const int row = startRow + int(r);
+                int lo = -1, hi = -1;
+                const auto& values = rows[r];
+                for (size_t c = 0; c < values.size(); ++c) {
+                    if (writeCell(cells, row, int(c), values[c])) {
+                        if (lo < 0)
+                            lo = int(c);
+                        hi = int(c);
+                    }
+                }
+                if (lo < 0) {
+                    // A row of empty values still takes its place in the sheet.
+                    cell(cells, kBlank, 6, row, 0, formats_.plain(0));
+                    lo = hi = 0;
+                }
+                extents.emplace_back(lo, hi + 1);
+                colMin_ = std::min(colMin_, lo);
+                colMax_ = std::max(colMax_, hi + 1);
+            }
+            for (size_t r = first; r < last; ++r) {
+                char* p = grow(*out, 20);
+                put16(p, kRow);
+                put16(p + 2, 16);
+                put16(p + 4, quint16(startRow + int(r)));
+                put16(p + 6, quint16(extents[r - first].first));
+                put16(p + 8, quint16(extents[r - first].second));
+                put16(p + 10, 0x00FF);  // default height
+                put16(p + 12, 0);
+                put16(p + 14, 0);
+                put16(p + 16, 0x0100);
+                put16(p + 18, 0x000F);
+            }
+            out->append(cells);
+        }
+    }
+
+    int colMin() const { return colMin_; }
+    int colMax() const { return colMax_; }
+
+  private:
+    bool writeNumber(QByteArray& b, int row, int col, double v, int xf) {
+        quint32 rk;
+        if (toRk(v, &rk)) {
+            put32(cell(b, kRk, 10, row, col, xf), rk);
+        } else {
+            char* p = cell(b, kNumber, 14, row, col, xf);
+            std::memcpy(p, &v, 8);  // little-endian IEEE double, as BIFF stores it
+        }
+        return true;
+    }
+
+    bool writeText(QByteArray& b, int row, int col, const QString& s) {
+        if (s.isEmpty())
+            return false;
+        const quint32 index = sst_.add(s.size() > 32767 ? s.left(32767) : s);
+        put32(cell(b, kLabelSst, 10, row, col, formats_.plain(col)), index);
+        return true;
+    }
+
+    bool writeDate(QByteArray& b, int row, int col, const QDate& d, double fraction) {
+        const double serial = serialOf(d, date1904_);
+        if (serial < 0)  // outside Excel's calendar: kept as text
+            return writeText(b, row, col, d.toString(QStringLiteral("yyyy.MM.dd.")));
+        return writeNumber(b, row, col, serial + fraction, formats_.date(col));
+    }
+
+    bool writeCell(QByteArray& b, int row, int col, const QVariant& v) {
+        if (!v.isValid() || v.isNull())
+            return false;
+        switch (v.typeId()) {
+            case QMetaType::Bool: {
+                char* p = cell(b, kBoolErr, 8, row, col, formats_.plain(col));
+                p[0] = v.toBool() ? 1 : 0;
+                p[1] = 0;
+                return true;
+            }
+            case QMetaType::Double:
+            case QMetaType::Float:
+            case QMetaType::Int:
+            case QMetaType::UInt:
+            case QMetaType::LongLong:
+            case QMetaType::ULongLong:
+            case QMetaType::Short:
+            case QMetaType::UShort:
+            case QMetaType::Long:
+            case QMetaType::ULong: {
+                const double d = v.toDouble();
+                if (!std::isfinite(d)) {
+                    char* p = cell(b, kBoolErr, 8, row, col, formats_.plain(col));
+                    p[0] = 0x24;  // #NUM!
+                    p[1] = 1;
+                    return true;
+                }
+                return writeNumber(b, row, col, d, formats_.plain(col));
+            }
+            case QMetaType::QDate:
+                return writeDate(b, row, col, v.toDate(), 0);
+            case QMetaType::QDateTime: {
+                const QDateTime dt = v.toDateTime();
+                const double fraction = dt.time().msecsSinceStartOfDay() / 86400000.0;
+                return writeDate(b, row, col, dt.date(), fraction);
+            }
+            case QMetaType::QString:
+                return writeText(b, row, col, v.toString());
+            default:
+                return v.canConvert<QString>() && writeText(b, row, col, v.toString());
+        }
+    }
+
+    FormatChooser& formats_;
+    SharedStringTable& sst_;
+    bool date1904_;
+    int colMin_ = kMaxColumns;
+    int colMax_ = 0;
+};
+
+// Takes the shared string table out of the globals, leaving the placeholders
+// that WorkbookStream::serialize fills in.
+bool takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst, QString* detail) {
+    auto& recs = globals.records;
+    std::vector<Record> kept;
+    kept.reserve(recs.size() + 2);
+    bool found = false;
+    for (size_t i = 0; i < recs.size(); ++i) {
+        if (recs[i].type == kSst && !found) {
+            found = true;
+            std::vector<QByteArray> parts{recs[i].data};
+            while (i + 1 < recs.size() && recs[i + 1].type == kContinue)
+                parts.push_back(recs[++i].data);
+            if (!sst->parse(parts, detail))
+                return false;
+            kept.push_back({kSst, {}});
+            kept.push_back({kExtSst, {}});
+        } else if (recs[i].type == kExtSst) {
+            continue;
+        } else {
+            if (recs[i].type == kEof && !found && i + 1 == recs.size()) {
+                found = true;
+                kept.push_back({kSst, {}});
+                kept.push_back({kExtSst, {}});
+            }
+            kept.push_back(recs[i]);
+        }
+    }
+    recs = std::move(kept);
+    return true;
+}
+
+}  // namespace
+
+bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows,
+                          QString* error) {
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return fail(error, msg::notFound(path));
+    if (!(info.permissions() & QFileDevice::WriteOwner) || !info.dir().exists())
+        return fail(error, msg::readOnly(path));
+    if (QFileInfo::exists(info.dir().filePath(QStringLiteral(".~lock.") + info.fileName() + '#')))
+        return fail(error, msg::locked(path));
+    FileLock lock(path);
+    if (!lock.open())
+        return fail(error, msg::notReadable(path, lock.file().errorString()));
+    if (!lock.lock())
+        return fail(error, msg::locked(path));
+
+    Loaded l;
+    if (!load(path, &l, error))
+        return false;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (rows[r].size() > size_t(kMaxColumns))
+            return fail(error, msg::tooManyColumns(qsizetype(r) + 1));
+    }
+    if (qsizetype(l.usedRows) + qsizetype(rows.size()) > kMaxRows)
+        return fail(error, msg::tooManyRows(l.usedRows, qsizetype(rows.size())));
+    if (rows.empty())
+        return true;
+
+    QString detail;
+    SharedStringTable sst;
+    auto& globals = l.wb.globals();
+    if (!takeSst(globals, &sst, &detail))
+        return fail(error, msg::damaged(path, detail));
+
+    auto& sheet = l.wb.sheet(l.sheet).records;
+    FormatChooser formats(globals, sheet);
+    CellWriter writer(formats, sst, l.date1904);
+    QByteArray block;
+    writer.write(rows, l.usedRows, &block);
+    const int startRow = l.usedRows;
+    const int endRow = startRow + int(rows.size());
+
+    // The sheet again: INDEX and DBCELL left out (their positions would no
+    // longer hold), DIMENSIONS widened, the new rows after the last cell.
+    std::vector<Record> out;
+    out.reserve(sheet.size() + 2);
+    int depth = 0;
+    int insertAt = -1;
+    int dimensionsAt = -1;
+    int window2At = -1;
+    bool lastWasCellTable = false;
+    for (const Record& r : sheet) {
+        if (r.type == kBof)
+            ++depth;
+        else if (r.type == kEof)
+            --depth;
+        if (depth != 1 || r.type == kBof) {
+            out.push_back(r);
+            lastWasCellTable = false;
+            continue;
+        }
+        if (r.type == kIndex || r.type == kDbCell) {
+            continue;
+        }
+        if (r.type == kRow && r.data.size() >= 2 && get16(r.data.constData()) >= startRow)
+            continue;  // formatting of a row that the new rows take over
+        if (isCellTableRecord(r.type) || (r.type == kContinue && lastWasCellTable)) {
+            out.push_back(r);
+            insertAt = int(out.size());
+            lastWasCellTable = true;
+            continue;
+        }
+        lastWasCellTable = false;
+        if (r.type == kDimensions && r.data.size() >= 14 && dimensionsAt < 0) {
+            QByteArray d(r.data.constData(), r.data.size());
+            quint32 rwMic = get32(d.constData());
+            quint32 rwMac = get32(d.constData() + 4);
+            quint16 colMic = get16(d.constData() + 8);
+            quint16 colMac = get16(d.constData() + 10);
+            if (rwMac <= rwMic || colMac <= colMic) {
+                rwMic = quint32(startRow);
+                colMic = quint16(writer.colMin());
+                colMac = quint16(writer.colMax());
+            } else {
+                rwMic = std::min<quint32>(rwMic, quint32(startRow));
+                colMic = quint16(std::min(int(colMic), writer.colMin()));
+                colMac = quint16(std::max(int(colMac), writer.colMax()));
+            }
+            rwMac = std::max<quint32>(rwMac, quint32(endRow));
+            put32(d.data(), rwMic);
+            put32(d.data() + 4, rwMac);
+            put16(d.data() + 8, colMic);
+            put16(d.data() + 10, colMac);
+            out.push_back({kDimensions, d});
+            dimensionsAt = int(out.size());
+            continue;
+        }
+        if ((r.type == kWindow2 || r.type == kEof) && window2At < 0)
+            window2At = int(out.size());
+        out.push_back(r);
+    }
+    if (insertAt < 0)
+        insertAt = dimensionsAt >= 0 ? dimensionsAt : window2At;
+    if (insertAt < 0)
+        return fail(error, msg::damaged(path, QStringLiteral("a munkalap vége hiányzik")));
+    std::vector<Record> inserted;
+    if (dimensionsAt < 0) {
+        QByteArray d;
+        append32(d, quint32(startRow));
+        append32(d, quint32(endRow));
+        append16(d, quint16(writer.colMin()));
+        append16(d, quint16(writer.colMax()));
+        append16(d, 0);
+        inserted.push_back({kDimensions, d});
+    }
+    inserted.push_back({kVerbatim, block});
+    out.insert(out.begin() + insertAt, inserted.begin(), inserted.end());
+    sheet = std::move(out);
+
+    const QByteArray stream = l.wb.serialize(sst);
+    block.clear();
+    QByteArray file;
+    if (!CompoundFile::rewrite(l.file, "Workbook", stream, &file, &detail))
+        return fail(error, msg::saveFailed(path, detail));
+
+    QSaveFile save(path);
+    if (!save.open(QIODevice::WriteOnly))
+        return fail(error, msg::saveFailed(path, save.errorString()));
+    if (save.write(file) != file.size()) {
+        const QString why = save.errorString();
+        save.cancelWriting();
+        return fail(error, msg::saveFailed(path, why));
+    }
+    if (!save.commit())
+        return fail(error, msg::saveFailed(path, save.errorString()));
+    return true;
+}
+
+int Workbook::rowCount(const QString& path, QString* error) {
+    Loaded l;
+    if (!load(path, &l, error))
+        return -1;
+    return l.usedRows;
+}
+
+}  // namespace vela::xls
