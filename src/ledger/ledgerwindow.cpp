@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -134,7 +135,9 @@ LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, Database* veladata,
     buildMenus();
     applyFieldRules();
     Form_Load();
-    resize(1280, 760);
+    // As large as a 1366x768 screen allows, less the taskbar.
+    const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
+    resize(std::min(1300, avail.width() - 20), std::min(740, avail.height() - 30));
 }
 
 LedgerWindow::~LedgerWindow() = default;
@@ -163,6 +166,7 @@ void LedgerWindow::buildRecordSources() {
 QLineEdit* LedgerWindow::addTextBox(const QString& name, const QString& column) {
     auto* e = new QLineEdit(this);
     e->setObjectName(name);
+    e->setMinimumWidth(120);
     const ColumnDef* col = traits_.table.column(column);
     if (col) {
         if (!col->tooltip.isEmpty()) {
@@ -257,7 +261,13 @@ void LedgerWindow::buildControls() {
     navRow->addWidget(Label27, 1);
     root->addLayout(navRow);
 
-    root->addWidget(buildFieldBlock());
+    QWidget* fieldBlock = buildFieldBlock();
+    root->addWidget(findersRow_);
+    root->addWidget(fieldBlock);
+    for (const char* narrow : {"Text6", "Text8", "Text9"}) {
+        texts_.value(narrow)->setMinimumWidth(40);
+        texts_.value(narrow)->setMaximumWidth(70);
+    }
 
     // The buttons in a row.
     auto* buttons = new QHBoxLayout;
@@ -413,27 +423,31 @@ QWidget* LedgerWindow::buildFieldBlock() {
     connect(Check1, &QCheckBox::toggled, this, &LedgerWindow::Check1_Change);
 
     // The quick finders.
-    auto* finders = new QGridLayout;
-    auto* findersBox = new QGroupBox(QStringLiteral("Gyorskeresők"), this);
-    findersBox->setLayout(finders);
-    int r = 0;
+    // The quick finders in one row above the field block.
+    auto* findersRow = new QWidget(this);
+    auto* finders = new QHBoxLayout(findersRow);
+    finders->setContentsMargins(0, 0, 0, 0);
+    auto* findersCaption = new QLabel(QStringLiteral("<b>Gyorskeresők</b>"), this);
+    finders->addWidget(findersCaption);
     for (const auto& [name, tip] : kFinders) {
         auto* e = new QLineEdit(this);
         e->setObjectName(name);
         e->setToolTip(QString::fromUtf8(tip));
         e->setAccessibleName(QString::fromUtf8(tip));
         e->setClearButtonEnabled(true);
+        e->setMinimumWidth(110);
         texts_.insert(name, e);
         QString caption = QString::fromUtf8(tip);
         caption.chop(QStringLiteral(" gyorskereső").size());
         auto* l = new QLabel(caption + QStringLiteral(":"), this);
         l->setBuddy(e);
-        finders->addWidget(l, r, 0, Qt::AlignRight);
-        finders->addWidget(e, r, 1);
-        ++r;
+        finders->addSpacing(12);
+        finders->addWidget(l);
+        finders->addWidget(e, 1);
         connect(e, &QLineEdit::textChanged, this, [this, e] { runFinder(e); });
     }
-    lay->addWidget(findersBox, 2);
+    finders->addStretch(1);
+    findersRow_ = findersRow;
     Check1_Change();
     // Every change of a date picker's value runs the save.
     connect(binder_, &FieldBinder::written, this, [this](const QString& column) {

@@ -119,6 +119,7 @@ class LedgerWindow : public QDialog {
     RecordGrid* DBGrid1 = nullptr;
     RecordGridModel* gridModel_ = nullptr;
     NavigationBar* navigation_ = nullptr;
+    QWidget* findersRow_ = nullptr;
     FieldBinder* binder_ = nullptr;
     QMenuBar* menuBar_ = nullptr;
     QHash<QString, QAction*> items_;
