@@ -236,6 +236,7 @@ bool LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows, QStrin
         !runSql(db, QStringLiteral("PRAGMA cache_size = -262144"), error) ||
         !runSql(db, QStringLiteral("PRAGMA temp_store = MEMORY"), error) ||
         !runSql(db, QStringLiteral("PRAGMA threads = 2"), error) ||
+        !runSql(db, QStringLiteral("PRAGMA mmap_size = 2147483648"), error) ||
         !runSql(db, QStringLiteral("BEGIN"), error))
         return false;
     auto failed = [&](const QString& why) {
