@@ -21,8 +21,12 @@ struct LedgerTraits {
     QString sideLabel;  // Label22
     QString sideLabelTip;
     QString rowsQueryOrder;
-    QString openTotalSql;       // CountData: the open gross
-    QString partialTotalSql;    // CountData2: the open partial gross
+    // CountData: the open gross, and CountData2: the open partial gross, as
+    // a summed expression and the rows it sums over.
+    QString openTotalExpr;
+    QString openTotalWhere;
+    QString partialTotalExpr;
+    QString partialTotalWhere;
     bool hasParameters;         // reads ParameterData on becoming active
     bool moveLastOnActivate;    // or stays on the first row
     bool hasReceivablesMenu;    // "&Nekünk tartoznak (Vevő)"

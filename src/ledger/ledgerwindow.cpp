@@ -147,9 +147,11 @@ void LedgerWindow::buildRecordSources() {
     VelaData1.setDatabase(veladata_);
     VelaData1.setQuery(traits_.table, {}, {}, traits_.rowsQueryOrder);
     CountData.setDatabase(veladata_);
-    CountData.setQuery(traits_.openTotalSql);
+    CountData.setSum(traits_.table.name, {traits_.openTotalExpr}, traits_.openTotalWhere);
+    CountData.follow(&VelaData1);
     CountData2.setDatabase(veladata_);
-    CountData2.setQuery(traits_.partialTotalSql);
+    CountData2.setSum(traits_.table.name, {traits_.partialTotalExpr}, traits_.partialTotalWhere);
+    CountData2.follow(&VelaData1);
     IdeiglData.setDatabase(veladata_);
     VelaIdeiglData.setObjectName("VelaIdeiglData");
     VelaIdeiglData.setDatabase(veladata_);

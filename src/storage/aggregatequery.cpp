@@ -1,34 +1,175 @@
 #include "storage/aggregatequery.h"
 
+#include <sqlite3.h>
+
+#include <QObject>
+
+#include "storage/columns.h"
 #include "storage/database.h"
+#include "storage/recordsource.h"
 #include "storage/statement.h"
 
 namespace vela {
 
+namespace {
+// After this many followed writes the sums are run whole again, so rounding
+// cannot pile up.
+constexpr int kMaxAdjustments = 2000;
+}  // namespace
+
 void AggregateQuery::setQuery(const QString& sql, const QVariantList& binds) {
     sql_ = sql;
     binds_ = binds;
+    table_.clear();
+    expressions_.clear();
+    where_.clear();
+    live_ = false;
+}
+
+void AggregateQuery::setSum(const QString& table, const QStringList& expressions,
+                            const QString& where, const QVariantList& binds) {
+    QStringList parts;
+    for (const QString& e : expressions) parts << QStringLiteral("sum(%1)").arg(e);
+    for (const QString& e : expressions) parts << QStringLiteral("count(%1)").arg(e);
+    sql_ = QStringLiteral("SELECT %1 FROM %2%3")
+               .arg(parts.join(QStringLiteral(", ")), schema::quoteName(table),
+                    where.isEmpty() ? QString() : QStringLiteral(" WHERE (%1)").arg(where));
+    binds_ = binds;
+    table_ = table;
+    expressions_ = expressions;
+    where_ = where;
+    live_ = false;
+}
+
+void AggregateQuery::follow(RecordSource* source) {
+    QObject::connect(source, &RecordSource::rowWriting, source,
+                     [this](qint64 rowid) { rowWriting(rowid); });
+    QObject::connect(source, &RecordSource::rowWritten, source,
+                     [this](qint64 rowid) { rowWritten(rowid); });
+}
+
+qint64 AggregateQuery::changes() const {
+    return db_ && db_->handle() ? sqlite3_total_changes64(db_->handle()) : -1;
+}
+
+void AggregateQuery::settle() {
+    // A delete has no notice after it: once the counter shows it, it is done.
+    if (writing_ && changes() == syncedChanges_)
+        writing_ = false;
 }
 
 bool AggregateQuery::requery() {
+    settle();
+    if (live_ && !writing_ && changes() == syncedChanges_ && adjustments_ < kMaxAdjustments) {
+        open_ = true;
+        return true;
+    }
+    return runFull();
+}
+
+bool AggregateQuery::runFull() {
     row_.clear();
     open_ = false;
+    live_ = false;
+    writing_ = false;
     if (!db_) {
         error_ = QStringLiteral("Az adatbázis nincs megnyitva.");
         return false;
     }
+    ++fullRuns_;
     Statement st(db_->handle(), sql_);
+    QVariantList all;
     if (st.ok() && st.bind(binds_) && st.next()) {
-        for (int i = 0; i < st.columnCount(); ++i) row_ << st.value(i);
+        for (int i = 0; i < st.columnCount(); ++i) all << st.value(i);
     }
     error_ = st.error();
     open_ = error_.isEmpty();
-    return open_;
+    if (!open_)
+        return false;
+    if (table_.isEmpty()) {
+        row_ = all;
+        return true;
+    }
+    const int n = int(expressions_.size());
+    sums_.assign(size_t(n), 0.0);
+    counts_.assign(size_t(n), 0);
+    for (int i = 0; i < n; ++i) {
+        sums_[size_t(i)] = all.value(i).toDouble();
+        counts_[size_t(i)] = all.value(n + i).toLongLong();
+        row_ << all.value(i);
+    }
+    live_ = true;
+    adjustments_ = 0;
+    syncedChanges_ = changes();
+    return true;
+}
+
+bool AggregateQuery::adjust(qint64 rowid, double sign) {
+    QStringList parts = expressions_;
+    Statement st(db_->handle(),
+                 QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?%3")
+                     .arg(parts.join(QStringLiteral(", ")), schema::quoteName(table_),
+                          where_.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(where_)));
+    if (!st.ok() || !st.bind(QVariantList{rowid} + binds_))
+        return false;
+    if (st.next()) {
+        for (int i = 0; i < int(expressions_.size()); ++i) {
+            if (st.isNull(i))
+                continue;
+            sums_[size_t(i)] += sign * st.value(i).toDouble();
+            counts_[size_t(i)] += sign > 0 ? 1 : -1;
+        }
+    }
+    if (!st.error().isEmpty())
+        return false;
+    ++adjustments_;
+    row_.clear();
+    for (size_t i = 0; i < sums_.size(); ++i)
+        row_ << (counts_[i] > 0 ? QVariant(sums_[i]) : QVariant());
+    return true;
+}
+
+void AggregateQuery::rowWriting(qint64 rowid) {
+    settle();
+    if (!live_ || writing_ || changes() != syncedChanges_) {
+        live_ = false;
+        return;
+    }
+    writing_ = true;
+    if (!adjust(rowid, -1))
+        live_ = false;
+    // A delete writes nothing back: it counts as done now.
+    syncedChanges_ = changes() + 1;
+}
+
+void AggregateQuery::rowWritten(qint64 rowid) {
+    if (writing_ && changes() == syncedChanges_ + 1)
+        writing_ = false;  // not an update's end: an insert after a finished delete
+    if (!live_) {
+        writing_ = false;
+        return;
+    }
+    // An insert comes without a writing notice before it.
+    const qint64 now = changes();
+    if (!writing_ && now != syncedChanges_ + 1) {
+        live_ = false;
+        return;
+    }
+    if (writing_ && now != syncedChanges_) {
+        live_ = false;
+        writing_ = false;
+        return;
+    }
+    writing_ = false;
+    if (!adjust(rowid, +1))
+        live_ = false;
+    syncedChanges_ = now;
 }
 
 void AggregateQuery::close() {
     row_.clear();
     open_ = false;
+    live_ = false;
 }
 
 }  // namespace vela

@@ -1,36 +1,74 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <vector>
 
 namespace vela {
 
 class Database;
+class RecordSource;
 
 // A read-only result of one row, such as "select sum(...) where ...": the
 // windows' total sources. A sum over no rows reads as null.
+//
+// A sum given by its parts (setSum) can follow the row writes of a record
+// source over the same table: each written row moves the sums by what it
+// takes away and adds, so a million-row ledger need not be summed again
+// after every save. Any other change of the database found since (the
+// connection's change counter says so) makes the next requery a full one.
 class AggregateQuery {
   public:
     void setDatabase(Database* db) { db_ = db; }
+    // Any query; requery() always runs it whole.
     void setQuery(const QString& sql, const QVariantList& binds = {});
+    // "SELECT sum(e1), sum(e2) ... FROM table WHERE where".
+    void setSum(const QString& table, const QStringList& expressions, const QString& where,
+                const QVariantList& binds = {});
     QString query() const { return sql_; }
     QVariantList binds() const { return binds_; }
 
+    // Keeps the sums up to date with the rows that source writes.
+    void follow(RecordSource* source);
+
+    // Brings the result up to date: at once when only followed writes
+    // happened since the last full run, else by running the query.
     bool requery();
     void close();
     bool isOpen() const { return open_; }
     // The first row's field (null when there is none or the result is closed).
     QVariant value(int field = 0) const { return row_.value(field); }
     QString lastError() const { return error_; }
+    int fullRuns() const { return fullRuns_; }
 
   private:
+    bool runFull();
+    void settle();
+    void rowWriting(qint64 rowid);
+    void rowWritten(qint64 rowid);
+    bool adjust(qint64 rowid, double sign);
+    qint64 changes() const;
+
     Database* db_ = nullptr;
     QString sql_;
     QVariantList binds_;
     QVariantList row_;
     bool open_ = false;
     QString error_;
+
+    // The parts of a sum query, when it is one.
+    QString table_;
+    QStringList expressions_;
+    QString where_;
+    std::vector<double> sums_;
+    std::vector<qint64> counts_;
+    bool live_ = false;     // sums_ match the table as of syncedChanges_
+    bool writing_ = false;  // a followed write is under way
+    qint64 syncedChanges_ = 0;
+    int adjustments_ = 0;
+    int fullRuns_ = 0;
 };
 
 }  // namespace vela

@@ -69,9 +69,29 @@ QString RecordSource::orderSql(const std::vector<SortKey>& keys, bool noIndex) c
     return parts.join(QStringLiteral(", "));
 }
 
+bool RecordSource::hasIndexFor(const std::vector<SortKey>& keys) const {
+    if (keys.empty())
+        return true;
+    for (const IndexDef& ix : table_->indexes) {
+        if (ix.columns.size() < qsizetype(keys.size()))
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < keys.size(); ++i) {
+            same = same && ix.columns[qsizetype(i)] == keys[i].column &&
+                   keys[i].descending == keys[0].descending;
+        }
+        if (same)
+            return true;
+    }
+    return false;
+}
+
 QString RecordSource::effectiveOrderSql(bool noIndex) const {
+    // An order that no index holds whole is read in one pass and sorted:
+    // walking a one-column index and fetching every row for the next key
+    // costs far more.
     if (!sortKeys_.empty())
-        return orderSql(sortKeys_, noIndex);
+        return orderSql(sortKeys_, noIndex || !hasIndexFor(sortKeys_));
     const auto keys = parseOrder(*table_, orderBy_);
     return orderSql(keys ? *keys : std::vector<SortKey>{}, noIndex);
 }
@@ -94,6 +114,7 @@ bool RecordSource::load(const QString& orderClause) {
         return fail(st.error());
     emit rowsAboutToReset();
     rowids_ = std::move(ids);
+    positions_.clear();
     pages_.clear();
     open_ = true;
     lastError_.clear();
@@ -143,6 +164,8 @@ void RecordSource::close() {
     emit rowsAboutToReset();
     rowids_.clear();
     rowids_.shrink_to_fit();
+    positions_.clear();
+    positions_.shrink_to_fit();
     pages_.clear();
     pos_ = -1;
     open_ = false;
@@ -237,11 +260,28 @@ void RecordSource::invalidate(qint64 rowid) {
 }
 
 int RecordSource::findRowid(qint64 rowid) const {
-    // Near the current row first: that is where the rows a window asks for are.
     if (pos_ >= 0 && pos_ < int(rowids_.size()) && rowids_[size_t(pos_)] == rowid)
         return pos_;
+    const std::vector<int>& pos = positions();
+    if (!pos.empty())
+        return rowid >= 0 && rowid < qint64(pos.size()) ? pos[size_t(rowid)] : -1;
     const auto it = std::find(rowids_.begin(), rowids_.end(), rowid);
     return it == rowids_.end() ? -1 : int(it - rowids_.begin());
+}
+
+const std::vector<int>& RecordSource::positions() const {
+    // Rowids are dense in practice; a table of positions by rowid answers
+    // "where is this row" at once. Sparse rowids fall back to a search.
+    if (positions_.empty() && !rowids_.empty()) {
+        const qint64 top = *std::max_element(rowids_.begin(), rowids_.end());
+        if (top >= 0 && top < 4 * qint64(rowids_.size()) + 1024) {
+            positions_.assign(size_t(top) + 1, -1);
+            for (size_t i = 0; i < rowids_.size(); ++i)
+                if (rowids_[i] >= 0)
+                    positions_[size_t(rowids_[i])] = int(i);
+        }
+    }
+    return positions_;
 }
 
 int RecordSource::columnIndex(const QString& name) const {
@@ -344,8 +384,15 @@ bool RecordSource::update() {
         if (!st.ok() || !st.bind(vals) || !st.exec())
             return fail(st.error());
         const qint64 id = db_->scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+        emit rowWritten(id);
         emit rowAboutToBeInserted(int(rowids_.size()));
         rowids_.push_back(id);
+        if (!positions_.empty()) {
+            if (id >= 0 && id < qint64(positions_.size()))
+                positions_[size_t(id)] = int(rowids_.size()) - 1;
+            else
+                positions_.clear();  // rebuilt when next asked for
+        }
         edit_.reset();
         adding_ = false;
         const int at = int(rowids_.size()) - 1;
@@ -359,11 +406,14 @@ bool RecordSource::update() {
     }
     QStringList sets;
     for (const QString& c : cols) sets << c + QStringLiteral(" = ?");
-    vals << rowids_[size_t(pos_)];
+    const qint64 id = rowids_[size_t(pos_)];
+    vals << id;
     Statement st(db_->handle(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
                                     .arg(quoteName(table_->name), sets.join(QStringLiteral(", "))));
+    emit rowWriting(id);
     if (!st.ok() || !st.bind(vals) || !st.exec())
         return fail(st.error());
+    emit rowWritten(id);
     edit_.reset();
     pages_.remove(pos_ / kPageSize);
     emit rowChanged(pos_);
@@ -387,9 +437,11 @@ bool RecordSource::deleteCurrent() {
         return fail(QStringLiteral("Nincs törölhető adatsor."));
     edit_.reset();
     const qint64 id = rowids_[size_t(pos_)];
+    emit rowWriting(id);
     if (!db_->exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(table_->name)),
                    {id}))
         return fail(db_->lastError());
+    positions_.clear();
     const int at = pos_;
     emit rowAboutToBeRemoved(at);
     rowids_.erase(rowids_.begin() + at);
@@ -412,17 +464,50 @@ bool RecordSource::findFirst(const QString& condition, const QVariantList& binds
     noMatch_ = true;
     if (!table_ || !db_ || rowids_.empty())
         return false;
-    QString where = whereSql();
-    where += where.isEmpty() ? QStringLiteral(" WHERE ") : QStringLiteral(" AND ");
-    where += QStringLiteral("(%1)").arg(condition);
-    Statement st(db_->handle(), QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3 LIMIT 1")
-                                    .arg(quoteName(table_->name), where, effectiveOrderSql(true)));
-    if (!st.ok() || !st.bind(binds_ + binds))
-        return fail(st.error());
-    if (!st.next())
-        return st.error().isEmpty() ? false : fail(st.error());
-    const int at = findRowid(st.int64(0));
-    if (at < 0 || !setPosition(at))
+    const QString tab = quoteName(table_->name);
+    // The first rows in the current order are tried first: where matches are
+    // many, one of them is found there without reading any other row.
+    constexpr int kProbe = 256;
+    QStringList ids;
+    for (int i = 0; i < std::min(kProbe, int(rowids_.size())); ++i)
+        ids << QString::number(rowids_[size_t(i)]);
+    int best = -1;
+    {
+        Statement st(db_->handle(),
+                     QStringLiteral("SELECT rowid FROM %1 WHERE rowid IN (%2) AND (%3)")
+                         .arg(tab, ids.join(QLatin1Char(',')), condition));
+        if (!st.ok() || !st.bind(binds))
+            return fail(st.error());
+        while (st.next()) {
+            const int at = findRowid(st.int64(0));
+            if (at >= 0 && (best < 0 || at < best))
+                best = at;
+        }
+        if (!st.error().isEmpty())
+            return fail(st.error());
+    }
+    if (best < 0 && int(rowids_.size()) > kProbe) {
+        // Otherwise every matching row of the table, found through the
+        // condition's index; rows outside this result have no position.
+        Statement st(db_->handle(),
+                     QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(tab, condition));
+        if (!st.ok() || !st.bind(binds))
+            return fail(st.error());
+        const std::vector<int>& pos = positions();
+        while (st.next()) {
+            const qint64 id = st.int64(0);
+            const int at = !pos.empty()
+                               ? (id >= 0 && id < qint64(pos.size()) ? pos[size_t(id)] : -1)
+                               : findRowid(id);
+            if (at >= 0 && (best < 0 || at < best))
+                best = at;
+            if (best == 0)
+                break;
+        }
+        if (!st.error().isEmpty())
+            return fail(st.error());
+    }
+    if (best < 0 || !setPosition(best))
         return false;
     noMatch_ = false;
     return true;

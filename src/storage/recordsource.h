@@ -116,6 +116,10 @@ class RecordSource : public QObject {
     void rowsAboutToReset();
     void rowsReset();
     void rowAboutToBeInserted(int position);
+    // A row of the table is about to be updated or deleted / was written
+    // (updated or inserted): totals kept beside the rows follow them.
+    void rowWriting(qint64 rowid);
+    void rowWritten(qint64 rowid);
     void rowAboutToBeRemoved(int position);
     void currentChanged(int position);
     void rowChanged(int position);
@@ -136,6 +140,8 @@ class RecordSource : public QObject {
     const Row* rowAt(int row) const;
     void invalidate(qint64 rowid);
     int findRowid(qint64 rowid) const;
+    const std::vector<int>& positions() const;
+    bool hasIndexFor(const std::vector<SortKey>& keys) const;
     bool fail(const QString& error);
 
     Database* db_ = nullptr;
@@ -148,6 +154,7 @@ class RecordSource : public QObject {
     bool open_ = false;
 
     std::vector<qint64> rowids_;
+    mutable std::vector<int> positions_;  // position by rowid, built when first needed
     int pos_ = -1;
     std::optional<Row> edit_;
     std::vector<bool> editedColumns_;
