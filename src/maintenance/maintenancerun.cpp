@@ -411,13 +411,14 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
     QStringList into, from;
     for (const QString& c : sourceColumns) {
         const QString t = findTable(targetColumns, c);
-        if (!t.isEmpty() && !into.contains(t)) {
+        if (!t.isEmpty() && !into.contains(quoteId(t))) {
             into << quoteId(t);
             from << quoteId(c);
         }
     }
     const QString lower = table.toLower();
     const QString target = QStringLiteral("main.") + quoteId(table);
+    const QString source = QStringLiteral("src.") + quoteId(sourceTable);
 
     exec(db, QStringLiteral("SAVEPOINT velarep_table"));
     if (kEmptiedFirst.contains(lower))
@@ -425,34 +426,82 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
     const QStringList hasRows =
         column(db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(target), {}, &error);
     const bool filled = !hasRows.isEmpty() && hasRows.first() != QLatin1String("0");
+    bool failed = false;
     if (!filled && lower != kNeverFilled && !into.isEmpty() && error.isEmpty()) {
-        const QString head = QStringLiteral("INSERT OR IGNORE INTO %1 (%2) ")
-                                 .arg(target, into.join(QLatin1Char(',')));
-        const QString select = QStringLiteral("SELECT %1 FROM src.%2")
-                                   .arg(from.join(QLatin1Char(',')), quoteId(sourceTable));
-        qint64 inserted = 0;
-        exec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
-        if (exec(db, head + select)) {
-            inserted = sqlite3_changes64(db);
-            exec(db, QStringLiteral("RELEASE velarep_bulk"));
-        } else {
-            // A value the fresh column refuses (a type that no longer fits)
-            // fails the whole statement: then the rows go one by one and
-            // only the refused ones stay behind.
-            exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
-            exec(db, QStringLiteral("RELEASE velarep_bulk"));
-            inserted = copyRowByRow(db, head, select, int(into.size()));
+        qint64 inserted = -1;
+        if (sameShape(db, table, sourceTable)) {
+            // The same table in both files (the usual case): SQLite copies
+            // the stored rows and index entries as they are.
+            exec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
+            if (exec(db, QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(target, source))) {
+                inserted = sqlite3_changes64(db);
+                exec(db, QStringLiteral("RELEASE velarep_bulk"));
+            } else {
+                exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
+                exec(db, QStringLiteral("RELEASE velarep_bulk"));
+            }
+        }
+        if (inserted < 0) {
+            // Plain indexes are built again after the rows are in: one sort
+            // instead of a million scattered index updates. Unique ones stay,
+            // so that a duplicate is refused row by row.
+            const QStringList indexes =
+                column(db,
+                       QStringLiteral("SELECT m.sql FROM pragma_index_list(?1, 'main') AS l "
+                                      "JOIN main.sqlite_master AS m ON m.name = l.name "
+                                      "WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL"),
+                       {table}, &error);
+            const QStringList indexNames =
+                column(db,
+                       QStringLiteral("SELECT m.name FROM pragma_index_list(?1, 'main') AS l "
+                                      "JOIN main.sqlite_master AS m ON m.name = l.name "
+                                      "WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL"),
+                       {table}, &error);
+            for (const QString& name : indexNames)
+                exec(db, QStringLiteral("DROP INDEX main.") + quoteId(name));
+            const QString head = QStringLiteral("INSERT OR IGNORE INTO %1 (%2) ")
+                                     .arg(target, into.join(QLatin1Char(',')));
+            const QString select =
+                QStringLiteral("SELECT %1 FROM %2").arg(from.join(QLatin1Char(',')), source);
+            exec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
+            if (exec(db, head + select)) {
+                inserted = sqlite3_changes64(db);
+                exec(db, QStringLiteral("RELEASE velarep_bulk"));
+            } else {
+                // A value the fresh column refuses (a type that no longer
+                // fits) fails the whole statement: then the rows go one by
+                // one and only the refused ones stay behind.
+                exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
+                exec(db, QStringLiteral("RELEASE velarep_bulk"));
+                inserted = copyRowByRow(db, head, select, int(into.size()));
+            }
+            for (const QString& sql : indexes) failed = !exec(db, sql) || failed;
         }
         const QStringList count =
-            column(db, QStringLiteral("SELECT count(*) FROM src.%1").arg(quoteId(sourceTable)), {},
-                   &error);
+            column(db, QStringLiteral("SELECT count(*) FROM %1").arg(source), {}, &error);
         const qint64 total = count.isEmpty() ? 0 : count.first().toLongLong();
+        if (failed)
+            inserted = 0;
         if (total > inserted)
             skipped_
                 << QStringLiteral("%1 / %2: %3 sor").arg(e.fileName, table).arg(total - inserted);
     }
+    if (failed)
+        exec(db, QStringLiteral("ROLLBACK TO velarep_table"));
     if (!exec(db, QStringLiteral("RELEASE velarep_table")))
         exec(db, QStringLiteral("ROLLBACK"));
+}
+
+bool MaintenanceRun::sameShape(sqlite3* db, const QString& table, const QString& sourceTable) {
+    // Same columns, types, checks and indexes: compared by their definitions.
+    const QString query = QStringLiteral(
+        "SELECT group_concat(x, char(10)) FROM (SELECT coalesce(sql, '') AS x FROM "
+        "%1.sqlite_master "
+        "WHERE tbl_name = ?1 AND type IN ('index', 'table') ORDER BY type DESC, x)");
+    QString error;
+    const QStringList mine = column(db, query.arg(QStringLiteral("main")), {table}, &error);
+    const QStringList theirs = column(db, query.arg(QStringLiteral("src")), {sourceTable}, &error);
+    return error.isEmpty() && table == sourceTable && mine == theirs && !mine.isEmpty();
 }
 
 qint64 MaintenanceRun::copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select,

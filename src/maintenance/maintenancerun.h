@@ -44,6 +44,7 @@ class MaintenanceRun {
     QString copyTemplate(Entry& e);
     bool copyDatabase(Entry& e);
     void copyTable(sqlite3* db, const QString& table, const QString& sourceTable, Entry& e);
+    static bool sameShape(sqlite3* db, const QString& table, const QString& sourceTable);
     qint64 copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select, int columns);
 
     // Handles a step's error: true goes on (no error, an ignored one, or Yes).

@@ -155,13 +155,16 @@ TEST(MaintenanceRun, CopiesSharedColumnsOfSharedTablesOnly) {
         {{"veladata.mdb",
           "CREATE TABLE VelaData (\"Sorszám\" INTEGER, \"RészÖsszeg\" REAL, "
           "Uj TEXT DEFAULT 'új', Megjegyzes TEXT);"
+          "CREATE INDEX VelaData_S ON VelaData (\"Sorszám\");"
+          "CREATE UNIQUE INDEX VelaData_M ON VelaData (Megjegyzes);"
           "CREATE TABLE CsakSablon (k TEXT); INSERT INTO CsakSablon VALUES ('s');"}});
     TempDataFolder data(false);
     // Table and column names differ from the template's in case only.
     sql::create("veladata.mdb",
                 "CREATE TABLE veladata (Megjegyzes TEXT, Eldobott TEXT, \"sorszám\" INTEGER, "
                 "\"részösszeg\" REAL);"
-                "INSERT INTO veladata VALUES ('a', 'x', 1, 1.5), ('b', 'y', 2, NULL);"
+                "INSERT INTO veladata VALUES ('a', 'x', 1, 1.5), ('b', 'y', 2, NULL), "
+                "('a', 'duplikátum', 3, NULL);"
                 "CREATE TABLE CsakFelhasznalo (z); INSERT INTO CsakFelhasznalo VALUES (1);"
                 "CREATE TABLE CsakSablon (k TEXT);");
 
@@ -172,11 +175,17 @@ TEST(MaintenanceRun, CopiesSharedColumnsOfSharedTablesOnly) {
               QStringList({"Sorszám", "RészÖsszeg", "Uj", "Megjegyzes"}));
     EXPECT_EQ(sql::rows("veladata.mdb", "SELECT * FROM VelaData ORDER BY rowid"),
               QStringList({"1|1.5|új|a", "2|NULL|új|b"}));
+    // The template's indexes are all there; a row its unique index refuses is named.
+    EXPECT_EQ(sql::rows("veladata.mdb",
+                        "SELECT name FROM sqlite_master WHERE type = 'index' "
+                        "ORDER BY name"),
+              QStringList({"VelaData_M", "VelaData_S"}));
+    EXPECT_TRUE(r.dialogs.boxes.last().text.endsWith("veladata.mdb / VelaData: 1 sor"));
     EXPECT_EQ(sql::tables("veladata.mdb"), QStringList({"CsakSablon", "VelaData"}));
     EXPECT_EQ(sql::rows("veladata.mdb", "SELECT * FROM CsakSablon"), QStringList{"s"});
     // The dropped column and the user-only table are still in the backup.
     EXPECT_EQ(sql::rows(backup("veladata.mdb"), "SELECT Eldobott FROM veladata"),
-              QStringList({"x", "y"}));
+              QStringList({"x", "y", QString::fromUtf8("duplikátum")}));
 }
 
 TEST(MaintenanceRun, SpecialTablesAndTemplateRows) {

@@ -5,9 +5,17 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <ostream>
 
 #include "maintenance/maintenanceview.h"
 #include "maintenance/repdialogservice.h"
+
+// Readable failures for Qt texts.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+QT_END_NAMESPACE
 
 // Message boxes for tests: every box is recorded; questions are answered from
 // a queue, No when it is empty; onAsk runs while a question is "open".
