@@ -344,7 +344,7 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         sqlite3* db;
         ~Closer() { sqlite3_close(db); }
     } closer{db};
-    exec(db, QStringLiteral("PRAGMA cache_size = -32768"));
+    exec(db, QStringLiteral("PRAGMA cache_size = -16384"));
 
     {
         Stmt attach(db, QStringLiteral("ATTACH DATABASE ?1 AS src"));
