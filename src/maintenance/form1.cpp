@@ -20,6 +20,9 @@ QString u(const char* text) {
     return QString::fromUtf8(text);
 }
 
+const char* const kIdleStyle = "background-color: white;";
+const char* const kRunningStyle = "background-color: rgb(0, 255, 0);";
+
 template <typename T>
 T* named(T* widget, const char* name) {
     widget->setObjectName(QLatin1String(name));
@@ -41,6 +44,8 @@ Form1::Form1(const QString& templateDir, RepDialogService& dialogs, QWidget* par
     Command2->setAccessibleDescription(u(texts::kCommand2Tip));
     auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(esc, &QShortcut::activated, Command2, &QPushButton::click);
+    Command1->setStyleSheet(QLatin1String(kIdleStyle));
+    Command2->setStyleSheet(QLatin1String(kIdleStyle));
     connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
 
@@ -128,6 +133,8 @@ void Form1::setTableProgress(int value, int maximum) {
 }
 
 void Form1::setRunning(bool running) {
+    // The button whose action runs turns green and returns to white.
+    Command1->setStyleSheet(running ? QLatin1String(kRunningStyle) : QLatin1String(kIdleStyle));
     Command1->setEnabled(!running);
     Command2->setEnabled(!running);
 }

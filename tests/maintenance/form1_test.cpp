@@ -88,8 +88,10 @@ TEST(Form1, ClosingIsRefusedWhileBusy) {
     bool closed = true;
     bool buttonsEnabled = true;
     QString status;
+    QString runningStyle;
     dialogs.onAsk = [&] {
         buttonsEnabled = command1->isEnabled() || command2->isEnabled();
+        runningStyle = command1->styleSheet();
         status = child<QLabel>(form, "l1")->text();
         closed = form.close();
         command2->click();
@@ -101,6 +103,8 @@ TEST(Form1, ClosingIsRefusedWhileBusy) {
     EXPECT_FALSE(buttonsEnabled);
     EXPECT_EQ(status, QString::fromUtf8("Adatbázis :betarol.kdb"));
     EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(runningStyle.contains("rgb(0, 255, 0)"));
+    EXPECT_TRUE(command1->styleSheet().contains("white"));
     EXPECT_TRUE(command1->isEnabled());
     EXPECT_TRUE(command2->isEnabled());
     // Idle again: Esc presses Command2, which closes the window.
