@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -365,4 +368,41 @@ TEST(MaintenanceRun, FilesThatCannotBeUsedAskBeforeGoingOn) {
 TEST(MaintenanceRun, TemplateFolderBesideTheProgram) {
     EXPECT_EQ(MaintenanceRun::templateDirFor("/opt/velarep"), "/opt/velarep/Data/");
     EXPECT_EQ(MaintenanceRun::templateDirFor("/opt/velarep/"), "/opt/velarep/Data/");
+}
+
+TEST(MaintenanceRun, JournalOfACrashedProgramIsRolledBackNotCarriedIntoTheFreshFile) {
+    TempDataFolder data;
+    fillUserRows();
+    sql::exec("veladata.mdb",
+              "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+              "INSERT INTO VelaData (\"Sorszám\", CegNev) SELECT 10 + i, 'eredeti' FROM n");
+    // A child changes every row of veladata.mdb in a transaction too large
+    // for its cache and dies before committing: half-written pages in the
+    // file, their old content in the hot journal beside it.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open("veladata.mdb", &db);
+        sqlite3_exec(db,
+                     "PRAGMA cache_size = 2; BEGIN; UPDATE VelaData SET CegNev = 'félbehagyott'; "
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < "
+                     "20000) INSERT INTO VelaData (\"Sorszám\", CegNev) SELECT 9000 + i, "
+                     "'félbehagyott' FROM n;",
+                     nullptr, nullptr, nullptr);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(QFileInfo::exists("veladata.mdb-journal"));
+
+    Runner r;
+    ASSERT_TRUE(r.run.run());
+    EXPECT_EQ(r.dialogs.questions(), 0);
+    EXPECT_FALSE(QFileInfo::exists("veladata.mdb-journal"));
+    for (const QString& f : {QString("veladata.mdb"), backup("veladata.mdb")}) {
+        EXPECT_EQ(sql::rows(f, "PRAGMA integrity_check"), QStringList{"ok"});
+        EXPECT_EQ(sql::rows(f, "SELECT count(*), sum(CegNev = 'eredeti') FROM VelaData"),
+                  QStringList{"3003|3000"});
+    }
 }
