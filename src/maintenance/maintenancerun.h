@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+struct sqlite3;
+
+namespace velarep {
+
+class MaintenanceView;
+class RepDialogService;
+
+// One maintenance run over the data folder (the current directory): every
+// database of the list goes into a dated backup folder, a clean template takes
+// its place and the user's rows are copied back table by table.
+class MaintenanceRun {
+  public:
+    MaintenanceRun(QString templateDir, RepDialogService& dialogs, MaintenanceView* view = nullptr);
+
+    // The databases, in the order they are done.
+    static const QStringList& databaseList();
+    // "Data/" in the given program folder.
+    static QString templateDirFor(const QString& programDir);
+
+    void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
+    void setView(MaintenanceView* view);
+
+    bool isBusy() const { return busy_; }
+    // The backup folder's name of the last run.
+    QString backupFolder() const { return backupFolder_; }
+
+    // Runs once; true when it reached the end message, false when the user
+    // stopped it after an error (or a run was already busy).
+    bool run();
+
+  private:
+    struct Entry;
+
+    bool runSteps();
+    bool runEntry(const QString& name);
+    QString moveToBackup(Entry& e);
+    QString copyTemplate(Entry& e);
+    bool copyDatabase(Entry& e);
+    void copyTable(sqlite3* db, const QString& table, const QString& sourceTable, Entry& e);
+    static bool sameShape(sqlite3* db, const QString& table, const QString& sourceTable);
+    qint64 copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select, int columns);
+
+    // Handles a step's error: true goes on (no error, an ignored one, or Yes).
+    bool proceed(const QString& source, const QString& error);
+    void show(const std::function<void(MaintenanceView&)>& change);
+
+    QString templateDir_;
+    RepDialogService& dialogs_;
+    MaintenanceView* view_;
+    std::function<QDateTime()> clock_;
+    bool busy_ = false;
+    // Past the first table copy of the current database: errors are ignored.
+    bool quiet_ = false;
+    QString dataDir_;
+    QString backupFolder_;
+    QString backupDir_;
+    QStringList skipped_;
+    int tablesDone_ = 0;
+    int tableCount_ = 0;
+};
+
+}  // namespace velarep
