@@ -2,6 +2,7 @@
 
 #include <QSignalSpy>
 
+#include "storage/aggregatequery.h"
 #include "storage/database.h"
 #include "storage/funcs.h"
 #include "storage/recordsource.h"
@@ -243,4 +244,64 @@ TEST_F(RecordSourceTest, ManyRowsArePagedAndEditedAcrossPages) {
     EXPECT_EQ(Funcs::NumOrZero(db->scalar("SELECT sum(Brutto) FROM VelaData WHERE Sorszám < 0"))
                   .toDouble(),
               0.0);
+}
+
+TEST_F(RecordSourceTest, FollowedTotalsMatchAFullSumAfterEveryKindOfWrite) {
+    insertFive();
+    rs.refresh();
+    AggregateQuery open;
+    open.setDatabase(db.get());
+    open.setSum("VelaData", {"Brutto - ifnull(RészÖsszeg, 0)"},
+                "Kivezetés = ? OR Kivezetés IS NULL", {"N"});
+    open.follow(&rs);
+    auto fullSum = [&] {
+        return db->scalar(
+            "SELECT sum(Brutto - ifnull(RészÖsszeg, 0)) FROM VelaData WHERE "
+            "Kivezetés = 'N' OR Kivezetés IS NULL");
+    };
+    ASSERT_TRUE(open.requery());
+    EXPECT_EQ(open.value().toDouble(), fullSum().toDouble());
+    const int runs = open.fullRuns();
+
+    rs.moveTo(2);
+    rs.setField("Brutto", 1000.5);
+    rs.setField("RészÖsszeg", 0.5);
+    rs.update();
+    rs.moveTo(0);
+    rs.setField("Kivezetés", "I");  // leaves the summed rows
+    rs.moveTo(4);                   // stored by leaving
+    rs.deleteCurrent();
+    rs.addNew();
+    rs.setField("Brutto", 7.25);
+    rs.update();
+    ASSERT_TRUE(open.requery());
+    EXPECT_EQ(open.fullRuns(), runs);  // followed, not summed again
+    EXPECT_DOUBLE_EQ(open.value().toDouble(), fullSum().toDouble());
+
+    // A change the record source did not make is noticed.
+    db->exec("UPDATE VelaData SET Brutto = Brutto + 1");
+    ASSERT_TRUE(open.requery());
+    EXPECT_EQ(open.fullRuns(), runs + 1);
+    EXPECT_DOUBLE_EQ(open.value().toDouble(), fullSum().toDouble());
+
+    // Deleting every summed row gives back a null sum, read as 0.
+    rs.moveFirst();
+    while (!rs.eof()) rs.deleteCurrent();
+    ASSERT_TRUE(open.requery());
+    EXPECT_TRUE(open.value().isNull());
+}
+
+TEST_F(RecordSourceTest, FindsInAFilteredResultSkipRowsOutsideIt) {
+    std::vector<LedgerRow> rows;
+    for (int i = 1; i <= 600; ++i)
+        rows.push_back({i, "r", QString::number(i), i % 2 ? "Páratlan" : "Páros", double(i)});
+    insert(rows);
+    rs.setQuery(schema::velaData(), "CegNev = ?", {"Páros"}, "Sorszám DESC");
+    rs.refresh();
+    ASSERT_TRUE(rs.findFirstPrefix("CegNev", "pá"));
+    EXPECT_EQ(sorszam(), 600);
+    ASSERT_TRUE(rs.findFirst("Sorszám < ?", {10}));  // beyond the first rows tried
+    EXPECT_EQ(sorszam(), 8);
+    EXPECT_FALSE(rs.findFirst("Sorszám = ?", {7}));  // in the table, not in this result
+    EXPECT_EQ(sorszam(), 8);
 }
