@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Pictures of both ledger windows on the demo data, taken under Xvfb, into
+# docs/screenshots/ (or the folder given).
+set -euo pipefail
+here="$(cd "$(dirname "$0")/.." && pwd)"
+"$here/scripts/install-deps.sh"
+"$here/scripts/build.sh"
+build="${BUILD_DIR:-$here/build}"
+out="$(realpath -m "${1:-$here/docs/screenshots}")"
+demo="$(mktemp -d)"
+trap 'rm -rf "$demo"' EXIT
+"$build/bin/veladata-demo" --force "$demo/data" >/dev/null
+cd "$demo/data"
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1366x768x24" "$build/bin/vela-screenshots" "$out"

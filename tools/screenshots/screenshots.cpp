@@ -1,0 +1,66 @@
+// Takes pictures of the payables and the receivables window over the data
+// folder in the current directory: vela-screenshots OUTPUT_FOLDER.
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+
+#include "app/startup.h"
+#include "ledger/ledgerwindow.h"
+#include "storage/database.h"
+#include "ui/appcontext.h"
+#include "ui/qtdialogservice.h"
+#include "ui/windowopener.h"
+
+namespace {
+
+void settle()
+{
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+}
+
+bool save(QWidget& w, const QString& path)
+{
+    settle();
+    const QPixmap shot = w.grab();
+    std::printf("%s %dx%d\n", qPrintable(path), shot.width(), shot.height());
+    return shot.save(path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: vela-screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(out.path());
+
+    vela::QtDialogService dialogs;
+    vela::ScriptedWindowOpener opener;
+    vela::AppContext ctx;
+    ctx.dialogs = &dialogs;
+    ctx.opener = &opener;
+    vela::Startup startup(ctx);
+    if (!startup.open())
+        return 1;
+    vela::LedgerWindow* payables = startup.window();
+    payables->resize(1366, 740);
+    payables->show();
+    bool ok = save(*payables, out.filePath("tartozunk.png"));
+
+    opener.handlers << [&](QDialog& window) {
+        window.resize(1366, 740);
+        auto* receivables = static_cast<vela::LedgerWindow*>(&window);
+        receivables->rows().moveTo(3);
+        ok = save(window, out.filePath("tartoznak.png")) && ok;
+    };
+    payables->Tartoznak_Click();
+    return ok ? 0 : 1;
+}
