@@ -131,7 +131,10 @@ TableDef makeLedger(const QString& name, bool indexed) {
             {p + "Szamlaszam", {"Szamlaszam"}},
             {p + "CegNev", {"CegNev"}},
             {p + "FizetesModja", {"FizetésMódja"}},
-            {p + "Kivezetes", {"Kivezetés"}},
+            // The open totals are summed from this index alone, never
+            // from the rows.
+            {p + "Kivezetes",
+             {"Kivezetés", "Részkiegyenlités", "Brutto", "RészÖsszeg", "RészÖsszegBruttó"}},
             {p + "Brutto", {"Brutto"}},
         };
     }

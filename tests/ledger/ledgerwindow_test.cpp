@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QTableView>
 
 #include "app/startup.h"
@@ -188,4 +189,51 @@ TEST(Startup, MissingOrDamagedDatabasesAreToldNotCrashed) {
         s.window()->show();
         EXPECT_EQ(s.window()->openTotalText(), "0.-");
     }
+}
+
+TEST(DemoData, OutstandingFiguresEqualWhatTheRowsAdd) {
+    TempDataFolder folder(false);
+    QProcess maker;
+    maker.start(QStringLiteral(VELA_BIN_DIR "/veladata-demo"), {"--force", folder.path()});
+    ASSERT_TRUE(maker.waitForFinished(120000));
+    ASSERT_EQ(maker.exitCode(), 0) << maker.readAll().toStdString();
+
+    vela::ScriptedDialogService dialogs;
+    vela::ScriptedWindowOpener opener;
+    vela::AppContext ctx;
+    ctx.dialogs = &dialogs;
+    ctx.opener = &opener;
+    vela::Startup startup(ctx);
+    ASSERT_TRUE(startup.open());
+    vela::LedgerWindow* payables = startup.window();
+    payables->show();
+
+    QString err;
+    auto db = vela::Database::open("veladata.mdb", &err);
+    ASSERT_TRUE(db);
+    auto expected = [&](const QString& table) {
+        double g = 0, p = 0;
+        const bool rcv = table == "VelanakData";
+        for (const auto& r : db->rows("SELECT Kivezetés, Brutto, RészÖsszeg, RészÖsszegBruttó, "
+                                      "Részkiegyenlités FROM " +
+                                      table)) {
+            const QString k = r[0].toString();
+            const bool open = r[0].isNull() || k == "N" || k == "n" || k.isEmpty();
+            if (!rcv && open && !r[1].isNull())
+                g += r[1].toDouble() - r[2].toDouble();
+            if (rcv && k == "N" && !r[4].toBool())
+                g += r[1].toDouble();
+            if (k == "N")
+                p += r[3].toDouble();
+        }
+        return vela::values::formatNumber(g - p) + ".-";
+    };
+    EXPECT_EQ(payables->openTotalText(), expected("VelaData"));
+    EXPECT_NE(payables->openTotalText(), "0.-");
+    EXPECT_FALSE(ctx.invoicingFolder.isEmpty());
+    opener.handlers << [&](QDialog& w) {
+        EXPECT_EQ(static_cast<vela::LedgerWindow&>(w).openTotalText(), expected("VelanakData"));
+    };
+    payables->Tartoznak_Click();
+    EXPECT_EQ(opener.opened, 1);
 }
