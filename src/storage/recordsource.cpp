@@ -124,22 +124,11 @@ bool RecordSource::load(const QString& orderClause) {
 bool RecordSource::refresh() {
     if (!leaveCurrent())
         return false;
+    if (table_ && !parseOrder(*table_, orderBy_))
+        return fail(QStringLiteral("Hibás rendezés: %1").arg(orderBy_));
     sortKeys_.clear();
     sortText_.clear();
-    const auto keys = table_ ? parseOrder(*table_, orderBy_) : std::nullopt;
-    if (table_ && !keys)
-        return fail(QStringLiteral("Hibás rendezés: %1").arg(orderBy_));
-    if (!load(table_ ? orderSql(*keys, false) : QString())) {
-        emit rowsAboutToReset();
-        rowids_.clear();
-        pos_ = -1;
-        emit rowsReset();
-        return false;
-    }
-    pos_ = rowids_.empty() ? -1 : 0;
-    emit rowsReset();
-    emit currentChanged(pos_);
-    return true;
+    return requery();
 }
 
 bool RecordSource::requery() {
