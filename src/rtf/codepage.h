@@ -10,7 +10,7 @@ namespace vela {
 // read the same on every machine; other pages go through Qt's converters
 // when the system has them and fall back to 1252 otherwise.
 class CodePage {
-public:
+  public:
     static QString decode(int codePage, const QByteArray& bytes);
     // The code page a font's \fcharset names; 0 when the charset means
     // "the document's own page" (or is unknown).

@@ -47,9 +47,9 @@ struct CharState {
     bool underline = false;
     bool strike = false;
     bool hidden = false;
-    int vertical = 0;  // 1 superscript, -1 subscript
-    int fontSize = 24;  // half points
-    int font = -1;      // -1: the document's default font
+    int vertical = 0;    // 1 superscript, -1 subscript
+    int fontSize = 24;   // half points
+    int font = -1;       // -1: the document's default font
     int foreground = 0;  // colour table index, 0 automatic
     int background = 0;
 };
@@ -78,34 +78,119 @@ struct FontEntry {
 
 enum class PictureKind { None, Png, Jpeg, Other };
 
-const QSet<QByteArray>& skippedDestinations()
-{
+const QSet<QByteArray>& skippedDestinations() {
     static const QSet<QByteArray> words = {
-        "stylesheet", "info", "listtable", "listoverridetable", "revtbl", "rsidtbl",
-        "generator", "xmlnstbl", "themedata", "colorschememapping", "latentstyles",
-        "datastore", "pgdsctbl", "header", "headerl", "headerr", "headerf", "footer",
-        "footerl", "footerr", "footerf", "footnote", "annotation", "atnid", "atnauthor",
-        "atndate", "atnref", "atrfstart", "atrfend", "fldinst", "nonshppict", "shprslt", "sn",
-        "objdata", "objclass", "objname", "bkmkstart", "bkmkend", "xe", "tc", "template",
-        "filetbl", "ftnsep", "ftnsepc", "ftncn", "aftnsep", "aftnsepc", "aftncn", "pnseclvl",
-        "private", "mmathPr", "listpicture", "pntxta", "pntxtb", "userprops", "docvar",
-        "blipuid", "picprop", "wgrffmtfilter", "pgptbl", "protusertbl", "passwordhash", "do",
-        "fchars", "lchars", "falt", "panose", "fontemb", "fontfile", "title", "subject",
-        "author", "operator", "keywords", "comment", "doccomm", "hlinkbase", "company",
-        "category", "manager", "nesttableprops", "formfield", "datafield", "ud", "upr",
-        "background", "pn", "ebcstart", "ebcend", "rxe", "txe", "oldcprops", "oldpprops",
-        "oldsprops", "oldtprops", "rsid", "mhtmltag", "htmltag", "factoidname", "xform",
+        "stylesheet",
+        "info",
+        "listtable",
+        "listoverridetable",
+        "revtbl",
+        "rsidtbl",
+        "generator",
+        "xmlnstbl",
+        "themedata",
+        "colorschememapping",
+        "latentstyles",
+        "datastore",
+        "pgdsctbl",
+        "header",
+        "headerl",
+        "headerr",
+        "headerf",
+        "footer",
+        "footerl",
+        "footerr",
+        "footerf",
+        "footnote",
+        "annotation",
+        "atnid",
+        "atnauthor",
+        "atndate",
+        "atnref",
+        "atrfstart",
+        "atrfend",
+        "fldinst",
+        "nonshppict",
+        "shprslt",
+        "sn",
+        "objdata",
+        "objclass",
+        "objname",
+        "bkmkstart",
+        "bkmkend",
+        "xe",
+        "tc",
+        "template",
+        "filetbl",
+        "ftnsep",
+        "ftnsepc",
+        "ftncn",
+        "aftnsep",
+        "aftnsepc",
+        "aftncn",
+        "pnseclvl",
+        "private",
+        "mmathPr",
+        "listpicture",
+        "pntxta",
+        "pntxtb",
+        "userprops",
+        "docvar",
+        "blipuid",
+        "picprop",
+        "wgrffmtfilter",
+        "pgptbl",
+        "protusertbl",
+        "passwordhash",
+        "do",
+        "fchars",
+        "lchars",
+        "falt",
+        "panose",
+        "fontemb",
+        "fontfile",
+        "title",
+        "subject",
+        "author",
+        "operator",
+        "keywords",
+        "comment",
+        "doccomm",
+        "hlinkbase",
+        "company",
+        "category",
+        "manager",
+        "nesttableprops",
+        "formfield",
+        "datafield",
+        "ud",
+        "upr",
+        "background",
+        "pn",
+        "ebcstart",
+        "ebcend",
+        "rxe",
+        "txe",
+        "oldcprops",
+        "oldpprops",
+        "oldsprops",
+        "oldtprops",
+        "rsid",
+        "mhtmltag",
+        "htmltag",
+        "factoidname",
+        "xform",
     };
     return words;
 }
 
 class Parser {
-public:
+  public:
     Parser(const QByteArray& data, QTextDocument* doc) : data_(data), doc_(doc), cursor_(doc) {}
 
     void run();
 
-private:
+  private:
     // Input.
     bool atEnd() const { return pos_ >= data_.size(); }
     unsigned char peek() const { return static_cast<unsigned char>(data_[pos_]); }
@@ -146,8 +231,8 @@ private:
     qsizetype pos_ = 0;
 
     std::vector<GroupState> stack_;
-    int overflow_ = 0;         // groups opened beyond kMaxDepth
-    int skipChars_ = 0;        // fallback characters still to drop after \uN
+    int overflow_ = 0;            // groups opened beyond kMaxDepth
+    int skipChars_ = 0;           // fallback characters still to drop after \uN
     bool ignorableNext_ = false;  // \* seen: the next control word may be skipped
     bool done_ = false;
 
@@ -183,10 +268,13 @@ private:
     int pictures_ = 0;
 };
 
-bool isLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-int hexValue(unsigned char c)
-{
+bool isLetter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+int hexValue(unsigned char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -196,8 +284,7 @@ int hexValue(unsigned char c)
     return -1;
 }
 
-void Parser::run()
-{
+void Parser::run() {
     while (!atEnd() && !done_) {
         const unsigned char c = peek();
         ++pos_;
@@ -212,28 +299,27 @@ void Parser::run()
             continue;
         }
         switch (c) {
-        case '{':
-            openGroup();
-            break;
-        case '}':
-            closeGroup();
-            break;
-        case '\\':
-            readControl();
-            break;
-        case '\r':
-        case '\n':
-            break;
-        default:
-            textByte(c);
-            break;
+            case '{':
+                openGroup();
+                break;
+            case '}':
+                closeGroup();
+                break;
+            case '\\':
+                readControl();
+                break;
+            case '\r':
+            case '\n':
+                break;
+            default:
+                textByte(c);
+                break;
         }
     }
     finishDocument();
 }
 
-void Parser::openGroup()
-{
+void Parser::openGroup() {
     flushText();
     skipChars_ = 0;
     ignorableNext_ = false;
@@ -244,8 +330,7 @@ void Parser::openGroup()
     stack_.push_back(stack_.empty() ? GroupState{} : stack_.back());
 }
 
-void Parser::closeGroup()
-{
+void Parser::closeGroup() {
     flushText();
     skipChars_ = 0;
     ignorableNext_ = false;
@@ -266,8 +351,7 @@ void Parser::closeGroup()
         done_ = true;  // the document's own group has ended
 }
 
-void Parser::readControl()
-{
+void Parser::readControl() {
     if (atEnd())
         return;
     const unsigned char c = peek();
@@ -315,8 +399,7 @@ void Parser::readControl()
     controlSymbol(static_cast<char>(c));
 }
 
-bool Parser::skipping()
-{
+bool Parser::skipping() {
     if (skipChars_ > 0) {
         --skipChars_;
         return true;
@@ -324,91 +407,88 @@ bool Parser::skipping()
     return false;
 }
 
-void Parser::textByte(unsigned char b)
-{
+void Parser::textByte(unsigned char b) {
     if (stack_.empty())
         return;  // text before the document's group
     if (skipping())
         return;
     switch (state().dest) {
-    case Dest::Normal:
-        if (state().ch.hidden)
+        case Dest::Normal:
+            if (state().ch.hidden)
+                return;
+            if (b == '\t') {
+                flushBytes();
+                text_.append(QLatin1Char('\t'));
+                return;
+            }
+            if (b < 0x20)
+                return;
+            {
+                const int cp = currentCodePage();
+                if (!bytes_.isEmpty() && cp != bytesCodePage_)
+                    flushBytes();
+                bytesCodePage_ = cp;
+                bytes_.append(static_cast<char>(b));
+            }
             return;
-        if (b == '\t') {
-            flushBytes();
-            text_.append(QLatin1Char('\t'));
+        case Dest::FontTable:
+            if (b == ';') {
+                fonts_[fontEntry_].name =
+                    CodePage::decode(fonts_[fontEntry_].codePage, fontName_).trimmed();
+                fontName_.clear();
+            } else if (b >= 0x20 && fontName_.size() < kMaxFontNameBytes) {
+                fontName_.append(static_cast<char>(b));
+            }
+            return;
+        case Dest::ColorTable:
+            if (b == ';') {
+                colors_.push_back(colorSet_ ? QColor(red_, green_, blue_) : QColor());
+                red_ = green_ = blue_ = 0;
+                colorSet_ = false;
+            }
+            return;
+        case Dest::Picture: {
+            const int v = hexValue(b);
+            if (v < 0 || pictData_.size() >= kMaxPictureBytes)
+                return;
+            if (nibble_ < 0) {
+                nibble_ = v;
+            } else {
+                pictData_.append(static_cast<char>(nibble_ * 16 + v));
+                nibble_ = -1;
+            }
             return;
         }
-        if (b < 0x20)
+        case Dest::Skip:
+        case Dest::NoText:
             return;
-        {
+    }
+}
+
+void Parser::hexByte(unsigned char b) {
+    if (stack_.empty() || skipping())
+        return;
+    switch (state().dest) {
+        case Dest::Normal: {
+            if (state().ch.hidden)
+                return;
             const int cp = currentCodePage();
             if (!bytes_.isEmpty() && cp != bytesCodePage_)
                 flushBytes();
             bytesCodePage_ = cp;
             bytes_.append(static_cast<char>(b));
-        }
-        return;
-    case Dest::FontTable:
-        if (b == ';') {
-            fonts_[fontEntry_].name =
-                CodePage::decode(fonts_[fontEntry_].codePage, fontName_).trimmed();
-            fontName_.clear();
-        } else if (b >= 0x20 && fontName_.size() < kMaxFontNameBytes) {
-            fontName_.append(static_cast<char>(b));
-        }
-        return;
-    case Dest::ColorTable:
-        if (b == ';') {
-            colors_.push_back(colorSet_ ? QColor(red_, green_, blue_) : QColor());
-            red_ = green_ = blue_ = 0;
-            colorSet_ = false;
-        }
-        return;
-    case Dest::Picture: {
-        const int v = hexValue(b);
-        if (v < 0 || pictData_.size() >= kMaxPictureBytes)
             return;
-        if (nibble_ < 0) {
-            nibble_ = v;
-        } else {
-            pictData_.append(static_cast<char>(nibble_ * 16 + v));
-            nibble_ = -1;
         }
-        return;
-    }
-    case Dest::Skip:
-    case Dest::NoText:
-        return;
+        case Dest::FontTable:
+            if (fontName_.size() < kMaxFontNameBytes)
+                fontName_.append(static_cast<char>(b));
+            return;
+        default:
+            return;
     }
 }
 
-void Parser::hexByte(unsigned char b)
-{
-    if (stack_.empty() || skipping())
-        return;
-    switch (state().dest) {
-    case Dest::Normal: {
-        if (state().ch.hidden)
-            return;
-        const int cp = currentCodePage();
-        if (!bytes_.isEmpty() && cp != bytesCodePage_)
-            flushBytes();
-        bytesCodePage_ = cp;
-        bytes_.append(static_cast<char>(b));
-        return;
-    }
-    case Dest::FontTable:
-        if (fontName_.size() < kMaxFontNameBytes)
-            fontName_.append(static_cast<char>(b));
-        return;
-    default:
-        return;
-    }
-}
-
-void Parser::unicodeChar(int value)
-{
+void Parser::unicodeChar(int value) {
     if (value < 0)
         value += 65536;
     skipChars_ = state().uc;
@@ -418,8 +498,7 @@ void Parser::unicodeChar(int value)
     text_.append(QChar(static_cast<char16_t>(value)));
 }
 
-void Parser::readBinary(int count)
-{
+void Parser::readBinary(int count) {
     const qsizetype n = std::clamp<qsizetype>(count, 0, data_.size() - pos_);
     if (!stack_.empty() && state().dest == Dest::Picture) {
         const qsizetype room = std::max<qsizetype>(0, kMaxPictureBytes - pictData_.size());
@@ -428,8 +507,7 @@ void Parser::readBinary(int count)
     pos_ += n;
 }
 
-void Parser::controlSymbol(char c)
-{
+void Parser::controlSymbol(char c) {
     if (stack_.empty())
         return;
     if (c == '*') {
@@ -437,38 +515,37 @@ void Parser::controlSymbol(char c)
         return;
     }
     switch (c) {
-    case '\\':
-    case '{':
-    case '}':
-        textByte(static_cast<unsigned char>(c));
-        return;
-    default:
-        break;
+        case '\\':
+        case '{':
+        case '}':
+            textByte(static_cast<unsigned char>(c));
+            return;
+        default:
+            break;
     }
     if (skipping() || state().dest != Dest::Normal || state().ch.hidden)
         return;
     flushBytes();
     switch (c) {
-    case '~':
-        text_.append(QChar(0x00A0));
-        break;
-    case '-':
-        text_.append(QChar(0x00AD));
-        break;
-    case '_':
-        text_.append(QChar(0x2011));
-        break;
-    case '\r':
-    case '\n':
-        endParagraph(false);
-        break;
-    default:
-        break;
+        case '~':
+            text_.append(QChar(0x00A0));
+            break;
+        case '-':
+            text_.append(QChar(0x00AD));
+            break;
+        case '_':
+            text_.append(QChar(0x2011));
+            break;
+        case '\r':
+        case '\n':
+            endParagraph(false);
+            break;
+        default:
+            break;
     }
 }
 
-bool Parser::setDestination(const QByteArray& word)
-{
+bool Parser::setDestination(const QByteArray& word) {
     GroupState& st = state();
     if (word == "fonttbl") {
         st.dest = Dest::FontTable;
@@ -501,11 +578,12 @@ bool Parser::setDestination(const QByteArray& word)
     return true;
 }
 
-void Parser::controlWord(const QByteArray& word, bool hasParam, int param)
-{
+void Parser::controlWord(const QByteArray& word, bool hasParam, int param) {
     if (stack_.empty())
         return;
-    flushText();
+    // \u adds to the pending text, so the halves of a surrogate pair stay together.
+    if (word != "u")
+        flushText();
     if (word == "bin") {
         const bool skip = skipping();
         if (skip && state().dest == Dest::Picture) {
@@ -709,8 +787,7 @@ void Parser::controlWord(const QByteArray& word, bool hasParam, int param)
     }
 }
 
-int Parser::currentCodePage()
-{
+int Parser::currentCodePage() {
     const int font = state().ch.font >= 0 ? state().ch.font : defaultFont_;
     const auto it = fonts_.find(font);
     if (it != fonts_.end() && it->second.codePage != 0)
@@ -718,16 +795,14 @@ int Parser::currentCodePage()
     return docCodePage_;
 }
 
-void Parser::flushBytes()
-{
+void Parser::flushBytes() {
     if (bytes_.isEmpty())
         return;
     text_.append(CodePage::decode(bytesCodePage_, bytes_));
     bytes_.clear();
 }
 
-void Parser::appendText(const QString& s)
-{
+void Parser::appendText(const QString& s) {
     if (state().dest != Dest::Normal || state().ch.hidden)
         return;
     flushBytes();
@@ -736,8 +811,7 @@ void Parser::appendText(const QString& s)
 
 // Characters that would upset the document's own structure (frame marks,
 // object marks, lone surrogate halves, control codes) become U+FFFD or go.
-QString cleaned(const QString& s)
-{
+QString cleaned(const QString& s) {
     QString out;
     out.reserve(s.size());
     for (qsizetype i = 0; i < s.size(); ++i) {
@@ -746,8 +820,8 @@ QString cleaned(const QString& s)
         if (c.isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate()) {
             out.append(c);
             out.append(s[++i]);
-        } else if (c.isSurrogate() || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC ||
-                   u == 0xFFFE || u == 0xFFFF) {
+        } else if (c.isSurrogate() || u == 0xFDD0 || u == 0xFDD1 || u == 0xFFFC || u == 0xFFFE ||
+                   u == 0xFFFF) {
             out.append(QChar(QChar::ReplacementCharacter));
         } else if (u < 0x20 && u != '\t') {
             continue;
@@ -760,8 +834,7 @@ QString cleaned(const QString& s)
     return out;
 }
 
-void Parser::flushText()
-{
+void Parser::flushText() {
     flushBytes();
     if (text_.isEmpty())
         return;
@@ -774,8 +847,7 @@ void Parser::flushText()
     blockHasContent_ = true;
 }
 
-QTextCharFormat Parser::charFormat()
-{
+QTextCharFormat Parser::charFormat() {
     const CharState& ch = state().ch;
     QTextCharFormat f;
     f.setFontWeight(ch.bold ? QFont::Bold : QFont::Normal);
@@ -800,8 +872,7 @@ QTextCharFormat Parser::charFormat()
     return f;
 }
 
-QTextBlockFormat Parser::blockFormat()
-{
+QTextBlockFormat Parser::blockFormat() {
     const ParaState& p = state().para;
     QTextBlockFormat f;
     f.setAlignment(p.align);
@@ -817,23 +888,21 @@ QTextBlockFormat Parser::blockFormat()
 
 // Puts the cursor where the next content belongs: into the current table
 // cell while the paragraph is part of a table, after the table otherwise.
-void Parser::placeCursor(bool inTable)
-{
+void Parser::placeCursor(bool inTable) {
     if (inTable)
         enterCell();
     else if (table_)
         leaveTable();
 }
 
-void Parser::enterCell()
-{
+void Parser::enterCell() {
     if (!table_) {
         // The table follows the paragraph before it; the empty paragraph the
         // last \par opened would show as a blank line above the table.
         if (!blockHasContent_ && cursor_.block().text().isEmpty()) {
             const QTextBlock prev = cursor_.block().previous();
-            if (prev.isValid() && !QTextCursor(prev).currentTable() &&
-                !cursor_.currentTable() && !prev.text().isEmpty())
+            if (prev.isValid() && !QTextCursor(prev).currentTable() && !cursor_.currentTable() &&
+                !prev.text().isEmpty())
                 cursor_.deletePreviousChar();
         }
         const int cols = std::clamp(static_cast<int>(cellx_.size()), 1, kMaxTableColumns);
@@ -879,8 +948,7 @@ void Parser::enterCell()
     }
 }
 
-void Parser::leaveTable()
-{
+void Parser::leaveTable() {
     cursor_.setPosition(table_->lastPosition());
     cursor_.movePosition(QTextCursor::NextBlock);
     table_ = nullptr;
@@ -889,18 +957,21 @@ void Parser::leaveTable()
     blockHasContent_ = !cursor_.block().text().isEmpty();
 }
 
-void Parser::endParagraph(bool pageBreakAfter)
-{
+void Parser::endParagraph(bool pageBreakAfter) {
     flushText();
     placeCursor(state().para.inTable);
+    if (pageBreakAfter && !table_ && !blockHasContent_ && cursor_.block().text().isEmpty()) {
+        // A page break at the start of a paragraph moves that paragraph.
+        pageBreakBefore_ = true;
+        return;
+    }
     cursor_.setBlockFormat(blockFormat());
     pageBreakBefore_ = pageBreakAfter && !table_;
     cursor_.insertBlock(blockFormat());
     blockHasContent_ = false;
 }
 
-void Parser::endCell()
-{
+void Parser::endCell() {
     flushText();
     enterCell();
     cursor_.setBlockFormat(blockFormat());
@@ -908,8 +979,7 @@ void Parser::endCell()
     cellPlaced_ = false;
 }
 
-void Parser::endRow()
-{
+void Parser::endRow() {
     flushText();
     if (!table_)
         return;
@@ -917,8 +987,7 @@ void Parser::endRow()
     cellPlaced_ = false;
 }
 
-void Parser::finishPicture()
-{
+void Parser::finishPicture() {
     if (pictKind_ != PictureKind::Png && pictKind_ != PictureKind::Jpeg)
         return;
     if (pictData_.isEmpty())
@@ -958,8 +1027,7 @@ void Parser::finishPicture()
     blockHasContent_ = true;
 }
 
-void Parser::finishDocument()
-{
+void Parser::finishDocument() {
     if (stack_.empty())
         stack_.push_back(GroupState{});
     // Whatever is still open ends here, pictures included.
@@ -985,8 +1053,7 @@ void Parser::finishDocument()
 
 }  // namespace
 
-bool RtfReader::read(const QByteArray& data, QTextDocument* doc, QString* error)
-{
+bool RtfReader::read(const QByteArray& data, QTextDocument* doc, QString* error) {
     doc->clear();
     qsizetype start = 0;
     if (data.startsWith("\xEF\xBB\xBF"))
@@ -1006,8 +1073,7 @@ bool RtfReader::read(const QByteArray& data, QTextDocument* doc, QString* error)
     return true;
 }
 
-bool RtfReader::readFile(const QString& path, QTextDocument* doc, QString* error)
-{
+bool RtfReader::readFile(const QString& path, QTextDocument* doc, QString* error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         doc->clear();

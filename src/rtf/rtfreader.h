@@ -12,7 +12,7 @@ namespace vela {
 // JPEG pictures. Damaged input is read as far as it goes and never crashes
 // or hangs the reader; only data that is not RTF at all is refused.
 class RtfReader {
-public:
+  public:
     // Replaces the content of doc. False, with a readable Hungarian text in
     // error, when data does not start as an RTF document.
     static bool read(const QByteArray& data, QTextDocument* doc, QString* error = nullptr);
