@@ -62,6 +62,7 @@ struct ParaState {
     int before = 0;
     int after = 0;
     bool inTable = false;
+    std::vector<int> tabs;  // twips from the left margin
 };
 
 struct GroupState {
@@ -730,6 +731,9 @@ void Parser::controlWord(const QByteArray& word, bool hasParam, int param) {
         st.para.before = std::clamp(p, 0, 31680);
     } else if (word == "sa") {
         st.para.after = std::clamp(p, 0, 31680);
+    } else if (word == "tx" || word == "tb") {
+        if (st.para.tabs.size() < 64)
+            st.para.tabs.push_back(std::clamp(p, 0, 31680 * 2));
     } else if (word == "intbl") {
         st.para.inTable = true;
     } else if (word == "itap") {
@@ -883,6 +887,23 @@ QTextBlockFormat Parser::blockFormat() {
     f.setBottomMargin(p.after / kTwipsPerPixel);
     if (pageBreakBefore_)
         f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    // A hanging indent has a tab stop at the indent, so "bullet, tab, text"
+    // lines up the text of every line. The layout counts tab stops from the
+    // start of the paragraph's first line.
+    QList<QTextOption::Tab> tabs;
+    if (p.first < 0 && p.left > 0)
+        tabs.append(QTextOption::Tab(-p.first / kTwipsPerPixel, QTextOption::LeftTab));
+    for (int t : p.tabs)
+        if (t > p.left + p.first)
+            tabs.append(
+                QTextOption::Tab((t - p.left - p.first) / kTwipsPerPixel, QTextOption::LeftTab));
+    if (!tabs.isEmpty()) {
+        std::sort(tabs.begin(), tabs.end(),
+                  [](const QTextOption::Tab& a, const QTextOption::Tab& b) {
+                      return a.position < b.position;
+                  });
+        f.setTabPositions(tabs);
+    }
     return f;
 }
 

@@ -225,6 +225,9 @@ TEST(RtfReaderFormat, ParagraphsBreaksAndIndents) {
     EXPECT_EQ(ind.textIndent(), -24.0);
     EXPECT_EQ(ind.topMargin(), 8.0);
     EXPECT_EQ(ind.bottomMargin(), 16.0);
+    // The hanging indent's own tab stop lines the text up under the indent.
+    ASSERT_EQ(ind.tabPositions().size(), 1);
+    EXPECT_EQ(ind.tabPositions()[0].position, 24.0);
     EXPECT_EQ(blockOf(*doc, "one").alignment(), Qt::AlignLeft);
     EXPECT_EQ(doc->findBlockByNumber(4).text(),
               QStringLiteral("one") + QChar(QChar::LineSeparator) + "two\tthree");
