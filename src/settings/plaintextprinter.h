@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QTextDocument;
+
+namespace vela {
+
+class PrinterService;
+
+// Prints a viewer's text as bare characters: one plain font, no colours,
+// no pictures, broken into pages by the printer's page size.
+class PlainTextPrinter {
+  public:
+    // The characters of doc as they are printed: pictures left out.
+    static QString printableText(const QTextDocument& doc);
+    // One print job; false with the printer's error when it could not print.
+    static bool print(PrinterService* printer, const QString& text, QString* error = nullptr);
+};
+
+}  // namespace vela
