@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "ledger/ledgermessages.h"
+#include "settings/felhasznaloikezikonyvvdform.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/funcs.h"
@@ -546,7 +547,7 @@ void LedgerWindow::buildMenus() {
 
     QMenu* help = menuBar_->addMenu(QStringLiteral("&Segédlet"));
     help->setObjectName("Segedlet");
-    connect(item(help, "Kezikonyv", QStringLiteral("Kézikönyv"), false), &QAction::triggered, this,
+    connect(item(help, "Kezikonyv", QStringLiteral("Kézikönyv")), &QAction::triggered, this,
             &LedgerWindow::Kezikonyv_Click);
 
     QMenu* service = menuBar_->addMenu(QStringLiteral("Sz&erviz"));
@@ -714,7 +715,15 @@ void LedgerWindow::szamlabol_Click() {
         VelaData1.moveLast();
 }
 
-void LedgerWindow::Kezikonyv_Click() {}
+void LedgerWindow::Kezikonyv_Click() {
+    storeCurrentRow();
+    setEnabled(false);
+    FelhasznaloiKezikonyvVDForm manual(ctx_, this);
+    if (ctx_.opener)
+        ctx_.opener->openModal(manual);
+    setEnabled(true);
+    becomeActive();
+}
 
 void LedgerWindow::Parameter_Click() {}
 

@@ -237,3 +237,17 @@ TEST(DemoData, OutstandingFiguresEqualWhatTheRowsAdd) {
     payables->Tartoznak_Click();
     EXPECT_EQ(opener.opened, 1);
 }
+
+TEST_F(LedgerFixture, ManualOpensModallyWhileTheLedgerWaits) {
+    open();
+    bool ledgerDisabled = false;
+    QString opened;
+    opener.handlers << [&](QDialog& manual) {
+        opened = manual.objectName();
+        ledgerDisabled = !window->isEnabled();
+    };
+    window->menuItem("Kezikonyv")->trigger();
+    EXPECT_EQ(opened, "FelhasznaloiKezikonyvVDForm");
+    EXPECT_TRUE(ledgerDisabled);
+    EXPECT_TRUE(window->isEnabled());
+}
