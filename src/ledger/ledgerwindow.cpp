@@ -675,23 +675,14 @@ void LedgerWindow::Kilepes_Click() {
 }
 
 void LedgerWindow::closeEvent(QCloseEvent* event) {
-    if (closeOnUnload_) {
+    if (closeOnUnload_)
         Kilepes_Click();
-        event->accept();
-        return;
-    }
-    QDialog::closeEvent(event);
+    event->accept();
 }
 
 void LedgerWindow::reject() {
-    // Esc closes the window the way its close box does.
-    close();
-}
-
-void LedgerWindow::openChild(QDialog& child) {
-    if (ctx_.opener)
-        ctx_.opener->openModal(child);
-    becomeActive();
+    // Esc in a field must not end the program: a ledger is left only by
+    // "Kilépés" or its close box.
 }
 
 void LedgerWindow::Tartoznak_Click() {

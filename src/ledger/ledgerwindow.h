@@ -92,7 +92,6 @@ class LedgerWindow : public QDialog {
     void Form_Load();
     void becomeActive();
     void emptyScratchTable();
-    void openChild(QDialog& child);
     void runFinder(QLineEdit* finder);
     void Text9_LostFocus();
     void DTPicker_GotFocus(DatePicker* picker);

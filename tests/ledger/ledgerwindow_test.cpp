@@ -87,6 +87,9 @@ TEST_F(LedgerFixture, CloseBoxEndsTheProgramAsKilepesDoes) {
     int exits = 0;
     QObject::connect(window.get(), &vela::LedgerWindow::programExit, [&] { ++exits; });
     EXPECT_TRUE(window->closeOnUnload());
+    QTest::keyClick(window.get(), Qt::Key_Escape);  // Esc leaves no ledger
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(exits, 0);
     window->close();
     EXPECT_EQ(exits, 1);
     EXPECT_FALSE(window->closeOnUnload());
