@@ -130,14 +130,11 @@ void LedgerWindow::Command3_Click() {
         // An empty VAT rate counts as 0 %; one that is no number was refused
         // when its field was left, so the stored rate is used.
         const double afa = Funcs::NumOrZero(VelaData1.field("AFA")).toDouble();
-        const double partial =
-            Funcs::NumOrZero(values::parseNumber(texts_.value("Text1")->text()).value_or(0))
-                .toDouble();
+        // The fields were written into the row just above.
+        const double partial = Funcs::NumOrZero(VelaData1.field("RészÖsszeg")).toDouble();
         if (partial > 0)
             VelaData1.setField("RészÖsszegBruttó", partial * (afa + 100) / 100);
-        const double net =
-            Funcs::NumOrZero(values::parseNumber(texts_.value("Text5")->text()).value_or(0))
-                .toDouble();
+        const double net = Funcs::NumOrZero(VelaData1.field("Netto")).toDouble();
         if (net > 0)
             VelaData1.setField("Brutto", net * (afa + 100) / 100);
     }
