@@ -277,3 +277,31 @@ TEST_F(LedgerFixture, NullDateBecomesTodayWhenItsPickerIsEntered) {
     EXPECT_EQ(veladata->scalar("SELECT Datumig FROM VelaData").toString(),
               QDate::currentDate().toString(Qt::ISODate));
 }
+
+TEST_F(LedgerFixture, GridCellsFollowTheirColumnsKeyRules) {
+    insert("VelaData", {{1, "A", "a", 100, "N"}});
+    open();
+    auto* grid = child<QTableView>("DBGrid1");
+    auto editCell = [&](int column, const QString& chars) -> QString {
+        const QModelIndex idx = grid->model()->index(0, column);
+        grid->setCurrentIndex(idx);
+        grid->edit(idx);
+        QApplication::processEvents();
+        auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        if (!editor)
+            return "<no editor>";
+        editor->clear();
+        keys(editor, chars);
+        const QString typed = editor->text();
+        QTest::keyClick(editor, Qt::Key_Escape);
+        return typed;
+    };
+    const int beeps = dialogs.beeps;
+    EXPECT_EQ(editCell(6, "27"), "27");
+    EXPECT_EQ(editCell(6, "275"), "27");   // AFA: a third digit is refused
+    EXPECT_EQ(editCell(6, "27,"), "27,");  // the comma still passes
+    EXPECT_EQ(editCell(5, "12a,5"), "12,5");
+    EXPECT_EQ(editCell(8, "2024,03.07"), "202403.07");
+    EXPECT_EQ(editCell(11, "EURO"), "EUR");
+    EXPECT_EQ(dialogs.beeps - beeps, 4);
+}
