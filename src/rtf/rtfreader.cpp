@@ -546,6 +546,30 @@ void Parser::controlSymbol(char c) {
     }
 }
 
+namespace {
+
+// Control words that stand for one character.
+QChar symbolFor(const QByteArray& word) {
+    static const QHash<QByteArray, QChar> symbols = {
+        {"tab", QChar('\t')},
+        {"emdash", QChar(0x2014)},
+        {"endash", QChar(0x2013)},
+        {"emspace", QChar(0x2003)},
+        {"enspace", QChar(0x2002)},
+        {"qmspace", QChar(0x2005)},
+        {"bullet", QChar(0x2022)},
+        {"lquote", QChar(0x2018)},
+        {"rquote", QChar(0x2019)},
+        {"ldblquote", QChar(0x201C)},
+        {"rdblquote", QChar(0x201D)},
+        {"nestcell", QChar('\t')},
+        {"nestrow", QChar::LineSeparator},
+    };
+    return symbols.value(word);
+}
+
+}  // namespace
+
 bool Parser::setDestination(const QByteArray& word) {
     GroupState& st = state();
     if (word == "fonttbl") {
@@ -749,32 +773,8 @@ void Parser::controlWord(const QByteArray& word, bool hasParam, int param) {
     } else if (word == "line") {
         if (st.dest == Dest::Normal)
             appendText(QString(QChar::LineSeparator));
-    } else if (word == "tab") {
-        appendText(QStringLiteral("\t"));
-    } else if (word == "emdash") {
-        appendText(QString(QChar(0x2014)));
-    } else if (word == "endash") {
-        appendText(QString(QChar(0x2013)));
-    } else if (word == "emspace") {
-        appendText(QString(QChar(0x2003)));
-    } else if (word == "enspace") {
-        appendText(QString(QChar(0x2002)));
-    } else if (word == "qmspace") {
-        appendText(QString(QChar(0x2005)));
-    } else if (word == "bullet") {
-        appendText(QString(QChar(0x2022)));
-    } else if (word == "lquote") {
-        appendText(QString(QChar(0x2018)));
-    } else if (word == "rquote") {
-        appendText(QString(QChar(0x2019)));
-    } else if (word == "ldblquote") {
-        appendText(QString(QChar(0x201C)));
-    } else if (word == "rdblquote") {
-        appendText(QString(QChar(0x201D)));
-    } else if (word == "nestcell") {
-        appendText(QStringLiteral("\t"));
-    } else if (word == "nestrow") {
-        appendText(QString(QChar::LineSeparator));
+    } else if (const QChar symbol = symbolFor(word); !symbol.isNull()) {
+        appendText(QString(symbol));
     }
     // Tables.
     else if (word == "trowd") {
