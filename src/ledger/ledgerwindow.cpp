@@ -210,7 +210,9 @@ QLabel* LedgerWindow::addCaption(const QString& name, const QString& caption, QW
 void LedgerWindow::buildControls() {
     binder_ = new FieldBinder(&VelaData1, ctx_.dialogs, this);
     auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(8, 4, 8, 8);
+    // 10 + 11 pixels beside the grid: it is as wide as the window less 21
+    // pixels (315 twips), whatever the window's size.
+    root->setContentsMargins(10, 4, 11, 8);
     menuBar_ = new QMenuBar(this);
     root->setMenuBar(menuBar_);
 
@@ -632,12 +634,6 @@ void LedgerWindow::ShowOpenTotal() {
 
 QString LedgerWindow::openTotalText() const {
     return Label27->text();
-}
-
-void LedgerWindow::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    // The grid is as wide as the window less 21 pixels (315 twips); the
-    // layout keeps that margin and the other controls as they are.
 }
 
 void LedgerWindow::closeRecordSources() {

@@ -254,3 +254,13 @@ TEST_F(LedgerFixture, ManualOpensModallyWhileTheLedgerWaits) {
     EXPECT_TRUE(ledgerDisabled);
     EXPECT_TRUE(window->isEnabled());
 }
+
+TEST_F(LedgerFixture, GridKeepsTheWindowWidthLessItsMargin) {
+    open();
+    auto* grid = child<QWidget>("DBGrid1");
+    for (int width : {1100, 1366, 1600}) {
+        window->resize(width, 740);
+        QApplication::processEvents();
+        EXPECT_EQ(grid->width(), window->width() - 21) << width;
+    }
+}
