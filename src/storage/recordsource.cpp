@@ -162,6 +162,8 @@ void RecordSource::close() {
 }
 
 bool RecordSource::leaveCurrent() {
+    // Fields still holding what the user typed hand it over first.
+    emit aboutToLeaveRow();
     if (!edit_)
         return true;
     if (update())

@@ -125,6 +125,9 @@ class RecordSource : public QObject {
     void rowChanged(int position);
     void rowInserted(int position);
     void rowRemoved(int position);
+    // The current row is about to be left (or the rows read anew): the
+    // last moment to put typed-in values into it.
+    void aboutToLeaveRow();
     // A pending edit could not be written when its row was left.
     void writeFailed(const QString& error);
 

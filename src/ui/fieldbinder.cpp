@@ -16,6 +16,7 @@ FieldBinder::FieldBinder(RecordSource* source, DialogService* dialogs, QObject* 
     : QObject(parent), source_(source), dialogs_(dialogs) {
     connect(source_, &RecordSource::currentChanged, this, &FieldBinder::load);
     connect(source_, &RecordSource::rowsReset, this, &FieldBinder::load);
+    connect(source_, &RecordSource::aboutToLeaveRow, this, [this] { commit(); });
     // A change of the current row made elsewhere (the grid, the window) shows
     // in every field except one the user is still typing in.
     connect(source_, &RecordSource::rowChanged, this, [this](int position) {
