@@ -213,6 +213,7 @@ class Parser {
     // Output.
     int currentCodePage();
     void flushBytes();
+    void appendByte(unsigned char b);
     void flushText();
     void appendText(const QString& s);
     QTextCharFormat charFormat();
@@ -424,13 +425,7 @@ void Parser::textByte(unsigned char b) {
             }
             if (b < 0x20)
                 return;
-            {
-                const int cp = currentCodePage();
-                if (!bytes_.isEmpty() && cp != bytesCodePage_)
-                    flushBytes();
-                bytesCodePage_ = cp;
-                bytes_.append(static_cast<char>(b));
-            }
+            appendByte(b);
             return;
         case Dest::FontTable:
             if (b == ';') {
@@ -471,13 +466,8 @@ void Parser::hexByte(unsigned char b) {
         return;
     switch (state().dest) {
         case Dest::Normal: {
-            if (state().ch.hidden)
-                return;
-            const int cp = currentCodePage();
-            if (!bytes_.isEmpty() && cp != bytesCodePage_)
-                flushBytes();
-            bytesCodePage_ = cp;
-            bytes_.append(static_cast<char>(b));
+            if (!state().ch.hidden)
+                appendByte(b);
             return;
         }
         case Dest::FontTable:
@@ -797,6 +787,15 @@ int Parser::currentCodePage() {
     if (it != fonts_.end() && it->second.codePage != 0)
         return it->second.codePage;
     return docCodePage_;
+}
+
+// Text bytes wait until a run of one code page ends, then are decoded together.
+void Parser::appendByte(unsigned char b) {
+    const int cp = currentCodePage();
+    if (!bytes_.isEmpty() && cp != bytesCodePage_)
+        flushBytes();
+    bytesCodePage_ = cp;
+    bytes_.append(static_cast<char>(b));
 }
 
 void Parser::flushBytes() {
