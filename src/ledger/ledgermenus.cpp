@@ -27,7 +27,8 @@ void LedgerWindow::buildMenus() {
         rows << M::top("Tartoznak", QStringLiteral("&Nekünk tartoznak (Vevő)"),
                        on(&LedgerWindow::Tartoznak_Click));
     rows << M::menu("AdatExport", QStringLiteral("Adat&export"))
-         << M::item(payables ? "ExcelExp" : "Excelbe", QStringLiteral("MS Excel 8"), {}, notYet)
+         << M::item(payables ? "ExcelExp" : "Excelbe", QStringLiteral("MS Excel 8"),
+                    on(payables ? &LedgerWindow::ExcelExp_Click : &LedgerWindow::Excelbe_Click))
          << M::menu("AdatImport", QStringLiteral("Adat&import"))
          << M::item("szamlabol", QStringLiteral("FakturoW számlázóból"),
                     on(&LedgerWindow::szamlabol_Click), notYet)

@@ -50,6 +50,7 @@ enum RecordId : quint16 {
 constexpr int kMaxRecordData = 8224;  // payload limit of one BIFF8 record
 constexpr int kMaxRows = 65536;
 constexpr int kMaxColumns = 256;
+constexpr int kMaxCellText = 32767;  // characters of one cell's text
 constexpr quint16 kBiff8 = 0x0600;
 constexpr quint16 kBofGlobals = 0x0005;
 constexpr quint16 kBofWorksheet = 0x0010;

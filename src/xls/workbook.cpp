@@ -462,7 +462,7 @@ class CellWriter {
     bool writeText(QByteArray& b, int row, int col, const QString& s) {
         if (s.isEmpty())
             return false;
-        const quint32 index = sst_.add(s.size() > 32767 ? s.left(32767) : s);
+        const quint32 index = sst_.add(s.size() > kMaxCellText ? s.left(kMaxCellText) : s);
         put32(cell(b, kLabelSst, 10, row, col, formats_.plain(col)), index);
         return true;
     }
@@ -556,25 +556,37 @@ bool takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst, QString
     return true;
 }
 
-}  // namespace
+// The LibreOffice lock file of a workbook: ".~lock.<name>#" beside it.
+bool officeLockFilePresent(const QFileInfo& info) {
+    return QFileInfo::exists(
+        info.dir().filePath(QStringLiteral(".~lock.") + info.fileName() + QLatin1Char('#')));
+}
 
-bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows,
-                          QString* error) {
+// Everything that must hold before a workbook is appended to: the file is
+// there and writable, nobody has it open, and it reads as an Excel 8
+// workbook. Holds lock from then on.
+bool openForAppend(const QString& path, FileLock& lock, Loaded* l, QString* error) {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
         return fail(error, msg::notFound(path));
     if (!(info.permissions() & QFileDevice::WriteOwner) || !info.dir().exists())
         return fail(error, msg::readOnly(path));
-    if (QFileInfo::exists(info.dir().filePath(QStringLiteral(".~lock.") + info.fileName() + '#')))
+    if (officeLockFilePresent(info))
         return fail(error, msg::locked(path));
-    FileLock lock(path);
     if (!lock.open())
         return fail(error, msg::notReadable(path, lock.file().errorString()));
     if (!lock.lock())
         return fail(error, msg::locked(path));
+    return load(path, l, error);
+}
 
+}  // namespace
+
+bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows,
+                          QString* error) {
+    FileLock lock(path);
     Loaded l;
-    if (!load(path, &l, error))
+    if (!openForAppend(path, lock, &l, error))
         return false;
     for (size_t r = 0; r < rows.size(); ++r) {
         if (rows[r].size() > size_t(kMaxColumns))
@@ -693,6 +705,90 @@ bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVa
     if (!save.commit())
         return fail(error, msg::saveFailed(path, save.errorString()));
     return true;
+}
+
+bool Workbook::canAppend(const QString& path, qsizetype rowsToAdd, QString* error) {
+    FileLock lock(path);
+    Loaded l;
+    if (!openForAppend(path, lock, &l, error))
+        return false;
+    if (qsizetype(l.usedRows) + rowsToAdd > kMaxRows)
+        return fail(error, msg::tooManyRows(l.usedRows, rowsToAdd));
+    return true;
+}
+
+bool Workbook::inUse(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false;
+    if (officeLockFilePresent(info))
+        return true;
+    FileLock lock(path);
+    // A file that cannot even be opened is not known to be in use; whoever
+    // writes it finds out why.
+    return lock.open() && !lock.lock();
+}
+
+bool Workbook::resetFrom(const QString& templatePath, const QString& path, QString* error) {
+    const QFileInfo info(path);
+    if (inUse(path))
+        return fail(error, msg::locked(path));
+    if (info.exists() && (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner)))
+        return fail(error, msg::readOnly(path));
+    const QFileInfo source(templatePath);
+    if (!source.exists() || !source.isFile())
+        return fail(error, msg::notFound(templatePath));
+    QFile in(templatePath);
+    if (!in.open(QIODevice::ReadOnly))
+        return fail(error, msg::notReadable(templatePath, in.errorString()));
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return fail(error, msg::notReadable(templatePath, in.errorString()));
+
+    // Held while the copy is put in place, so no append runs in between.
+    FileLock lock(path);
+    if (info.exists() && lock.open() && !lock.lock())
+        return fail(error, msg::locked(path));
+    QSaveFile save(path);
+    if (!save.open(QIODevice::WriteOnly))
+        return fail(error, msg::saveFailed(path, save.errorString()));
+    if (save.write(bytes) != bytes.size()) {
+        const QString why = save.errorString();
+        save.cancelWriting();
+        return fail(error, msg::saveFailed(path, why));
+    }
+    if (!save.commit())
+        return fail(error, msg::saveFailed(path, save.errorString()));
+    return true;
+}
+
+bool Workbook::storable(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return true;
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+            return true;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return std::isfinite(value.toDouble());
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+            return true;
+        case QMetaType::QDate:
+            return value.toDate().isValid();
+        case QMetaType::QDateTime:
+            return value.toDateTime().isValid();
+        case QMetaType::QString:
+            return value.toString().size() <= kMaxCellText;
+        default:
+            return value.canConvert<QString>() && value.toString().size() <= kMaxCellText;
+    }
 }
 
 int Workbook::rowCount(const QString& path, QString* error) {
