@@ -688,7 +688,9 @@ bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVa
     out.insert(out.begin() + insertAt, inserted.begin(), inserted.end());
     sheet = std::move(out);
 
-    const QByteArray stream = l.wb.serialize(sst);
+    QByteArray stream = l.wb.serialize(sst);
+    if (stream.size() < kMinStreamSize)
+        stream.append(QByteArray(kMinStreamSize - stream.size(), '\0'));
     block.clear();
     QByteArray file;
     if (!CompoundFile::rewrite(l.file, "Workbook", stream, &file, &detail))
