@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "ledger/ledgermessages.h"
+#include "ledger/ledgerprintreport.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -295,15 +296,15 @@ void LedgerWindow::buildControls() {
     Command7 = button("Command7", QStringLiteral("Nyomtatás"), {});
     buttons->addStretch(1);
     Kilepes = button("Kilepes", QStringLiteral("Kilépés"), {});
-    // The overdue view and the print report are not here yet.
+    // The overdue view is not here yet.
     Command5->setEnabled(false);
-    Command7->setEnabled(false);
     root->addLayout(buttons);
 
     connect(Command2, &QPushButton::clicked, this, &LedgerWindow::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &LedgerWindow::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &LedgerWindow::Command4_Click);
     connect(Kilepes, &QPushButton::clicked, this, &LedgerWindow::Kilepes_Click);
+    connect(Command7, &QPushButton::clicked, this, &LedgerWindow::Command7_Click);
 }
 
 QWidget* LedgerWindow::buildFieldBlock() {
@@ -713,6 +714,12 @@ void LedgerWindow::Kezikonyv_Click() {
 }
 
 void LedgerWindow::Parameter_Click() {}
+
+void LedgerWindow::Command7_Click() {
+    storeCurrentRow();
+    LedgerPrintReport(ctx_, traits_.kind, *veladata_, this).run(VelaData1);
+    VelaIdeiglData.refresh();
+}
 
 void LedgerWindow::showDatabaseError(const QString& error) {
     if (!ctx_.dialogs)
