@@ -50,8 +50,7 @@ const CardLine kCard[] = {
     {"Adatfelvétel:", 5505, 900, 945, false, "Adatfelvetel", 6465, 900, 1440, false},
     {"Kivezetés:", 7935, 915, 840, false, "Kivezetés", 8775, 900, 345, false},
     {"Banki kiv. száma:", 60, 1170, 1290, false, "BankiKivonatSzáma", 1500, 1185, 1440, false},
-    {"Banki kiegy.:", 3045, 1200, 945, false, "BankiKiegyenlitésKelte", 4005, 1185, 1440,
-     false},
+    {"Banki kiegy.:", 3045, 1200, 945, false, "BankiKiegyenlitésKelte", 4005, 1185, 1440, false},
     {"Részösszeg:", 5490, 1185, 990, false, "RészÖsszeg", 6495, 1185, 1440, false},
     {"Megjegyzés:", 60, 1455, 1290, false, "Megjegyzés", 1500, 1455, 8400, false},
     {"Figyelmeztető:", 45, 1695, 1290, false, "FigyelemMegjegyzés", 1485, 1695, 8430, false},
@@ -87,9 +86,15 @@ report::Layout DataReportVD1::layout() {
         l.detail.elements.push_back({Kind::Label, c.labelLeft, c.labelTop, c.labelWidth, 240,
                                      QString::fromUtf8(c.label), -1,
                                      c.labelBold ? bold() : regular(), Align::Left});
-        l.detail.elements.push_back({Kind::Field, c.valueLeft, c.valueTop, c.valueWidth, 240, {},
+        l.detail.elements.push_back({Kind::Field,
+                                     c.valueLeft,
+                                     c.valueTop,
+                                     c.valueWidth,
+                                     240,
+                                     {},
                                      t.indexOf(QString::fromUtf8(c.column)),
-                                     c.valueBold ? bold() : regular(), Align::Left});
+                                     c.valueBold ? bold() : regular(),
+                                     Align::Left});
     }
     l.detail.elements.push_back({Kind::Rule, 90, 2265, 9795, 0, {}, -1, regular(), Align::Left});
 

@@ -25,9 +25,9 @@ inline const QString kPayablesTitle = QStringLiteral("SZÁLLÍTÓ - Bruttó mind
 inline const QString kReceivablesTitle = QStringLiteral("VEVŐ - Bruttó mindösszesen: ");
 // Our own, for what the database refuses or cannot do.
 inline const QString kErrorTitle = QStringLiteral("FIGYELEM! HIBA!");
-inline const QString kFillFailed =
-    QStringLiteral("A nyomtatandó tételek nem írhatók az ideiglenes táblába, a nyomtatás "
-                   "elmarad. A nyilvántartás nem változott. (%1)");
+inline const QString kFillFailed = QStringLiteral(
+    "A nyomtatandó tételek nem írhatók az ideiglenes táblába, a nyomtatás "
+    "elmarad. A nyilvántartás nem változott. (%1)");
 inline const QString kReportFailed = QStringLiteral("A nyomtatási kép nem készíthető el. (%1)");
 
 }  // namespace printtext

@@ -102,8 +102,8 @@ class BandedReport {
     bool paint(QPagedPaintDevice& device, QString* error = nullptr) const;
 
   private:
-    void paintBand(QPainter& p, const Band& band, int top, int row, int page,
-                   double scaleX, double scaleY) const;
+    void paintBand(QPainter& p, const Band& band, int top, int row, int page, double scaleX,
+                   double scaleY) const;
     QString textOf(const Element& e, int row, int page) const;
 
     Layout layout_;

@@ -17,25 +17,24 @@ QString insertSql(const TableDef& t) {
         marks << QStringLiteral("?");
     }
     return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(quoteName(t.name), names.join(QStringLiteral(", ")),
-             marks.join(QStringLiteral(", ")));
+        .arg(quoteName(t.name), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
 }
 
 }  // namespace
 
 bool ScratchTable::clear(QString* error) {
-    return db_.exec(QStringLiteral("DELETE FROM %1").arg(quoteName(schema::velaIdeigl().name)),
-                    {}, error);
+    return db_.exec(QStringLiteral("DELETE FROM %1").arg(quoteName(schema::velaIdeigl().name)), {},
+                    error);
 }
 
 int ScratchTable::rowCount() {
-    return db_.scalar(QStringLiteral("SELECT count(*) FROM %1")
-                          .arg(quoteName(schema::velaIdeigl().name)))
+    return db_
+        .scalar(QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(schema::velaIdeigl().name)))
         .toInt();
 }
 
-bool ScratchTable::fill(const TableDef& ledger, int count, const RowFn& row,
-                        FillResult* result, QString* error) {
+bool ScratchTable::fill(const TableDef& ledger, int count, const RowFn& row, FillResult* result,
+                        QString* error) {
     FillResult local;
     FillResult* r = result ? result : &local;
     *r = FillResult{};
@@ -67,8 +66,7 @@ bool ScratchTable::fillInTransaction(const TableDef& ledger, int count, const Ro
     for (int i = 0; i < count; ++i) {
         const QVariantList values = row(i);
         bool ok = insert.reset();
-        for (int c = 0; ok && c < columns; ++c)
-            ok = insert.bind(c + 1, values.value(c));
+        for (int c = 0; ok && c < columns; ++c) ok = insert.bind(c + 1, values.value(c));
         // A row the table refuses is left out; only this statement is undone.
         if (ok && insert.exec())
             ++result->written;

@@ -37,8 +37,8 @@ class ScratchTable {
     int rowCount();
 
   private:
-    bool fillInTransaction(const TableDef& ledger, int count, const RowFn& row,
-                           FillResult* result, QString* error);
+    bool fillInTransaction(const TableDef& ledger, int count, const RowFn& row, FillResult* result,
+                           QString* error);
 
     Database& db_;
 };
