@@ -104,9 +104,29 @@ QString BandedReport::textOf(const Element& e, int row, int page) const {
     return {};
 }
 
-void BandedReport::paintBand(QPainter& p, const Band& band, int top, int row, int page,
-                             double scaleX, double scaleY) const {
+// The fonts of a band's elements, made once for a device.
+struct BandFonts {
+    std::vector<QFont> fonts;
+    std::vector<QFontMetricsF> metrics;
+};
+
+namespace {
+
+BandFonts prepare(const QStringList& families, const Band& band, QPaintDevice* device) {
+    BandFonts out;
     for (const Element& e : band.elements) {
+        out.fonts.push_back(fontFor(families, e.font));
+        out.metrics.emplace_back(out.fonts.back(), device);
+    }
+    return out;
+}
+
+}  // namespace
+
+void BandedReport::paintBand(QPainter& p, const Band& band, const BandFonts& fonts, int top,
+                             int row, int page, double scaleX, double scaleY) const {
+    for (size_t i = 0; i < band.elements.size(); ++i) {
+        const Element& e = band.elements[i];
         const QRectF box(e.left * scaleX, (top + e.top) * scaleY, e.width * scaleX,
                          e.height * scaleY);
         if (e.kind == Element::Kind::Rule) {
@@ -118,13 +138,12 @@ void BandedReport::paintBand(QPainter& p, const Band& band, int top, int row, in
         const QString text = textOf(e, row, page);
         if (text.isEmpty())
             continue;
-        p.setFont(fontFor(layout_.fontFamilies, e.font));
+        p.setFont(fonts.fonts[i]);
         p.setPen(Qt::black);
         const int flags = alignFlag(e.align) | Qt::AlignTop | Qt::TextSingleLine;
         // A text is cut at the sides of its box, never at its foot: the box
         // is one line high, and descenders and underlines reach below it.
-        const QFontMetricsF fm(p.font(), p.device());
-        if (fm.horizontalAdvance(text) > box.width()) {
+        if (fonts.metrics[i].horizontalAdvance(text) > box.width()) {
             p.save();
             p.setClipRect(box.adjusted(0, -box.height(), 0, box.height()));
             p.drawText(box, flags | Qt::TextDontClip, text);
@@ -149,6 +168,11 @@ bool BandedReport::paint(QPagedPaintDevice& device, QString* error) const {
     const QRectF area = device.pageLayout().paintRect(QPageLayout::Point);
     const int printableHeight = int(area.height() * kTwipsPerPoint + 0.5);
     const std::vector<Page> pages = paginate(printableHeight);
+    const QStringList& families = layout_.fontFamilies;
+    const BandFonts header = prepare(families, layout_.reportHeader, &device);
+    const BandFonts detail = prepare(families, layout_.detail, &device);
+    const BandFonts pageFooter = prepare(families, layout_.pageFooter, &device);
+    const BandFonts reportFooter = prepare(families, layout_.reportFooter, &device);
 
     for (size_t i = 0; i < pages.size(); ++i) {
         if (i > 0 && !device.newPage()) {
@@ -160,17 +184,17 @@ bool BandedReport::paint(QPagedPaintDevice& device, QString* error) const {
         const int page = int(i);
         int y = 0;
         if (i == 0) {
-            paintBand(p, layout_.reportHeader, y, -1, page, scaleX, scaleY);
+            paintBand(p, layout_.reportHeader, header, y, -1, page, scaleX, scaleY);
             y += layout_.reportHeader.height;
         }
         for (int r = pages[i].first; r < pages[i].first + pages[i].count; ++r) {
-            paintBand(p, layout_.detail, y, r, page, scaleX, scaleY);
+            paintBand(p, layout_.detail, detail, y, r, page, scaleX, scaleY);
             y += layout_.detail.height;
         }
         if (i + 1 == pages.size())
-            paintBand(p, layout_.reportFooter, y, -1, page, scaleX, scaleY);
-        paintBand(p, layout_.pageFooter, printableHeight - layout_.pageFooter.height, -1, page,
-                  scaleX, scaleY);
+            paintBand(p, layout_.reportFooter, reportFooter, y, -1, page, scaleX, scaleY);
+        paintBand(p, layout_.pageFooter, pageFooter, printableHeight - layout_.pageFooter.height,
+                  -1, page, scaleX, scaleY);
     }
     return p.end();
 }

@@ -10,6 +10,10 @@ class QPagedPaintDevice;
 class QPainter;
 
 namespace vela::report {
+struct BandFonts;
+}
+
+namespace vela::report {
 
 // Every measure of a layout is in twips, 1440 to the inch, 20 to the point.
 constexpr int kTwipsPerInch = 1440;
@@ -102,8 +106,8 @@ class BandedReport {
     bool paint(QPagedPaintDevice& device, QString* error = nullptr) const;
 
   private:
-    void paintBand(QPainter& p, const Band& band, int top, int row, int page, double scaleX,
-                   double scaleY) const;
+    void paintBand(QPainter& p, const Band& band, const BandFonts& fonts, int top, int row,
+                   int page, double scaleX, double scaleY) const;
     QString textOf(const Element& e, int row, int page) const;
 
     Layout layout_;
