@@ -86,9 +86,10 @@ void BM_PrintFill_Sqlite(benchmark::State& state) {
         s.veladata->exec(QString("INSERT INTO VelaIdeigl (\"%1\") SELECT \"%1\" FROM VelaData "
                                  "ORDER BY Sorszám, recordID")
                              .arg(cols));
-        s.veladata->exec("UPDATE VelaIdeigl SET RészösszegÖsszesen = coalesce((SELECT "
-                         "sum(RészÖsszeg) FROM VelaData l WHERE l.RészÖsszeg > 0 AND "
-                         "l.Szamlaszam = VelaIdeigl.Szamlaszam), 0) WHERE Szamlaszam <> ''");
+        s.veladata->exec(
+            "UPDATE VelaIdeigl SET RészösszegÖsszesen = coalesce((SELECT "
+            "sum(RészÖsszeg) FROM VelaData l WHERE l.RészÖsszeg > 0 AND "
+            "l.Szamlaszam = VelaIdeigl.Szamlaszam), 0) WHERE Szamlaszam <> ''");
         s.veladata->commit();
     }
 }

@@ -30,9 +30,8 @@ int main(int argc, char** argv) {
     vela::ScriptedDialogService dialogs;
     vela::ScriptedWindowOpener opener;
     bool saved = false;
-    opener.handlers << [&](QDialog& w) {
-        saved = static_cast<vela::DataReportVD1&>(w).printToPdf(out, &err);
-    };
+    opener.handlers <<
+        [&](QDialog& w) { saved = static_cast<vela::DataReportVD1&>(w).printToPdf(out, &err); };
     vela::AppContext ctx;
     ctx.dialogs = &dialogs;
     ctx.opener = &opener;
