@@ -23,7 +23,8 @@ bool LedgerPrintReport::fill(const RecordSource& rows, ScratchTable::FillResult*
     const int columns = int(schema::ledgerColumns().size());
     ScratchTable scratch(veladata_);
     return scratch.fill(
-        LedgerTraits::of(kind_).table, rows.recordCount(),
+        kind_ == LedgerKind::Payables ? schema::velaData() : schema::velanakData(),
+        rows.recordCount(),
         [&rows, columns](int i) {
             QVariantList values;
             values.reserve(columns);
