@@ -55,7 +55,7 @@ struct Session {
         QString err;
         veladata = vela::Database::open("veladata.mdb", &err);
         grid.setDatabase(veladata.get());
-        grid.setQuery(vela::schema::velaData(), {}, {}, QStringLiteral("Sorszám, recordID"));
+        grid.setQuery(vela::Query(vela::schema::velaData(), {}, {{"Sorszám"}, {"recordID"}}));
         grid.refresh();
     }
     vela::AppContext ctx;

@@ -115,7 +115,7 @@ DataReportVD1::DataReportVD1(Database& veladata, QWidget* parent)
     report_.setUpPage(*printer());
     rsCommand1.setObjectName(QStringLiteral("rsCommand1"));
     rsCommand1.setDatabase(&veladata);
-    rsCommand1.setQuery(schema::velaIdeigl());
+    rsCommand1.setQuery(Query(schema::velaIdeigl()));
     connect(this, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* printer) { render(*printer); });
 }

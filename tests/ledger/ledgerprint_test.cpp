@@ -33,13 +33,13 @@ class LedgerPrintTest : public LedgerFixture {
         };
     }
 
-    void print(LedgerKind kind, const QString& where = {}, const QVariantList& binds = {},
-               const QString& order = "Sorszám, recordID") {
+    void print(LedgerKind kind, const vela::Condition& where = {},
+               const QList<vela::OrderKey>& order = {{"Sorszám"}, {"recordID"}}) {
         vela::RecordSource rows;
-        rows.setDatabase(veladata.get());
-        rows.setQuery(
+        rows.setDatabase(veladata);
+        rows.setQuery(vela::Query(
             kind == LedgerKind::Payables ? vela::schema::velaData() : vela::schema::velanakData(),
-            where, binds, order);
+            where, order));
         ASSERT_TRUE(rows.refresh());
         vela::LedgerPrintReport(ctx, kind, *veladata).run(rows);
     }
@@ -83,7 +83,7 @@ TEST_F(LedgerPrintTest, ThreeFilteredRowsGiveThreeCardsInTheGridsOrder) {
         "WHERE Sorszám = 2");
     dialogs.answer(vela::DialogService::Answer::Yes);
     expectPreview();
-    print(LedgerKind::Payables, "Kivezetés = ?", {"N"}, "Sorszám DESC");
+    print(LedgerKind::Payables, vela::Condition::equals("Kivezetés", "N"), {{"Sorszám", true}});
 
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text, "Kéri a nyomtatási képet?");
@@ -122,8 +122,9 @@ TEST_F(LedgerPrintTest, PartialAmountsOfAnInvoiceAreSummedOverTheWholeLedger) {
     insert("VelanakData", {{1, "S-1", "Alma", 500, "N", 1000, 1270}});
     veladata->exec("UPDATE VelaData SET RészösszegÖsszesen = 77 WHERE Sorszám = 2");
     expectPreview();
-    print(LedgerKind::Payables, "Kivezetés = ? AND (RészÖsszeg <> 100 OR Szamlaszam <> 'S-1')",
-          {"N"});
+    using C = vela::Condition;
+    print(LedgerKind::Payables, C::equals("Kivezetés", "N") && (C::notEquals("RészÖsszeg", 100) ||
+                                                                C::notEquals("Szamlaszam", "S-1")));
 
     // Three S-1 cards, the one without a number keeps its own figure, and a
     // quote in the number is a number like any other.
@@ -162,7 +163,7 @@ TEST_F(LedgerPrintTest, GrandTotalCountsOpenRowsPartialGrossInsteadOfGross) {
 TEST_F(LedgerPrintTest, NoPrintsNothingButLeavesTheRowsInTheScratchTable) {
     insert("VelaData", kMixed);
     dialogs.answer(vela::DialogService::Answer::No);
-    print(LedgerKind::Payables, "Kivezetés = ?", {"N"});
+    print(LedgerKind::Payables, vela::Condition::equals("Kivezetés", "N"));
     EXPECT_EQ(opener.opened, 0);
     EXPECT_FALSE(QFile::exists(pdf));
     EXPECT_EQ(scratchSorszam(), QStringList({"2", "5", "7"}));
@@ -171,7 +172,7 @@ TEST_F(LedgerPrintTest, NoPrintsNothingButLeavesTheRowsInTheScratchTable) {
 TEST_F(LedgerPrintTest, EmptyGridIsToldAndEmptiesTheScratchTable) {
     insert("VelaData", kMixed);
     veladata->exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (8), (9)");
-    print(LedgerKind::Payables, "Kivezetés = ?", {"X"});
+    print(LedgerKind::Payables, vela::Condition::equals("Kivezetés", "X"));
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text, "Nincs adat nyomtatásra!");
     EXPECT_EQ(dialogs.shown[0].title, "FIGYELEM!");
@@ -262,7 +263,7 @@ TEST_F(LedgerPrintTest, RowTheScratchTableRefusesIsLeftOutWithABeep) {
         "CREATE TRIGGER nofive BEFORE INSERT ON VelaIdeigl WHEN new.Sorszám = 5 "
         "BEGIN SELECT RAISE(ABORT, 'tiltva'); END");
     expectPreview();
-    print(LedgerKind::Payables, "Kivezetés = ?", {"N"});
+    print(LedgerKind::Payables, vela::Condition::equals("Kivezetés", "N"));
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].beepsBefore, 2);
     EXPECT_EQ(after("Sorszám:"), QStringList({"2", "7"}));
@@ -279,4 +280,7 @@ TEST_F(LedgerPrintTest, NyomtatasOfTheWindowPrintsTheGridsRows) {
     EXPECT_EQ(opener.opened, 1);
     EXPECT_EQ(after("Sorszám:"), QStringList({"2", "3", "5", "6", "7"}));
     EXPECT_EQ(title, "VEVŐ - Bruttó mindösszesen: 1669,5");
+    // A new row leaves the print available.
+    click("Command2");
+    EXPECT_TRUE(button->isEnabled());
 }

@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     ctx.opener = &opener;
     vela::RecordSource rows;
     rows.setDatabase(veladata.get());
-    rows.setQuery(vela::schema::velaData(), {}, {}, QStringLiteral("Sorszám, recordID"));
+    rows.setQuery(vela::Query(vela::schema::velaData(), {}, {{"Sorszám"}, {"recordID"}}));
     rows.refresh();
     vela::LedgerPrintReport(ctx, vela::LedgerKind::Payables, *veladata).run(rows);
     if (!saved) {
