@@ -9,10 +9,10 @@
 
 #include "rtf/rtfreader.h"
 #include "settings/plaintextprinter.h"
-#include "ui/formkit.h"
 #include "storage/database.h"
 #include "ui/appcontext.h"
 #include "ui/dialogservice.h"
+#include "ui/formkit.h"
 
 namespace vela {
 
