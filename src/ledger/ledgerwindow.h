@@ -68,6 +68,7 @@ class LedgerWindow : public QDialog {
     void szamlabol_Click();
     void Kezikonyv_Click();
     void Parameter_Click();
+    void Command7_Click();  // "Nyomtatás"
     void DBGrid1_HeadClick(int column);
     void ExcelExp_Click();  // payables: "MS Excel 8"
     void Excelbe_Click();   // receivables: "MS Excel 8"
