@@ -13,6 +13,7 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <optional>
+#include <vector>
 
 #include "partners/beraktarozokmessages.h"
 #include "partners/beszallitonyomformx.h"
@@ -545,25 +546,32 @@ void BeraktarozokFormX::Kilepes_Click() {
             const int total = Beraktarozok.recordCount();
             ProgressBar1->setMaximum(total);
             const int step = std::max(1, total / 100);
-            // One transaction for the run: a row that cannot be deleted stays
-            // and the others go on.
-            betarol_->begin();
-            Beraktarozok.moveFirst();
-            int n = 0;
-            while (!Beraktarozok.eof()) {
-                if (isMissingId(Beraktarozok.field(kRecordId)))
+            // The rows are read where they stand, without making each the
+            // current row (which would fill every box and the grid on the
+            // way); the nameless ones are deleted afterwards, last first, in
+            // one transaction. A row that cannot be deleted stays.
+            const int idColumn = Beraktarozok.columnIndex(kRecordId);
+            const int nameColumn = Beraktarozok.columnIndex(kBerNev);
+            std::vector<int> nameless;
+            for (int n = 0; n < total; ++n) {
+                if (isMissingId(Beraktarozok.valueAt(n, idColumn)))
                     criterion_ = QStringLiteral("i");
-                if (Funcs::TextOrEmpty(Beraktarozok.field(kBerNev)).toString().isEmpty()) {
-                    if (!Beraktarozok.deleteCurrent())
-                        Beraktarozok.moveNext();
-                } else {
-                    Beraktarozok.moveNext();
-                }
-                ProgressBar1->setValue(++n);
-                if (n % step == 0)
+                if (Funcs::TextOrEmpty(Beraktarozok.valueAt(n, nameColumn)).toString().isEmpty())
+                    nameless.push_back(n);
+                if ((n + 1) % step == 0 || n + 1 == total) {
+                    ProgressBar1->setValue(n + 1);
                     ProgressBar1->repaint();
+                }
             }
-            betarol_->commit();
+            if (!nameless.empty()) {
+                betarol_->begin();
+                for (auto it = nameless.rbegin(); it != nameless.rend(); ++it) {
+                    if (Beraktarozok.moveTo(*it))
+                        Beraktarozok.deleteCurrent();
+                }
+                betarol_->commit();
+            }
+            Beraktarozok.moveLast();
             if (criterion_ == QLatin1String("i")) {
                 // The window stays open on the identifier box, with its grid.
                 ProgressBar1->setVisible(false);
