@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <optional>
@@ -132,7 +133,9 @@ BeraktarozokFormX::BeraktarozokFormX(AppContext& ctx, QWidget* parent)
         showDatabaseError(Data1.lastError());
     closeOnUnload_ = true;
     Form_Load();
-    resize(1100, 720);
+    // As large as a 1366x768 screen allows, less the taskbar.
+    const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
+    resize(std::min(1200, avail.width() - 40), std::min(720, avail.height() - 40));
 }
 
 BeraktarozokFormX::~BeraktarozokFormX() {
@@ -338,7 +341,8 @@ void BeraktarozokFormX::buildControls() {
     RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
     RichTextBox1->setReadOnly(true);
     RichTextBox1->setPlainText(text::kStatusLegend);
-    RichTextBox1->setFixedHeight(44);
+    RichTextBox1->setFixedHeight(62);
+    RichTextBox1->setMinimumWidth(220);
     RichTextBox1->setAccessibleName(text::kStatusLegend);
     Text12->setMaximumWidth(40);
     auto* status = new QHBoxLayout;
@@ -369,13 +373,13 @@ void BeraktarozokFormX::buildControls() {
     gridModel2_ = new ReadOnlyGridModel(&Data1, {0, 1}, ctx_.dialogs, this);
     DBGrid2->setRecordModel(gridModel2_, ctx_.dialogs);
     DBGrid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    DBGrid2->setMinimumWidth(300);
+    DBGrid2->setFixedWidth(330);
     DBGrid2->horizontalHeader()->setStretchLastSection(true);
     connect(DBGrid2, &QAbstractItemView::doubleClicked, this, &BeraktarozokFormX::DBGrid2_DblClick);
     connect(DBGrid2, &RecordGrid::headerClicked, this, &BeraktarozokFormX::DBGrid2_HeadClick);
     countries->addWidget(Data1Caption);
     countries->addWidget(DBGrid2, 1);
-    block->addLayout(countries, 2);
+    block->addLayout(countries, 0);
     root->addLayout(block);
 
     // Text1, the identifier, is shown bold on the information colour and
