@@ -244,8 +244,9 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
     insert("VelaData", {{1, "A1", "Fő Kft", 100, "N"}, {2, "A2", "Más Bt", 200, "N"}});
     vela::Database* betarol = ctx.db.betarol.get();
     ASSERT_TRUE(betarol);
-    betarol->exec("INSERT INTO beraktar (BerNev, recordID, BerSzekhely, BerCim) VALUES "
-                  "('Alfa Kft', 1, 'Győr', 'Fő tér 2.'), ('Fő Kft', 2, 'Budapest', 'Fő utca 1.')");
+    betarol->exec(
+        "INSERT INTO beraktar (BerNev, recordID, BerSzekhely, BerCim) VALUES "
+        "('Alfa Kft', 1, 'Győr', 'Fő tér 2.'), ('Fő Kft', 2, 'Budapest', 'Fő utca 1.')");
     open();
     window->rows().moveTo(0);
     QString passed;
