@@ -436,7 +436,9 @@ void BeraktarozokFormX::applyKeyRules() {
     for (const BoxSpec& b : kBoxes) {
         QLineEdit* e = text(b.control);
         KeySetRule::install(e, ctx_.dialogs, QString::fromLatin1(b.keys), b.longest);
-        FocusHighlighter::install(e);
+        // Text1 keeps its information colour; Text2 to Text16 turn cyan.
+        if (qstrcmp(b.control, "Text1") != 0)
+            FocusHighlighter::install(e);
     }
     FocusHighlighter::install(text("Text15"));
     SelectOnEntry::install(text("Text3"));
