@@ -243,6 +243,25 @@ TEST_F(PartnerFixture, FullCheckKeepsTheWindowOpenOnARowWithoutIdentifier) {
     EXPECT_TRUE(child<QTableView>("DBGrid1")->isVisible());
     EXPECT_EQ(child<QProgressBar>("ProgressBar1")->maximum(), 4);
     EXPECT_EQ(child<QProgressBar>("ProgressBar1")->value(), 4);
+
+    // The user gives the two rows their identifiers; the next check lets him go.
+    QLineEdit* id = text("Text1");
+    const QColor info = id->palette().color(QPalette::Base);
+    for (const auto& [row, typed] : {std::pair{1, "7"}, std::pair{2, "8"}}) {
+        window->rows().moveTo(row);
+        id->setFocus();
+        id->selectAll();
+        keys(id, typed);
+        text("Text2")->setFocus();
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(id->palette().color(QPalette::Base), info);  // not the focus colour
+    EXPECT_EQ(text("Text2")->palette().color(QPalette::Base), QColor(128, 255, 255));
+    dialogs.answer(Answer::Yes);
+    menu("Kilepes");
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(idOf("B").toInt(), 7);
+    EXPECT_EQ(idOf("C").toInt(), 8);
 }
 
 TEST_F(PartnerFixture, KeyRulesOfTheBoxes) {
