@@ -21,7 +21,9 @@
 #include <QVBoxLayout>
 
 #include "ledger/ledgermessages.h"
+#include "importwindow/szamlaimportformx.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
+#include "settings/veladataparameterformx.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/funcs.h"
@@ -539,10 +541,17 @@ void LedgerWindow::Tartoznak_Click() {
 void LedgerWindow::VevoTorzs_Click() {}
 
 void LedgerWindow::szamlabol_Click() {
+    storeCurrentRow();
+    {
+        SzamlaImportFormX import(ctx_, &LedgerWindow::NewRowId, this);
+        if (ctx_.opener)
+            ctx_.opener->openModal(import);
+    }
     VelaData1.setQuery(traits_.allRows());
     VelaData1.refresh();
     if (VelaData1.recordCount() > 0)
         VelaData1.moveLast();
+    becomeActive();
 }
 
 void LedgerWindow::Kezikonyv_Click() {
@@ -555,7 +564,15 @@ void LedgerWindow::Kezikonyv_Click() {
     becomeActive();
 }
 
-void LedgerWindow::Parameter_Click() {}
+void LedgerWindow::Parameter_Click() {
+    storeCurrentRow();
+    {
+        VelaDataParameterFormX parameters(ctx_, this);
+        if (ctx_.opener)
+            ctx_.opener->openModal(parameters);
+    }
+    becomeActive();
+}
 
 void LedgerWindow::showDatabaseError(const QString& error) {
     if (!ctx_.dialogs)
