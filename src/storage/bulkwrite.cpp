@@ -19,6 +19,7 @@ BulkInsert::BulkInsert(Database& db, const TableDef& table, const QStringList& c
             return;
         }
         columns_.push_back(def);
+        maxText_.push_back(values::maxTextLength(*def));
         names << schema::quoteName(c);
         marks << QStringLiteral("?");
     }
@@ -42,14 +43,55 @@ BulkInsert::~BulkInsert() {
         finish();
 }
 
+namespace {
+
+// A value that is already of its column's kind, in the form it is stored in;
+// null when it needs the full conversion.
+QVariant storedAsIs(const ColumnDef& column, int maxText, const QVariant& v) {
+    switch (v.typeId()) {
+        case QMetaType::QString:
+            if (column.type == ColumnType::Text && v.toString().size() <= maxText)
+                return v;
+            break;
+        case QMetaType::Double:
+            if (column.type == ColumnType::Real)
+                return v;
+            break;
+        case QMetaType::LongLong:
+        case QMetaType::Int:
+            if (column.type == ColumnType::Integer)
+                return v;
+            break;
+        case QMetaType::QDate:
+            if (column.type == ColumnType::Date && v.toDate().isValid())
+                return v.toDate().toString(Qt::ISODate);
+            break;
+        default:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
 bool BulkInsert::append(const QVariantList& values) {
     if (!ok_)
         return false;
     insert_->reset();
     for (int i = 0; i < int(columns_.size()); ++i) {
+        const ColumnDef& column = *columns_[size_t(i)];
+        const QVariant& in = i < values.size() ? values.at(i) : QVariant();
+        if (in.isNull() && column.type != ColumnType::Boolean) {
+            insert_->bind(i + 1, QVariant());
+            continue;
+        }
+        if (const QVariant direct = storedAsIs(column, maxText_[size_t(i)], in); !direct.isNull()) {
+            insert_->bind(i + 1, direct);
+            continue;
+        }
         QVariant stored;
         QString why;
-        if (!values::toColumnValue(*columns_[size_t(i)], values.value(i), &stored, &why)) {
+        if (!values::toColumnValue(column, in, &stored, &why)) {
             if (badValue_ == BadValue::RefuseRow) {
                 error_ = why;
                 return false;

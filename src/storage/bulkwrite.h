@@ -50,6 +50,7 @@ class BulkInsert {
   private:
     Database& db_;
     std::vector<const ColumnDef*> columns_;
+    std::vector<int> maxText_;
     BadValue badValue_;
     std::unique_ptr<Statement> insert_;
     bool ok_ = false;
