@@ -54,13 +54,15 @@ QString invoiceText(const QVariant& v) {
 }  // namespace
 
 const QStringList& StagedTransfer::ledgerColumns() {
-    static const QStringList columns{
-        QStringLiteral("Sorszám"),     QStringLiteral("Szamlaszam"),   QStringLiteral("CegNev"),
-        QStringLiteral("CegCim"),      QStringLiteral("Megnevezes"),   QStringLiteral("Netto"),
-        QStringLiteral("AFA"),         QStringLiteral("Brutto"),       QStringLiteral("Datumtol"),
-        QStringLiteral("Datumig"),     QStringLiteral("Teljesités"),   QStringLiteral("Adatfelvetel"),
-        QStringLiteral("Devizanem"),   QStringLiteral("RészÖsszeg"),   QStringLiteral("recordID"),
-        QStringLiteral("FizetésMódja"), QStringLiteral("Kivezetés")};
+    static const QStringList columns{QStringLiteral("Sorszám"),    QStringLiteral("Szamlaszam"),
+                                     QStringLiteral("CegNev"),     QStringLiteral("CegCim"),
+                                     QStringLiteral("Megnevezes"), QStringLiteral("Netto"),
+                                     QStringLiteral("AFA"),        QStringLiteral("Brutto"),
+                                     QStringLiteral("Datumtol"),   QStringLiteral("Datumig"),
+                                     QStringLiteral("Teljesités"), QStringLiteral("Adatfelvetel"),
+                                     QStringLiteral("Devizanem"),  QStringLiteral("RészÖsszeg"),
+                                     QStringLiteral("recordID"),   QStringLiteral("FizetésMódja"),
+                                     QStringLiteral("Kivezetés")};
     return columns;
 }
 
@@ -86,12 +88,13 @@ QVariantList StagedTransfer::ledgerValues(const QVariantList& s, qint64 sorszam,
             payment == QStringLiteral("átutalás E") ? QStringLiteral("I") : QStringLiteral("N")};
 }
 
-StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
-                                           Database& veladata, const TableDef& ledger,
-                                           const RowIdMaker& newRowId, const Clock& clock) {
+StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from, Database& veladata,
+                                           const TableDef& ledger, const RowIdMaker& newRowId,
+                                           const Clock& clock) {
     Result result;
     QString error;
-    const QVariant highest = bulk::highestValue(veladata, ledger, QStringLiteral("Sorszám"), &error);
+    const QVariant highest =
+        bulk::highestValue(veladata, ledger, QStringLiteral("Sorszám"), &error);
     if (!error.isEmpty()) {
         result.failed = true;
         result.error = error;

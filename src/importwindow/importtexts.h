@@ -14,8 +14,8 @@ inline const QString kFinderTip = QStringLiteral("Számlaszámra keres");
 inline const QString kFinderLabel = QStringLiteral(" - számlaszámra gyorskereső ");
 
 inline const QString kAttention = QStringLiteral("FIGYELEM!");
-inline const QString kFolderTitle = QStringLiteral(
-    "FIGYELEM! Állítsa be a számlázó útvonalát a Szerviz-Paraméterek menüben!)");
+inline const QString kFolderTitle =
+    QStringLiteral("FIGYELEM! Állítsa be a számlázó útvonalát a Szerviz-Paraméterek menüben!)");
 inline const QString kFolderNotSet =
     QStringLiteral("Nincs beállítva a számlázó (FakturoNext+) útvonala!");
 inline const QString kFolderWrong = QStringLiteral(
@@ -34,7 +34,8 @@ inline const QString kDeleteAllTitle = QStringLiteral("FIGYELEM! A TÖRLÉST NEM
 
 inline const QString kTransferAll = QStringLiteral("Átviszi a táblázat összes adatát?");
 inline const QString kNegativesToo = QStringLiteral("Áthozza a NEGATÍV adatokat is?");
-inline const QString kTransferFrom = QStringLiteral("Kérem a sorszámot, amitől kezdve átvisz adatot:");
+inline const QString kTransferFrom =
+    QStringLiteral("Kérem a sorszámot, amitől kezdve átvisz adatot:");
 inline const QString kTransferFromTitle = QStringLiteral("Adatimport - Nem kéri: írjon nullát!");
 inline const QString kNoRowForCondition =
     QStringLiteral("A feltétel szerint megadott sorszám nem létezik, vagy rosszul adta meg!");
@@ -45,8 +46,7 @@ inline const QString kNoStagingDatabase =
     QStringLiteral("Az ideiglenes tároló (LFakturo.mdb) nem nyitható meg: %1");
 inline const QString kNoLedgerDatabase =
     QStringLiteral("A vevő-nyilvántartás (veladata.mdb) nem nyitható meg: %1");
-inline const QString kReadFailed =
-    QStringLiteral("A számlázó „%1” táblája nem olvasható: %2");
+inline const QString kReadFailed = QStringLiteral("A számlázó „%1” táblája nem olvasható: %2");
 inline const QString kTransferFailed = QStringLiteral(
     "A(z) %1 számlaszámú okmány nem került át a vevő-nyilvántartásba: %2\n\n"
     "Előtte %3 adatsor átkerült; ezek megmaradnak.");
@@ -54,7 +54,7 @@ inline const QString kDatabaseError = QStringLiteral("Adatbázis-hiba: %1");
 inline const QString kPresentCaption = QStringLiteral("Már átadott számlák:");
 inline const QString kPresentColumn = QStringLiteral("Átadva");
 inline const QString kPresentMark = QStringLiteral("igen");
-inline const QString kPresentTip = QStringLiteral(
-    "Ennyi látható számla számlaszáma szerepel már a vevő-nyilvántartásban");
+inline const QString kPresentTip =
+    QStringLiteral("Ennyi látható számla számlaszáma szerepel már a vevő-nyilvántartásban");
 
 }  // namespace vela::importtext

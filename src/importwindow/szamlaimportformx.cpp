@@ -193,11 +193,12 @@ void SzamlaImportFormX::buildControls() {
     };
     Command1 = button("Command1", QStringLiteral("Feltöltés"), &SzamlaImportFormX::Command1_Click,
                       QStringLiteral("Új adat, sor"));
-    Command2 = button("Command2", QStringLiteral("Adatsort töröl"),
-                      &SzamlaImportFormX::Command2_Click,
-                      QStringLiteral("Kijelölt sort véglegesen törli"));
-    Command3 = button("Command3", QStringLiteral("Vissza-átadás"),
-                      &SzamlaImportFormX::Command3_Click, QStringLiteral("Kiválaszt és helyettesít"));
+    Command2 =
+        button("Command2", QStringLiteral("Adatsort töröl"), &SzamlaImportFormX::Command2_Click,
+               QStringLiteral("Kijelölt sort véglegesen törli"));
+    Command3 =
+        button("Command3", QStringLiteral("Vissza-átadás"), &SzamlaImportFormX::Command3_Click,
+               QStringLiteral("Kiválaszt és helyettesít"));
     Command4 = button("Command4", QStringLiteral("Összes törlése"),
                       &SzamlaImportFormX::Command4_Click, {});
     buttons->addStretch(1);
@@ -589,7 +590,8 @@ void SzamlaImportFormX::Command3_Click() {
         } else {
             d->beep();
             const bool negatives = d->ask(text::kNegativesToo, text::kAttention, Icon::Question);
-            const auto from = startingNumber(d->input(text::kTransferFrom, text::kTransferFromTitle));
+            const auto from =
+                startingNumber(d->input(text::kTransferFrom, text::kTransferFromTitle));
             if (!from) {
                 d->beep();
             } else {

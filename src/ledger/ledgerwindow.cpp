@@ -20,8 +20,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "ledger/ledgermessages.h"
 #include "importwindow/szamlaimportformx.h"
+#include "ledger/ledgermessages.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
 #include "settings/veladataparameterformx.h"
 #include "storage/columns.h"

@@ -35,7 +35,8 @@ namespace text {
 const QString caption = QStringLiteral("Paraméterek-Beállítások - VelaData");
 const QString attention = QStringLiteral("FIGYELEM!");
 const QString attentionBlank = QStringLiteral("FIGYELEM! ");
-const QString digitsOnly = QStringLiteral("A 'Delete' gombbal törölje a számot és adja be az újat!");
+const QString digitsOnly =
+    QStringLiteral("A 'Delete' gombbal törölje a számot és adja be az újat!");
 const QString zeroToThree =
     QStringLiteral("A 'Delete' gombbal törölje a számot és adja be az újat 0-3 - ig!");
 const QString badLogo =
@@ -87,9 +88,9 @@ class VelaDataParameterFormX::KeyDelegate : public QStyledItemDelegate {
             QString typed = key->text();
             if (key->key() == Qt::Key_Backspace)
                 typed = QStringLiteral("\b");
-            const bool character =
-                !typed.isEmpty() && (typed == QStringLiteral("\b") || typed[0].isPrint()) &&
-                !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+            const bool character = !typed.isEmpty() &&
+                                   (typed == QStringLiteral("\b") || typed[0].isPrint()) &&
+                                   !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
             auto* edit = qobject_cast<QLineEdit*>(watched);
             if (character && edit &&
                 !form_->DBGrid1_KeyPress(watched->property("gridColumn").toInt(), typed,
@@ -137,8 +138,8 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
     FormKit kit(this);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    Command1 = kit.button(QStringLiteral("Command1"), QStringLiteral("OK"),
-                          [this] { Command1_Click(); });
+    Command1 =
+        kit.button(QStringLiteral("Command1"), QStringLiteral("OK"), [this] { Command1_Click(); });
     Command1->setMinimumWidth(110);
     buttons->addWidget(Command1);
     root->addLayout(buttons);

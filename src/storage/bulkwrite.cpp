@@ -23,10 +23,10 @@ BulkInsert::BulkInsert(Database& db, const TableDef& table, const QStringList& c
         names << schema::quoteName(c);
         marks << QStringLiteral("?");
     }
-    insert_ = std::make_unique<Statement>(db.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                           .arg(schema::quoteName(table.name),
-                                                                names.join(QStringLiteral(", ")),
-                                                                marks.join(QStringLiteral(", "))));
+    insert_ = std::make_unique<Statement>(
+        db.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                         .arg(schema::quoteName(table.name), names.join(QStringLiteral(", ")),
+                              marks.join(QStringLiteral(", "))));
     if (!insert_->ok()) {
         error_ = insert_->error();
         return;
@@ -158,8 +158,7 @@ bool appendStagedInvoices(Database& db, const TableDef& staging,
     return committed;
 }
 
-QVariant highestValue(Database& db, const TableDef& table, const QString& column,
-                      QString* error) {
+QVariant highestValue(Database& db, const TableDef& table, const QString& column, QString* error) {
     return db.scalar(QStringLiteral("SELECT max(%1) FROM %2")
                          .arg(schema::quoteName(column), schema::quoteName(table.name)),
                      {}, error);

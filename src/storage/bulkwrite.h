@@ -64,10 +64,10 @@ namespace bulk {
 
 // The report of appending grouped invoices to the staging table.
 struct StagingReport {
-    int written = 0;      // rows saved
-    int badValues = 0;    // values left empty because they did not fit
-    int failedRows = 0;   // rows that could not be saved
-    QString firstError;   // why the first row failed
+    int written = 0;     // rows saved
+    int badValues = 0;   // values left empty because they did not fit
+    int failedRows = 0;  // rows that could not be saved
+    QString firstError;  // why the first row failed
 };
 
 // Appends grouped invoices (14 values each) to the staging table by

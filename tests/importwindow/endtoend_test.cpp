@@ -52,9 +52,7 @@ TEST(ImportEndToEnd, DemoInvoicesLoadedPrunedHandedOverAndShown) {
         figureBefore = receivables.openTotalText();
         opener.handlers << [&](QDialog& d) {
             auto& import = static_cast<vela::SzamlaImportFormX&>(d);
-            auto click = [&](const char* name) {
-                import.findChild<QPushButton*>(name)->click();
-            };
+            auto click = [&](const char* name) { import.findChild<QPushButton*>(name)->click(); };
             for (int i = 0; i < 6; ++i) dialogs.answerInput("1");
             click("Command1");
             staged = import.staging().recordCount();

@@ -66,8 +66,7 @@ class ImportFixture : public ::testing::Test {
         std::vector<QVariantList> rows;
         for (const Line& l : ls)
             rows.push_back({l.number, l.customer, l.seat, l.address, l.payment, l.issued, l.due,
-                            l.item, l.vat, 0.0, QStringLiteral("Ft"), l.net, l.gross,
-                            l.performed});
+                            l.item, l.vat, 0.0, QStringLiteral("Ft"), l.net, l.gross, l.performed});
         QString err;
         ASSERT_TRUE(vela::StandInDatabase::appendLines(invoicing.filePath("LFAKTURO.MDB"), table,
                                                        rows, &err))
@@ -84,9 +83,8 @@ class ImportFixture : public ::testing::Test {
     }
 
     void open() {
-        window = std::make_unique<vela::SzamlaImportFormX>(ctx, [this](const QDateTime&) {
-            return QStringLiteral("ID%1").arg(++ids);
-        });
+        window = std::make_unique<vela::SzamlaImportFormX>(
+            ctx, [this](const QDateTime&) { return QStringLiteral("ID%1").arg(++ids); });
         window->show();
         QApplication::processEvents();
     }

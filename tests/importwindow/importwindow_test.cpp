@@ -30,8 +30,9 @@ TEST_F(ImportFixture, ThreeItemLinesBecomeOneStagedRowWithSums) {
     EXPECT_EQ(dialogs.shown[0].text,
               "Kérem a sorszámot, amitől kezdve áthozza a KÉSZPÉNZES adatokat:");
     ASSERT_EQ(stagedCount(), 1);
-    const auto r = staging->rows("SELECT Számlaszám, Nettó, Bruttó, Megnevezés, ÁFA, Vevö, "
-                                 "Kelt, Teljesités FROM OsszesSzamla")[0];
+    const auto r = staging->rows(
+        "SELECT Számlaszám, Nettó, Bruttó, Megnevezés, ÁFA, Vevö, "
+        "Kelt, Teljesités FROM OsszesSzamla")[0];
     EXPECT_EQ(r[0].toLongLong(), 7);
     EXPECT_DOUBLE_EQ(r[1].toDouble(), 600);
     EXPECT_DOUBLE_EQ(r[2].toDouble(), 762);
@@ -46,8 +47,8 @@ TEST_F(ImportFixture, ThreeItemLinesBecomeOneStagedRowWithSums) {
 }
 
 TEST_F(ImportFixture, StartingNumbersAndSkippedKinds) {
-    lines("SZAMLA", {{149, "készpénzes", 1, 1}, {150, "készpénzes", 2, 2},
-                     {151, "készpénzes", 3, 3}});
+    lines("SZAMLA",
+          {{149, "készpénzes", 1, 1}, {150, "készpénzes", 2, 2}, {151, "készpénzes", 3, 3}});
     lines("ATUTAL", {{150, "átutalás", 5, 5}});
     lines("UTANVET", {{9, "utánvét", 6, 6}});
     lines("SZALLITO", {{3, "szállítól.", 7, 7}});
@@ -164,8 +165,11 @@ TEST_F(ImportFixture, NonEmptyStagingAskedOnOpeningNoKeepsYesDeletes) {
 }
 
 TEST_F(ImportFixture, FiltersShowOnePaymentMethodAndDeleteAllKeepsTheOthers) {
-    stage({{1, "készpénzes", 10}, {2, "átutalás", 20}, {3, "készpénzes", 30},
-           {4, "nyugta", 40}, {5, "proforma-k", 50}});
+    stage({{1, "készpénzes", 10},
+           {2, "átutalás", 20},
+           {3, "készpénzes", 30},
+           {4, "nyugta", 40},
+           {5, "proforma-k", 50}});
     dialogs.answer(Answer::No);
     open();
     filter("Kp");

@@ -13,8 +13,8 @@ class TransferTest : public ImportFixture {
     // The ledger rows written, in sequence order: Sorszám, Szamlaszam, Brutto.
     std::vector<std::tuple<qint64, QString, double>> ledger() {
         std::vector<std::tuple<qint64, QString, double>> out;
-        for (const auto& r : veladata->rows(
-                 "SELECT Sorszám, Szamlaszam, Brutto FROM VelanakData ORDER BY Sorszám"))
+        for (const auto& r :
+             veladata->rows("SELECT Sorszám, Szamlaszam, Brutto FROM VelanakData ORDER BY Sorszám"))
             out.emplace_back(r[0].toLongLong(), r[1].toString(), r[2].toDouble());
         return out;
     }
@@ -32,8 +32,8 @@ class TransferTest : public ImportFixture {
 };
 
 TEST_F(TransferTest, EmptyLedgerIsNumberedFromOneAndRowsAreMapped) {
-    lines("SZAMLA", {{5, "készpénzes", 100, 127, "Munkadíj", 27, "Alfa Bt.", "Szeged",
-                      "Fő utca 1.", QDate(2024, 3, 1), QDate(2024, 3, 9), QDate(2024, 2, 28)}});
+    lines("SZAMLA", {{5, "készpénzes", 100, 127, "Munkadíj", 27, "Alfa Bt.", "Szeged", "Fő utca 1.",
+                      QDate(2024, 3, 1), QDate(2024, 3, 9), QDate(2024, 2, 28)}});
     lines("ATUTAL", {{6, "átutalás E", 10, 12.7, "Áru", 27, "Béta Kft.", "", "", QVariant(),
                       QVariant(), QVariant()}});
     open();

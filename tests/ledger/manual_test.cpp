@@ -82,7 +82,8 @@ TEST_F(LedgerFixture, ManualNamesOnlyItemsThatAreThereAndEnabled) {
             if (!enabled.contains(name))
                 continue;
             // The invoice import works in the receivables window only, as the manual says.
-            if (kind == vela::LedgerKind::Payables && name == QStringLiteral("FakturoW számlázóból"))
+            if (kind == vela::LedgerKind::Payables &&
+                name == QStringLiteral("FakturoW számlázóból"))
                 continue;
             ++checked;
             EXPECT_TRUE(enabled.value(name))
