@@ -60,6 +60,15 @@ std::unique_ptr<JetFile> JetFile::open(const QString& path, QString* error) {
     jf->mdb_ = mdb;
     if (mdb->fmt->pg_size != h.pageSize)
         return fail(damaged(QStringLiteral("ismeretlen lapméret")));
+    // libmdb decodes Access 97 texts as Windows-1252 unless told otherwise;
+    // the file's own sort order says which code page its texts are in. This
+    // helper process is the only user of the setting, so setting it here
+    // cannot touch anything else.
+    const int codePage = h.version == 0 ? JetHeader::jet3CodePage(mdb->f->lang_id) : 1252;
+    qputenv("MDBICONV", "UTF-8");
+    qputenv("MDB_JET3_CHARSET", QByteArray("CP") + QByteArray::number(codePage));
+    mdb_iconv_close(mdb);
+    mdb_iconv_init(mdb);
     if (!mdb_read_catalog(mdb, MDB_ANY))
         return fail(damaged(QStringLiteral("a katalógus nem olvasható")));
     return jf;
