@@ -261,13 +261,10 @@ bool JetFile::read(const QString& table, const QStringList& wanted, qint64 limit
         onRow(row);
         ++count;
     }
-    // A table read short of the row count its definition gives lost rows on
-    // the way (pages missing or unreadable): that is damage, not an empty tail.
-    if (limit <= 0 && count != qint64(t->num_rows))
-        return fail(damaged(QStringLiteral("a(z) „%1” táblából %2 sor helyett %3 olvasható")
-                                .arg(table)
-                                .arg(t->num_rows)
-                                .arg(count)));
+    // A file the invoicing program has open, or did not close cleanly, can
+    // carry a row count that differs from the rows there are: the rows read
+    // are passed on, and the caller is told about the difference.
+    storedRowsDiffering_ = limit <= 0 && count != qint64(t->num_rows) ? qint64(t->num_rows) : -1;
     return true;
 }
 

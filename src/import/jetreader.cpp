@@ -155,6 +155,13 @@ bool JetReader::run(const QStringList& args, Table* table, QStringList* tables,
                     table->rows.push_back(std::move(row));
                 break;
             }
+            case JetProtocol::TagStored: {
+                qint64 stored = -1;
+                in >> stored;
+                if (table)
+                    table->storedRows = stored;
+                break;
+            }
             case JetProtocol::TagError: {
                 QString text;
                 in >> text;

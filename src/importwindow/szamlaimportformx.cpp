@@ -430,6 +430,11 @@ void SzamlaImportFormX::loadKind(int k) {
         kindFrom_[k] = 0;
         return;
     }
+    if (!invoices_->notice().isEmpty()) {
+        BusyCursor::Suspend normal;
+        d->beep();
+        d->message(invoices_->notice(), text::kAttention, Icon::Warning);
+    }
     if (invoices.empty()) {
         BusyCursor::Suspend normal;
         d->beep();

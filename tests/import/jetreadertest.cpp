@@ -265,3 +265,39 @@ TEST(JetReaderTest, Jet3TextsInTheCodePageOfTheFilesSortOrder) {
     qunsetenv("MDB_JET3_CHARSET");
     qunsetenv("MDBICONV");
 }
+
+// A table whose stored row count differs from the rows there are (a file in
+// use, or not closed cleanly) is read, and the difference is reported.
+TEST(JetReaderTest, StoredRowCountThatDiffersIsReportedNotRefused) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("inuse.mdb");
+    ASSERT_TRUE(QFile::copy(TempDataFolder::sharedTestData("northwind-jet3.mdb"), path));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        // The definition page of Shippers: 3 rows, 3 columns (Jet 3 layout:
+        // row count at 12, column count at 25).
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        QByteArray data = f.readAll();
+        auto u16 = [&](qsizetype at) { return quint8(data[at]) | quint8(data[at + 1]) << 8; };
+        std::vector<qsizetype> found;
+        for (qsizetype page = 0; page + 2048 <= data.size(); page += 2048) {
+            if (data[page] == 2 && data[page + 1] == 1 && u16(page + 12) == 3 &&
+                u16(page + 14) == 0 && u16(page + 25) == 3)
+                found.push_back(page);
+        }
+        ASSERT_EQ(found.size(), 1u);
+        f.seek(found[0] + 12);
+        f.write(QByteArray("\x05", 1));
+    }
+    QString err;
+    auto r = JetReader::open(path, &err);
+    ASSERT_TRUE(r) << err.toStdString();
+    JetReader::Table t;
+    ASSERT_TRUE(r->read("Shippers", &t, &err)) << err.toStdString();
+    EXPECT_EQ(t.rows.size(), 3u);
+    EXPECT_EQ(t.storedRows, 5);
+    JetReader::Table sound;
+    ASSERT_TRUE(r->read("Categories", &sound, &err));
+    EXPECT_EQ(sound.storedRows, -1);
+}
