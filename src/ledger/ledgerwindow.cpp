@@ -22,6 +22,8 @@
 
 #include "importwindow/szamlaimportformx.h"
 #include "ledger/ledgermessages.h"
+#include "ledger/ledgerprintreport.h"
+#include "partners/beraktarozokformx.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
 #include "settings/veladataparameterformx.h"
 #include "storage/columns.h"
@@ -234,12 +236,11 @@ void LedgerWindow::buildControls() {
                       QStringLiteral("Mentés"));
     Command4 = button("Command4", QStringLiteral("Törlés"), &LedgerWindow::Command4_Click);
     Command5 = button("Command5", QStringLiteral("Határidőn túl"), nullptr);
-    Command7 = button("Command7", QStringLiteral("Nyomtatás"), nullptr);
+    Command7 = button("Command7", QStringLiteral("Nyomtatás"), &LedgerWindow::Command7_Click);
     buttons->addStretch(1);
     Kilepes = button("Kilepes", QStringLiteral("Kilépés"), &LedgerWindow::Kilepes_Click);
-    // The overdue view and the print report are not here yet.
+    // The overdue view is not here yet.
     Command5->setEnabled(false);
-    Command7->setEnabled(false);
     root->addLayout(buttons);
 }
 
@@ -538,7 +539,30 @@ void LedgerWindow::Tartoznak_Click() {
     becomeActive();
 }
 
-void LedgerWindow::VevoTorzs_Click() {}
+void LedgerWindow::VevoTorzs_Click() {
+    storeCurrentRow();
+    ctx_.selectedPartner.name = Funcs::TextOrEmpty(text("Text2")->text()).toString();
+    const bool chosen = BeraktarozokFormX::openModal(ctx_, this);
+    if (chosen && !ctx_.selectedPartner.name.isEmpty()) {
+        if (VelaData1.recordCount() == 0 || VelaData1.bof() || VelaData1.eof()) {
+            ctx_.dialogs->beep();
+            ctx_.dialogs->message(
+                text::kNoRowsForPartner,
+                traits_.kind == LedgerKind::Payables ? text::kErrorTitle : text::kAttention,
+                Icon::Warning);
+        } else {
+            // Written into the row like an edit; saved when the row is left.
+            QString why;
+            const SelectedPartner& p = ctx_.selectedPartner;
+            if (!VelaData1.setField(QStringLiteral("CegNev"), p.name, &why) ||
+                !VelaData1.setField(QStringLiteral("CegCim"), p.seat + QLatin1Char(' ') + p.address,
+                                    &why))
+                showDatabaseError(why);
+        }
+    }
+    becomeActive();
+    text("Text2")->setFocus();
+}
 
 void LedgerWindow::szamlabol_Click() {
     storeCurrentRow();
@@ -572,6 +596,12 @@ void LedgerWindow::Parameter_Click() {
             ctx_.opener->openModal(parameters);
     }
     becomeActive();
+}
+
+void LedgerWindow::Command7_Click() {
+    storeCurrentRow();
+    LedgerPrintReport(ctx_, traits_.kind, *veladata_, this).run(VelaData1);
+    VelaIdeiglData.refresh();
 }
 
 void LedgerWindow::showDatabaseError(const QString& error) {
