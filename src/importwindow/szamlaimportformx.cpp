@@ -390,7 +390,18 @@ void SzamlaImportFormX::Command1_Click() {
         if (d->ask(text::kNotEmpty, text::kAttention, Icon::Question))
             Command4_Click();
     }
-    for (int k = 0; k < 6; ++k) loadKind(k);
+    // Every kind's invoices go into the staging table in one transaction.
+    std::vector<QVariantList> invoices;
+    for (int k = 0; k < 6; ++k) loadKind(k, &invoices);
+    if (!invoices.empty()) {
+        bulk::StagingReport report;
+        bulk::appendStagedInvoices(*staging_, staged(), invoices, &report);
+        for (int i = 0; i < report.badValues; ++i) ctx_.dialogs->beep();
+        if (report.failedRows > 0) {
+            for (int i = 0; i < report.failedRows; ++i) ctx_.dialogs->beep();
+            gridCaption_->setText(text::kSaveErrorCaption);
+        }
+    }
     Data.setQuery(Query(staged(), {}, {{kPayment}, {kNumber}}));
     Data.refresh();
     if (Data.recordCount() > 0) {
@@ -402,7 +413,7 @@ void SzamlaImportFormX::Command1_Click() {
     refreshPresent();
 }
 
-void SzamlaImportFormX::loadKind(int k) {
+void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
     DialogService* d = ctx_.dialogs;
     const Kind& kind = kKinds[k];
     const QString table = QLatin1String(kind.table);
@@ -443,13 +454,8 @@ void SzamlaImportFormX::loadKind(int k) {
         return;
     }
     kindFrom_[k] = *from;
-    bulk::StagingReport report;
-    bulk::appendStagedInvoices(*staging_, staged(), invoices, &report);
-    for (int i = 0; i < report.badValues; ++i) d->beep();
-    if (report.failedRows > 0) {
-        for (int i = 0; i < report.failedRows; ++i) d->beep();
-        gridCaption_->setText(text::kSaveErrorCaption);
-    }
+    out->insert(out->end(), std::make_move_iterator(invoices.begin()),
+                std::make_move_iterator(invoices.end()));
 }
 
 // ---------------------------------------------------------------- filters, finder

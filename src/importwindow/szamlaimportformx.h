@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "storage/recordsource.h"
 
@@ -78,7 +79,8 @@ class SzamlaImportFormX : public QDialog {
     void setButtons(bool enabled);
     void afterRowsShown();
     void storePending();
-    void loadKind(int kind);
+    // Asks for a kind's starting number and adds its grouped invoices to out.
+    void loadKind(int kind, std::vector<QVariantList>* out);
     void writeFromCurrent();
     void refreshPresent();
     void showError(const QString& text);
