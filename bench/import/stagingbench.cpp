@@ -4,7 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -14,6 +14,7 @@
 #include "import/invoicesource.h"
 #include "import/stagedtransfer.h"
 #include "import/standindatabase.h"
+#include "ledger/ledgerwindow.h"
 #include "storage/bulkwrite.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -136,10 +137,9 @@ void BM_TransferHundredThousand(benchmark::State& state) {
         state.ResumeTiming();
         data.refresh();
         data.moveFirst();
-        const auto r = vela::StagedTransfer::run(
-            data, 0, *veladata, vela::schema::velanakData(),
-            [](const QDateTime& t) { return t.toString(QStringLiteral("yyyyMdhhmmss")); },
-            [] { return QDateTime::currentDateTime(); });
+        const auto r = vela::StagedTransfer::run(data, 0, *veladata, vela::schema::velanakData(),
+                                                 &vela::LedgerWindow::NewRowId,
+                                                 [] { return QDateTime::currentDateTime(); });
         if (r.failed) {
             state.SkipWithError(qPrintable(r.error));
             return;
@@ -153,7 +153,9 @@ BENCHMARK(BM_TransferHundredThousand)->Unit(benchmark::kMillisecond)->Iterations
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

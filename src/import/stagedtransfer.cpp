@@ -102,7 +102,19 @@ StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
     }
     qint64 next = qint64(num(highest)) + 1;
     result.firstSorszam = next;
-    QString rowId = newRowId(clock());
+    // The identifier is made afresh after each row; within one millisecond
+    // it cannot change, so it is made only when the clock has moved on.
+    QDateTime idMoment;
+    QString rowId;
+    auto identifierAt = [&](const QDateTime& now) {
+        if (rowId.isNull() || now.date() != idMoment.date() ||
+            now.time().msecsSinceStartOfDay() != idMoment.time().msecsSinceStartOfDay()) {
+            idMoment = now;
+            rowId = newRowId(now);
+        }
+        return rowId;
+    };
+    identifierAt(clock());
 
     BulkInsert insert(veladata, ledger, ledgerColumns());
     if (!insert.ok()) {
@@ -116,15 +128,14 @@ StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
     for (int r = std::max(0, from); r < count; ++r) {
         row.clear();
         for (int c = 0; c < kStagedColumns; ++c) row << staged.valueAt(r, c);
-        const QDateTime now = clock();
-        if (!insert.append(ledgerValues(row, next, rowId, now.date()))) {
+        if (!insert.append(ledgerValues(row, next, rowId, idMoment.date()))) {
             result.failed = true;
             result.failedInvoice = qint64(num(row.value(SNumber)));
             result.error = insert.error();
             break;
         }
         ++next;
-        rowId = newRowId(clock());
+        identifierAt(clock());
     }
     if (!insert.finish()) {
         result.failed = true;
