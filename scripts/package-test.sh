@@ -85,6 +85,10 @@ gui_checks() {
             data/VelaDataStatTartoznak.xls Segedlet/AdatszolgaltatoFormX.rtf; do
             [ -f "$dir/$f" ] || fail "$dir/$f was not laid in"
         done
+        # The user writes into them (the tests run as root, so -w says nothing).
+        for f in veladata.mdb VelaDataStatTartozunk.xls data/VelaDataStatTartoznak.xls; do
+            [ $((0$(stat -c %a "$dir/$f") & 0200)) != 0 ] || fail "$dir/$f is not writable by its owner"
+        done
         if compgen -G "$dir/SAVE-*" >/dev/null; then
             fail "an empty backup folder was left in $dir"
         fi
