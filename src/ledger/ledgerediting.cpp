@@ -110,7 +110,7 @@ void LedgerWindow::Command2_Click() {
     Command3->setEnabled(true);
     Command4->setEnabled(true);
     Command5->setEnabled(false);  // the overdue view is not here yet
-    Command7->setEnabled(false);  // nor the print report
+    Command7->setEnabled(true);
     Command3_Click();
 }
 

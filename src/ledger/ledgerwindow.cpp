@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "ledger/ledgermessages.h"
+#include "ledger/ledgerprintreport.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -232,12 +233,11 @@ void LedgerWindow::buildControls() {
                       QStringLiteral("Mentés"));
     Command4 = button("Command4", QStringLiteral("Törlés"), &LedgerWindow::Command4_Click);
     Command5 = button("Command5", QStringLiteral("Határidőn túl"), nullptr);
-    Command7 = button("Command7", QStringLiteral("Nyomtatás"), nullptr);
+    Command7 = button("Command7", QStringLiteral("Nyomtatás"), &LedgerWindow::Command7_Click);
     buttons->addStretch(1);
     Kilepes = button("Kilepes", QStringLiteral("Kilépés"), &LedgerWindow::Kilepes_Click);
-    // The overdue view and the print report are not here yet.
+    // The overdue view is not here yet.
     Command5->setEnabled(false);
-    Command7->setEnabled(false);
     root->addLayout(buttons);
 }
 
@@ -556,6 +556,12 @@ void LedgerWindow::Kezikonyv_Click() {
 }
 
 void LedgerWindow::Parameter_Click() {}
+
+void LedgerWindow::Command7_Click() {
+    storeCurrentRow();
+    LedgerPrintReport(ctx_, traits_.kind, *veladata_, this).run(VelaData1);
+    VelaIdeiglData.refresh();
+}
 
 void LedgerWindow::showDatabaseError(const QString& error) {
     if (!ctx_.dialogs)

@@ -182,3 +182,18 @@ TEST_F(LedgerFixture, GridFocusColourShowsOnEveryRow) {
         EXPECT_EQ(c, QColor(128, 255, 255)) << "row " << row;
     }
 }
+
+TEST_F(LedgerFixture, FocusColourLeavesAFieldWithTheFocus) {
+    insert("VelaData", {{1, "A1", "Alma", 100, "N"}});
+    open();
+    QApplication::processEvents();
+    EXPECT_TRUE(text("Text10")->hasFocus());
+    EXPECT_EQ(text("Text10")->palette().color(QPalette::Base), QColor(128, 255, 255));
+    text("Text15")->setFocus();
+    QApplication::processEvents();
+    EXPECT_NE(text("Text10")->palette().color(QPalette::Base), QColor(128, 255, 255));
+    text("Text2")->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(text("Text2")->palette().color(QPalette::Base), QColor(128, 255, 255));
+    EXPECT_NE(text("Text10")->palette().color(QPalette::Base), QColor(128, 255, 255));
+}
