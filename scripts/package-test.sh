@@ -213,8 +213,9 @@ say "installed with dpkg into a fresh root"
 
 # ---- 4. the installed programs under Xvfb ----
 # Xvfb picks a free display number itself (-displayfd), so runs of other
-# engineers at the same time cannot take the same one.
-Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+# engineers at the same time cannot take the same one; -noreset keeps it
+# answering between one program's end and the next one's start.
+Xvfb -displayfd 3 -screen 0 1366x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 1 100); do
     [ -s "$work/display" ] && break
