@@ -182,7 +182,7 @@ for path in ./usr/bin/veladata ./usr/bin/VelaData ./usr/bin/VelaRep \
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libqt6widgets6 libqt6printsupport6 libqt6sql6-sqlite qt6-qpa-plugins libmdb3 \
-    libsqlite3-0 qt6-translations-l10n fonts-dejavu-core fonts-liberation; do
+    libsqlite3-0 qt6-translations-l10n fonts-dejavu-core fonts-liberation fonts-liberation2; do
     grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "the package does not depend on $dep"
 done
 say "contents and dependencies as they should be"

@@ -35,7 +35,7 @@ void LedgerWindow::buildMenus() {
          << M::top("VelaKivezet", QStringLiteral("&Kivezetés"),
                    on(&LedgerWindow::VelaKivezet_Click))
          << M::top("VevoTorzs", QStringLiteral("&Vevő-Szállító törzs"),
-                   on(&LedgerWindow::VevoTorzs_Click), notYet)
+                   on(&LedgerWindow::VevoTorzs_Click))
          << M::menu("Szures", QStringLiteral("S&zűrés"));
     if (traits_.signFilters)
         rows << M::check("CsakPoz", QStringLiteral("Csak pozitív"), {}, notYet)

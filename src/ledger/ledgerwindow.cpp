@@ -22,6 +22,7 @@
 
 #include "ledger/ledgermessages.h"
 #include "ledger/ledgerprintreport.h"
+#include "partners/beraktarozokformx.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -536,7 +537,30 @@ void LedgerWindow::Tartoznak_Click() {
     becomeActive();
 }
 
-void LedgerWindow::VevoTorzs_Click() {}
+void LedgerWindow::VevoTorzs_Click() {
+    storeCurrentRow();
+    ctx_.selectedPartner.name = Funcs::TextOrEmpty(text("Text2")->text()).toString();
+    const bool chosen = BeraktarozokFormX::openModal(ctx_, this);
+    if (chosen && !ctx_.selectedPartner.name.isEmpty()) {
+        if (VelaData1.recordCount() == 0 || VelaData1.bof() || VelaData1.eof()) {
+            ctx_.dialogs->beep();
+            ctx_.dialogs->message(
+                text::kNoRowsForPartner,
+                traits_.kind == LedgerKind::Payables ? text::kErrorTitle : text::kAttention,
+                Icon::Warning);
+        } else {
+            // Written into the row like an edit; saved when the row is left.
+            QString why;
+            const SelectedPartner& p = ctx_.selectedPartner;
+            if (!VelaData1.setField(QStringLiteral("CegNev"), p.name, &why) ||
+                !VelaData1.setField(QStringLiteral("CegCim"), p.seat + QLatin1Char(' ') + p.address,
+                                    &why))
+                showDatabaseError(why);
+        }
+    }
+    becomeActive();
+    text("Text2")->setFocus();
+}
 
 void LedgerWindow::szamlabol_Click() {
     VelaData1.setQuery(traits_.allRows());
