@@ -31,7 +31,7 @@ void LedgerWindow::buildMenus() {
                     on(payables ? &LedgerWindow::ExcelExp_Click : &LedgerWindow::Excelbe_Click))
          << M::menu("AdatImport", QStringLiteral("Adat&import"))
          << M::item("szamlabol", QStringLiteral("FakturoW számlázóból"),
-                    on(&LedgerWindow::szamlabol_Click), notYet)
+                    on(&LedgerWindow::szamlabol_Click), [payables] { return !payables; })
          << M::separator() << M::item("Excelbol", QStringLiteral("MS Excel"), {}, notYet)
          << M::top("VelaKivezet", QStringLiteral("&Kivezetés"),
                    on(&LedgerWindow::VelaKivezet_Click))
@@ -69,7 +69,7 @@ void LedgerWindow::buildMenus() {
          << M::item("MindTorol", traits_.deleteFromHereCaption, on(&LedgerWindow::MindTorol_Click))
          << M::separator()
          << M::item("Parameter", QStringLiteral("Paraméterek beállítása"),
-                    on(&LedgerWindow::Parameter_Click), notYet);
+                    on(&LedgerWindow::Parameter_Click));
     menus_ = new MenuTable(menuBar_, rows, this);
 }
 
