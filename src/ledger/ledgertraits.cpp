@@ -1,5 +1,6 @@
 #include "ledger/ledgertraits.h"
 
+#include "ledger/ledgermessages.h"
 #include "storage/columns.h"
 
 namespace vela {
@@ -81,6 +82,14 @@ const LedgerTraits receivables{
 
 const LedgerTraits& LedgerTraits::of(LedgerKind kind) {
     return kind == LedgerKind::Payables ? payables : receivables;
+}
+
+QString LedgerTraits::noRowsMessage(const QString& item) const {
+    for (const ledgertext::NoRowsMessage& m : ledgertext::kNoRowsMessages) {
+        if (item == QLatin1String(m.item))
+            return QString::fromUtf8(kind == LedgerKind::Payables ? m.payables : m.receivables);
+    }
+    return ledgertext::kNoData;
 }
 
 }  // namespace vela

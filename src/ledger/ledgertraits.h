@@ -49,6 +49,9 @@ struct LedgerTraits {
 
     static const LedgerTraits& of(LedgerKind kind);
 
+    // What the filter item says when it finds no row.
+    QString noRowsMessage(const QString& item) const;
+
     // The whole ledger in its order: "Minden adat (szűrés ki)".
     Query allRows() const { return Query(table, {}, rowsOrder); }
 };
