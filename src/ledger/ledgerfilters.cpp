@@ -376,7 +376,8 @@ QString groupedAmount(double value) {
 
 void LedgerWindow::showCurrencyTotals() {
     currencyTotals_.setSum(traits_.table, QStringLiteral("Devizanem"),
-                           {{grossAmount_, grossWhere_}, {traits_.partialTotal, partialWhere_}});
+                           {{grossAmount_, grossWhere_}, {traits_.partialTotal, partialWhere_}},
+                           /*caseBlind=*/true);  // a save writes the currency in capitals
     QStringList parts;
     if (currencyTotals_.requery()) {
         for (const GroupedSum::Group& g : currencyTotals_.groups()) {

@@ -6,8 +6,8 @@
 
 namespace vela {
 
-void GroupedSum::setSum(const TableDef& table, const QString& groupColumn,
-                        const QList<Part>& parts) {
+void GroupedSum::setSum(const TableDef& table, const QString& groupColumn, const QList<Part>& parts,
+                        bool caseBlind) {
     // SELECT g, sum(CASE WHEN c1 THEN a1 END), ... FROM t WHERE c1 OR c2 ...
     // GROUP BY g: the values of each condition are bound once where it
     // picks the amount and once in the where-clause, in that order.
@@ -25,7 +25,9 @@ void GroupedSum::setSum(const TableDef& table, const QString& groupColumn,
     }
     const Condition where = Condition::anyOf(any);
     const QString whereSql = where.isAll() ? QString() : where.sql(binds);
-    const QString group = schema::quoteName(groupColumn);
+    const QString group =
+        caseBlind ? QStringLiteral("upper(trim(%1))").arg(schema::quoteName(groupColumn))
+                  : schema::quoteName(groupColumn);
     sql_ =
         QStringLiteral("SELECT %1, count(*), %2 FROM %3%4 GROUP BY %1 ORDER BY count(*) DESC, %1")
             .arg(group, sums.join(QStringLiteral(", ")), schema::quoteName(table.name),

@@ -32,7 +32,10 @@ class GroupedSum {
     };
 
     void setDatabase(Database* db) { db_ = db; }
-    void setSum(const TableDef& table, const QString& groupColumn, const QList<Part>& parts);
+    // caseBlind: texts that differ only in letter case or outer blanks are
+    // one group, keyed by their upper-case form ("Ft" and "FT" are "FT").
+    void setSum(const TableDef& table, const QString& groupColumn, const QList<Part>& parts,
+                bool caseBlind = false);
     QString query() const { return sql_; }
     QVariantList binds() const { return binds_; }
 
