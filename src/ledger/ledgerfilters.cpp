@@ -183,6 +183,8 @@ void LedgerWindow::setTotals(const Condition& gross, const Condition& partial) {
     grossAmount_ = Amount{"Brutto"};
     grossWhere_ = gross;
     partialWhere_ = partial;
+    // The gross rows of a filter are among its partial rows.
+    currencyWhere_ = partial;
     CountData.setSum(traits_.table, {grossAmount_}, gross);
     CountData.requery();
     CountData2.setSum(traits_.table, {traits_.partialTotal}, partial);
@@ -377,6 +379,7 @@ QString groupedAmount(double value) {
 void LedgerWindow::showCurrencyTotals() {
     currencyTotals_.setSum(traits_.table, QStringLiteral("Devizanem"),
                            {{grossAmount_, grossWhere_}, {traits_.partialTotal, partialWhere_}},
+                           currencyWhere_,
                            /*caseBlind=*/true);  // a save writes the currency in capitals
     QStringList parts;
     if (currencyTotals_.requery()) {

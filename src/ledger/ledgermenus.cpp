@@ -71,12 +71,15 @@ void LedgerWindow::buildMenus() {
         << M::separator()
         << M::check("SzurKi", QStringLiteral("Minden adat (szűrés ki)"),
                     on(&LedgerWindow::SzurKi_Click))
-        << M::top("RekordDupla", QStringLiteral("&Rekord duplázás-Részkiegyenlítés"), {}, notYet)
+        << M::top("RekordDupla", QStringLiteral("&Rekord duplázás-Részkiegyenlítés"),
+                  on(&LedgerWindow::RekordDupla_Click))
         << M::menu("Segedlet", QStringLiteral("&Segédlet"))
         << M::item("Kezikonyv", QStringLiteral("Kézikönyv"), on(&LedgerWindow::Kezikonyv_Click))
         << M::menu("Szerviz", QStringLiteral("Sz&erviz"))
-        << M::item("ReszosszegSzam", QStringLiteral("Részösszegek számítása"), {}, notYet)
-        << M::separator() << M::item("Ellenorzes", QStringLiteral("Ellenőrzés"), {}, notYet)
+        << M::item("ReszosszegSzam", QStringLiteral("Részösszegek számítása"),
+                   on(&LedgerWindow::ReszosszegSzam_Click))
+        << M::separator()
+        << M::item("Ellenorzes", QStringLiteral("Ellenőrzés"), on(&LedgerWindow::Ellenorzes_Click))
         << M::separator()
         << M::item("MindTorol", traits_.deleteFromHereCaption, on(&LedgerWindow::MindTorol_Click))
         << M::separator()

@@ -65,6 +65,16 @@ inline const QString kCurrencyTotal = QStringLiteral("%1: %2");
 inline const QString kCurrencySeparator = QStringLiteral(" · ");
 inline const QString kNoCurrency = QStringLiteral("devizanem nélkül");
 
+// Partial settlement.
+inline const QString kNotStorable = QStringLiteral("A rekord még nem menthető! Próbálja újra!");
+inline const QString kScratchUpdateTitle =
+    QStringLiteral("VelaIdeiglData UPDATE hiba! Futtassa a VELAREP programot!");
+// Our own: what a pass could not do, told at its end.
+inline const QString kRowsNotWritten =
+    QStringLiteral("%1 adatsort nem sikerült menteni; a többi adatsor elkészült. (%2)");
+inline const QString kRowsWithoutRate =
+    QStringLiteral("%1 adatsor bruttó összegei nem változtak, mert az ÁFA mezőjük üres.");
+
 // Our own, for what the database refuses or cannot do.
 inline const QString kErrorTitle = QStringLiteral("FIGYELEM! HIBA!");
 inline const QString kSaveFailed = QStringLiteral("Az adatsort nem sikerült menteni: %1");

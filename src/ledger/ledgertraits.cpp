@@ -44,6 +44,7 @@ const LedgerTraits payables{
     "FIGYELEM! VISSZAVONHATATLAN TÖRLÉS!",
     Icon::Question,
     Icon::Question,
+    "Valószínűleg VelaData1 UPDATE hiba! Futtassa a VELAREP programot!",
 };
 
 const LedgerTraits receivables{
@@ -76,6 +77,7 @@ const LedgerTraits receivables{
     "FIGYELEM! TÖRLÉS!",
     Icon::Warning,
     Icon::Warning,
+    "VelaData1 UPDATE hiba! Futtassa a VELAREP programot!",
 };
 
 }  // namespace

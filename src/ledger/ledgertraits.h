@@ -46,6 +46,7 @@ struct LedgerTraits {
     QString deleteTitle;
     DialogService::Icon deleteIcon;
     DialogService::Icon deletedAllIcon;  // "Minden adat törölve" after "Törlés"
+    QString ledgerUpdateTitle;           // the duplication's failed ledger copy
 
     static const LedgerTraits& of(LedgerKind kind);
 

@@ -8,6 +8,7 @@
 #include "ledger/ledgertraits.h"
 #include "storage/aggregatequery.h"
 #include "storage/groupedsum.h"
+#include "storage/ledgerpasses.h"
 #include "storage/recordsource.h"
 
 class QAction;
@@ -95,6 +96,11 @@ class LedgerWindow : public QDialog {
     void CsakNeg_Click();   // receivables
     void Command5_Click();  // "Határidőn túl"
 
+    // Partial settlement (ledgerpartial.cpp).
+    void RekordDupla_Click();
+    void ReszosszegSzam_Click();
+    void Ellenorzes_Click();
+
   signals:
     // The payables window's exit: the program ends.
     void programExit();
@@ -139,6 +145,9 @@ class LedgerWindow : public QDialog {
     void showNoData();
     void showCurrencyTotals();
     QString filterValue(const char* control) const;
+    bool copyPositions(RecordSource& from, RecordSource& to);
+    void reportPass(const PassResult& result, bool tellNoRate);
+    void afterPass(int rememberedPosition);
 
     AppContext& ctx_;
     const LedgerTraits& traits_;
@@ -155,6 +164,7 @@ class LedgerWindow : public QDialog {
     Amount grossAmount_;
     Condition grossWhere_;
     Condition partialWhere_;
+    std::optional<Condition> currencyWhere_;  // the rows of both, when known
     bool currencyTotalsStale_ = true;
     QString shownTotal_;
     RecordSource VelaIdeiglData;

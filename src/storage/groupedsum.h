@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <optional>
 #include <vector>
 
 #include "storage/query.h"
@@ -28,14 +29,16 @@ class GroupedSum {
     struct Group {
         QVariant key;
         QVariantList sums;
-        qint64 rows = 0;  // rows of the group that any part took
+        qint64 rows = 0;  // rows of the group that the pass took
     };
 
     void setDatabase(Database* db) { db_ = db; }
+    // The pass takes the rows of where, or of any part when none is given (a
+    // where that holds every part's rows lets an index serve the pass).
     // caseBlind: texts that differ only in letter case or outer blanks are
     // one group, keyed by their upper-case form ("Ft" and "FT" are "FT").
     void setSum(const TableDef& table, const QString& groupColumn, const QList<Part>& parts,
-                bool caseBlind = false);
+                const std::optional<Condition>& where = std::nullopt, bool caseBlind = false);
     QString query() const { return sql_; }
     QVariantList binds() const { return binds_; }
 
@@ -48,6 +51,7 @@ class GroupedSum {
     QString sql_;
     QVariantList binds_;
     int parts_ = 0;
+    bool caseBlind_ = false;
     std::vector<Group> groups_;
     QString error_;
 };
