@@ -132,16 +132,19 @@ PassResult checkRows(Database& db, const TableDef& table, const Condition& shown
             if (st.isNull(3)) {
                 ++result.noRate;
             } else {
-                const double factor = (st.value(3).toDouble() + 100) / 100;
+                // amount * (100 + AFA) / 100, as the save computes it: 100 at
+                // 10 % is 110, not 110.00000000000001.
+                const double rate = st.value(3).toDouble() + 100;
                 const double net = st.isNull(4) ? 0 : st.value(4).toDouble();
                 const double partial = st.isNull(5) ? 0 : st.value(5).toDouble();
                 auto differs = [&](int column, double v) {
                     return st.isNull(column) || st.value(column).toDouble() != v;
                 };
-                if ((!onlyPositive || net > 0) && differs(6, net * factor))
-                    c.brutto = net * factor;
-                if ((!onlyPositive || partial > 0) && differs(7, partial * factor))
-                    c.partialGross = partial * factor;
+                const double gross = net * rate / 100, partialGross = partial * rate / 100;
+                if ((!onlyPositive || net > 0) && differs(6, gross))
+                    c.brutto = gross;
+                if ((!onlyPositive || partial > 0) && differs(7, partialGross))
+                    c.partialGross = partialGross;
             }
             if (c.flag || !std::isnan(c.brutto) || !std::isnan(c.partialGross))
                 changes.push_back(c);
