@@ -1,8 +1,8 @@
-// The ledger filters on a big receivables ledger: each kind of filter as the
-// user runs it (rows, both totals, the figure, the per-currency line, the
-// finder on the last row's number), beside the bare SQLite statements that
-// do the same work. The ledger (payment methods, currencies, settled and
-// partial rows, negative amounts) is made once in /tmp and reused.
+// The ledger filters and the partial-settlement actions on a big receivables ledger: each kind of
+// filter as the user runs it (rows, both totals, the figure, the per-currency line, the finder on
+// the last row's number), beside the bare SQLite statements that do the same work. The ledger
+// (payment methods, currencies, settled and partial rows, negative amounts) is made once in /tmp
+// and reused.
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -13,7 +13,9 @@
 #include <QFile>
 
 #include "ledger/ledgerwindow.h"
+#include "storage/columns.h"
 #include "storage/database.h"
+#include "storage/recordsource.h"
 #include "storage/statement.h"
 #include "ui/appcontext.h"
 #include "ui/scripteddialogservice.h"
@@ -55,9 +57,22 @@ QString ledgerFolder(int rows) {
     return dir;
 }
 
+// A copy of the filters' ledger that the service passes may change.
+QString passFolder(int rows) {
+    const QString from = ledgerFolder(rows);
+    const QString dir = QStringLiteral("/tmp/vela-bench-passes-%1").arg(rows);
+    if (QFile::exists(dir + "/ready"))
+        return dir;
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    for (const char* f : {"veladata.mdb", "parameter.kdb", "ready"})
+        QFile::copy(from + "/" + f, dir + "/" + f);
+    return dir;
+}
+
 struct Session {
-    explicit Session(int rows) {
-        QDir::setCurrent(ledgerFolder(rows));
+    explicit Session(int rows, bool passes = false) {
+        QDir::setCurrent(passes ? passFolder(rows) : ledgerFolder(rows));
         ctx.db.openAll();
         ctx.dialogs = &dialogs;
         ctx.opener = &opener;
@@ -215,6 +230,122 @@ void BM_Bare_Overdue(benchmark::State& state) {
     }
 }
 
+// ---- partial settlement -----------------------------------------------------
+
+// The duplication as the user runs it: the copy through the scratch table,
+// then all rows with their figure and the find of the first row with the number.
+void BM_RekordDupla(benchmark::State& state) {
+    Session s(int(state.range(0)), true);
+    s.window->rows().moveTo(4242);
+    for (auto _ : state) {
+        s.window->RekordDupla_Click();
+        state.PauseTiming();
+        s.ctx.db.veladata->exec(
+            "DELETE FROM VelanakData WHERE rowid = (SELECT max(rowid) FROM "
+            "VelanakData)");
+        s.window->rows().moveTo(4242);
+        state.ResumeTiming();
+    }
+}
+
+// The copy alone, through the window's record sources: empty the scratch
+// table, copy the row there and back into the ledger.
+void BM_RekordDupla_CopyOnly(benchmark::State& state) {
+    Session s(int(state.range(0)), true);
+    vela::RecordSource& rows = s.window->rows();
+    vela::RecordSource scratch;
+    scratch.setDatabase(s.ctx.db.veladata.get());
+    scratch.setQuery(vela::Query(vela::schema::velaIdeigl()));
+    rows.moveTo(4242);
+    for (auto _ : state) {
+        scratch.refresh();
+        scratch.deleteAll();
+        scratch.addNew();
+        for (int i = 0; i < 21; ++i) scratch.setField(i, rows.field(i));
+        scratch.setField("Részkiegyenlités", true);
+        scratch.update();
+        scratch.moveLast();
+        rows.addNew();
+        for (int i = 0; i < 21; ++i) rows.setField(i, scratch.field(i));
+        rows.update();
+        state.PauseTiming();
+        rows.deleteCurrent();
+        rows.moveTo(4242);
+        state.ResumeTiming();
+    }
+}
+
+void BM_Bare_RekordDupla(benchmark::State& state) {
+    Session s(int(state.range(0)), true);
+    vela::Database* db = s.ctx.db.veladata.get();
+    const QString cols =
+        "Sorszám, Szamlaszam, CegNev, CegCim, Megnevezes, Netto, AFA, Brutto, Datumtol, Datumig, "
+        "Adatfelvetel, Devizanem, Kivezetés, RészÖsszeg, BankiKivonatSzáma, "
+        "BankiKiegyenlitésKelte, Megjegyzés, recordID, FIGYELEM, FigyelemMegjegyzés, "
+        "Részkiegyenlités";
+    for (auto _ : state) {
+        db->exec("DELETE FROM VelaIdeigl");
+        db->exec("INSERT INTO VelaIdeigl (" + cols + ") SELECT " + cols +
+                 " FROM VelanakData WHERE rowid = 4243");
+        db->exec("UPDATE VelaIdeigl SET recordID = 'x', Részkiegyenlités = 1");
+        db->exec("INSERT INTO VelanakData (" + cols + ") SELECT " + cols + " FROM VelaIdeigl");
+        state.PauseTiming();
+        db->exec("DELETE FROM VelanakData WHERE rowid = (SELECT max(rowid) FROM VelanakData)");
+        state.ResumeTiming();
+    }
+}
+
+// Each pass writes every row: the values it writes are spoilt before each run.
+void BM_ReszosszegSzam(benchmark::State& state) {
+    Session s(int(state.range(0)), true);
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.ctx.db.veladata->exec("UPDATE VelanakData SET RészösszegÖsszesen = -1");
+        state.ResumeTiming();
+        s.window->ReszosszegSzam_Click();
+    }
+}
+
+void BM_Bare_ReszosszegSzam(benchmark::State& state) {
+    Session s(int(state.range(0)), true);
+    vela::Database* db = s.ctx.db.veladata.get();
+    for (auto _ : state) {
+        state.PauseTiming();
+        db->exec("UPDATE VelanakData SET RészösszegÖsszesen = -1");
+        state.ResumeTiming();
+        db->exec(
+            "UPDATE VelanakData SET RészösszegÖsszesen = ifnull((SELECT sum(RészÖsszeg) FROM "
+            "VelanakData AS o WHERE o.Szamlaszam = VelanakData.Szamlaszam AND o.RészÖsszeg > 0), "
+            "0) WHERE Szamlaszam <> ''");
+    }
+}
+
+void BM_Ellenorzes(benchmark::State& state) {
+    Session s(int(state.range(0)), true);
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.ctx.db.veladata->exec("UPDATE VelanakData SET Brutto = -1, RészÖsszegBruttó = -1");
+        state.ResumeTiming();
+        s.window->Ellenorzes_Click();
+    }
+}
+
+void BM_Bare_Ellenorzes(benchmark::State& state) {
+    Session s(int(state.range(0)), true);
+    vela::Database* db = s.ctx.db.veladata.get();
+    for (auto _ : state) {
+        state.PauseTiming();
+        db->exec("UPDATE VelanakData SET Brutto = -1, RészÖsszegBruttó = -1");
+        state.ResumeTiming();
+        db->exec(
+            "UPDATE VelanakData SET Kivezetés = CASE WHEN FizetésMódja = 'átutalás E' THEN 'I' "
+            "WHEN Kivezetés IS NULL OR Kivezetés = '' THEN 'N' ELSE Kivezetés END, "
+            "Brutto = CASE WHEN AFA IS NOT NULL AND Netto > 0 THEN Netto * (100 + AFA) / 100 "
+            "ELSE Brutto END, RészÖsszegBruttó = CASE WHEN AFA IS NOT NULL AND RészÖsszeg > 0 "
+            "THEN RészÖsszeg * (100 + AFA) / 100 ELSE RészÖsszegBruttó END");
+    }
+}
+
 #define SIZES Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_Filter_SzurKi)->SIZES;
 BENCHMARK(BM_Bare_SzurKi)->SIZES;
@@ -232,6 +363,13 @@ BENCHMARK(BM_Filter_DevizaSzur)->SIZES;
 BENCHMARK(BM_Bare_DevizaSzur)->SIZES;
 BENCHMARK(BM_Overdue)->SIZES;
 BENCHMARK(BM_Bare_Overdue)->SIZES;
+BENCHMARK(BM_RekordDupla)->SIZES;
+BENCHMARK(BM_RekordDupla_CopyOnly)->SIZES;
+BENCHMARK(BM_Bare_RekordDupla)->SIZES;
+BENCHMARK(BM_ReszosszegSzam)->SIZES->Iterations(2);
+BENCHMARK(BM_Bare_ReszosszegSzam)->SIZES->Iterations(2);
+BENCHMARK(BM_Ellenorzes)->SIZES->Iterations(2);
+BENCHMARK(BM_Bare_Ellenorzes)->SIZES->Iterations(2);
 
 }  // namespace
 
