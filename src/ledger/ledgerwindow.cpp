@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "ledger/ledgermessages.h"
+#include "ledger/ledgerprintreport.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -241,7 +242,7 @@ void LedgerWindow::buildControls() {
                       QStringLiteral("Mentés"));
     Command4 = button("Command4", QStringLiteral("Törlés"), &LedgerWindow::Command4_Click);
     Command5 = button("Command5", QStringLiteral("Határidőn túl"), &LedgerWindow::Command5_Click);
-    Command7 = button("Command7", QStringLiteral("Nyomtatás"), nullptr);
+    Command7 = button("Command7", QStringLiteral("Nyomtatás"), &LedgerWindow::Command7_Click);
     buttons->addStretch(1);
     Kilepes = button("Kilepes", QStringLiteral("Kilépés"), &LedgerWindow::Kilepes_Click);
     root->addLayout(buttons);
@@ -568,6 +569,12 @@ void LedgerWindow::Kezikonyv_Click() {
 }
 
 void LedgerWindow::Parameter_Click() {}
+
+void LedgerWindow::Command7_Click() {
+    storeCurrentRow();
+    LedgerPrintReport(ctx_, traits_.kind, *veladata_, this).run(VelaData1);
+    VelaIdeiglData.refresh();
+}
 
 void LedgerWindow::showDatabaseError(const QString& error) {
     if (!ctx_.dialogs)

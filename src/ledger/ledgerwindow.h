@@ -72,6 +72,7 @@ class LedgerWindow : public QDialog {
     void szamlabol_Click();
     void Kezikonyv_Click();
     void Parameter_Click();
+    void Command7_Click();  // "Nyomtatás"
     void DBGrid1_HeadClick(int column);
 
     // "S&zűrés": the filters (ledgerfilters.cpp).
