@@ -106,10 +106,12 @@ bool GroupedSum::requery() {
                                 : QVariant(same->sums[i].toDouble() + g.sums[i].toDouble());
         }
     }
-    // Most rows first; among equals by key.
+    // Most rows first; among equals by key, a missing key last.
     std::stable_sort(groups_.begin(), groups_.end(), [](const Group& a, const Group& b) {
         if (a.rows != b.rows)
             return a.rows > b.rows;
+        if (a.key.isNull() != b.key.isNull())
+            return b.key.isNull();
         return a.key.toString() < b.key.toString();
     });
     return true;
