@@ -22,6 +22,17 @@ void writeAll(Database& db, const QString& sql, const std::vector<Change>& chang
               const Bind& bind, const std::function<void()>& onFailedRow, PassResult& result) {
     if (changes.empty())
         return;
+    // Rows all over a big ledger move entries of its indexes all over them:
+    // a larger page cache for the pass saves reading the same pages again.
+    const QVariant cache = db.scalar(QStringLiteral("PRAGMA cache_size"));
+    db.exec(QStringLiteral("PRAGMA cache_size = -131072"));
+    struct RestoreCache {
+        Database& db;
+        QVariant size;
+        ~RestoreCache() {
+            db.exec(QStringLiteral("PRAGMA cache_size = %1").arg(size.toLongLong()));
+        }
+    } restore{db, cache};
     QString error;
     if (!db.begin(&error)) {
         result.error = error;
