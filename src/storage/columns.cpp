@@ -137,6 +137,8 @@ TableDef makeLedger(const QString& name, bool indexed) {
              {"Kivezetés", "Részkiegyenlités", "Brutto", "RészÖsszeg", "RészÖsszegBruttó",
               "Devizanem"}},
             {p + "Brutto", {"Brutto"}},
+            // The rows marked FIGYELEM! (a filter), few among many.
+            {p + "Figyelem", {"FIGYELEM"}},
         };
     }
     return t;
