@@ -8,9 +8,8 @@
 
 namespace vela {
 
-void GroupedSum::setSum(const TableDef& table, const QString& groupColumn,
-                        const QList<Part>& parts, const std::optional<Condition>& where,
-                        bool caseBlind) {
+void GroupedSum::setSum(const TableDef& table, const QString& groupColumn, const QList<Part>& parts,
+                        const std::optional<Condition>& where, bool caseBlind) {
     // SELECT g, CASE WHEN c1 THEN a1 END, ... FROM t WHERE w, added up here:
     // a GROUP BY would make SQLite walk an index in the order of g rather
     // than the one that finds the rows of w, and the groups are few.
