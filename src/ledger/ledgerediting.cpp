@@ -30,12 +30,6 @@ using Icon = DialogService::Icon;
 
 namespace {
 
-// The filter items whose check marks "Új adat" clears (the sign toggles stay).
-const char* const kFilterItems[] = {
-    "Kivezetve",  "Nemkivezetve", "Figyelemek", "MegnevSzur",   "SorszamSzur", "SzamlaSzur",
-    "UgyfelSzur", "DevizaSzur",   "Kp",         "Atutal",       "Utanvet",     "Nyugta",
-    "Szallito",   "ProformaK",    "ProformaA",  "ElolegOkmany", "SzurKi"};
-
 const char* const kDateColumns[] = {"Datumtol", "Datumig", "Adatfelvetel", "Teljesités",
                                     "BankiKiegyenlitésKelte"};
 
@@ -62,12 +56,8 @@ bool LedgerWindow::noCurrentRow() const {
 
 void LedgerWindow::Command2_Click() {
     binder_->commit();
-    for (const char* name : kFilterItems) {
-        if (QAction* a = menuItem(name))
-            a->setChecked(false);
-    }
-    if (QAction* all = menuItem("SzurKi"))
-        all->setChecked(true);
+    // All rows again; the sign toggles stay.
+    checkFilterItem("SzurKi");
 
     BusyCursor busy;
     VelaData1.setQuery(traits_.allRows());
@@ -109,7 +99,7 @@ void LedgerWindow::Command2_Click() {
     text("Text10")->setFocus();
     Command3->setEnabled(true);
     Command4->setEnabled(true);
-    Command5->setEnabled(false);  // the overdue view is not here yet
+    Command5->setEnabled(true);
     Command7->setEnabled(true);
     Command3_Click();
 }

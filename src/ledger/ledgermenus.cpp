@@ -39,37 +39,53 @@ void LedgerWindow::buildMenus() {
                    on(&LedgerWindow::VevoTorzs_Click))
          << M::menu("Szures", QStringLiteral("S&zűrés"));
     if (traits_.signFilters)
-        rows << M::check("CsakPoz", QStringLiteral("Csak pozitív"), {}, notYet)
-             << M::check("CsakNeg", QStringLiteral("Csak negatív"), {}, notYet) << M::separator();
-    rows << M::check("Kivezetve", QStringLiteral("Kivezetett tételek"), {}, notYet)
-         << M::check("Nemkivezetve", QStringLiteral("Nem kivezetett tételek"), {}, notYet)
-         << M::check("Figyelemek", QStringLiteral("FIGYELEM!"), {}, notYet) << M::separator()
-         << M::check("MegnevSzur", QStringLiteral("Megnevezés"), {}, notYet)
-         << M::check("SorszamSzur", QStringLiteral("Sorszám"), {}, notYet)
-         << M::check("SzamlaSzur", QStringLiteral("Számlaszám"), {}, notYet)
-         << M::check("UgyfelSzur", traits_.partnerFilterCaption, {}, notYet)
-         << M::check("DevizaSzur", QStringLiteral("Devizanem"), {}, notYet) << M::separator()
-         << M::check("Kp", QStringLiteral("Készpénzesek"), {}, notYet)
-         << M::check("Atutal", QStringLiteral("Átutalások"), {}, notYet)
-         << M::check("Utanvet", QStringLiteral("Utánvétek"), {}, notYet)
-         << M::check("Nyugta", QStringLiteral("Nyugták"), {}, notYet)
-         << M::check("Szallito", QStringLiteral("Szállítólevelek"), {}, notYet)
-         << M::check("ProformaK", QStringLiteral("Proforma készpénzesek"), {}, notYet)
-         << M::check("ProformaA", QStringLiteral("Proforma átutalások"), {}, notYet)
-         << M::check("ElolegOkmany", QStringLiteral("Előleg okmányok"), {}, notYet)
-         << M::separator()
-         << M::check("SzurKi", QStringLiteral("Minden adat (szűrés ki)"), {}, notYet)
-         << M::top("RekordDupla", QStringLiteral("&Rekord duplázás-Részkiegyenlítés"), {}, notYet)
-         << M::menu("Segedlet", QStringLiteral("&Segédlet"))
-         << M::item("Kezikonyv", QStringLiteral("Kézikönyv"), on(&LedgerWindow::Kezikonyv_Click))
-         << M::menu("Szerviz", QStringLiteral("Sz&erviz"))
-         << M::item("ReszosszegSzam", QStringLiteral("Részösszegek számítása"), {}, notYet)
-         << M::separator() << M::item("Ellenorzes", QStringLiteral("Ellenőrzés"), {}, notYet)
-         << M::separator()
-         << M::item("MindTorol", traits_.deleteFromHereCaption, on(&LedgerWindow::MindTorol_Click))
-         << M::separator()
-         << M::item("Parameter", QStringLiteral("Paraméterek beállítása"),
-                    on(&LedgerWindow::Parameter_Click));
+        rows << M::check("CsakPoz", QStringLiteral("Csak pozitív"),
+                         on(&LedgerWindow::CsakPoz_Click))
+             << M::check("CsakNeg", QStringLiteral("Csak negatív"),
+                         on(&LedgerWindow::CsakNeg_Click))
+             << M::separator();
+    rows
+        << M::check("Kivezetve", QStringLiteral("Kivezetett tételek"),
+                    on(&LedgerWindow::Kivezetve_Click))
+        << M::check("Nemkivezetve", QStringLiteral("Nem kivezetett tételek"),
+                    on(&LedgerWindow::Nemkivezetve_Click))
+        << M::check("Figyelemek", QStringLiteral("FIGYELEM!"), on(&LedgerWindow::Figyelemek_Click))
+        << M::separator()
+        << M::check("MegnevSzur", QStringLiteral("Megnevezés"), on(&LedgerWindow::MegnevSzur_Click))
+        << M::check("SorszamSzur", QStringLiteral("Sorszám"), on(&LedgerWindow::SorszamSzur_Click))
+        << M::check("SzamlaSzur", QStringLiteral("Számlaszám"), on(&LedgerWindow::SzamlaSzur_Click))
+        << M::check("UgyfelSzur", traits_.partnerFilterCaption, on(&LedgerWindow::UgyfelSzur_Click))
+        << M::check("DevizaSzur", QStringLiteral("Devizanem"), on(&LedgerWindow::DevizaSzur_Click))
+        << M::separator()
+        << M::check("Kp", QStringLiteral("Készpénzesek"), on(&LedgerWindow::Kp_Click))
+        << M::check("Atutal", QStringLiteral("Átutalások"), on(&LedgerWindow::Atutal_Click))
+        << M::check("Utanvet", QStringLiteral("Utánvétek"), on(&LedgerWindow::Utanvet_Click))
+        << M::check("Nyugta", QStringLiteral("Nyugták"), on(&LedgerWindow::Nyugta_Click))
+        << M::check("Szallito", QStringLiteral("Szállítólevelek"),
+                    on(&LedgerWindow::Szallito_Click))
+        << M::check("ProformaK", QStringLiteral("Proforma készpénzesek"),
+                    on(&LedgerWindow::ProformaK_Click))
+        << M::check("ProformaA", QStringLiteral("Proforma átutalások"),
+                    on(&LedgerWindow::ProformaA_Click))
+        << M::check("ElolegOkmany", QStringLiteral("Előleg okmányok"),
+                    on(&LedgerWindow::ElolegOkmany_Click))
+        << M::separator()
+        << M::check("SzurKi", QStringLiteral("Minden adat (szűrés ki)"),
+                    on(&LedgerWindow::SzurKi_Click))
+        << M::top("RekordDupla", QStringLiteral("&Rekord duplázás-Részkiegyenlítés"),
+                  on(&LedgerWindow::RekordDupla_Click))
+        << M::menu("Segedlet", QStringLiteral("&Segédlet"))
+        << M::item("Kezikonyv", QStringLiteral("Kézikönyv"), on(&LedgerWindow::Kezikonyv_Click))
+        << M::menu("Szerviz", QStringLiteral("Sz&erviz"))
+        << M::item("ReszosszegSzam", QStringLiteral("Részösszegek számítása"),
+                   on(&LedgerWindow::ReszosszegSzam_Click))
+        << M::separator()
+        << M::item("Ellenorzes", QStringLiteral("Ellenőrzés"), on(&LedgerWindow::Ellenorzes_Click))
+        << M::separator()
+        << M::item("MindTorol", traits_.deleteFromHereCaption, on(&LedgerWindow::MindTorol_Click))
+        << M::separator()
+        << M::item("Parameter", QStringLiteral("Paraméterek beállítása"),
+                   on(&LedgerWindow::Parameter_Click));
     menus_ = new MenuTable(menuBar_, rows, this);
 }
 

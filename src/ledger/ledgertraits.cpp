@@ -1,5 +1,6 @@
 #include "ledger/ledgertraits.h"
 
+#include "ledger/ledgermessages.h"
 #include "storage/columns.h"
 
 namespace vela {
@@ -43,6 +44,7 @@ const LedgerTraits payables{
     "FIGYELEM! VISSZAVONHATATLAN TÖRLÉS!",
     Icon::Question,
     Icon::Question,
+    "Valószínűleg VelaData1 UPDATE hiba! Futtassa a VELAREP programot!",
 };
 
 const LedgerTraits receivables{
@@ -75,12 +77,21 @@ const LedgerTraits receivables{
     "FIGYELEM! TÖRLÉS!",
     Icon::Warning,
     Icon::Warning,
+    "VelaData1 UPDATE hiba! Futtassa a VELAREP programot!",
 };
 
 }  // namespace
 
 const LedgerTraits& LedgerTraits::of(LedgerKind kind) {
     return kind == LedgerKind::Payables ? payables : receivables;
+}
+
+QString LedgerTraits::noRowsMessage(const QString& item) const {
+    for (const ledgertext::NoRowsMessage& m : ledgertext::kNoRowsMessages) {
+        if (item == QLatin1String(m.item))
+            return QString::fromUtf8(kind == LedgerKind::Payables ? m.payables : m.receivables);
+    }
+    return ledgertext::kNoData;
 }
 
 }  // namespace vela

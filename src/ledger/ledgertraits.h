@@ -46,8 +46,12 @@ struct LedgerTraits {
     QString deleteTitle;
     DialogService::Icon deleteIcon;
     DialogService::Icon deletedAllIcon;  // "Minden adat törölve" after "Törlés"
+    QString ledgerUpdateTitle;           // the duplication's failed ledger copy
 
     static const LedgerTraits& of(LedgerKind kind);
+
+    // What the filter item says when it finds no row.
+    QString noRowsMessage(const QString& item) const;
 
     // The whole ledger in its order: "Minden adat (szűrés ki)".
     Query allRows() const { return Query(table, {}, rowsOrder); }

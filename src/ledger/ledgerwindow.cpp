@@ -144,6 +144,10 @@ void LedgerWindow::buildRecordSources() {
     CountData2.setDatabase(veladata_);
     CountData2.setSum(traits_.table, {traits_.partialTotal}, traits_.partialTotalWhere);
     CountData2.follow(&VelaData1);
+    grossAmount_ = traits_.openTotal;
+    grossWhere_ = traits_.openTotalWhere;
+    partialWhere_ = traits_.partialTotalWhere;
+    currencyTotals_.setDatabase(veladata_);
     IdeiglData.setDatabase(veladata_);
     VelaIdeiglData.setObjectName("VelaIdeiglData");
     VelaIdeiglData.setDatabase(veladata_);
@@ -211,6 +215,11 @@ void LedgerWindow::buildControls() {
     Label27->setTextInteractionFlags(Qt::TextSelectableByMouse);
     navRow->addWidget(kit_->caption({}, QStringLiteral("Tartozás:"), nullptr));
     navRow->addWidget(Label27, 1);
+    // The same amount per currency, so nobody has to read a mixed sum.
+    currencyLabel_ = kit_->valueLabel("Label27Devizanem", text::kCurrencyTotalsCaption);
+    currencyLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    currencyLabel_->setToolTip(text::kCurrencyTotalsCaption);
+    navRow->addWidget(currencyLabel_, 2);
     root->addLayout(navRow);
 
     QWidget* fieldBlock = buildFieldBlock();
@@ -235,12 +244,10 @@ void LedgerWindow::buildControls() {
     Command3 = button("Command3", QStringLiteral("OK"), &LedgerWindow::Command3_Click,
                       QStringLiteral("Mentés"));
     Command4 = button("Command4", QStringLiteral("Törlés"), &LedgerWindow::Command4_Click);
-    Command5 = button("Command5", QStringLiteral("Határidőn túl"), nullptr);
+    Command5 = button("Command5", QStringLiteral("Határidőn túl"), &LedgerWindow::Command5_Click);
     Command7 = button("Command7", QStringLiteral("Nyomtatás"), &LedgerWindow::Command7_Click);
     buttons->addStretch(1);
     Kilepes = button("Kilepes", QStringLiteral("Kilépés"), &LedgerWindow::Kilepes_Click);
-    // The overdue view is not here yet.
-    Command5->setEnabled(false);
     root->addLayout(buttons);
 }
 
@@ -476,7 +483,13 @@ void LedgerWindow::ShowOpenTotal() {
     CountData2.requery();
     const double g = Funcs::NumOrZero(CountData.value(0)).toDouble();
     const double p = Funcs::NumOrZero(CountData2.value(0)).toDouble();
-    Label27->setValue(values::formatNumber(g - p) + QStringLiteral(".-"));
+    const QString figure = values::formatNumber(g - p) + QStringLiteral(".-");
+    Label27->setValue(figure);
+    // The per-currency line is summed again when the figure moved (a save
+    // changed an amount) or the totals' rows changed (a filter).
+    if (currencyTotalsStale_ || figure != shownTotal_)
+        showCurrencyTotals();
+    shownTotal_ = figure;
 }
 
 QString LedgerWindow::openTotalText() const {

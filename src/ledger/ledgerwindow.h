@@ -7,6 +7,8 @@
 
 #include "ledger/ledgertraits.h"
 #include "storage/aggregatequery.h"
+#include "storage/groupedsum.h"
+#include "storage/ledgerpasses.h"
 #include "storage/recordsource.h"
 
 class QAction;
@@ -45,6 +47,8 @@ class LedgerWindow : public QDialog {
     const LedgerTraits& traits() const { return traits_; }
     RecordSource& rows() { return VelaData1; }
     QString openTotalText() const;
+    // The outstanding amount per currency beside Label27.
+    QString currencyTotalsText() const;
     QAction* menuItem(const QString& name) const;
 
     void SetQui(bool flag) { closeOnUnload_ = flag; }
@@ -72,6 +76,33 @@ class LedgerWindow : public QDialog {
     void DBGrid1_HeadClick(int column);
     void ExcelExp_Click();  // payables: "MS Excel 8"
     void Excelbe_Click();   // receivables: "MS Excel 8"
+
+    // "S&zűrés": the filters (ledgerfilters.cpp).
+    void Kivezetve_Click();
+    void Nemkivezetve_Click();
+    void Figyelemek_Click();
+    void MegnevSzur_Click();
+    void SorszamSzur_Click();
+    void SzamlaSzur_Click();
+    void UgyfelSzur_Click();
+    void DevizaSzur_Click();
+    void Kp_Click();
+    void Atutal_Click();
+    void Utanvet_Click();
+    void Nyugta_Click();
+    void Szallito_Click();
+    void ProformaK_Click();
+    void ProformaA_Click();
+    void ElolegOkmany_Click();
+    void SzurKi_Click();
+    void CsakPoz_Click();   // receivables
+    void CsakNeg_Click();   // receivables
+    void Command5_Click();  // "Határidőn túl"
+
+    // Partial settlement (ledgerpartial.cpp).
+    void RekordDupla_Click();
+    void ReszosszegSzam_Click();
+    void Ellenorzes_Click();
 
   signals:
     // The payables window's exit: the program ends.
@@ -106,6 +137,22 @@ class LedgerWindow : public QDialog {
     void closeRecordSources();
     void exportToExcel();
 
+    // Filters (ledgerfilters.cpp).
+    enum class Sign { Any, Positive, Negative };
+    void runFilter(const char* item);
+    void runAllRows();
+    void checkFilterItem(const char* item);
+    void setSign(Sign sign);
+    void setTotals(const Condition& gross, const Condition& partial);
+    void showRowsFound();
+    bool fallBackToAllRows(const QString& noRowsMessage);
+    void showNoData();
+    void showCurrencyTotals();
+    QString filterValue(const char* control) const;
+    bool copyPositions(RecordSource& from, RecordSource& to);
+    void reportPass(const PassResult& result, bool tellNoRate);
+    void afterPass(int rememberedPosition);
+
     AppContext& ctx_;
     const LedgerTraits& traits_;
     Database* veladata_;
@@ -116,6 +163,14 @@ class LedgerWindow : public QDialog {
     AggregateQuery CountData;
     AggregateQuery CountData2;
     AggregateQuery IdeiglData;
+    // The outstanding amount of CountData and CountData2 per currency.
+    GroupedSum currencyTotals_;
+    Amount grossAmount_;
+    Condition grossWhere_;
+    Condition partialWhere_;
+    std::optional<Condition> currencyWhere_;  // the rows of both, when known
+    bool currencyTotalsStale_ = true;
+    QString shownTotal_;
     RecordSource VelaIdeiglData;
     RecordSource ParameterData;
 
@@ -133,6 +188,7 @@ class LedgerWindow : public QDialog {
     QLabel* Image1 = nullptr;
     QLabel* Label21 = nullptr;
     ValueLabel* Label27 = nullptr;
+    ValueLabel* currencyLabel_ = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command4 = nullptr;
@@ -146,6 +202,7 @@ class LedgerWindow : public QDialog {
     qint64 lastFoundMark_ = -1;
     QString lastRowId_;
     int sortClicks_ = 0;
+    Sign sign_ = Sign::Any;
     std::unique_ptr<LedgerWindow> receivables_;
 };
 

@@ -131,11 +131,14 @@ TableDef makeLedger(const QString& name, bool indexed) {
             {p + "Szamlaszam", {"Szamlaszam"}},
             {p + "CegNev", {"CegNev"}},
             {p + "FizetesModja", {"FizetésMódja"}},
-            // The open totals are summed from this index alone, never
-            // from the rows.
+            // The open totals, also per currency, are summed from this
+            // index alone, never from the rows.
             {p + "Kivezetes",
-             {"Kivezetés", "Részkiegyenlités", "Brutto", "RészÖsszeg", "RészÖsszegBruttó"}},
+             {"Kivezetés", "Részkiegyenlités", "Brutto", "RészÖsszeg", "RészÖsszegBruttó",
+              "Devizanem"}},
             {p + "Brutto", {"Brutto"}},
+            // The rows marked FIGYELEM! (a filter), few among many.
+            {p + "Figyelem", {"FIGYELEM"}},
         };
     }
     return t;

@@ -1,0 +1,166 @@
+// Partial settlement in the ledger window: the row duplication that makes a
+// partial-payment row, the per-invoice partial totals and the check pass.
+
+#include <QAction>
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ledger/ledgermessages.h"
+#include "ledger/ledgerwindow.h"
+#include "storage/funcs.h"
+#include "storage/ledgerpasses.h"
+#include "ui/appcontext.h"
+#include "ui/busycursor.h"
+#include "ui/dialogservice.h"
+#include "ui/fieldbinder.h"
+
+namespace vela {
+
+namespace text = ledgertext;
+using Icon = DialogService::Icon;
+
+namespace {
+
+// A partial-payment row copies its base row's positions 0 to 20.
+constexpr int kCopiedPositions = 21;
+
+// The filter items whose check marks a duplication clears.
+const char* const kClearedByDuplication[] = {
+    "Kivezetve", "Nemkivezetve", "MegnevSzur", "SorszamSzur", "SzamlaSzur", "UgyfelSzur", "Kp",
+    "Atutal",    "Utanvet",      "Nyugta",     "Szallito",    "ProformaK",  "ProformaA",  "SzurKi"};
+
+}  // namespace
+
+bool LedgerWindow::copyPositions(RecordSource& from, RecordSource& to) {
+    bool all = true;
+    for (int i = 0; i < kCopiedPositions; ++i) {
+        // A field that cannot be copied is left out with a beep.
+        if (!to.setField(i, from.field(i))) {
+            ctx_.dialogs->beep();
+            all = false;
+        }
+    }
+    return all;
+}
+
+void LedgerWindow::RekordDupla_Click() {
+    if (VelaData1.recordCount() == 0 || VelaData1.eof() || VelaData1.bof())
+        return;
+    storeCurrentRow();
+    BusyCursor busy;
+    const int remembered = VelaData1.position();
+    const qlonglong number = qlonglong(Funcs::NumOrZero(VelaData1.field(0)).toDouble());
+    const Condition sameNumber = Condition::equals("Sorszám", number);
+
+    for (const char* name : kClearedByDuplication) {
+        if (QAction* a = menuItem(name))
+            a->setChecked(false);
+    }
+
+    // The copy goes through the scratch table, emptied first.
+    emptyScratchTable();
+    lastRowId_ = NewRowId(QDateTime::currentDateTime());
+    bool stored = VelaIdeiglData.addNew();
+    if (stored) {
+        copyPositions(VelaData1, VelaIdeiglData);
+        stored = VelaIdeiglData.setField("recordID", lastRowId_) &&
+                 VelaIdeiglData.setField("Részkiegyenlités", true) && VelaIdeiglData.update();
+    }
+    if (!stored) {
+        VelaIdeiglData.cancelUpdate();
+        BusyCursor::Suspend normal;
+        ctx_.dialogs->beep();
+        ctx_.dialogs->message(text::kNotStorable, text::kScratchUpdateTitle, Icon::Critical);
+        return;
+    }
+    VelaIdeiglData.moveLast();
+    stored = VelaData1.addNew();
+    if (stored) {
+        copyPositions(VelaIdeiglData, VelaData1);
+        stored = VelaData1.update();
+    }
+    if (!stored) {
+        // The ledger stays as it was.
+        VelaData1.cancelUpdate();
+        BusyCursor::Suspend normal;
+        ctx_.dialogs->beep();
+        ctx_.dialogs->message(text::kNotStorable, traits_.ledgerUpdateTitle, Icon::Critical);
+        return;
+    }
+
+    // All rows and their figure again, then the first row with the number.
+    checkFilterItem("SzurKi");
+    runAllRows();
+    VelaData1.moveFirst();
+    if (VelaData1.findFirst(sameNumber)) {
+        lastFoundMark_ = VelaData1.bookmark();
+    } else {
+        const bool back = traits_.kind == LedgerKind::Payables
+                              ? lastFoundMark_ >= 0 && VelaData1.setBookmark(lastFoundMark_)
+                              : VelaData1.moveTo(remembered);
+        if (!back)
+            VelaData1.moveLast();
+    }
+    text("Text13")->setFocus();
+}
+
+void LedgerWindow::reportPass(const PassResult& result, bool tellNoRate) {
+    BusyCursor::Suspend normal;
+    if (!result.error.isEmpty()) {
+        showDatabaseError(result.error);
+        return;
+    }
+    if (result.failed > 0)
+        ctx_.dialogs->message(text::kRowsNotWritten.arg(result.failed).arg(result.lastRowError),
+                              text::kAttention, Icon::Warning);
+    if (tellNoRate && result.noRate > 0)
+        ctx_.dialogs->message(text::kRowsWithoutRate.arg(result.noRate), text::kAttention,
+                              Icon::Information);
+}
+
+void LedgerWindow::afterPass(int rememberedPosition) {
+    // The rows were written beside the record source: read them anew (in
+    // the sort shown), then back to the remembered row, or the last (< 0).
+    if (!VelaData1.requery()) {
+        showDatabaseError(VelaData1.lastError());
+        return;
+    }
+    if (rememberedPosition < 0 || VelaData1.recordCount() == 0) {
+        VelaData1.moveLast();
+        return;
+    }
+    if (!VelaData1.moveTo(rememberedPosition)) {
+        ctx_.dialogs->beep();
+        VelaData1.moveLast();
+    }
+}
+
+void LedgerWindow::ReszosszegSzam_Click() {
+    if (VelaData1.recordCount() == 0)
+        return;
+    storeCurrentRow();
+    BusyCursor busy;
+    // Payables end on the last row, receivables where they stood.
+    const int remembered =
+        traits_.kind == LedgerKind::Payables ? -1 : std::max(0, VelaData1.position());
+    const PassResult result = ledgerpasses::writePartialTotals(
+        *veladata_, traits_.table, VelaData1.query().where, [this] { ctx_.dialogs->beep(); });
+    afterPass(remembered);
+    reportPass(result, false);
+}
+
+void LedgerWindow::Ellenorzes_Click() {
+    if (VelaData1.recordCount() == 0)
+        return;
+    storeCurrentRow();
+    BusyCursor busy;
+    const PassResult result = ledgerpasses::checkRows(
+        *veladata_, traits_.table, VelaData1.query().where,
+        /*onlyPositive=*/traits_.kind == LedgerKind::Receivables, [this] { ctx_.dialogs->beep(); });
+    // After the last row both windows stand on the last row.
+    afterPass(-1);
+    reportPass(result, true);
+}
+
+}  // namespace vela

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <optional>
+#include <vector>
+
+#include "storage/query.h"
+
+namespace vela {
+
+class Database;
+struct TableDef;
+
+// Sums of amounts per value of one column (per currency, say), each amount
+// over its own rows, all from one pass over the table: a read-only result
+// with one row per group, most rows first.
+class GroupedSum {
+  public:
+    // An amount and the rows it is summed over.
+    struct Part {
+        Amount amount;
+        Condition where;
+    };
+    // One value of the grouping column with its sums; a sum over no rows is
+    // null, like SQL's sum().
+    struct Group {
+        QVariant key;
+        QVariantList sums;
+        qint64 rows = 0;  // rows of the group that the pass took
+    };
+
+    void setDatabase(Database* db) { db_ = db; }
+    // The pass takes the rows of where, or of any part when none is given (a
+    // where that holds every part's rows lets an index serve the pass).
+    // caseBlind: texts that differ only in letter case or outer blanks are
+    // one group, keyed by their upper-case form ("Ft" and "FT" are "FT").
+    void setSum(const TableDef& table, const QString& groupColumn, const QList<Part>& parts,
+                const std::optional<Condition>& where = std::nullopt, bool caseBlind = false);
+    QString query() const { return sql_; }
+    QVariantList binds() const { return binds_; }
+
+    bool requery();
+    const std::vector<Group>& groups() const { return groups_; }
+    QString lastError() const { return error_; }
+
+  private:
+    Database* db_ = nullptr;
+    QString sql_;
+    QVariantList binds_;
+    int parts_ = 0;
+    bool caseBlind_ = false;
+    std::vector<Group> groups_;
+    QString error_;
+};
+
+}  // namespace vela

@@ -1,0 +1,187 @@
+#include "storage/ledgerpasses.h"
+
+#include <cmath>
+#include <vector>
+
+#include "storage/columns.h"
+#include "storage/database.h"
+#include "storage/statement.h"
+
+namespace vela::ledgerpasses {
+
+namespace {
+
+QString whereOf(const Condition& c, QVariantList& binds) {
+    return c.isAll() ? QStringLiteral("1") : c.sql(binds);
+}
+
+// Runs write for each change inside one transaction; a failed row is
+// counted and the pass goes on.
+template <class Change, class Bind>
+void writeAll(Database& db, const QString& sql, const std::vector<Change>& changes,
+              const Bind& bind, const std::function<void()>& onFailedRow, PassResult& result) {
+    if (changes.empty())
+        return;
+    // Rows all over a big ledger move entries of its indexes all over them:
+    // a larger page cache for the pass saves reading the same pages again.
+    const QVariant cache = db.scalar(QStringLiteral("PRAGMA cache_size"));
+    db.exec(QStringLiteral("PRAGMA cache_size = -131072"));
+    struct RestoreCache {
+        Database& db;
+        QVariant size;
+        ~RestoreCache() {
+            db.exec(QStringLiteral("PRAGMA cache_size = %1").arg(size.toLongLong()));
+        }
+    } restore{db, cache};
+    QString error;
+    if (!db.begin(&error)) {
+        result.error = error;
+        return;
+    }
+    Statement st(db.handle(), sql);
+    if (!st.ok()) {
+        result.error = st.error();
+        db.rollback();
+        return;
+    }
+    for (const Change& c : changes) {
+        st.reset();
+        if (bind(st, c) && st.exec()) {
+            ++result.written;
+        } else {
+            ++result.failed;
+            result.lastRowError = st.error();
+            if (onFailedRow)
+                onFailedRow();
+        }
+    }
+    if (!db.commit(&error))
+        result.error = error;
+}
+
+}  // namespace
+
+PassResult writePartialTotals(Database& db, const TableDef& table, const Condition& shown,
+                              const std::function<void()>& onFailedRow) {
+    PassResult result;
+    const QString t = schema::quoteName(table.name);
+    QVariantList binds;
+    const QString where = whereOf(shown, binds);
+    // The sums of all invoices in one grouped pass, joined to the shown rows;
+    // only rows whose total changes are written. "+" keeps SQLite from
+    // walking the whole invoice-number index for the few rows with a partial
+    // amount: it reads the table once and sorts those few.
+    const QString sql =
+        QStringLiteral(
+            "SELECT r.rowid, ifnull(s.total, 0), r.\"RészösszegÖsszesen\" "
+            "FROM (SELECT rowid, \"Szamlaszam\", \"RészösszegÖsszesen\" FROM %1 WHERE (%2) "
+            "AND \"Szamlaszam\" <> '') AS r "
+            "LEFT JOIN (SELECT \"Szamlaszam\" AS k, sum(\"RészÖsszeg\") AS total FROM %1 "
+            "WHERE \"RészÖsszeg\" > 0 GROUP BY +\"Szamlaszam\") AS s ON s.k = r.\"Szamlaszam\"")
+            .arg(t, where);
+    struct Change {
+        qint64 rowid;
+        double total;
+    };
+    std::vector<Change> changes;
+    {
+        Statement st(db.handle(), sql);
+        if (!st.ok() || !st.bind(binds)) {
+            result.error = st.error();
+            return result;
+        }
+        while (st.next()) {
+            ++result.rows;
+            const double total = st.value(1).toDouble();
+            if (st.isNull(2) || st.value(2).toDouble() != total)
+                changes.push_back({st.int64(0), total});
+        }
+        if (!st.error().isEmpty()) {
+            result.error = st.error();
+            return result;
+        }
+    }
+    writeAll(
+        db, QStringLiteral("UPDATE %1 SET \"RészösszegÖsszesen\" = ? WHERE rowid = ?").arg(t),
+        changes,
+        [](Statement& st, const Change& c) { return st.bind(1, c.total) && st.bind(2, c.rowid); },
+        onFailedRow, result);
+    return result;
+}
+
+PassResult checkRows(Database& db, const TableDef& table, const Condition& shown, bool onlyPositive,
+                     const std::function<void()>& onFailedRow) {
+    PassResult result;
+    const QString t = schema::quoteName(table.name);
+    QVariantList binds;
+    const QString where = whereOf(shown, binds);
+    const QString sql =
+        QStringLiteral(
+            "SELECT rowid, \"Kivezetés\", \"FizetésMódja\", \"AFA\", \"Netto\", \"RészÖsszeg\", "
+            "\"Brutto\", \"RészÖsszegBruttó\" FROM %1 WHERE %2")
+            .arg(t, where);
+    // The new values of a changed row; NaN: the column keeps its value.
+    struct Change {
+        qint64 rowid;
+        char flag;  // 0: kept, else 'N' or 'I'
+        double brutto;
+        double partialGross;
+    };
+    std::vector<Change> changes;
+    {
+        Statement st(db.handle(), sql);
+        if (!st.ok() || !st.bind(binds)) {
+            result.error = st.error();
+            return result;
+        }
+        while (st.next()) {
+            ++result.rows;
+            Change c{st.int64(0), 0, NAN, NAN};
+            const QString flag = st.isNull(1) ? QString() : st.value(1).toString();
+            if (flag.isEmpty())
+                c.flag = 'N';
+            if (!st.isNull(2) && st.value(2).toString() == QStringLiteral("átutalás E"))
+                c.flag = flag == QLatin1String("I") ? 0 : 'I';
+            if (st.isNull(3)) {
+                ++result.noRate;
+            } else {
+                // amount * (100 + AFA) / 100, as the save computes it: 100 at
+                // 10 % is 110, not 110.00000000000001.
+                const double rate = st.value(3).toDouble() + 100;
+                const double net = st.isNull(4) ? 0 : st.value(4).toDouble();
+                const double partial = st.isNull(5) ? 0 : st.value(5).toDouble();
+                auto differs = [&](int column, double v) {
+                    return st.isNull(column) || st.value(column).toDouble() != v;
+                };
+                const double gross = net * rate / 100, partialGross = partial * rate / 100;
+                if ((!onlyPositive || net > 0) && differs(6, gross))
+                    c.brutto = gross;
+                if ((!onlyPositive || partial > 0) && differs(7, partialGross))
+                    c.partialGross = partialGross;
+            }
+            if (c.flag || !std::isnan(c.brutto) || !std::isnan(c.partialGross))
+                changes.push_back(c);
+        }
+        if (!st.error().isEmpty()) {
+            result.error = st.error();
+            return result;
+        }
+    }
+    writeAll(
+        db,
+        QStringLiteral("UPDATE %1 SET \"Kivezetés\" = ifnull(?, \"Kivezetés\"), "
+                       "\"Brutto\" = ifnull(?, \"Brutto\"), "
+                       "\"RészÖsszegBruttó\" = ifnull(?, \"RészÖsszegBruttó\") WHERE rowid = ?")
+            .arg(t),
+        changes,
+        [](Statement& st, const Change& c) {
+            auto orNull = [](double v) { return std::isnan(v) ? QVariant() : QVariant(v); };
+            return st.bind(1, c.flag ? QVariant(QString(QLatin1Char(c.flag))) : QVariant()) &&
+                   st.bind(2, orNull(c.brutto)) && st.bind(3, orNull(c.partialGross)) &&
+                   st.bind(4, c.rowid);
+        },
+        onFailedRow, result);
+    return result;
+}
+
+}  // namespace vela::ledgerpasses

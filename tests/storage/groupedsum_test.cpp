@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "storage/columns.h"
+#include "storage/database.h"
+#include "storage/groupedsum.h"
+#include "tempdatafolder.h"
+
+using namespace vela;
+
+// Per-currency sums: spellings of one currency together, no currency as its
+// own group, a part over no rows null, most rows first.
+TEST(GroupedSum, SumsPerKeyFoldedWithTheirOwnConditions) {
+    TempDataFolder folder;
+    QString err;
+    auto db = Database::open("veladata.mdb", &err);
+    ASSERT_TRUE(db) << err.toStdString();
+    const QList<QVariantList> rows = {
+        {"Ft", "N", 100.0, 10.0}, {"FT", "N", 200.0, 0.0},     {" ft", "I", 400.0, 40.0},
+        {"EUR", "N", 5.5, 1.0},   {QVariant(), "N", 7.0, 0.0}, {"USD", "I", 9.0, 0.0},
+    };
+    for (const QVariantList& r : rows)
+        ASSERT_TRUE(
+            db->exec("INSERT INTO VelaData (Devizanem, Kivezetés, Brutto, RészÖsszegBruttó) "
+                     "VALUES (?, ?, ?, ?)",
+                     r));
+    GroupedSum sums;
+    sums.setDatabase(db.get());
+    const Condition open = Condition::equals("Kivezetés", QStringLiteral("N"));
+    sums.setSum(schema::velaData(), "Devizanem",
+                {{Amount{"Brutto"}, open}, {Amount{"RészÖsszegBruttó"}, {}}}, std::nullopt, true);
+    ASSERT_TRUE(sums.requery()) << sums.lastError().toStdString();
+    const auto& g = sums.groups();
+    ASSERT_EQ(g.size(), 4u);
+    EXPECT_EQ(g[0].key.toString(), "FT");
+    EXPECT_EQ(g[0].rows, 3);
+    EXPECT_EQ(g[0].sums[0].toDouble(), 300.0);
+    EXPECT_EQ(g[0].sums[1].toDouble(), 50.0);
+    EXPECT_EQ(g[1].key.toString(), "EUR");
+    EXPECT_EQ(g[1].sums[0].toDouble(), 5.5);
+    EXPECT_EQ(g[2].key.toString(), "USD");
+    EXPECT_TRUE(g[2].sums[0].isNull());  // no open row
+    EXPECT_EQ(g[2].sums[1].toDouble(), 0.0);
+    EXPECT_TRUE(g[3].key.isNull());  // no currency: last among equals
+    EXPECT_EQ(g[3].sums[0].toDouble(), 7.0);
+
+    // Only the rows of a given where are taken.
+    sums.setSum(schema::velaData(), "Devizanem",
+                {{Amount{"Brutto"}, open}, {Amount{"RészÖsszegBruttó"}, open}}, open, true);
+    ASSERT_TRUE(sums.requery());
+    ASSERT_EQ(sums.groups().size(), 3u);
+    EXPECT_EQ(sums.groups()[0].rows, 2);
+}
