@@ -130,7 +130,11 @@ TableDef makeLedger(const QString& name, bool indexed) {
             {p + "Sorrend", {"Sorszám", "recordID"}},
             {p + "Szamlaszam", {"Szamlaszam"}},
             {p + "CegNev", {"CegNev"}},
-            {p + "FizetesModja", {"FizetésMódja"}},
+            // A payment-method filter reads its rows in order and sums its
+            // open figures from this index alone.
+            {p + "FizetesModja",
+             {"FizetésMódja", "Sorszám", "recordID", "Kivezetés", "Részkiegyenlités", "Brutto",
+              "RészÖsszeg", "RészÖsszegBruttó", "Devizanem"}},
             // The open totals, also per currency, are summed from this
             // index alone, never from the rows.
             {p + "Kivezetes",
