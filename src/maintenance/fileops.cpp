@@ -29,19 +29,6 @@ QString native(const QString& path) {
 
 }  // namespace
 
-QString findNoCase(const QString& dir, const QString& name) {
-    const QDir d(dir);
-    const QStringList entries = d.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    if (entries.contains(name))
-        return name;
-    const QString folded = name.toCaseFolded();
-    for (const QString& entry : entries) {
-        if (entry.toCaseFolded() == folded)
-            return entry;
-    }
-    return {};
-}
-
 QString lockExclusive(const QString& path, int* fd) {
     *fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC);
     if (*fd < 0)

@@ -10,6 +10,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/filelookup.h"
+#include "base/sqlquote.h"
+#include "base/statement.h"
 #include "maintenance/fileops.h"
 #include "maintenance/maintenanceview.h"
 #include "maintenance/repdialogservice.h"
@@ -33,58 +36,16 @@ QString u(const char* text) {
 }
 
 QString quoteId(const QString& name) {
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
+    return vela::quoteIdentifier(name);
 }
 
 QString sqlError(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-// A prepared statement that finalizes itself.
-class Stmt {
-  public:
-    Stmt(sqlite3* db, const QString& sql) : db_(db) {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st_, nullptr) != SQLITE_OK)
-            error_ = sqlError(db);
-    }
-    ~Stmt() { sqlite3_finalize(st_); }
-    Stmt(const Stmt&) = delete;
-    Stmt& operator=(const Stmt&) = delete;
-
-    bool ok() const { return error_.isEmpty(); }
-    QString error() const { return error_; }
-    sqlite3_stmt* get() const { return st_; }
-
-    void bind(int index, const QString& text) {
-        const QByteArray b = text.toUtf8();
-        sqlite3_bind_text(st_, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-    }
-    // SQLITE_ROW, SQLITE_DONE or an error (kept in error()).
-    int step() {
-        if (!ok())
-            return SQLITE_ERROR;
-        const int rc = sqlite3_step(st_);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            error_ = sqlError(db_);
-        return rc;
-    }
-    QString text(int column) const {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st_, column)),
-                                 sqlite3_column_bytes(st_, column));
-    }
-
-  private:
-    sqlite3* db_;
-    sqlite3_stmt* st_ = nullptr;
-    QString error_;
-};
-
 bool exec(sqlite3* db, const QString& sql, QString* error = nullptr) {
-    Stmt st(db, sql);
-    const bool ok = st.step() == SQLITE_DONE;
+    vela::Statement st(db, sql);
+    const bool ok = st.exec();
     if (error)
         *error = ok ? QString() : st.error();
     return ok;
@@ -92,13 +53,12 @@ bool exec(sqlite3* db, const QString& sql, QString* error = nullptr) {
 
 // The first column of every row.
 QStringList column(sqlite3* db, const QString& sql, const QStringList& binds, QString* error) {
-    Stmt st(db, sql);
+    vela::Statement st(db, sql);
     for (int i = 0; i < binds.size(); ++i) st.bind(i + 1, binds[i]);
     QStringList out;
-    int rc;
-    while ((rc = st.step()) == SQLITE_ROW) out << st.text(0);
+    while (st.next()) out << st.text(0);
     if (error)
-        *error = rc == SQLITE_DONE ? QString() : st.error();
+        *error = st.error();
     return out;
 }
 
@@ -263,7 +223,7 @@ bool MaintenanceRun::runEntry(const QString& name) {
 }
 
 QString MaintenanceRun::moveToBackup(Entry& e) {
-    e.fileName = fileops::findNoCase(dataDir_, e.name);
+    e.fileName = vela::findEntryNoCase(dataDir_, e.name);
     if (e.fileName.isEmpty())
         return {};
     const QDir data(dataDir_);
@@ -294,11 +254,11 @@ QString MaintenanceRun::moveToBackup(Entry& e) {
 }
 
 QString MaintenanceRun::copyTemplate(Entry& e) {
-    const QString templateName = fileops::findNoCase(templateDir_, e.name);
+    const QString templateName = vela::findEntryNoCase(templateDir_, e.name);
     if (templateName.isEmpty())
         return QStringLiteral("A(z) „%1” sablon adatbázis nem található a(z) „%2” mappában.")
             .arg(e.name, QDir::toNativeSeparators(templateDir_));
-    const QString inPlace = fileops::findNoCase(dataDir_, e.name);
+    const QString inPlace = vela::findEntryNoCase(dataDir_, e.name);
     if (!inPlace.isEmpty())
         return QStringLiteral(
                    "A(z) „%1” nem került át a mentési mappába, ezért nem írható "
@@ -347,9 +307,9 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
     exec(db, QStringLiteral("PRAGMA cache_size = -16384"));
 
     {
-        Stmt attach(db, QStringLiteral("ATTACH DATABASE ?1 AS src"));
+        vela::Statement attach(db, QStringLiteral("ATTACH DATABASE ?1 AS src"));
         attach.bind(1, fileUri(e.backupPath));
-        if (attach.step() != SQLITE_DONE)
+        if (!attach.exec())
             error = attach.error();
     }
     QStringList sourceTables;
@@ -508,17 +468,17 @@ qint64 MaintenanceRun::copyRowByRow(sqlite3* db, const QString& insertHead, cons
                                     int columns) {
     QStringList marks;
     for (int i = 0; i < columns; ++i) marks << QStringLiteral("?");
-    Stmt read(db, select);
-    Stmt write(db, insertHead + QStringLiteral("VALUES (%1)").arg(marks.join(QLatin1Char(','))));
+    vela::Statement read(db, select);
+    vela::Statement write(
+        db, insertHead + QStringLiteral("VALUES (%1)").arg(marks.join(QLatin1Char(','))));
     if (!read.ok() || !write.ok())
         return 0;
     qint64 inserted = 0;
-    while (read.step() == SQLITE_ROW) {
-        for (int i = 0; i < columns; ++i)
-            sqlite3_bind_value(write.get(), i + 1, sqlite3_column_value(read.get(), i));
-        if (sqlite3_step(write.get()) == SQLITE_DONE)
+    while (read.next()) {
+        for (int i = 0; i < columns; ++i) write.bindValue(i + 1, read.rawValue(i));
+        if (write.exec())
             inserted += sqlite3_changes64(db);
-        sqlite3_reset(write.get());
+        write.reset();
     }
     return inserted;
 }

@@ -13,7 +13,8 @@
 #include <QUrl>
 #include <atomic>
 
-#include "storage/statement.h"
+#include "base/filelookup.h"
+#include "base/statement.h"
 
 namespace vela {
 
@@ -76,15 +77,7 @@ void registerSqlFunctions(sqlite3* db) {
 }
 
 QString Database::findFile(const QString& dir, const QString& name) {
-    const QDir d(dir);
-    if (QFileInfo::exists(d.filePath(name)))
-        return d.filePath(name);
-    const QString folded = name.toCaseFolded();
-    for (const QString& entry : d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System)) {
-        if (entry.toCaseFolded() == folded)
-            return d.filePath(entry);
-    }
-    return d.filePath(name);
+    return findFileNoCase(dir, name);
 }
 
 Database::~Database() {

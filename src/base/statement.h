@@ -6,11 +6,13 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_value;
 
 namespace vela {
 
-// One prepared SQLite statement with bound values; the fast path under the
-// record sources. Values bind as they are (QDate and bool as stored).
+// One prepared SQLite statement with bound values, finalized with the object.
+// Values bind as they are stored (QDate as 'YYYY-MM-DD', bool as 0/1). The
+// first error is kept as text and as SQLite's (extended) result code.
 class Statement {
   public:
     Statement(sqlite3* db, const QString& sql);
@@ -20,9 +22,15 @@ class Statement {
 
     bool ok() const { return stmt_ != nullptr && error_.isEmpty(); }
     QString error() const { return error_; }
+    // SQLite's extended result code of the error; 0 without one.
+    int errorCode() const { return code_; }
+    // Whether a result code says the file is damaged or is no database.
+    static bool isDamage(int code);
 
     bool bind(const QVariantList& values);
     bool bind(int index, const QVariant& value);  // 1-based
+    // Binds a value read by another statement, exactly as stored.
+    bool bindValue(int index, const sqlite3_value* value);
     // Steps once: true while a row is there; false at the end or on error.
     bool next();
     bool exec();  // runs to the end; false on error
@@ -31,6 +39,8 @@ class Statement {
     int columnCount() const;
     QString columnName(int i) const;
     QVariant value(int i) const;
+    QString text(int i) const;
+    sqlite3_value* rawValue(int i) const;
     qint64 int64(int i) const;
     bool isNull(int i) const;
 
@@ -38,6 +48,7 @@ class Statement {
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
     QString error_;
+    int code_ = 0;
 };
 
 }  // namespace vela
