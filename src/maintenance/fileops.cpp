@@ -125,6 +125,19 @@ QString copyDurable(const QString& from, const QString& to) {
     return error;
 }
 
+QString syncFile(const QString& path) {
+    const int fd = ::open(encoded(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const QString error =
+            QStringLiteral("A(z) „%1” nem írható: %2").arg(native(path), systemError(errno));
+        if (fd >= 0)
+            ::close(fd);
+        return error;
+    }
+    ::close(fd);
+    return {};
+}
+
 void syncFolder(const QString& dir) {
     const int fd = ::open(encoded(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {

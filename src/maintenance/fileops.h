@@ -19,6 +19,9 @@ QString moveNoReplace(const QString& from, const QString& to);
 // the template's permissions) and flushes it to disk.
 QString copyDurable(const QString& from, const QString& to);
 
+// Flushes a file's content to disk.
+QString syncFile(const QString& path);
+
 // Flushes a folder's entries (after renames) to disk; best effort.
 void syncFolder(const QString& dir);
 
