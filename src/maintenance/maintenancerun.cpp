@@ -447,8 +447,10 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         {
             vela::Statement attach(db, QStringLiteral("ATTACH DATABASE ?1 AS src"));
             attach.bind(1, fileUri(e.backupPath));
-            if (!attach.exec())
+            if (!attach.exec()) {
                 error = attach.error();
+                code = attach.errorCode();
+            }
         }
         if (error.isEmpty())
             sourceTables = column(
@@ -574,9 +576,18 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
     const QString target = QStringLiteral("main.") + quoteId(table);
     const QString source = QStringLiteral("src.") + quoteId(sourceTable);
 
-    exec(db, QStringLiteral("SAVEPOINT velarep_table"));
-    if (kEmptiedFirst.contains(lower))
-        exec(db, QStringLiteral("DELETE FROM ") + target);
+    auto begin = [&] {
+        exec(db, QStringLiteral("SAVEPOINT velarep_table"));
+        if (kEmptiedFirst.contains(lower))
+            exec(db, QStringLiteral("DELETE FROM ") + target);
+    };
+    // A damaged page met while reading leaves SQLite's transaction unusable
+    // to its end: the table's transaction starts again from nothing.
+    auto restart = [&] {
+        exec(db, QStringLiteral("ROLLBACK"));
+        begin();
+    };
+    begin();
     const QStringList hasRows =
         column(db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(target), {}, &error);
     const bool filled = !hasRows.isEmpty() && hasRows.first() != QLatin1String("0");
@@ -602,6 +613,9 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
                     exec(db, QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %2 IS NULL")
                                  .arg(target, quoteId(b)));
                 exec(db, QStringLiteral("RELEASE velarep_bulk"));
+            } else if (vela::Statement::isDamage(code)) {
+                // A damaged index, say: the rows are read again without it.
+                restart();
             } else {
                 exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
                 exec(db, QStringLiteral("RELEASE velarep_bulk"));
@@ -641,21 +655,26 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
                 // one and only the refused ones stay behind. A damaged page
                 // of the source ends the reading: then what can be read is
                 // salvaged page by page.
-                exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
                 damaged = vela::Statement::isDamage(code);
-                if (isWriteFailure(code))
-                    e.writeError = sqlError(db);
+                if (!damaged) {
+                    exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
+                    if (isWriteFailure(code))
+                        e.writeError = sqlError(db);
+                }
                 if (!damaged && e.writeError.isEmpty()) {
                     int readCode = 0;
                     inserted = copyRowByRow(db, head, select, int(into.size()), &readCode);
-                    if (vela::Statement::isDamage(readCode)) {
-                        exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
-                        damaged = true;
-                    } else if (isWriteFailure(readCode)) {
+                    damaged = vela::Statement::isDamage(readCode);
+                    if (isWriteFailure(readCode))
                         e.writeError = sqlError(db);
-                    }
                 }
-                exec(db, QStringLiteral("RELEASE velarep_bulk"));
+                if (damaged) {
+                    // The template's indexes come back with the rollback.
+                    restart();
+                    indexes.clear();
+                } else {
+                    exec(db, QStringLiteral("RELEASE velarep_bulk"));
+                }
             }
         }
         if (damaged && e.writeError.isEmpty())

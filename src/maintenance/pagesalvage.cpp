@@ -280,6 +280,12 @@ bool PageSalvage::readLeaf(quint32 n, int columns, int rowidColumn, std::vector<
 void PageSalvage::survey(const std::vector<Tree>& trees) {
     if (!ok())
         return;
+    {
+        // The table list's own pages are nobody's rows.
+        TreeState schema;
+        schema.tree.columns = 5;
+        walk(schema, 1, Range{kMin, kMax}, 0);
+    }
     for (const Tree& tree : trees) {
         TreeState t;
         t.tree = tree;
@@ -331,14 +337,17 @@ PageSalvage::Result PageSalvage::rows(const QString& table) const {
                                   [](const Row& a, const Row& b) { return a.rowid == b.rowid; }),
                       result.rows.end());
     result.damagedPages = t.damagedPages;
-    for (const Range& r : t.lost) {
-        if (r.lo == kMin || r.hi == kMax) {
+    for (Range r : t.lost) {
+        // Rowids SQLite hands out start at 1; past the last key nothing
+        // tells how many rows there were.
+        if (r.hi == kMax) {
             result.unreadable = -1;
             break;
         }
+        r.lo = qMax<qint64>(r.lo, 0);
         qint64 found = 0;
         for (const Row& row : result.rows) found += row.rowid > r.lo && row.rowid <= r.hi;
-        result.unreadable += (r.hi - r.lo) - found;
+        result.unreadable += qMax<qint64>(0, (r.hi - r.lo) - found);
     }
     return result;
 }
