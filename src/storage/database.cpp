@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <atomic>
 
+#include "base/filekind.h"
 #include "base/filelookup.h"
 #include "base/statement.h"
 
@@ -32,6 +33,13 @@ QString damagedText(const QString& name, const QString& detail) {
                "A(z) „%1” nem olvasható VelaData adatbázis (sérült vagy más "
                "formátumú állomány: %2). %3")
         .arg(name, detail, QString::fromUtf8(kVelaRepHint));
+}
+
+QString accessText(const QString& name) {
+    return QStringLiteral(
+               "A(z) „%1” egy régi Access (Jet) adatbázis, nem a VelaData saját formátuma; "
+               "a VELAREP program átalakítja. %2")
+        .arg(name, QString::fromUtf8(kVelaRepHint));
 }
 
 QString lockedText(const QString& name) {
@@ -126,10 +134,18 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
             return fail(damagedText(name, f.errorString()));
-        const QByteArray head = f.read(16);
-        if (head != QByteArray("SQLite format 3\0", 16))
-            return fail(damagedText(name, head.isEmpty() ? QStringLiteral("üres állomány")
-                                                         : QStringLiteral("nem adatbázis")));
+        const QByteArray head = f.read(32);
+        switch (fileKindOfHeader(head)) {
+            case FileKind::Sqlite:
+                break;
+            case FileKind::Access:
+                // The old program's file: VelaRep converts it.
+                return fail(accessText(name));
+            case FileKind::Empty:
+                return fail(damagedText(name, QStringLiteral("üres állomány")));
+            default:
+                return fail(damagedText(name, QStringLiteral("nem adatbázis")));
+        }
     }
 
     std::unique_ptr<Database> db(new Database);
