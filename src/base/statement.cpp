@@ -3,18 +3,59 @@
 #include <sqlite3.h>
 
 #include <QDate>
+#include <atomic>
+#include <mutex>
+#include <set>
 
 namespace vela {
+
+namespace {
+
+std::atomic<Statement::DamageListener> g_listener{nullptr};
+std::mutex g_damagedMutex;
+std::set<sqlite3*> g_damaged;
+
+}  // namespace
+
+void Statement::setDamageListener(DamageListener listener) {
+    g_listener = listener;
+}
+
+void Statement::markDamaged(sqlite3* db, bool damaged) {
+    const std::lock_guard<std::mutex> lock(g_damagedMutex);
+    if (damaged)
+        g_damaged.insert(db);
+    else
+        g_damaged.erase(db);
+}
+
+bool Statement::isMarkedDamaged(sqlite3* db) {
+    const std::lock_guard<std::mutex> lock(g_damagedMutex);
+    return g_damaged.count(db) != 0;
+}
+
+void Statement::fail(int code) {
+    error_ = QString::fromUtf8(sqlite3_errmsg(db_));
+    code_ = code;
+    if (isDamage(code)) {
+        if (DamageListener listener = g_listener)
+            listener(db_, code, error_);
+    }
+}
 
 Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
     if (!db) {
         error_ = QStringLiteral("Az adatbázis nincs megnyitva.");
         return;
     }
+    if (isMarkedDamaged(db)) {
+        error_ = QStringLiteral("Az adatbázis sérült, ezért a program nem ír bele többet.");
+        code_ = SQLITE_CORRUPT;
+        return;
+    }
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr) != SQLITE_OK) {
-        error_ = QString::fromUtf8(sqlite3_errmsg(db));
-        code_ = sqlite3_extended_errcode(db);
+        fail(sqlite3_extended_errcode(db));
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
     }
@@ -96,10 +137,8 @@ bool Statement::next() {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)
         return true;
-    if (rc != SQLITE_DONE) {
-        error_ = QString::fromUtf8(sqlite3_errmsg(db_));
-        code_ = sqlite3_extended_errcode(db_);
-    }
+    if (rc != SQLITE_DONE)
+        fail(sqlite3_extended_errcode(db_));
     return false;
 }
 

@@ -27,6 +27,15 @@ class Statement {
     // Whether a result code says the file is damaged or is no database.
     static bool isDamage(int code);
 
+    // Damage (SQLITE_CORRUPT, SQLITE_NOTADB) that any statement meets is told
+    // to this process-wide listener with its connection. On a connection
+    // marked damaged no statement is prepared any more, so nothing more is
+    // written into that file.
+    using DamageListener = void (*)(sqlite3* db, int code, const QString& message);
+    static void setDamageListener(DamageListener listener);
+    static void markDamaged(sqlite3* db, bool damaged = true);
+    static bool isMarkedDamaged(sqlite3* db);
+
     bool bind(const QVariantList& values);
     bool bind(int index, const QVariant& value);  // 1-based
     // Binds a value read by another statement, exactly as stored.
@@ -45,6 +54,8 @@ class Statement {
     bool isNull(int i) const;
 
   private:
+    void fail(int code);
+
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
     QString error_;

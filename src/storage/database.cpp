@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
@@ -49,6 +50,17 @@ QString lockedText(const QString& name) {
         .arg(name, QString::fromUtf8(kVelaRepHint).toLower());
 }
 
+// The open databases by their connection, for the damage listener.
+QHash<sqlite3*, Database*>& openDatabases() {
+    static QHash<sqlite3*, Database*> map;
+    return map;
+}
+
+Database::DamageHandler& damageHandler() {
+    static Database::DamageHandler handler;
+    return handler;
+}
+
 void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
@@ -84,11 +96,45 @@ void registerSqlFunctions(sqlite3* db) {
     sqlite3_create_function(db, "vela_prefix", 2, flags, nullptr, prefixFunction, nullptr, nullptr);
 }
 
+QString Database::damageMessage(const QString& fileName, const QString& detail) {
+    QString text = QStringLiteral(
+                       "A(z) „%1” adatbázis sérült, ezért a program nem ír bele többet. "
+                       "A VELAREP program újraépíti, és megtart minden sort, amely még "
+                       "olvasható: futtassa a VELAREP programot!")
+                       .arg(fileName);
+    if (!detail.isEmpty())
+        text += QStringLiteral("\nRészletek: ") + detail;
+    return text;
+}
+
+QString Database::damageMessage() const {
+    return damageMessage(fileName(), damageDetail_);
+}
+
+void Database::setDamageHandler(DamageHandler handler) {
+    damageHandler() = std::move(handler);
+}
+
+void Database::noteDamage(sqlite3* handle, int, const QString& message) {
+    Database* db = openDatabases().value(handle);
+    if (!db || db->damaged_)
+        return;
+    db->damaged_ = true;
+    db->damageDetail_ = message;
+    Statement::markDamaged(handle);
+    if (damageHandler())
+        damageHandler()(*db);
+}
+
 QString Database::findFile(const QString& dir, const QString& name) {
     return findFileNoCase(dir, name);
 }
 
 Database::~Database() {
+    if (handle_) {
+        openDatabases().remove(handle_);
+        Statement::markDamaged(handle_, false);
+    }
     handle_ = nullptr;
     if (qt_.isValid()) {
         qt_.close();
@@ -106,12 +152,15 @@ QString Database::fileName() const {
 }
 
 std::unique_ptr<Database> Database::open(const QString& bareName, QString* error,
-                                         const QStringList& requiredTables) {
-    return openPath(findFile(QDir::currentPath(), bareName), error, requiredTables);
+                                         const QStringList& requiredTables, bool* damaged) {
+    return openPath(findFile(QDir::currentPath(), bareName), error, requiredTables, false, damaged);
 }
 
 std::unique_ptr<Database> Database::openPath(const QString& path, QString* error,
-                                             const QStringList& requiredTables, bool readOnly) {
+                                             const QStringList& requiredTables, bool readOnly,
+                                             bool* damaged) {
+    if (damaged)
+        *damaged = false;
     auto fail = [&](const QString& text) -> std::unique_ptr<Database> {
         if (error)
             *error = text;
@@ -174,13 +223,28 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
     registerSqlFunctions(db->handle_);
 
     QString err;
-    const QVariant tables =
-        db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, &err);
+    {
+        Statement st(db->handle_, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        st.next();
+        err = st.error();
+        if (Statement::isDamage(st.errorCode())) {
+            if (damaged)
+                *damaged = true;
+            return fail(damageMessage(name, err));
+        }
+    }
     if (!err.isEmpty()) {
         if (err.contains(QLatin1String("locked")) || err.contains(QLatin1String("busy")))
             return fail(lockedText(name));
         return fail(damagedText(name, err));
     }
+    // From here on, damage met by any statement on this file is heard.
+    static const bool listening = [] {
+        Statement::setDamageListener(&Database::noteDamage);
+        return true;
+    }();
+    (void)listening;
+    openDatabases().insert(db->handle_, db.get());
     for (const QString& t : requiredTables) {
         if (!db->hasTable(t))
             return fail(QStringLiteral("A(z) „%1” adatbázisból hiányzik a(z) „%2” tábla. %3")
