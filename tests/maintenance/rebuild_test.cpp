@@ -114,7 +114,7 @@ TEST(AccessMigration, NorthwindRowsComeAcrossIntoTheSqliteTemplate) {
                 "(\"OrderDate\" IS NULL OR (length(\"OrderDate\") = 10 AND date(\"OrderDate\", "
                 "'+0 days') IS \"OrderDate\")), Freight REAL, ShipName TEXT) STRICT;"
                 "CREATE TABLE Semmi (x TEXT);");
-    for (const QString& f : {"betarol.kdb", "parameter.kdb", "LFakturo.mdb"})
+    for (const char* f : {"betarol.kdb", "parameter.kdb", "LFakturo.mdb"})
         QFile::copy(TempDataFolder::templateDir() + "/" + f, templates.filePath(f));
     TempDataFolder data(false);
     ASSERT_TRUE(QFile::copy(jet, "veladata.mdb"));
