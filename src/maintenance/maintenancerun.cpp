@@ -750,7 +750,6 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
         e.skipped << u(texts::kUnreadableTable).arg(shownName, table, e.salvage->error());
         return;
     }
-    const PageSalvage::Result found = e.salvage->rows(sourceTable);
     QString error;
     const QStringList targetColumns = column(
         db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}, &error);
@@ -767,35 +766,44 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
             isBool.push_back(booleans.contains(t));
         }
     }
+    // Plain indexes are built again once the rows are in, as in the fast copy.
+    const QString indexQuery = QStringLiteral(
+        "SELECT m.%1 FROM pragma_index_list(?1, 'main') AS l JOIN main.sqlite_master AS m "
+        "ON m.name = l.name WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL");
+    const QStringList indexes = column(db, indexQuery.arg(QStringLiteral("sql")), {table}, &error);
+    for (const QString& name : column(db, indexQuery.arg(QStringLiteral("name")), {table}, &error))
+        exec(db, QStringLiteral("DROP INDEX main.") + quoteId(name));
     qint64 inserted = 0;
-    if (!into.isEmpty()) {
-        exec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
-        vela::Statement write(db, QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
-                                      .arg(quoteId(table), into.join(QLatin1Char(',')),
-                                           marks.join(QLatin1Char(','))));
-        for (const PageSalvage::Row& row : found.rows) {
+    vela::Statement write(db, QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
+                                  .arg(quoteId(table), into.join(QLatin1Char(',')),
+                                       marks.join(QLatin1Char(','))));
+    const PageSalvage::Result found =
+        e.salvage->read(sourceTable, [&](const PageSalvage::Row& row) {
+            if (into.isEmpty() || !e.writeError.isEmpty())
+                return;
             for (size_t c = 0; c < positions.size(); ++c) {
                 QVariant v = row.values.value(positions[c]);
                 if (isBool[c] && v.isNull())
                     v = qlonglong(0);
                 write.bind(int(c) + 1, v);
             }
-            if (write.exec()) {
+            if (write.exec())
                 inserted += sqlite3_changes64(db);
-            } else if (isWriteFailure(write.errorCode())) {
+            else if (isWriteFailure(write.errorCode()))
                 e.writeError = write.error();
-                break;
-            }
             write.reset();
-        }
-        exec(db, QStringLiteral("RELEASE velarep_bulk"));
+        });
+    for (const QString& sql : indexes) {
+        int code = 0;
+        if (!exec(db, sql, nullptr, &code) && isWriteFailure(code) && e.writeError.isEmpty())
+            e.writeError = sqlError(db);
     }
     const QString unreadable = found.unreadable < 0
                                    ? u(texts::kUnreadableUnknown)
                                    : u(texts::kUnreadableRows).arg(thousands(found.unreadable));
     if (found.damagedPages > 0 || !e.schemaLost)
         salvaged_ << u(texts::kSalvagedLine).arg(shownName, table, thousands(inserted), unreadable);
-    const qint64 refused = qint64(found.rows.size()) - inserted;
+    const qint64 refused = found.rowsRead - inserted;
     if (refused > 0)
         e.skipped << QStringLiteral("%1 / %2: %3 sor").arg(shownName, table).arg(refused);
 }

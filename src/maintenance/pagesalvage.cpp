@@ -168,10 +168,9 @@ void PageSalvage::walk(TreeState& t, quint32 n, Range range, int depth) {
         return lost();
     const uchar* h = p + headerOffset(n);
     if (h[0] == 0x0D) {
-        if (!readLeaf(n, t.tree.columns, t.tree.rowidColumn, nullptr))
-            return lost();
+        // Its records are read (and the page judged) when the rows are.
         reached_.insert(n);
-        t.leaves.push_back(n);
+        t.leaves.push_back({n, range});
         return;
     }
     if (h[0] != 0x05)
@@ -323,31 +322,60 @@ void PageSalvage::survey(const std::vector<Tree>& trees) {
     }
 }
 
-PageSalvage::Result PageSalvage::rows(const QString& table) const {
+PageSalvage::Result PageSalvage::read(const QString& table,
+                                      const std::function<void(const Row&)>& row) const {
     Result result;
     const auto it = trees_.constFind(table);
     if (it == trees_.cend())
         return result;
     const TreeState& t = *it;
-    for (quint32 n : t.leaves) readLeaf(n, t.tree.columns, t.tree.rowidColumn, &result.rows);
-    for (quint32 n : t.orphans) readLeaf(n, t.tree.columns, t.tree.rowidColumn, &result.rows);
-    std::stable_sort(result.rows.begin(), result.rows.end(),
+    // The rows of cut-off pages are few: merged into the stream by rowid.
+    std::vector<Row> orphans;
+    for (quint32 n : t.orphans) readLeaf(n, t.tree.columns, t.tree.rowidColumn, &orphans);
+    std::stable_sort(orphans.begin(), orphans.end(),
                      [](const Row& a, const Row& b) { return a.rowid < b.rowid; });
-    result.rows.erase(std::unique(result.rows.begin(), result.rows.end(),
-                                  [](const Row& a, const Row& b) { return a.rowid == b.rowid; }),
-                      result.rows.end());
-    result.damagedPages = t.damagedPages;
-    for (Range r : t.lost) {
+    std::vector<Range> lostRanges = t.lost;
+    int damagedPages = t.damagedPages;
+    std::vector<qint64> inLost(t.lost.size() + t.leaves.size(), 0);
+    qint64 last = kMin;
+    bool any = false;
+    auto hand = [&](const Row& r) {
+        if (any && r.rowid <= last)
+            return;
+        any = true;
+        last = r.rowid;
+        for (size_t i = 0; i < lostRanges.size(); ++i)
+            inLost[i] += r.rowid > lostRanges[i].lo && r.rowid <= lostRanges[i].hi;
+        ++result.rowsRead;
+        row(r);
+    };
+    size_t next = 0;
+    std::vector<Row> rows;
+    for (const auto& [n, range] : t.leaves) {
+        rows.clear();
+        if (!readLeaf(n, t.tree.columns, t.tree.rowidColumn, &rows)) {
+            ++damagedPages;
+            lostRanges.push_back(range);
+            continue;
+        }
+        for (const Row& r : rows) {
+            while (next < orphans.size() && orphans[next].rowid < r.rowid) hand(orphans[next++]);
+            hand(r);
+        }
+    }
+    while (next < orphans.size()) hand(orphans[next++]);
+
+    result.damagedPages = damagedPages;
+    for (size_t i = 0; i < lostRanges.size(); ++i) {
         // Rowids SQLite hands out start at 1; past the last key nothing
         // tells how many rows there were.
+        const Range& r = lostRanges[i];
         if (r.hi == kMax) {
             result.unreadable = -1;
             break;
         }
-        r.lo = qMax<qint64>(r.lo, 0);
-        qint64 found = 0;
-        for (const Row& row : result.rows) found += row.rowid > r.lo && row.rowid <= r.hi;
-        result.unreadable += qMax<qint64>(0, (r.hi - r.lo) - found);
+        const qint64 lo = qMax<qint64>(r.lo, 0);
+        result.unreadable += qMax<qint64>(0, (r.hi - lo) - inLost[i]);
     }
     return result;
 }

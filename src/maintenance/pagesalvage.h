@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -30,7 +31,7 @@ class PageSalvage {
         QVariantList values;
     };
     struct Result {
-        std::vector<Row> rows;  // in rowid order, each rowid once
+        qint64 rowsRead = 0;
         int damagedPages = 0;
         // Rowids in the lost ranges that no page gave back: the rows that
         // could not be read when rowids are dense (an upper bound otherwise);
@@ -44,7 +45,9 @@ class PageSalvage {
 
     // Walks the trees of every table of the file; call once before rows().
     void survey(const std::vector<Tree>& trees);
-    Result rows(const QString& table) const;
+    // Hands every readable row of the table to `row`, in rowid order, each
+    // rowid once; a page at a time, so a large table does not fill memory.
+    Result read(const QString& table, const std::function<void(const Row&)>& row) const;
 
   private:
     struct Range {
@@ -52,7 +55,7 @@ class PageSalvage {
     };
     struct TreeState {
         Tree tree;
-        std::vector<quint32> leaves;
+        std::vector<std::pair<quint32, Range>> leaves;
         std::vector<Range> lost;
         int damagedPages = 0;
         std::vector<quint32> orphans;
