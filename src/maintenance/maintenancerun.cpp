@@ -587,18 +587,30 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
         exec(db, QStringLiteral("ROLLBACK"));
         begin();
     };
+    // The source's rows counted first, outside the write: a count walks
+    // every page of the table, so a damaged one sends the table straight to
+    // the salvage instead of through copies that fail half way.
+    qint64 total = 0;
+    bool sourceDamaged = e.schemaLost;
+    if (!e.schemaLost) {
+        int countCode = 0;
+        const QStringList count =
+            column(db, QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(source), {},
+                   &error, &countCode);
+        total = count.value(0).toLongLong();
+        sourceDamaged = vela::Statement::isDamage(countCode);
+        error.clear();
+    }
     begin();
     const QStringList hasRows =
         column(db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(target), {}, &error);
     const bool filled = !hasRows.isEmpty() && hasRows.first() != QLatin1String("0");
     int code = 0;
-    if (!filled && lower != kNeverFilled && error.isEmpty() && e.schemaLost) {
+    if (!filled && lower != kNeverFilled && error.isEmpty() && sourceDamaged) {
         salvageTable(db, table, sourceTable, sourceColumns, e);
     } else if (!filled && lower != kNeverFilled && error.isEmpty() && into.isEmpty()) {
-        const QStringList count = column(
-            db, QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(source), {}, &error);
-        if (!count.isEmpty() && count.first().toLongLong() > 0)
-            e.skipped << u(texts::kNoCommonColumn).arg(shownName, table, count.first());
+        if (total > 0)
+            e.skipped << u(texts::kNoCommonColumn).arg(shownName, table).arg(total);
     } else if (!filled && lower != kNeverFilled && error.isEmpty()) {
         qint64 inserted = -1;
         bool damaged = false;
@@ -683,15 +695,10 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
             if (!exec(db, sql, nullptr, &code) && isWriteFailure(code))
                 e.writeError = sqlError(db);
         }
-        if (!damaged) {
-            const QStringList count = column(
-                db, QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(source), {}, &error);
-            const qint64 total = count.isEmpty() ? 0 : count.first().toLongLong();
-            if (total > inserted)
-                e.skipped << QStringLiteral("%1 / %2: %3 sor")
-                                 .arg(shownName, table)
-                                 .arg(total - qMax<qint64>(inserted, 0));
-        }
+        if (!damaged && total > inserted)
+            e.skipped << QStringLiteral("%1 / %2: %3 sor")
+                             .arg(shownName, table)
+                             .arg(total - qMax<qint64>(inserted, 0));
     }
     if (!exec(db, QStringLiteral("RELEASE velarep_table"), nullptr, &code)) {
         // The table's rows did not reach the disk: the fresh file is not whole.
@@ -774,9 +781,9 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
     for (const QString& name : column(db, indexQuery.arg(QStringLiteral("name")), {table}, &error))
         exec(db, QStringLiteral("DROP INDEX main.") + quoteId(name));
     qint64 inserted = 0;
-    vela::Statement write(db, QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
-                                  .arg(quoteId(table), into.join(QLatin1Char(',')),
-                                       marks.join(QLatin1Char(','))));
+    vela::Statement write(
+        db, QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
+                .arg(quoteId(table), into.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
     const PageSalvage::Result found =
         e.salvage->read(sourceTable, [&](const PageSalvage::Row& row) {
             if (into.isEmpty() || !e.writeError.isEmpty())
