@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 #include "ledger/ledgerwindow.h"
 #include "storage/database.h"
@@ -58,6 +59,7 @@ Startup::Startup(AppContext& ctx)
 Startup::~Startup() {
     // The window goes before the databases it reads.
     window_.reset();
+    ctx_.db.closeAll();
     Database::setDamageHandler(nullptr);
     ctx_.dialogs = dialogs_;
 }
@@ -75,37 +77,35 @@ void Startup::reportDamage(const QString& text) {
 }
 
 bool Startup::open() {
-    QString err;
-    bool damaged = false;
-    veladata_ = Database::open(
-        QStringLiteral("veladata.mdb"), &err,
-        {QStringLiteral("VelaData"), QStringLiteral("VelanakData"), QStringLiteral("VelaIdeigl")},
-        &damaged);
-    if (!veladata_) {
-        if (damaged)
-            reportDamage(err);
-        else {
-            dialogs_->beep();
-            dialogs_->message(err + QString::fromUtf8(kProgramEnds), QString::fromUtf8(kEndTitle),
-                              DialogService::Icon::Critical);
-        }
+    ctx_.dataFolder = QDir::currentPath();
+    ctx_.db.openAll();
+    // A damaged file ends the program whichever of the four it is.
+    const QString* damaged = ctx_.db.veladataDamaged     ? &ctx_.db.veladataError
+                             : ctx_.db.parametersDamaged ? &ctx_.db.parametersError
+                             : ctx_.db.betarolDamaged    ? &ctx_.db.betarolError
+                             : ctx_.db.lfakturoDamaged   ? &ctx_.db.lfakturoError
+                                                         : nullptr;
+    if (damaged) {
+        reportDamage(*damaged);
         return false;
     }
-    parameters_ = Database::open(QStringLiteral("parameter.kdb"), &err,
-                                 {QStringLiteral("EmblemaPath")}, &damaged);
-    if (!parameters_ && damaged) {
-        reportDamage(err);
+    if (!ctx_.db.veladata) {
+        dialogs_->beep();
+        dialogs_->message(ctx_.db.veladataError + QString::fromUtf8(kProgramEnds),
+                          QString::fromUtf8(kEndTitle), DialogService::Icon::Critical);
         return false;
     }
-    if (!parameters_) {
+    if (!ctx_.db.parameters) {
         // The ledgers work without the parameters; only the invoicing
         // folder stays unknown.
         dialogs_->beep();
-        dialogs_->message(err + QStringLiteral("\n\nA paraméterek nélkül folytatom."),
-                          QStringLiteral("FIGYELEM!"), DialogService::Icon::Warning);
+        dialogs_->message(
+            ctx_.db.parametersError + QStringLiteral("\n\nA paraméterek nélkül folytatom."),
+            QStringLiteral("FIGYELEM!"), DialogService::Icon::Warning);
     }
-    window_ = std::make_unique<LedgerWindow>(ctx_, LedgerKind::Payables, veladata_.get(),
-                                             parameters_.get());
+    // The partner register and the import's staging table are needed only by
+    // their windows, which tell the user when theirs could not be opened.
+    window_ = std::make_unique<LedgerWindow>(ctx_, LedgerKind::Payables);
     if (damageReported_) {
         // Damage met while the window read its first rows: no window over it.
         window_.reset();

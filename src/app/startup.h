@@ -7,7 +7,6 @@
 namespace vela {
 
 struct AppContext;
-class Database;
 class DialogService;
 class LedgerWindow;
 
@@ -39,8 +38,6 @@ class Startup {
     std::function<void(int)> exit_;
     bool started_ = false;
     bool damageReported_ = false;
-    std::unique_ptr<Database> veladata_;
-    std::unique_ptr<Database> parameters_;
     std::unique_ptr<LedgerWindow> window_;
 };
 

@@ -29,15 +29,28 @@ struct Runner {
     }
 };
 
-// `n` ledger rows in VelaData, wide enough for about 20 rows a page.
-void fillLedger(int n) {
+// A VelaData of an older program version: the same columns, no constraints,
+// no indexes, so its Yes/No columns can hold nulls.
+void olderLedgerShape() {
+    ASSERT_TRUE(
+        sql::exec("veladata.mdb",
+                  "CREATE TABLE Regi AS SELECT * FROM VelaData WHERE 0; DROP TABLE VelaData; "
+                  "ALTER TABLE Regi RENAME TO VelaData"));
+}
+
+// `n` ledger rows in VelaData, wide enough for about 20 rows a page; the
+// Yes/No column FIGYELEM null where the shape allows it.
+void fillLedger(int n, bool olderShape = false) {
+    if (olderShape)
+        olderLedgerShape();
     ASSERT_TRUE(sql::exec(
         "veladata.mdb",
         QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE "
                        "i < %1) INSERT INTO VelaData (\"Sorszám\", Szamlaszam, CegNev, Netto, "
                        "recordID, FIGYELEM) SELECT i, 'SZ-' || i, 'Partner ' || i || ' ' || "
-                       "printf('%.*c', 120, 'x'), i * 10, 'R' || i, NULL FROM n")
-            .arg(n)));
+                       "printf('%.*c', 120, 'x'), i * 10, 'R' || i, %2 FROM n")
+            .arg(n)
+            .arg(olderShape ? "NULL" : "0")));
 }
 
 struct PageInfo {
@@ -79,7 +92,7 @@ QStringList recordIds(const QString& file) {
 
 TEST(DamagedDatabase, RowsOfDamagedLeafPagesAreTheOnlyOnesLost) {
     TempDataFolder data;
-    fillLedger(3000);
+    fillLedger(3000, true);
     const QStringList all = recordIds("veladata.mdb");
     const auto leaves = pages("veladata.mdb", "VelaData", "leaf");
     ASSERT_GT(leaves.size(), 100u);

@@ -243,6 +243,10 @@ TEST(RebuildOrder, YesNoNullsBecomeNoAndTablesWithoutSharedColumnsAreNamed) {
         QFile::copy(TempDataFolder::templateDir() + "/" + f, templates.filePath(f));
     sql::exec(templates.filePath("parameter.kdb"), "CREATE TABLE Naplo (uj TEXT)");
     TempDataFolder data;
+    // An older VelaData whose Yes/No columns could be left null.
+    sql::exec("veladata.mdb",
+              "CREATE TABLE Regi AS SELECT * FROM VelaData WHERE 0; DROP TABLE VelaData; "
+              "ALTER TABLE Regi RENAME TO VelaData");
     sql::exec(
         "veladata.mdb",
         QString::fromUtf8("INSERT INTO VelaData (\"Sorszám\", FIGYELEM, \"Részkiegyenlités\") "

@@ -1,6 +1,8 @@
-// Takes pictures of the payables and the receivables window over the data
-// folder in the current directory: vela-screenshots OUTPUT_FOLDER.
+// Takes pictures of the payables and the receivables window, the partner
+// register and a page of the partner list over the data folder in the
+// current directory: vela-screenshots OUTPUT_FOLDER.
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -10,6 +12,8 @@
 
 #include "app/startup.h"
 #include "ledger/ledgerwindow.h"
+#include "partners/beraktarozokformx.h"
+#include "partners/beszallitonyomformx.h"
 #include "storage/database.h"
 #include "ui/appcontext.h"
 #include "ui/qtdialogservice.h"
@@ -62,5 +66,21 @@ int main(int argc, char** argv)
         ok = save(window, out.filePath("tartoznak.png")) && ok;
     };
     payables->Tartoznak_Click();
+
+    // The partner register on the current row's partner, and the first page
+    // of its list.
+    opener.handlers << [&](QDialog& window) {
+        auto* partners = static_cast<vela::BeraktarozokFormX*>(&window);
+        partners->resize(1200, 720);
+        ok = save(window, out.filePath("ugyfeltorzs.png")) && ok;
+        partners->rows().moveFirst();
+        opener.handlers << [&](QDialog& page) {
+            ok = save(page, out.filePath("ugyfellista.png")) && ok;
+            static_cast<vela::BeszallitoNyomFormX&>(page).Command3_Click();
+        };
+        partners->menuItem(QStringLiteral("BeszNyom"))->trigger();
+        partners->SetQui(false);  // leave without the full check's question
+    };
+    payables->VevoTorzs_Click();
     return ok ? 0 : 1;
 }
