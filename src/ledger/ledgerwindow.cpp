@@ -20,10 +20,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "importwindow/szamlaimportformx.h"
 #include "ledger/ledgermessages.h"
 #include "ledger/ledgerprintreport.h"
 #include "partners/beraktarozokformx.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
+#include "settings/veladataparameterformx.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/funcs.h"
@@ -563,10 +565,17 @@ void LedgerWindow::VevoTorzs_Click() {
 }
 
 void LedgerWindow::szamlabol_Click() {
+    storeCurrentRow();
+    {
+        SzamlaImportFormX import(ctx_, &LedgerWindow::NewRowId, this);
+        if (ctx_.opener)
+            ctx_.opener->openModal(import);
+    }
     VelaData1.setQuery(traits_.allRows());
     VelaData1.refresh();
     if (VelaData1.recordCount() > 0)
         VelaData1.moveLast();
+    becomeActive();
 }
 
 void LedgerWindow::Kezikonyv_Click() {
@@ -579,7 +588,15 @@ void LedgerWindow::Kezikonyv_Click() {
     becomeActive();
 }
 
-void LedgerWindow::Parameter_Click() {}
+void LedgerWindow::Parameter_Click() {
+    storeCurrentRow();
+    {
+        VelaDataParameterFormX parameters(ctx_, this);
+        if (ctx_.opener)
+            ctx_.opener->openModal(parameters);
+    }
+    becomeActive();
+}
 
 void LedgerWindow::Command7_Click() {
     storeCurrentRow();
