@@ -10,10 +10,10 @@
 #include <QDir>
 #include <QFile>
 
+#include "base/statement.h"
 #include "ledger/excelexportformx.h"
 #include "storage/columns.h"
 #include "storage/database.h"
-#include "storage/statement.h"
 #include "storage/values.h"
 #include "ui/appcontext.h"
 #include "ui/scripteddialogservice.h"

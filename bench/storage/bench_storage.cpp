@@ -17,11 +17,11 @@
 #include <memory>
 #include <vector>
 
+#include "base/statement.h"
 #include "demofoldermaker.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/recordsource.h"
-#include "storage/statement.h"
 
 using vela::Database;
 using vela::RecordSource;

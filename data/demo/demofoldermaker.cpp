@@ -11,13 +11,13 @@
 #include <array>
 #include <memory>
 
+#include "base/statement.h"
 #include "demorandom.h"
 #include "demowords.h"
 #include "invoicesourcewriter.h"
 #include "ledgergenerator.h"
 #include "storage/columns.h"
 #include "storage/database.h"
-#include "storage/statement.h"
 
 namespace vela::demo {
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
+#include "base/statement.h"
 #include "demorandom.h"
 #include "demowords.h"
-#include "storage/statement.h"
 
 namespace vela::demo {
 

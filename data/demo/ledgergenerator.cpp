@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/statement.h"
 #include "demorandom.h"
 #include "demowords.h"
-#include "storage/statement.h"
 
 namespace vela::demo {
 

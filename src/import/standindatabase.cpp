@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "base/statement.h"
 #include "import/invoicesource.h"
-#include "storage/statement.h"
 
 namespace vela {
 

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "storage/statement.h"
+#include "base/statement.h"
 
 namespace vela {
 

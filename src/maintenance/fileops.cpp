@@ -29,19 +29,6 @@ QString native(const QString& path) {
 
 }  // namespace
 
-QString findNoCase(const QString& dir, const QString& name) {
-    const QDir d(dir);
-    const QStringList entries = d.entryList(QDir::Files | QDir::Hidden | QDir::System);
-    if (entries.contains(name))
-        return name;
-    const QString folded = name.toCaseFolded();
-    for (const QString& entry : entries) {
-        if (entry.toCaseFolded() == folded)
-            return entry;
-    }
-    return {};
-}
-
 QString lockExclusive(const QString& path, int* fd) {
     *fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC);
     if (*fd < 0)
@@ -136,6 +123,19 @@ QString copyDurable(const QString& from, const QString& to) {
     if (!error.isEmpty())
         ::unlink(encoded(to).constData());
     return error;
+}
+
+QString syncFile(const QString& path) {
+    const int fd = ::open(encoded(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        const QString error =
+            QStringLiteral("A(z) „%1” nem írható: %2").arg(native(path), systemError(errno));
+        if (fd >= 0)
+            ::close(fd);
+        return error;
+    }
+    ::close(fd);
+    return {};
 }
 
 void syncFolder(const QString& dir) {

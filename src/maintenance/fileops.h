@@ -6,10 +6,6 @@
 // success and a readable Hungarian error text otherwise.
 namespace velarep::fileops {
 
-// The entry of `dir` whose name equals `name` ignoring case (an exact match
-// wins); empty when there is none.
-QString findNoCase(const QString& dir, const QString& name);
-
 // An exclusive advisory lock (flock) on `path`, refused at once when another
 // process holds any lock on it. VelaData holds a shared one on every database
 // it has open. On success *fd is the descriptor holding the lock.
@@ -22,6 +18,9 @@ QString moveNoReplace(const QString& from, const QString& to);
 // Copies `from` to `to` (created or truncated, writable by the user whatever
 // the template's permissions) and flushes it to disk.
 QString copyDurable(const QString& from, const QString& to);
+
+// Flushes a file's content to disk.
+QString syncFile(const QString& path);
 
 // Flushes a folder's entries (after renames) to disk; best effort.
 void syncFolder(const QString& dir);

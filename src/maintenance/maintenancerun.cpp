@@ -9,9 +9,16 @@
 #include <QUrl>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
+#include "base/filekind.h"
+#include "base/filelookup.h"
+#include "base/sqlquote.h"
+#include "base/statement.h"
 #include "maintenance/fileops.h"
+#include "maintenance/jetsource.h"
 #include "maintenance/maintenanceview.h"
+#include "maintenance/pagesalvage.h"
 #include "maintenance/repdialogservice.h"
 #include "maintenance/reptexts.h"
 
@@ -33,73 +40,47 @@ QString u(const char* text) {
 }
 
 QString quoteId(const QString& name) {
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
+    return vela::quoteIdentifier(name);
 }
 
 QString sqlError(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-// A prepared statement that finalizes itself.
-class Stmt {
-  public:
-    Stmt(sqlite3* db, const QString& sql) : db_(db) {
-        const QByteArray text = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &st_, nullptr) != SQLITE_OK)
-            error_ = sqlError(db);
-    }
-    ~Stmt() { sqlite3_finalize(st_); }
-    Stmt(const Stmt&) = delete;
-    Stmt& operator=(const Stmt&) = delete;
-
-    bool ok() const { return error_.isEmpty(); }
-    QString error() const { return error_; }
-    sqlite3_stmt* get() const { return st_; }
-
-    void bind(int index, const QString& text) {
-        const QByteArray b = text.toUtf8();
-        sqlite3_bind_text(st_, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
-    }
-    // SQLITE_ROW, SQLITE_DONE or an error (kept in error()).
-    int step() {
-        if (!ok())
-            return SQLITE_ERROR;
-        const int rc = sqlite3_step(st_);
-        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-            error_ = sqlError(db_);
-        return rc;
-    }
-    QString text(int column) const {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st_, column)),
-                                 sqlite3_column_bytes(st_, column));
-    }
-
-  private:
-    sqlite3* db_;
-    sqlite3_stmt* st_ = nullptr;
-    QString error_;
-};
-
-bool exec(sqlite3* db, const QString& sql, QString* error = nullptr) {
-    Stmt st(db, sql);
-    const bool ok = st.step() == SQLITE_DONE;
+bool exec(sqlite3* db, const QString& sql, QString* error = nullptr, int* code = nullptr) {
+    vela::Statement st(db, sql);
+    const bool ok = st.exec();
     if (error)
         *error = ok ? QString() : st.error();
+    if (code)
+        *code = ok ? 0 : st.errorCode();
     return ok;
 }
 
 // The first column of every row.
-QStringList column(sqlite3* db, const QString& sql, const QStringList& binds, QString* error) {
-    Stmt st(db, sql);
+QStringList column(sqlite3* db, const QString& sql, const QStringList& binds, QString* error,
+                   int* code = nullptr) {
+    vela::Statement st(db, sql);
     for (int i = 0; i < binds.size(); ++i) st.bind(i + 1, binds[i]);
     QStringList out;
-    int rc;
-    while ((rc = st.step()) == SQLITE_ROW) out << st.text(0);
+    while (st.next()) out << st.text(0);
     if (error)
-        *error = rc == SQLITE_DONE ? QString() : st.error();
+        *error = st.error();
+    if (code)
+        *code = st.errorCode();
     return out;
+}
+
+// A failure to write the fresh file itself (a full disk, an I/O error), as
+// opposed to a row the fresh table refuses.
+bool isWriteFailure(int code) {
+    const int primary = code & 0xff;
+    return primary == SQLITE_FULL || primary == SQLITE_IOERR || primary == SQLITE_NOMEM ||
+           primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN;
+}
+
+QString thousands(qint64 n) {
+    return QString::number(n);
 }
 
 QString fileUri(const QString& path) {
@@ -131,8 +112,20 @@ QString findTable(const QStringList& tables, const QString& name) {
 struct MaintenanceRun::Entry {
     QString name;        // as in the list
     QString fileName;    // as spelt in the data folder
-    QString backupPath;  // set once this run has moved the user's file
-    QString freshPath;   // set once the template copy is in place
+    QString backupPath;  // the user's rows: moved there by this run (or resumed)
+    QString tempPath;    // the fresh copy while it is filled
+    QString finalPath;   // where the fresh copy goes once it is whole
+    bool moved = false;  // this run moved the user's file into its backup folder
+    bool resumed = false;
+    vela::FileKind kind = vela::FileKind::Missing;
+    // The fresh file could not be written: it never takes the user's place.
+    QString writeError;
+    // The backup's table list is unreadable: the template's stands in for it.
+    bool schemaLost = false;
+    std::unique_ptr<PageSalvage> salvage;
+    std::unique_ptr<JetSource> jet;
+    QStringList jetTables;
+    QStringList skipped;
     int userLock = -1;
     int freshLock = -1;
     ~Entry() {
@@ -191,6 +184,8 @@ bool MaintenanceRun::run() {
     busy_ = true;
     quiet_ = false;
     skipped_.clear();
+    salvaged_.clear();
+    notes_.clear();
     if (view_) {
         view_->setWaitCursor(true);
         view_->setRunning(true);
@@ -209,6 +204,11 @@ bool MaintenanceRun::run() {
         if (!skipped_.isEmpty())
             text += QStringLiteral("\n\n") + u(texts::kSkippedRowsHeader) + QLatin1Char('\n') +
                     skipped_.join(QLatin1Char('\n'));
+        if (!salvaged_.isEmpty())
+            text += QStringLiteral("\n\n") + u(texts::kSalvagedHeader) + QLatin1Char('\n') +
+                    salvaged_.join(QLatin1Char('\n'));
+        if (!notes_.isEmpty())
+            text += QStringLiteral("\n\n") + notes_.join(QLatin1Char('\n'));
         dialogs_.tell(text, u(texts::kEndTitle), RepDialogService::Icon::Information);
     }
     return completed;
@@ -245,25 +245,79 @@ bool MaintenanceRun::runSteps() {
     return true;
 }
 
+QString MaintenanceRun::tempNameFor(const QString& fileName) {
+    return QStringLiteral(".%1.velarep-tmp").arg(fileName);
+}
+
 bool MaintenanceRun::runEntry(const QString& name) {
     quiet_ = false;
     show([&](MaintenanceView& v) { v.setDatabaseText(u(texts::kDatabasePrefix) + name); });
     Entry e;
     e.name = name;
-    if (!proceed(u(texts::kFileSource), moveToBackup(e)))
+    // The fresh copy is made under a temporary name before the user's file
+    // moves, and takes the user's place only once it is whole: a run ended
+    // at any moment leaves each file whole in its place or in the backup
+    // folder, and the temporary file tells the next run where it stopped.
+    bool ok = proceed(u(texts::kFileSource), copyTemplate(e)) &&
+              proceed(u(texts::kFileSource), moveToBackup(e)) &&
+              proceed(u(texts::kFileSource), checkMoved(e));
+    if (ok && !e.tempPath.isEmpty() && !e.backupPath.isEmpty())
+        ok = copyDatabase(e);
+    if (!ok) {
+        discardFresh(e);
         return false;
-    if (!proceed(u(texts::kFileSource), copyTemplate(e)))
-        return false;
-    // Only a file this run moved is copied back: a user's file left in place
-    // (its move failed) is never refilled from an older backup, and without a
-    // fresh copy there is nothing to fill.
-    if (!e.backupPath.isEmpty() && !e.freshPath.isEmpty())
-        return copyDatabase(e);
+    }
+    finishFresh(e);
     return true;
 }
 
+QString MaintenanceRun::olderBackupOf(const QString& name) const {
+    QStringList folders = QDir(dataDir_).entryList({QStringLiteral("SAVE-*")},
+                                                   QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    std::sort(folders.begin(), folders.end(), std::greater<>());
+    for (const QString& folder : folders) {
+        if (folder == backupFolder_)
+            continue;
+        const QString dir = QDir(dataDir_).filePath(folder);
+        const QString entry = vela::findEntryNoCase(dir, name);
+        if (!entry.isEmpty() && QFileInfo(QDir(dir).filePath(entry)).isFile())
+            return QDir(dir).filePath(entry);
+    }
+    return {};
+}
+
+QString MaintenanceRun::copyTemplate(Entry& e) {
+    e.fileName = vela::findEntryNoCase(dataDir_, e.name);
+    const QString templateName = vela::findEntryNoCase(templateDir_, e.name);
+    // The user's spelling when there is a file, the template's otherwise.
+    const QString fileName =
+        !e.fileName.isEmpty() ? e.fileName : (templateName.isEmpty() ? e.name : templateName);
+    const QDir data(dataDir_);
+    // A temporary file left behind: an earlier run ended before this
+    // database was whole again. If the user's file is gone from its place,
+    // its rows wait in that run's backup folder.
+    const QString leftover = vela::findEntryNoCase(dataDir_, tempNameFor(e.name));
+    if (!leftover.isEmpty()) {
+        QFile::remove(data.filePath(leftover));
+        if (e.fileName.isEmpty()) {
+            e.backupPath = olderBackupOf(e.name);
+            e.resumed = !e.backupPath.isEmpty();
+        }
+    }
+    if (templateName.isEmpty())
+        return QStringLiteral("A(z) „%1” sablon adatbázis nem található a(z) „%2” mappában.")
+            .arg(e.name, QDir::toNativeSeparators(templateDir_));
+    const QString tempPath = data.filePath(tempNameFor(fileName));
+    const QString error = fileops::copyDurable(QDir(templateDir_).filePath(templateName), tempPath);
+    if (!error.isEmpty())
+        return error;
+    fileops::lockExclusive(tempPath, &e.freshLock);
+    e.tempPath = tempPath;
+    e.finalPath = data.filePath(fileName);
+    return {};
+}
+
 QString MaintenanceRun::moveToBackup(Entry& e) {
-    e.fileName = fileops::findNoCase(dataDir_, e.name);
     if (e.fileName.isEmpty())
         return {};
     const QDir data(dataDir_);
@@ -280,6 +334,8 @@ QString MaintenanceRun::moveToBackup(Entry& e) {
         return error;
     }
     e.backupPath = target;
+    e.moved = true;
+    e.resumed = false;
     for (const QString& suffix : kCompanions) {
         const QString companion = userPath + suffix;
         if (QFileInfo::exists(companion)) {
@@ -293,40 +349,70 @@ QString MaintenanceRun::moveToBackup(Entry& e) {
     return error;
 }
 
-QString MaintenanceRun::copyTemplate(Entry& e) {
-    const QString templateName = fileops::findNoCase(templateDir_, e.name);
-    if (templateName.isEmpty())
-        return QStringLiteral("A(z) „%1” sablon adatbázis nem található a(z) „%2” mappában.")
-            .arg(e.name, QDir::toNativeSeparators(templateDir_));
-    const QString inPlace = fileops::findNoCase(dataDir_, e.name);
-    if (!inPlace.isEmpty())
-        return QStringLiteral(
-                   "A(z) „%1” nem került át a mentési mappába, ezért nem írható "
-                   "felül a sablonnal; a helyén marad.")
-            .arg(inPlace);
-    // The user's spelling when there was a file, the template's otherwise.
-    const QString fileName = e.fileName.isEmpty() ? templateName : e.fileName;
-    const QDir data(dataDir_);
-    const QString finalPath = data.filePath(fileName);
-    const QString tempPath = data.filePath(QStringLiteral(".%1.velarep-tmp").arg(fileName));
-    QString error = fileops::copyDurable(QDir(templateDir_).filePath(templateName), tempPath);
-    if (!error.isEmpty())
-        return error;
-    // Held until the rows are back, so VelaData does not open a half-filled file.
-    fileops::lockExclusive(tempPath, &e.freshLock);
-    error = fileops::moveNoReplace(tempPath, finalPath);
+QString MaintenanceRun::checkMoved(Entry& e) {
+    if (e.tempPath.isEmpty())
+        return {};
+    const QString inPlace = vela::findEntryNoCase(dataDir_, e.name);
+    if (inPlace.isEmpty())
+        return {};
+    discardFresh(e);
+    return QStringLiteral(
+               "A(z) „%1” nem került át a mentési mappába, ezért nem írható "
+               "felül a sablonnal; a helyén marad.")
+        .arg(inPlace);
+}
+
+void MaintenanceRun::discardFresh(Entry& e) {
+    if (e.tempPath.isEmpty())
+        return;
+    QFile::remove(e.tempPath);
+    fileops::unlock(e.freshLock);
+    e.freshLock = -1;
+    e.tempPath.clear();
+}
+
+void MaintenanceRun::finishFresh(Entry& e) {
+    if (e.tempPath.isEmpty())
+        return;
+    const QString name = QFileInfo(e.finalPath).fileName();
+    if (!e.writeError.isEmpty()) {
+        // Not whole: the user's file goes back to its place, as it was.
+        discardFresh(e);
+        QString error = QStringLiteral("-");
+        if (e.moved) {
+            error = fileops::moveNoReplace(e.backupPath, e.finalPath);
+            fileops::syncFolder(dataDir_);
+        }
+        if (error.isEmpty())
+            notes_ << u(texts::kRestored).arg(name, e.writeError);
+        else
+            notes_ << u(texts::kRestoreFailed)
+                          .arg(name, e.writeError, QFileInfo(e.backupPath).dir().dirName());
+        return;
+    }
+    QString error = fileops::syncFile(e.tempPath);
+    if (error.isEmpty())
+        error = fileops::moveNoReplace(e.tempPath, e.finalPath);
     if (!error.isEmpty()) {
-        QFile::remove(tempPath);
-        return error;
+        discardFresh(e);
+        notes_ << error;
+        return;
     }
     fileops::syncFolder(dataDir_);
-    e.freshPath = finalPath;
-    return {};
+    e.tempPath.clear();
+    skipped_ << e.skipped;
+    if (e.resumed)
+        notes_ << u(texts::kResumed).arg(name, QFileInfo(e.backupPath).dir().dirName());
+    if (e.kind == vela::FileKind::Access)
+        notes_ << u(texts::kConverted).arg(name);
+    if (e.schemaLost)
+        notes_ << u(texts::kSchemaLost).arg(name);
 }
 
 bool MaintenanceRun::copyDatabase(Entry& e) {
-    const QString target = e.freshPath;
+    const QString target = e.tempPath;
     const QString source = u(texts::kDatabaseSource);
+    e.kind = vela::fileKind(e.backupPath);
     sqlite3* db = nullptr;
     QString error;
     if (sqlite3_open_v2(QFile::encodeName(target).constData(), &db,
@@ -338,29 +424,50 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         sqlite3_close(db);
         // Nothing more can be done for this database whatever the answer.
         return proceed(source, QStringLiteral("A(z) „%1” nem nyitható meg adatbázisként: %2")
-                                   .arg(QFileInfo(target).fileName(), error));
+                                   .arg(QFileInfo(e.finalPath).fileName(), error));
     }
     struct Closer {
         sqlite3* db;
         ~Closer() { sqlite3_close(db); }
     } closer{db};
     exec(db, QStringLiteral("PRAGMA cache_size = -16384"));
+    // The file under its temporary name is thrown away if the run ends before
+    // it is whole, so it needs no journal on disk; it is flushed once, before
+    // it takes the user's place.
+    exec(db, QStringLiteral("PRAGMA journal_mode = MEMORY"));
+    exec(db, QStringLiteral("PRAGMA synchronous = OFF"));
 
-    {
-        Stmt attach(db, QStringLiteral("ATTACH DATABASE ?1 AS src"));
-        attach.bind(1, fileUri(e.backupPath));
-        if (attach.step() != SQLITE_DONE)
-            error = attach.error();
-    }
     QStringList sourceTables;
-    if (error.isEmpty())
-        sourceTables =
-            column(db, QStringLiteral("SELECT name FROM src.sqlite_master WHERE type = 'table'"),
-                   {}, &error);
-    if (!error.isEmpty())
-        return proceed(source, QStringLiteral("A(z) „%1” (mentett példány) nem nyitható meg "
-                                              "adatbázisként: %2")
-                                   .arg(QDir::toNativeSeparators(e.backupPath), error));
+    if (e.kind == vela::FileKind::Access) {
+        e.jet = std::make_unique<JetSource>(e.backupPath);
+        if (!e.jet->tables(&e.jetTables, &error))
+            return proceed(source, error);
+    } else {
+        int code = 0;
+        {
+            vela::Statement attach(db, QStringLiteral("ATTACH DATABASE ?1 AS src"));
+            attach.bind(1, fileUri(e.backupPath));
+            if (!attach.exec()) {
+                error = attach.error();
+                code = attach.errorCode();
+            }
+        }
+        if (error.isEmpty())
+            sourceTables = column(
+                db, QStringLiteral("SELECT name FROM src.sqlite_master WHERE type = 'table'"), {},
+                &error, &code);
+        if (!error.isEmpty() && e.kind == vela::FileKind::Sqlite &&
+            vela::Statement::isDamage(code)) {
+            // An SQLite file whose table list is damaged: its tables are
+            // read by the template's, which the file was made from.
+            e.schemaLost = true;
+            error.clear();
+        }
+        if (!error.isEmpty())
+            return proceed(source, QStringLiteral("A(z) „%1” (mentett példány) nem nyitható meg "
+                                                  "adatbázisként: %2")
+                                       .arg(QDir::toNativeSeparators(e.backupPath), error));
+    }
 
     show([](MaintenanceView& v) { v.setStatusText(QString()); });
     const QStringList tables = column(
@@ -374,11 +481,14 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
                {}, &error);
     if (!error.isEmpty())
         return proceed(source, QStringLiteral("A(z) „%1” táblái nem olvashatók: %2")
-                                   .arg(QFileInfo(target).fileName(), error));
+                                   .arg(QFileInfo(e.finalPath).fileName(), error));
+    if (e.schemaLost)
+        sourceTables = tables;
     tablesDone_ = 0;
     tableCount_ = int(tables.size());
     show([&](MaintenanceView& v) { v.setTableProgress(0, tableCount_); });
 
+    const QString shownName = e.fileName.isEmpty() ? QFileInfo(e.finalPath).fileName() : e.fileName;
     for (const QString& table : tables) {
         show([&](MaintenanceView& v) { v.setTableText(u(texts::kTablePrefix) + table); });
         const QString lower = table.toLower();
@@ -389,68 +499,152 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         if (!never) {
             show([](MaintenanceView& v) { v.setStatusText(u(texts::kCopyingRows)); });
             quiet_ = true;
-            const QString sourceTable = findTable(sourceTables, table);
-            if (!sourceTable.isEmpty())
-                copyTable(db, table, sourceTable, e);
+            if (e.jet) {
+                copyJetTable(db, table, e);
+            } else {
+                const QString sourceTable = findTable(sourceTables, table);
+                if (!sourceTable.isEmpty())
+                    copyTable(db, table, sourceTable, e);
+            }
             show([](MaintenanceView& v) { v.setStatusText(QString()); });
         }
         ++tablesDone_;
         show([&](MaintenanceView& v) { v.setTableProgress(tablesDone_, tableCount_); });
     }
+    // Rows of the user's tables that the template has no table for.
+    if (!e.jet && !e.schemaLost) {
+        for (const QString& t : sourceTables) {
+            if (!findTable(tables, t).isEmpty() ||
+                t.toLower().startsWith(QLatin1String("sqlite_")) ||
+                kSystemTables.contains(t.toLower()))
+                continue;
+            const QStringList n = column(
+                db, QStringLiteral("SELECT count(*) FROM src.%1").arg(quoteId(t)), {}, &error);
+            if (!n.isEmpty() && n.first().toLongLong() > 0)
+                e.skipped << u(texts::kNoTemplateTable).arg(shownName, t, n.first());
+        }
+    }
+    // The fresh file is complete only when its last write reached the disk.
+    quiet_ = true;
     return true;
 }
+
+namespace {
+
+// The template table's Yes/No columns: never null in the fresh file.
+QStringList booleanColumns(sqlite3* db, const QString& table, const QStringList& columns) {
+    QString error;
+    const QStringList sql = column(
+        db, QStringLiteral("SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ?1"),
+        {table}, &error);
+    QStringList out;
+    if (sql.isEmpty())
+        return out;
+    const QString text = sql.first().simplified();
+    for (const QString& c : columns) {
+        if (text.contains(quoteId(c) + QStringLiteral(" IN (0, 1)")) ||
+            text.contains(quoteId(c) + QStringLiteral(" IN (0,1)")))
+            out << c;
+    }
+    return out;
+}
+
+}  // namespace
 
 void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString& sourceTable,
                                Entry& e) {
     QString error;
+    const QString shownName = e.fileName.isEmpty() ? QFileInfo(e.finalPath).fileName() : e.fileName;
     const QStringList targetColumns = column(
         db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}, &error);
-    const QStringList sourceColumns = column(
-        db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'src')"), {sourceTable}, &error);
+    const QStringList sourceColumns =
+        e.schemaLost ? targetColumns
+                     : column(db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'src')"),
+                              {sourceTable}, &error);
+    const QStringList booleans = booleanColumns(db, table, targetColumns);
     // Shared columns in the source's order; names compared as Jet does, ignoring case.
     QStringList into, from;
     for (const QString& c : sourceColumns) {
         const QString t = findTable(targetColumns, c);
         if (!t.isEmpty() && !into.contains(quoteId(t))) {
             into << quoteId(t);
-            from << quoteId(c);
+            from << (booleans.contains(t) ? QStringLiteral("coalesce(%1, 0)").arg(quoteId(c))
+                                          : quoteId(c));
         }
     }
     const QString lower = table.toLower();
     const QString target = QStringLiteral("main.") + quoteId(table);
     const QString source = QStringLiteral("src.") + quoteId(sourceTable);
 
-    exec(db, QStringLiteral("SAVEPOINT velarep_table"));
-    if (kEmptiedFirst.contains(lower))
-        exec(db, QStringLiteral("DELETE FROM ") + target);
+    auto begin = [&] {
+        exec(db, QStringLiteral("SAVEPOINT velarep_table"));
+        if (kEmptiedFirst.contains(lower))
+            exec(db, QStringLiteral("DELETE FROM ") + target);
+    };
+    // A damaged page met while reading leaves SQLite's transaction unusable
+    // to its end: the table's transaction starts again from nothing.
+    auto restart = [&] {
+        exec(db, QStringLiteral("ROLLBACK"));
+        begin();
+    };
+    // The source's rows counted first, outside the write: a count walks
+    // every page of the table, so a damaged one sends the table straight to
+    // the salvage instead of through copies that fail half way.
+    qint64 total = 0;
+    bool sourceDamaged = e.schemaLost;
+    if (!e.schemaLost) {
+        int countCode = 0;
+        const QStringList count =
+            column(db, QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(source), {},
+                   &error, &countCode);
+        total = count.value(0).toLongLong();
+        sourceDamaged = vela::Statement::isDamage(countCode);
+        error.clear();
+    }
+    begin();
     const QStringList hasRows =
         column(db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(target), {}, &error);
     const bool filled = !hasRows.isEmpty() && hasRows.first() != QLatin1String("0");
-    bool failed = false;
-    if (!filled && lower != kNeverFilled && !into.isEmpty() && error.isEmpty()) {
+    int code = 0;
+    if (!filled && lower != kNeverFilled && error.isEmpty() && sourceDamaged) {
+        salvageTable(db, table, sourceTable, sourceColumns, e);
+    } else if (!filled && lower != kNeverFilled && error.isEmpty() && into.isEmpty()) {
+        if (total > 0)
+            e.skipped << u(texts::kNoCommonColumn).arg(shownName, table).arg(total);
+    } else if (!filled && lower != kNeverFilled && error.isEmpty()) {
         qint64 inserted = -1;
+        bool damaged = false;
         if (sameShape(db, table, sourceTable)) {
             // The same table in both files (the usual case): SQLite copies
             // the stored rows and index entries as they are.
             exec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
-            if (exec(db, QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(target, source))) {
+            if (exec(db, QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(target, source),
+                     nullptr, &code)) {
                 inserted = sqlite3_changes64(db);
+                for (const QString& b : booleans)
+                    exec(db, QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %2 IS NULL")
+                                 .arg(target, quoteId(b)));
                 exec(db, QStringLiteral("RELEASE velarep_bulk"));
+            } else if (vela::Statement::isDamage(code)) {
+                // A damaged index, say: the rows are read again without it.
+                restart();
             } else {
                 exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
                 exec(db, QStringLiteral("RELEASE velarep_bulk"));
+                if (isWriteFailure(code))
+                    e.writeError = sqlError(db);
             }
         }
-        if (inserted < 0) {
+        QStringList indexes;
+        if (inserted < 0 && e.writeError.isEmpty()) {
             // Plain indexes are built again after the rows are in: one sort
             // instead of a million scattered index updates. Unique ones stay,
             // so that a duplicate is refused row by row.
-            const QStringList indexes =
-                column(db,
-                       QStringLiteral("SELECT m.sql FROM pragma_index_list(?1, 'main') AS l "
-                                      "JOIN main.sqlite_master AS m ON m.name = l.name "
-                                      "WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL"),
-                       {table}, &error);
+            indexes = column(db,
+                             QStringLiteral("SELECT m.sql FROM pragma_index_list(?1, 'main') AS l "
+                                            "JOIN main.sqlite_master AS m ON m.name = l.name "
+                                            "WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL"),
+                             {table}, &error);
             const QStringList indexNames =
                 column(db,
                        QStringLiteral("SELECT m.name FROM pragma_index_list(?1, 'main') AS l "
@@ -461,35 +655,266 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
                 exec(db, QStringLiteral("DROP INDEX main.") + quoteId(name));
             const QString head = QStringLiteral("INSERT OR IGNORE INTO %1 (%2) ")
                                      .arg(target, into.join(QLatin1Char(',')));
-            const QString select =
-                QStringLiteral("SELECT %1 FROM %2").arg(from.join(QLatin1Char(',')), source);
+            const QString select = QStringLiteral("SELECT %1 FROM %2 NOT INDEXED")
+                                       .arg(from.join(QLatin1Char(',')), source);
             exec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
-            if (exec(db, head + select)) {
+            if (exec(db, head + select, nullptr, &code)) {
                 inserted = sqlite3_changes64(db);
                 exec(db, QStringLiteral("RELEASE velarep_bulk"));
             } else {
                 // A value the fresh column refuses (a type that no longer
                 // fits) fails the whole statement: then the rows go one by
-                // one and only the refused ones stay behind.
-                exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
-                exec(db, QStringLiteral("RELEASE velarep_bulk"));
-                inserted = copyRowByRow(db, head, select, int(into.size()));
+                // one and only the refused ones stay behind. A damaged page
+                // of the source ends the reading: then what can be read is
+                // salvaged page by page.
+                damaged = vela::Statement::isDamage(code);
+                if (!damaged) {
+                    exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
+                    if (isWriteFailure(code))
+                        e.writeError = sqlError(db);
+                }
+                if (!damaged && e.writeError.isEmpty()) {
+                    int readCode = 0;
+                    inserted = copyRowByRow(db, head, select, int(into.size()), &readCode);
+                    damaged = vela::Statement::isDamage(readCode);
+                    if (isWriteFailure(readCode))
+                        e.writeError = sqlError(db);
+                }
+                if (damaged) {
+                    // The template's indexes come back with the rollback.
+                    restart();
+                    indexes.clear();
+                } else {
+                    exec(db, QStringLiteral("RELEASE velarep_bulk"));
+                }
             }
-            for (const QString& sql : indexes) failed = !exec(db, sql) || failed;
         }
-        const QStringList count =
-            column(db, QStringLiteral("SELECT count(*) FROM %1").arg(source), {}, &error);
-        const qint64 total = count.isEmpty() ? 0 : count.first().toLongLong();
-        if (failed)
-            inserted = 0;
-        if (total > inserted)
-            skipped_
-                << QStringLiteral("%1 / %2: %3 sor").arg(e.fileName, table).arg(total - inserted);
+        if (damaged && e.writeError.isEmpty())
+            salvageTable(db, table, sourceTable, sourceColumns, e);
+        for (const QString& sql : indexes) {
+            if (!exec(db, sql, nullptr, &code) && isWriteFailure(code))
+                e.writeError = sqlError(db);
+        }
+        if (!damaged && total > inserted)
+            e.skipped << QStringLiteral("%1 / %2: %3 sor")
+                             .arg(shownName, table)
+                             .arg(total - qMax<qint64>(inserted, 0));
     }
-    if (failed)
-        exec(db, QStringLiteral("ROLLBACK TO velarep_table"));
-    if (!exec(db, QStringLiteral("RELEASE velarep_table")))
+    if (!exec(db, QStringLiteral("RELEASE velarep_table"), nullptr, &code)) {
+        // The table's rows did not reach the disk: the fresh file is not whole.
+        if (e.writeError.isEmpty())
+            e.writeError = sqlError(db);
         exec(db, QStringLiteral("ROLLBACK"));
+    }
+}
+
+void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QString& sourceTable,
+                                  const QStringList& sourceColumns, Entry& e) {
+    const QString shownName = e.fileName.isEmpty() ? QFileInfo(e.finalPath).fileName() : e.fileName;
+    if (!e.salvage) {
+        // Every table tree of the damaged file, so that pages cut off from
+        // one are not taken for another's.
+        e.salvage = std::make_unique<PageSalvage>(e.backupPath);
+        std::vector<PageSalvage::Tree> trees;
+        const QString schema = e.schemaLost ? QStringLiteral("main") : QStringLiteral("src");
+        QString error;
+        const QStringList names =
+            column(db,
+                   QStringLiteral(
+                       "SELECT name FROM %1.sqlite_master WHERE type = 'table' AND rootpage > 0")
+                       .arg(schema),
+                   {}, &error);
+        for (const QString& name : names) {
+            PageSalvage::Tree t;
+            t.name = name;
+            t.root = column(db,
+                            QStringLiteral("SELECT rootpage FROM %1.sqlite_master WHERE type = "
+                                           "'table' AND name = ?1")
+                                .arg(schema),
+                            {name}, &error)
+                         .value(0)
+                         .toUInt();
+            const QStringList pk = column(
+                db,
+                QStringLiteral("SELECT cid FROM pragma_table_info(?1, '%1') WHERE pk = 1 AND "
+                               "upper(type) = 'INTEGER' AND (SELECT count(*) FROM "
+                               "pragma_table_info(?1, '%1') WHERE pk > 0) = 1")
+                    .arg(schema),
+                {name}, &error);
+            t.columns = int(
+                column(
+                    db,
+                    QStringLiteral("SELECT count(*) FROM pragma_table_info(?1, '%1')").arg(schema),
+                    {name}, &error)
+                    .value(0)
+                    .toInt());
+            t.rowidColumn = pk.isEmpty() ? -1 : pk.first().toInt();
+            trees.push_back(t);
+        }
+        e.salvage->survey(trees);
+    }
+    if (!e.salvage->ok()) {
+        e.skipped << u(texts::kUnreadableTable).arg(shownName, table, e.salvage->error());
+        return;
+    }
+    QString error;
+    const QStringList targetColumns = column(
+        db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}, &error);
+    const QStringList booleans = booleanColumns(db, table, targetColumns);
+    QStringList into, marks;
+    std::vector<int> positions;
+    std::vector<bool> isBool;
+    for (int i = 0; i < sourceColumns.size(); ++i) {
+        const QString t = findTable(targetColumns, sourceColumns[i]);
+        if (!t.isEmpty() && !into.contains(quoteId(t))) {
+            into << quoteId(t);
+            marks << QStringLiteral("?");
+            positions.push_back(i);
+            isBool.push_back(booleans.contains(t));
+        }
+    }
+    // Plain indexes are built again once the rows are in, as in the fast copy.
+    const QString indexQuery = QStringLiteral(
+        "SELECT m.%1 FROM pragma_index_list(?1, 'main') AS l JOIN main.sqlite_master AS m "
+        "ON m.name = l.name WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL");
+    const QStringList indexes = column(db, indexQuery.arg(QStringLiteral("sql")), {table}, &error);
+    for (const QString& name : column(db, indexQuery.arg(QStringLiteral("name")), {table}, &error))
+        exec(db, QStringLiteral("DROP INDEX main.") + quoteId(name));
+    qint64 inserted = 0;
+    vela::Statement write(
+        db, QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
+                .arg(quoteId(table), into.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+    const PageSalvage::Result found =
+        e.salvage->read(sourceTable, [&](const PageSalvage::Row& row) {
+            if (into.isEmpty() || !e.writeError.isEmpty())
+                return;
+            for (size_t c = 0; c < positions.size(); ++c) {
+                QVariant v = row.values.value(positions[c]);
+                if (isBool[c] && v.isNull())
+                    v = qlonglong(0);
+                write.bind(int(c) + 1, v);
+            }
+            if (write.exec())
+                inserted += sqlite3_changes64(db);
+            else if (isWriteFailure(write.errorCode()))
+                e.writeError = write.error();
+            write.reset();
+        });
+    for (const QString& sql : indexes) {
+        int code = 0;
+        if (!exec(db, sql, nullptr, &code) && isWriteFailure(code) && e.writeError.isEmpty())
+            e.writeError = sqlError(db);
+    }
+    const QString unreadable = found.unreadable < 0
+                                   ? u(texts::kUnreadableUnknown)
+                                   : u(texts::kUnreadableRows).arg(thousands(found.unreadable));
+    if (found.damagedPages > 0 || !e.schemaLost)
+        salvaged_ << u(texts::kSalvagedLine).arg(shownName, table, thousands(inserted), unreadable);
+    const qint64 refused = found.rowsRead - inserted;
+    if (refused > 0)
+        e.skipped << QStringLiteral("%1 / %2: %3 sor").arg(shownName, table).arg(refused);
+}
+
+void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
+    const QString shownName = e.fileName.isEmpty() ? QFileInfo(e.finalPath).fileName() : e.fileName;
+    const QString sourceTable = findTable(e.jetTables, table);
+    if (sourceTable.isEmpty())
+        return;
+    QString error;
+    const QStringList targetColumns = column(
+        db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}, &error);
+    const QStringList types =
+        column(db, QStringLiteral("SELECT upper(type) FROM pragma_table_info(?1, 'main')"), {table},
+               &error);
+    const QStringList booleans = booleanColumns(db, table, targetColumns);
+    QString sql;
+    {
+        const QStringList s = column(
+            db,
+            QStringLiteral("SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ?1"),
+            {table}, &error);
+        sql = s.value(0).simplified();
+    }
+    QStringList sourceColumns;
+    if (!e.jet->columns(sourceTable, &sourceColumns, &error)) {
+        e.skipped << u(texts::kUnreadableTable).arg(shownName, table, error);
+        return;
+    }
+    QStringList into, read, marks;
+    std::vector<bool> isBool, isDate, isText;
+    for (const QString& c : sourceColumns) {
+        const QString t = findTable(targetColumns, c);
+        if (t.isEmpty() || into.contains(quoteId(t)))
+            continue;
+        into << quoteId(t);
+        read << c;
+        marks << QStringLiteral("?");
+        isBool.push_back(booleans.contains(t));
+        isDate.push_back(sql.contains(QStringLiteral("date(%1,").arg(quoteId(t))));
+        isText.push_back(types.value(targetColumns.indexOf(t)) == QLatin1String("TEXT"));
+    }
+    const QString lower = table.toLower();
+    exec(db, QStringLiteral("SAVEPOINT velarep_table"));
+    if (kEmptiedFirst.contains(lower))
+        exec(db, QStringLiteral("DELETE FROM main.") + quoteId(table));
+    const QStringList hasRows =
+        column(db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM main.%1)").arg(quoteId(table)), {},
+               &error);
+    const bool filled = !hasRows.isEmpty() && hasRows.first() != QLatin1String("0");
+    if (!filled && lower != kNeverFilled) {
+        JetSource::Table rows;
+        QString readError;
+        if (!e.jet->read(sourceTable, into.isEmpty() ? QStringList() : read, &rows, &readError)) {
+            e.skipped << u(texts::kUnreadableTable).arg(shownName, table, readError);
+        } else if (into.isEmpty()) {
+            if (!rows.rows.empty())
+                e.skipped << u(texts::kNoCommonColumn)
+                                 .arg(shownName, table)
+                                 .arg(qint64(rows.rows.size()));
+        } else {
+            vela::Statement write(db,
+                                  QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
+                                      .arg(quoteId(table), into.join(QLatin1Char(',')),
+                                           marks.join(QLatin1Char(','))));
+            qint64 inserted = 0;
+            for (const QVariantList& row : rows.rows) {
+                for (int c = 0; c < into.size(); ++c) {
+                    QVariant v = row.value(c);
+                    if (v.isNull()) {
+                        v = isBool[size_t(c)] ? QVariant(qlonglong(0)) : QVariant();
+                    } else if (v.typeId() == QMetaType::QDateTime) {
+                        // Jet keeps the wall-clock time; a date column keeps the day.
+                        const QDateTime dt = v.toDateTime();
+                        v = isDate[size_t(c)] || dt.time() == QTime(0, 0)
+                                ? dt.date().toString(Qt::ISODate)
+                                : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+                    } else if (isText[size_t(c)] && v.typeId() != QMetaType::QString &&
+                               v.typeId() != QMetaType::QByteArray) {
+                        v = v.toString();
+                    }
+                    write.bind(c + 1, v);
+                }
+                if (write.exec()) {
+                    inserted += sqlite3_changes64(db);
+                } else if (isWriteFailure(write.errorCode())) {
+                    e.writeError = write.error();
+                    break;
+                }
+                write.reset();
+            }
+            const qint64 total = qint64(rows.rows.size());
+            if (total > inserted)
+                e.skipped << QStringLiteral("%1 / %2: %3 sor")
+                                 .arg(shownName, table)
+                                 .arg(total - inserted);
+        }
+    }
+    int code = 0;
+    if (!exec(db, QStringLiteral("RELEASE velarep_table"), nullptr, &code)) {
+        if (e.writeError.isEmpty())
+            e.writeError = sqlError(db);
+        exec(db, QStringLiteral("ROLLBACK"));
+    }
 }
 
 bool MaintenanceRun::sameShape(sqlite3* db, const QString& table, const QString& sourceTable) {
@@ -505,21 +930,26 @@ bool MaintenanceRun::sameShape(sqlite3* db, const QString& table, const QString&
 }
 
 qint64 MaintenanceRun::copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select,
-                                    int columns) {
+                                    int columns, int* readError) {
     QStringList marks;
     for (int i = 0; i < columns; ++i) marks << QStringLiteral("?");
-    Stmt read(db, select);
-    Stmt write(db, insertHead + QStringLiteral("VALUES (%1)").arg(marks.join(QLatin1Char(','))));
+    vela::Statement read(db, select);
+    vela::Statement write(
+        db, insertHead + QStringLiteral("VALUES (%1)").arg(marks.join(QLatin1Char(','))));
     if (!read.ok() || !write.ok())
         return 0;
     qint64 inserted = 0;
-    while (read.step() == SQLITE_ROW) {
-        for (int i = 0; i < columns; ++i)
-            sqlite3_bind_value(write.get(), i + 1, sqlite3_column_value(read.get(), i));
-        if (sqlite3_step(write.get()) == SQLITE_DONE)
+    while (read.next()) {
+        for (int i = 0; i < columns; ++i) write.bindValue(i + 1, read.rawValue(i));
+        if (write.exec()) {
             inserted += sqlite3_changes64(db);
-        sqlite3_reset(write.get());
+        } else if (isWriteFailure(write.errorCode())) {
+            *readError = write.errorCode();
+            return inserted;
+        }
+        write.reset();
     }
+    *readError = read.errorCode();
     return inserted;
 }
 

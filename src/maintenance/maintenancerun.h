@@ -35,6 +35,9 @@ class MaintenanceRun {
     // stopped it after an error (or a run was already busy).
     bool run();
 
+    // The name a fresh database is filled under before it takes its place.
+    static QString tempNameFor(const QString& fileName);
+
   private:
     struct Entry;
 
@@ -42,10 +45,19 @@ class MaintenanceRun {
     bool runEntry(const QString& name);
     QString moveToBackup(Entry& e);
     QString copyTemplate(Entry& e);
+    QString checkMoved(Entry& e);
     bool copyDatabase(Entry& e);
     void copyTable(sqlite3* db, const QString& table, const QString& sourceTable, Entry& e);
+    void copyJetTable(sqlite3* db, const QString& table, Entry& e);
+    // Reads what can be read of a table whose pages are damaged and copies it.
+    void salvageTable(sqlite3* db, const QString& table, const QString& sourceTable,
+                      const QStringList& sourceColumns, Entry& e);
+    void finishFresh(Entry& e);
+    void discardFresh(Entry& e);
+    QString olderBackupOf(const QString& name) const;
     static bool sameShape(sqlite3* db, const QString& table, const QString& sourceTable);
-    qint64 copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select, int columns);
+    qint64 copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select, int columns,
+                        int* readError);
 
     // Handles a step's error: true goes on (no error, an ignored one, or Yes).
     bool proceed(const QString& source, const QString& error);
@@ -62,6 +74,8 @@ class MaintenanceRun {
     QString backupFolder_;
     QString backupDir_;
     QStringList skipped_;
+    QStringList salvaged_;
+    QStringList notes_;
     int tablesDone_ = 0;
     int tableCount_ = 0;
 };

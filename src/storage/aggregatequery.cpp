@@ -4,10 +4,10 @@
 
 #include <QObject>
 
+#include "base/statement.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/recordsource.h"
-#include "storage/statement.h"
 
 namespace vela {
 

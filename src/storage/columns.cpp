@@ -1,5 +1,7 @@
 #include "storage/columns.h"
 
+#include "base/sqlquote.h"
+
 namespace vela {
 
 using CT = ColumnType;
@@ -84,9 +86,7 @@ QStringList TableDef::indexSql() const {
 namespace schema {
 
 QString quoteName(const QString& name) {
-    QString q = name;
-    q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
+    return quoteIdentifier(name);
 }
 
 const std::vector<ColumnDef>& ledgerColumns() {

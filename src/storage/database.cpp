@@ -9,12 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
 #include <atomic>
 
-#include "storage/statement.h"
+#include "base/filekind.h"
+#include "base/filelookup.h"
+#include "base/statement.h"
 
 namespace vela {
 
@@ -34,11 +37,29 @@ QString damagedText(const QString& name, const QString& detail) {
         .arg(name, detail, QString::fromUtf8(kVelaRepHint));
 }
 
+QString accessText(const QString& name) {
+    return QStringLiteral(
+               "A(z) „%1” egy régi Access (Jet) adatbázis, nem a VelaData saját formátuma; "
+               "a VELAREP program átalakítja. %2")
+        .arg(name, QString::fromUtf8(kVelaRepHint));
+}
+
 QString lockedText(const QString& name) {
     return QStringLiteral(
                "A(z) „%1” adatbázist most egy másik program használja (zárolva). "
                "Várja meg, amíg befejezi, és próbálja újra! Ha a hiba megmarad, %2")
         .arg(name, QString::fromUtf8(kVelaRepHint).toLower());
+}
+
+// The open databases by their connection, for the damage listener.
+QHash<sqlite3*, Database*>& openDatabases() {
+    static QHash<sqlite3*, Database*> map;
+    return map;
+}
+
+Database::DamageHandler& damageHandler() {
+    static Database::DamageHandler handler;
+    return handler;
 }
 
 void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
@@ -77,19 +98,45 @@ void registerSqlFunctions(sqlite3* db) {
     registerLikeFunction(db);
 }
 
+QString Database::damageMessage(const QString& fileName, const QString& detail) {
+    QString text = QStringLiteral(
+                       "A(z) „%1” adatbázis sérült, ezért a program nem ír bele többet. "
+                       "A VELAREP program újraépíti, és megtart minden sort, amely még "
+                       "olvasható: futtassa a VELAREP programot!")
+                       .arg(fileName);
+    if (!detail.isEmpty())
+        text += QStringLiteral("\nRészletek: ") + detail;
+    return text;
+}
+
+QString Database::damageMessage() const {
+    return damageMessage(fileName(), damageDetail_);
+}
+
+void Database::setDamageHandler(DamageHandler handler) {
+    damageHandler() = std::move(handler);
+}
+
+void Database::noteDamage(sqlite3* handle, int, const QString& message) {
+    Database* db = openDatabases().value(handle);
+    if (!db || db->damaged_)
+        return;
+    db->damaged_ = true;
+    db->damageDetail_ = message;
+    Statement::markDamaged(handle);
+    if (damageHandler())
+        damageHandler()(*db);
+}
+
 QString Database::findFile(const QString& dir, const QString& name) {
-    const QDir d(dir);
-    if (QFileInfo::exists(d.filePath(name)))
-        return d.filePath(name);
-    const QString folded = name.toCaseFolded();
-    for (const QString& entry : d.entryList(QDir::AllEntries | QDir::Hidden | QDir::System)) {
-        if (entry.toCaseFolded() == folded)
-            return d.filePath(entry);
-    }
-    return d.filePath(name);
+    return findFileNoCase(dir, name);
 }
 
 Database::~Database() {
+    if (handle_) {
+        openDatabases().remove(handle_);
+        Statement::markDamaged(handle_, false);
+    }
     handle_ = nullptr;
     if (qt_.isValid()) {
         qt_.close();
@@ -107,12 +154,15 @@ QString Database::fileName() const {
 }
 
 std::unique_ptr<Database> Database::open(const QString& bareName, QString* error,
-                                         const QStringList& requiredTables) {
-    return openPath(findFile(QDir::currentPath(), bareName), error, requiredTables);
+                                         const QStringList& requiredTables, bool* damaged) {
+    return openPath(findFile(QDir::currentPath(), bareName), error, requiredTables, false, damaged);
 }
 
 std::unique_ptr<Database> Database::openPath(const QString& path, QString* error,
-                                             const QStringList& requiredTables, bool readOnly) {
+                                             const QStringList& requiredTables, bool readOnly,
+                                             bool* damaged) {
+    if (damaged)
+        *damaged = false;
     auto fail = [&](const QString& text) -> std::unique_ptr<Database> {
         if (error)
             *error = text;
@@ -135,10 +185,18 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
             return fail(damagedText(name, f.errorString()));
-        const QByteArray head = f.read(16);
-        if (head != QByteArray("SQLite format 3\0", 16))
-            return fail(damagedText(name, head.isEmpty() ? QStringLiteral("üres állomány")
-                                                         : QStringLiteral("nem adatbázis")));
+        const QByteArray head = f.read(32);
+        switch (fileKindOfHeader(head)) {
+            case FileKind::Sqlite:
+                break;
+            case FileKind::Access:
+                // The old program's file: VelaRep converts it.
+                return fail(accessText(name));
+            case FileKind::Empty:
+                return fail(damagedText(name, QStringLiteral("üres állomány")));
+            default:
+                return fail(damagedText(name, QStringLiteral("nem adatbázis")));
+        }
     }
 
     std::unique_ptr<Database> db(new Database);
@@ -167,13 +225,28 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
     registerSqlFunctions(db->handle_);
 
     QString err;
-    const QVariant tables =
-        db->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"), {}, &err);
+    {
+        Statement st(db->handle_, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        st.next();
+        err = st.error();
+        if (Statement::isDamage(st.errorCode())) {
+            if (damaged)
+                *damaged = true;
+            return fail(damageMessage(name, err));
+        }
+    }
     if (!err.isEmpty()) {
         if (err.contains(QLatin1String("locked")) || err.contains(QLatin1String("busy")))
             return fail(lockedText(name));
         return fail(damagedText(name, err));
     }
+    // From here on, damage met by any statement on this file is heard.
+    static const bool listening = [] {
+        Statement::setDamageListener(&Database::noteDamage);
+        return true;
+    }();
+    (void)listening;
+    openDatabases().insert(db->handle_, db.get());
     for (const QString& t : requiredTables) {
         if (!db->hasTable(t))
             return fail(QStringLiteral("A(z) „%1” adatbázisból hiányzik a(z) „%2” tábla. %3")

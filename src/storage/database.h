@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -25,12 +26,25 @@ class Database {
 
     // Opens a file of the data folder (the current directory) by its bare
     // name, found case-insensitively. Each of requiredTables must exist.
+    // *damaged tells a file SQLite reports damaged from other failures.
     static std::unique_ptr<Database> open(const QString& bareName, QString* error,
-                                          const QStringList& requiredTables = {});
+                                          const QStringList& requiredTables = {},
+                                          bool* damaged = nullptr);
     // Opens a file by its path. readOnly: never written (the invoicing database).
     static std::unique_ptr<Database> openPath(const QString& path, QString* error,
                                               const QStringList& requiredTables = {},
-                                              bool readOnly = false);
+                                              bool readOnly = false, bool* damaged = nullptr);
+
+    // A file that SQLite reports damaged (SQLITE_CORRUPT, SQLITE_NOTADB) at
+    // any moment is marked so: no statement runs on it any more, and the
+    // process-wide handler hears of it once, to tell the user and end.
+    using DamageHandler = std::function<void(Database&)>;
+    static void setDamageHandler(DamageHandler handler);
+    bool isDamaged() const { return damaged_; }
+    // The one message for the user: the file, that it is damaged, what
+    // VelaRep does about it, and SQLite's own text as a detail line.
+    QString damageMessage() const;
+    static QString damageMessage(const QString& fileName, const QString& detail);
 
     // The entry of dir whose name equals name case-insensitively; when none
     // exists, dir/name with the spelling given.
@@ -57,6 +71,7 @@ class Database {
 
   private:
     Database() = default;
+    static void noteDamage(sqlite3* db, int code, const QString& message);
 
     QSqlDatabase qt_;
     QString connectionName_;
@@ -64,6 +79,8 @@ class Database {
     QString path_;
     int lockFd_ = -1;
     QString lastError_;
+    bool damaged_ = false;
+    QString damageDetail_;
 };
 
 // Registers VelaData's SQL functions on a connection: vela_fold(text) folds

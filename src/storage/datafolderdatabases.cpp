@@ -5,13 +5,15 @@ namespace vela {
 void DataFolderDatabases::openAll() {
     veladata = Database::open(
         QStringLiteral("veladata.mdb"), &veladataError,
-        {QStringLiteral("VelaData"), QStringLiteral("VelanakData"), QStringLiteral("VelaIdeigl")});
+        {QStringLiteral("VelaData"), QStringLiteral("VelanakData"), QStringLiteral("VelaIdeigl")},
+        &veladataDamaged);
     parameters = Database::open(QStringLiteral("parameter.kdb"), &parametersError,
-                                {QStringLiteral("EmblemaPath")});
+                                {QStringLiteral("EmblemaPath")}, &parametersDamaged);
     betarol = Database::open(QStringLiteral("betarol.kdb"), &betarolError,
-                             {QStringLiteral("beraktar"), QStringLiteral("TorzsOrszagok")});
+                             {QStringLiteral("beraktar"), QStringLiteral("TorzsOrszagok")},
+                             &betarolDamaged);
     lfakturo = Database::open(QStringLiteral("LFakturo.mdb"), &lfakturoError,
-                              {QStringLiteral("OsszesSzamla")});
+                              {QStringLiteral("OsszesSzamla")}, &lfakturoDamaged);
 }
 
 void DataFolderDatabases::closeAll() {

@@ -20,6 +20,11 @@ struct DataFolderDatabases {
     QString betarolError;
     QString parametersError;
     QString lfakturoError;
+    // The file is there but SQLite finds it damaged (the error says so).
+    bool veladataDamaged = false;
+    bool betarolDamaged = false;
+    bool parametersDamaged = false;
+    bool lfakturoDamaged = false;
 
     // Opens the four files of the current directory.
     void openAll();

@@ -4,8 +4,8 @@
 #include <QSet>
 #include <algorithm>
 
+#include "base/statement.h"
 #include "storage/database.h"
-#include "storage/statement.h"
 #include "storage/values.h"
 
 namespace vela {

@@ -1,8 +1,8 @@
 #include "storage/scratchtable.h"
 
+#include "base/statement.h"
 #include "storage/columns.h"
 #include "storage/database.h"
-#include "storage/statement.h"
 
 namespace vela {
 

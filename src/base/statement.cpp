@@ -1,19 +1,61 @@
-#include "storage/statement.h"
+#include "base/statement.h"
 
 #include <sqlite3.h>
 
-#include "storage/values.h"
+#include <QDate>
+#include <atomic>
+#include <mutex>
+#include <set>
 
 namespace vela {
+
+namespace {
+
+std::atomic<Statement::DamageListener> g_listener{nullptr};
+std::mutex g_damagedMutex;
+std::set<sqlite3*> g_damaged;
+
+}  // namespace
+
+void Statement::setDamageListener(DamageListener listener) {
+    g_listener = listener;
+}
+
+void Statement::markDamaged(sqlite3* db, bool damaged) {
+    const std::lock_guard<std::mutex> lock(g_damagedMutex);
+    if (damaged)
+        g_damaged.insert(db);
+    else
+        g_damaged.erase(db);
+}
+
+bool Statement::isMarkedDamaged(sqlite3* db) {
+    const std::lock_guard<std::mutex> lock(g_damagedMutex);
+    return g_damaged.count(db) != 0;
+}
+
+void Statement::fail(int code) {
+    error_ = QString::fromUtf8(sqlite3_errmsg(db_));
+    code_ = code;
+    if (isDamage(code)) {
+        if (DamageListener listener = g_listener)
+            listener(db_, code, error_);
+    }
+}
 
 Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
     if (!db) {
         error_ = QStringLiteral("Az adatbázis nincs megnyitva.");
         return;
     }
+    if (isMarkedDamaged(db)) {
+        error_ = QStringLiteral("Az adatbázis sérült, ezért a program nem ír bele többet.");
+        code_ = SQLITE_CORRUPT;
+        return;
+    }
     const QByteArray utf8 = sql.toUtf8();
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr) != SQLITE_OK) {
-        error_ = QString::fromUtf8(sqlite3_errmsg(db));
+        fail(sqlite3_extended_errcode(db));
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
     }
@@ -34,7 +76,12 @@ bool Statement::bind(const QVariantList& values) {
 bool Statement::bind(int index, const QVariant& value) {
     if (!stmt_)
         return false;
-    const QVariant v = values::toStorage(value);
+    // Dates go in as 'YYYY-MM-DD' text and booleans as 0/1, as they are stored.
+    QVariant v = value;
+    if (v.typeId() == QMetaType::QDate && !v.isNull())
+        v = v.toDate().toString(Qt::ISODate);
+    else if (v.typeId() == QMetaType::Bool && !v.isNull())
+        v = qlonglong(v.toBool() ? 1 : 0);
     int rc;
     if (v.isNull()) {
         rc = sqlite3_bind_null(stmt_, index);
@@ -66,6 +113,19 @@ bool Statement::bind(int index, const QVariant& value) {
     }
     if (rc != SQLITE_OK) {
         error_ = QString::fromUtf8(sqlite3_errmsg(db_));
+        code_ = rc;
+        return false;
+    }
+    return true;
+}
+
+bool Statement::bindValue(int index, const sqlite3_value* value) {
+    if (!stmt_)
+        return false;
+    const int rc = sqlite3_bind_value(stmt_, index, value);
+    if (rc != SQLITE_OK) {
+        error_ = QString::fromUtf8(sqlite3_errmsg(db_));
+        code_ = rc;
         return false;
     }
     return true;
@@ -78,7 +138,7 @@ bool Statement::next() {
     if (rc == SQLITE_ROW)
         return true;
     if (rc != SQLITE_DONE)
-        error_ = QString::fromUtf8(sqlite3_errmsg(db_));
+        fail(sqlite3_extended_errcode(db_));
     return false;
 }
 
@@ -94,6 +154,7 @@ bool Statement::reset() {
     if (!stmt_)
         return false;
     error_.clear();
+    code_ = 0;
     sqlite3_reset(stmt_);
     return true;
 }
@@ -121,6 +182,20 @@ QVariant Statement::value(int i) const {
         default:
             return {};
     }
+}
+
+QString Statement::text(int i) const {
+    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i)),
+                             sqlite3_column_bytes(stmt_, i));
+}
+
+sqlite3_value* Statement::rawValue(int i) const {
+    return sqlite3_column_value(stmt_, i);
+}
+
+bool Statement::isDamage(int code) {
+    const int primary = code & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
 }
 
 qint64 Statement::int64(int i) const {

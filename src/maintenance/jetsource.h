@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <vector>
+
+namespace velarep {
+
+// The rows of an Access (Jet) file, read by the Jet reading helper program
+// (vela-jetreader) that VelaData's import uses too. It runs as a separate
+// process found beside VelaRep, so a damaged Access file can end the helper
+// but never the maintenance run. Errors are readable Hungarian texts.
+class JetSource {
+  public:
+    struct Table {
+        QStringList columns;
+        std::vector<QVariantList> rows;
+    };
+
+    explicit JetSource(QString path) : path_(std::move(path)) {}
+
+    bool tables(QStringList* out, QString* error) const;
+    // Every row of table, only the columns named (in that order).
+    bool read(const QString& table, const QStringList& columns, Table* out, QString* error) const;
+    bool columns(const QString& table, QStringList* out, QString* error) const;
+
+    // The helper beside the running program.
+    static QString helperPath();
+
+  private:
+    bool run(const QStringList& args, Table* table, QStringList* tables, QString* error) const;
+
+    QString path_;
+};
+
+}  // namespace velarep

@@ -1,0 +1,112 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "base/filekind.h"
+#include "base/filelookup.h"
+#include "base/sqlquote.h"
+#include "base/statement.h"
+
+using namespace vela;
+
+namespace {
+
+struct Db {
+    Db() { sqlite3_open(":memory:", &db); }
+    ~Db() { sqlite3_close(db); }
+    sqlite3* db = nullptr;
+};
+
+void touch(const QString& path, const QByteArray& bytes = {}) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+}  // namespace
+
+TEST(Base, QuotedNamesWithQuotesAccentsAndBlanksNameTheirTable) {
+    Db d;
+    const QString table = QString::fromUtf8("Rész\"Összeg; DROP TABLE x --");
+    const QString column = QString::fromUtf8("a \"b\" ő");
+    EXPECT_EQ(quoteIdentifier(QStringLiteral("a\"b")), QStringLiteral("\"a\"\"b\""));
+    Statement create(d.db, QStringLiteral("CREATE TABLE %1 (%2)")
+                               .arg(quoteIdentifier(table), quoteIdentifier(column)));
+    ASSERT_TRUE(create.exec()) << create.error().toStdString();
+    Statement insert(d.db,
+                     QStringLiteral("INSERT INTO %1 VALUES (?1)").arg(quoteIdentifier(table)));
+    ASSERT_TRUE(insert.bind(1, QDate(2024, 3, 9)));
+    ASSERT_TRUE(insert.exec());
+    Statement read(
+        d.db,
+        QStringLiteral("SELECT %1 FROM %2").arg(quoteIdentifier(column), quoteIdentifier(table)));
+    ASSERT_TRUE(read.next());
+    EXPECT_EQ(read.value(0).toString(), QStringLiteral("2024-03-09"));
+    EXPECT_EQ(read.columnName(0), column);
+}
+
+TEST(Base, StatementBindsBooleansAsNumbersAndKeepsTheErrorCode) {
+    Db d;
+    Statement create(d.db, QStringLiteral("CREATE TABLE t (b INTEGER NOT NULL) STRICT"));
+    ASSERT_TRUE(create.exec());
+    Statement insert(d.db, QStringLiteral("INSERT INTO t VALUES (?1)"));
+    ASSERT_TRUE(insert.bind(1, true));
+    ASSERT_TRUE(insert.exec());
+    insert.reset();
+    ASSERT_TRUE(insert.bind(1, QVariant()));
+    EXPECT_FALSE(insert.exec());
+    EXPECT_EQ(insert.errorCode() & 0xff, SQLITE_CONSTRAINT);
+    EXPECT_FALSE(Statement::isDamage(insert.errorCode()));
+    EXPECT_TRUE(Statement::isDamage(SQLITE_CORRUPT_INDEX));
+    EXPECT_TRUE(Statement::isDamage(SQLITE_NOTADB));
+    Statement read(d.db, QStringLiteral("SELECT b, typeof(b) FROM t"));
+    ASSERT_TRUE(read.next());
+    EXPECT_EQ(read.int64(0), 1);
+    EXPECT_EQ(read.text(1), QStringLiteral("integer"));
+    Statement bad(d.db, QStringLiteral("SELECT * FROM nincs"));
+    EXPECT_FALSE(bad.ok());
+    EXPECT_EQ(bad.errorCode(), SQLITE_ERROR);
+}
+
+TEST(Base, FileLookupIgnoresCaseAccentsIncludedAndPrefersTheExactName) {
+    QTemporaryDir dir;
+    touch(dir.filePath("LFAKTURO.MDB"));
+    touch(dir.filePath(QString::fromUtf8("ÁRLISTA.kdb")));
+    EXPECT_EQ(findEntryNoCase(dir.path(), "lfakturo.mdb"), QStringLiteral("LFAKTURO.MDB"));
+    EXPECT_EQ(findEntryNoCase(dir.path(), QString::fromUtf8("árlista.KDB")),
+              QString::fromUtf8("ÁRLISTA.kdb"));
+    EXPECT_EQ(findEntryNoCase(dir.path(), "veladata.mdb"), QString());
+    EXPECT_EQ(findFileNoCase(dir.path(), "VelaData.mdb"), dir.filePath("VelaData.mdb"));
+    touch(dir.filePath("lfakturo.mdb"));
+    EXPECT_EQ(findEntryNoCase(dir.path(), "lfakturo.mdb"), QStringLiteral("lfakturo.mdb"));
+    EXPECT_EQ(findEntryNoCase(dir.path(), ".."), QStringLiteral(".."));  // exists as given
+    EXPECT_EQ(findEntryNoCase(dir.path(), QString()), QString());
+}
+
+TEST(Base, FileKindTellsSqliteAccessAndOtherFilesApart) {
+    QTemporaryDir dir;
+    EXPECT_EQ(fileKind(dir.filePath("nincs.mdb")), FileKind::Missing);
+    EXPECT_EQ(fileKind(dir.path()), FileKind::Unreadable);
+    touch(dir.filePath("ures.mdb"));
+    EXPECT_EQ(fileKind(dir.filePath("ures.mdb")), FileKind::Empty);
+    QByteArray jet("\x00\x01\x00\x00Standard Jet DB\x00\x00\x00\x00\x00", 24);
+    touch(dir.filePath("jet.mdb"), jet);
+    EXPECT_EQ(fileKind(dir.filePath("jet.mdb")), FileKind::Access);
+    touch(dir.filePath("szoveg.mdb"), "Standard Jet DB, de csak szöveg");
+    EXPECT_EQ(fileKind(dir.filePath("szoveg.mdb")), FileKind::Other);
+    Db d;
+    const QString path = dir.filePath("sajat.mdb");
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    sqlite3_exec(db, "CREATE TABLE t (a)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    EXPECT_EQ(fileKind(path), FileKind::Sqlite);
+    const QString realJet = QStringLiteral(VELA_TESTDATA "/northwind-jet3.mdb");
+    if (QFile::exists(realJet)) {
+        EXPECT_EQ(fileKind(realJet), FileKind::Access);
+    }
+}
