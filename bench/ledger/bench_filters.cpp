@@ -16,7 +16,7 @@
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/recordsource.h"
-#include "storage/statement.h"
+#include "base/statement.h"
 #include "ui/appcontext.h"
 #include "ui/scripteddialogservice.h"
 #include "ui/windowopener.h"

@@ -4,7 +4,7 @@
 
 #include "storage/columns.h"
 #include "storage/database.h"
-#include "storage/statement.h"
+#include "base/statement.h"
 
 namespace vela {
 

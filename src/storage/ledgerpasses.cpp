@@ -5,7 +5,7 @@
 
 #include "storage/columns.h"
 #include "storage/database.h"
-#include "storage/statement.h"
+#include "base/statement.h"
 
 namespace vela::ledgerpasses {
 
