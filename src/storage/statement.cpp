@@ -2,9 +2,32 @@
 
 #include <sqlite3.h>
 
+#include <QFileInfo>
+
 #include "storage/values.h"
 
 namespace vela {
+
+namespace {
+
+// SQLite's own text, or ours when another connection (another workstation on
+// the share) held the file past the busy timeout.
+QString errorText(sqlite3* db, int rc) {
+    if ((rc & 0xFF) == SQLITE_BUSY)
+        return Statement::busyText(db);
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+}  // namespace
+
+QString Statement::busyText(sqlite3* db) {
+    const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
+    const QString name = file ? QFileInfo(QString::fromUtf8(file)).fileName() : QString();
+    return QStringLiteral(
+               "A(z) „%1” adatbázisba most egy másik munkaállomás ír. A program néhány "
+               "másodpercig várt rá, de nem sikerült; próbálja újra egy kis idő múlva!")
+        .arg(name);
+}
 
 Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
     if (!db) {
@@ -12,8 +35,9 @@ Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
         return;
     }
     const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr) != SQLITE_OK) {
-        error_ = QString::fromUtf8(sqlite3_errmsg(db));
+    const int rc = sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &stmt_, nullptr);
+    if (rc != SQLITE_OK) {
+        error_ = errorText(db, rc);
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
     }
@@ -78,7 +102,7 @@ bool Statement::next() {
     if (rc == SQLITE_ROW)
         return true;
     if (rc != SQLITE_DONE)
-        error_ = QString::fromUtf8(sqlite3_errmsg(db_));
+        error_ = errorText(db_, rc);
     return false;
 }
 

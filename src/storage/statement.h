@@ -18,6 +18,10 @@ class Statement {
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
+    // The Hungarian text of a statement that found the file busy (written by
+    // another connection) after waiting the busy timeout.
+    static QString busyText(sqlite3* db);
+
     bool ok() const { return stmt_ != nullptr && error_.isEmpty(); }
     QString error() const { return error_; }
 
