@@ -22,8 +22,7 @@
 
 namespace {
 
-QString ledgerFolder(int rows)
-{
+QString ledgerFolder(int rows) {
     const QString dir = QStringLiteral("/tmp/vela-bench-ledger-%1").arg(rows);
     if (QFile::exists(dir + "/ready"))
         return dir;
@@ -51,19 +50,14 @@ QString ledgerFolder(int rows)
 }
 
 struct Session {
-    explicit Session(int rows)
-    {
+    explicit Session(int rows) {
         QDir::setCurrent(ledgerFolder(rows));
-        QString err;
-        veladata = vela::Database::open("veladata.mdb", &err);
-        parameters = vela::Database::open("parameter.kdb", &err);
+        ctx.db.openAll();
         ctx.dialogs = &dialogs;
         ctx.opener = &opener;
     }
-    std::unique_ptr<vela::LedgerWindow> openWindow()
-    {
-        auto w = std::make_unique<vela::LedgerWindow>(ctx, vela::LedgerKind::Payables,
-                                                      veladata.get(), parameters.get());
+    std::unique_ptr<vela::LedgerWindow> openWindow() {
+        auto w = std::make_unique<vela::LedgerWindow>(ctx, vela::LedgerKind::Payables);
         w->show();
         w->repaint();  // the first painted window
         return w;
@@ -71,12 +65,9 @@ struct Session {
     vela::ScriptedDialogService dialogs;
     vela::ScriptedWindowOpener opener;
     vela::AppContext ctx;
-    std::unique_ptr<vela::Database> veladata;
-    std::unique_ptr<vela::Database> parameters;
 };
 
-void BM_OpenToFirstPaint(benchmark::State& state)
-{
+void BM_OpenToFirstPaint(benchmark::State& state) {
     Session s(int(state.range(0)));
     for (auto _ : state) {
         auto w = s.openWindow();
@@ -90,8 +81,7 @@ void BM_OpenToFirstPaint(benchmark::State& state)
     state.counters["peak_MB"] = double(ru.ru_maxrss) / 1024.0;
 }
 
-void BM_ScrollPageDown(benchmark::State& state)
-{
+void BM_ScrollPageDown(benchmark::State& state) {
     Session s(int(state.range(0)));
     auto w = s.openWindow();
     w->rows().moveFirst();
@@ -103,30 +93,25 @@ void BM_ScrollPageDown(benchmark::State& state)
     }
 }
 
-void BM_FinderKeystroke(benchmark::State& state)
-{
+void BM_FinderKeystroke(benchmark::State& state) {
     Session s(int(state.range(0)));
     auto w = s.openWindow();
     auto* t15 = w->findChild<QLineEdit*>("Text15");
     const QStringList steps = {"ő", "ős", "ősz", "ősz ", "ősz k", "partner 4", "nincs"};
     int i = 0;
-    for (auto _ : state)
-        t15->setText(steps[i++ % steps.size()]);
+    for (auto _ : state) t15->setText(steps[i++ % steps.size()]);
 }
 
-void BM_InvoiceFinderKeystroke(benchmark::State& state)
-{
+void BM_InvoiceFinderKeystroke(benchmark::State& state) {
     Session s(int(state.range(0)));
     auto w = s.openWindow();
     auto* t14 = w->findChild<QLineEdit*>("Text14");
     const QStringList steps = {"s", "sz", "sz-", "sz-1", "sz-12", "sz-129", "sz-1299"};
     int i = 0;
-    for (auto _ : state)
-        t14->setText(steps[i++ % steps.size()]);
+    for (auto _ : state) t14->setText(steps[i++ % steps.size()]);
 }
 
-void BM_Save(benchmark::State& state)
-{
+void BM_Save(benchmark::State& state) {
     Session s(int(state.range(0)));
     auto w = s.openWindow();
     double v = 1;
@@ -136,8 +121,7 @@ void BM_Save(benchmark::State& state)
     }
 }
 
-void BM_NewRow(benchmark::State& state)
-{
+void BM_NewRow(benchmark::State& state) {
     Session s(int(state.range(0)));
     auto w = s.openWindow();
     for (auto _ : state) {
@@ -148,19 +132,16 @@ void BM_NewRow(benchmark::State& state)
     }
 }
 
-void BM_HeaderSort(benchmark::State& state)
-{
+void BM_HeaderSort(benchmark::State& state) {
     Session s(int(state.range(0)));
     auto w = s.openWindow();
-    for (auto _ : state)
-        w->DBGrid1_HeadClick(7);  // Brutto, up and down in turn
+    for (auto _ : state) w->DBGrid1_HeadClick(7);  // Brutto, up and down in turn
 }
 
-void BM_BareSumForOpenTotal(benchmark::State& state)
-{
+void BM_BareSumForOpenTotal(benchmark::State& state) {
     Session s(int(state.range(0)));
     for (auto _ : state)
-        benchmark::DoNotOptimize(s.veladata->scalar(
+        benchmark::DoNotOptimize(s.ctx.db.veladata->scalar(
             "SELECT sum(Brutto - ifnull(RészÖsszeg, 0)) FROM VelaData WHERE Kivezetés = 'N' OR "
             "Kivezetés = 'n' OR Kivezetés = '' OR Kivezetés IS NULL"));
 }
@@ -177,8 +158,7 @@ BENCHMARK(BM_BareSumForOpenTotal)->SIZES;
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -88,10 +88,9 @@ Database* ledger(benchmark::State& state) {
     return db.get();
 }
 
-void openLedger(RecordSource& rs, Database* db, const QString& where = {},
-                const QVariantList& binds = {}) {
+void openLedger(RecordSource& rs, Database* db, const vela::Condition& where = {}) {
     rs.setDatabase(db);
-    rs.setQuery(vela::schema::velaData(), where, binds, QString::fromUtf8(kOrder));
+    rs.setQuery(vela::Query(vela::schema::velaData(), where, {{"Sorszám"}, {"recordID"}}));
     rs.refresh();
 }
 
@@ -188,7 +187,7 @@ void BM_FindSorszam_RecordSource(benchmark::State& state) {
     const qint64 targets[] = {state.range(0) / 2, state.range(0) / 3};
     int i = 0;
     for (auto _ : state) {
-        rs.findFirst(QStringLiteral("\"Sorszám\" = ?"), {targets[i++ % 2]});
+        rs.findFirst(vela::Condition::equals("Sorszám", targets[i++ % 2]));
         benchmark::DoNotOptimize(rs.field("Sorszám"));
     }
     if (rs.noMatch())
@@ -325,7 +324,7 @@ void BM_FilterRequery_RecordSource(benchmark::State& state) {
         return;
     RecordSource rs;
     for (auto _ : state) {
-        openLedger(rs, db, QStringLiteral("\"FizetésMódja\" = ?"), {QStringLiteral("készpénzes")});
+        openLedger(rs, db, vela::Condition::equals("FizetésMódja", QStringLiteral("készpénzes")));
         rs.moveLast();
         benchmark::DoNotOptimize(rs.field("Sorszám"));
     }

@@ -23,8 +23,6 @@ class Startup {
 
   private:
     AppContext& ctx_;
-    std::unique_ptr<Database> veladata_;
-    std::unique_ptr<Database> parameters_;
     std::unique_ptr<LedgerWindow> window_;
 };
 

@@ -63,14 +63,14 @@ bool LedgerWindow::noCurrentRow() const {
 void LedgerWindow::Command2_Click() {
     binder_->commit();
     for (const char* name : kFilterItems) {
-        if (QAction* a = items_.value(name))
+        if (QAction* a = menuItem(name))
             a->setChecked(false);
     }
-    if (QAction* all = items_.value("SzurKi"))
+    if (QAction* all = menuItem("SzurKi"))
         all->setChecked(true);
 
     BusyCursor busy;
-    VelaData1.setQuery(traits_.table, {}, {}, traits_.rowsQueryOrder);
+    VelaData1.setQuery(traits_.allRows());
     if (!VelaData1.refresh()) {
         showDatabaseError(VelaData1.lastError());
         return;
@@ -106,11 +106,11 @@ void LedgerWindow::Command2_Click() {
     for (const char* column : kDateColumns) VelaData1.setField(QString::fromUtf8(column), today);
     binder_->load();
     DBGrid1->followCurrent();
-    texts_.value("Text10")->setFocus();
+    text("Text10")->setFocus();
     Command3->setEnabled(true);
     Command4->setEnabled(true);
     Command5->setEnabled(false);  // the overdue view is not here yet
-    Command7->setEnabled(false);  // nor the print report
+    Command7->setEnabled(true);
     Command3_Click();
 }
 
@@ -125,7 +125,7 @@ void LedgerWindow::Command3_Click() {
 
     if (traits_.recomputeOnSave && !VelaData1.bof() && !VelaData1.eof()) {
         binder_->reload(QStringLiteral("BankiKiegyenlitésKelte"));
-        if (texts_.value("Text19")->text() == QStringLiteral("átutalás E"))
+        if (text("Text19")->text() == QStringLiteral("átutalás E"))
             VelaData1.setField("Kivezetés", QStringLiteral("I"));
         // An empty VAT rate counts as 0 %; one that is no number was refused
         // when its field was left, so the stored rate is used.
@@ -154,7 +154,7 @@ void LedgerWindow::Command3_Click() {
     } else {
         if (Funcs::TextOrEmpty(VelaData1.field("Kivezetés")).toString().isEmpty())
             VelaData1.setField("Kivezetés", QStringLiteral("N"));
-        texts_.value("Text10")->setFocus();
+        text("Text10")->setFocus();
         for (const char* control : {"Text8", "Text9"}) {
             const QString column = control == QLatin1String("Text8") ? "Devizanem" : "Kivezetés";
             const QString upper = Funcs::TextOrEmpty(VelaData1.field(column)).toString().toUpper();
@@ -195,7 +195,7 @@ void LedgerWindow::Command4_Click() {
         } else {
             ctx_.dialogs->message(text::kDeleteFailed, text::kAttention, Icon::Warning);
             // All rows again ("Minden adat (szűrés ki)").
-            VelaData1.setQuery(traits_.table, {}, {}, traits_.rowsQueryOrder);
+            VelaData1.setQuery(traits_.allRows());
             VelaData1.refresh();
             ShowOpenTotal();
         }
@@ -209,7 +209,7 @@ void LedgerWindow::Command4_Click() {
 }
 
 void LedgerWindow::MindTorol_Click() {
-    QAction* item = items_.value("MindTorol");
+    QAction* item = menuItem("MindTorol");
     const bool payables = traits_.kind == LedgerKind::Payables;
     if (noCurrentRow() || (payables && VelaData1.eof())) {
         item->setEnabled(false);
@@ -255,14 +255,14 @@ void LedgerWindow::Check1_Change() {
     const bool on = Check1->isChecked();
     Image1->setVisible(on);
     Label21->setVisible(on);
-    texts_.value("Text16")->setVisible(on);
+    text("Text16")->setVisible(on);
 }
 
 bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut && watched == texts_.value("Text9")) {
+    if (event->type() == QEvent::FocusOut && watched == text("Text9")) {
         Text9_LostFocus();
         // A refused flag must not reach the row: the field keeps the focus.
-        const QString flag = texts_.value("Text9")->text();
+        const QString flag = text("Text9")->text();
         if (!flag.isEmpty() && flag != QLatin1String("I") && flag != QLatin1String("N"))
             return true;
     }
@@ -270,7 +270,7 @@ bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void LedgerWindow::Text9_LostFocus() {
-    QLineEdit* e = texts_.value("Text9");
+    QLineEdit* e = text("Text9");
     const QString upper = e->text().toUpper();
     if (upper != e->text()) {
         e->setText(upper);
@@ -295,15 +295,21 @@ void LedgerWindow::runFinder(QLineEdit* finder) {
     bool found = false;
     if (name == QLatin1String("Text13")) {
         if (const auto n = values::parseWhole(t))
-            found = VelaData1.findFirst(QStringLiteral("\"Sorszám\" = ?"), {qlonglong(*n)});
-    } else if (name == QLatin1String("Text14")) {
-        found = VelaData1.findFirstPrefix(QStringLiteral("Szamlaszam"), t);
-    } else if (name == QLatin1String("Text15")) {
-        found = VelaData1.findFirstPrefix(QStringLiteral("CegNev"), t);
+            found = VelaData1.findFirst(Condition::equals("Sorszám", qlonglong(*n)));
+    } else if (name == QLatin1String("Text14") || name == QLatin1String("Text15")) {
+        // like "text*": "*" and "?" typed in are wildcards; without them the
+        // prefix is found through the column's index.
+        const QString column = name == QLatin1String("Text14") ? QStringLiteral("Szamlaszam")
+                                                               : QStringLiteral("CegNev");
+        if (t.contains(QLatin1Char('*')) || t.contains(QLatin1Char('?')))
+            found = VelaData1.findFirst(Condition::like(
+                column, QString(t).replace(QLatin1Char('['), QStringLiteral("[[]")) + u'*'));
+        else
+            found = VelaData1.findFirstPrefix(column, t);
     } else if (name == QLatin1String("Text17")) {
         // A lone minus sign or comma is no amount yet: nothing matches it.
         if (const auto d = values::parseNumber(t))
-            found = VelaData1.findFirst(QStringLiteral("\"Brutto\" = ?"), {*d});
+            found = VelaData1.findFirst(Condition::equals("Brutto", *d));
     }
     if (found) {
         lastFoundMark_ = VelaData1.bookmark();

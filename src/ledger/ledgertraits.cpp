@@ -7,6 +7,9 @@ namespace vela {
 namespace {
 
 using Icon = DialogService::Icon;
+using C = Condition;
+
+const QList<OrderKey> kBySequence{{"Sorszám"}, {"recordID"}};
 
 // The payables total counts every row whose settled flag is "N", "n", empty
 // or null; a missing partial amount counts as none.
@@ -18,11 +21,11 @@ const LedgerTraits payables{
     "Tartozunk (szállító adatai)",
     "SZÁLLÍTÓ",
     "Szállító",
-    "Sorszám, recordID",
-    "Brutto - ifnull(RészÖsszeg, 0)",
-    "Kivezetés = 'N' OR Kivezetés = 'n' OR Kivezetés = '' OR Kivezetés IS NULL",
-    "RészÖsszegBruttó",
-    "Kivezetés = 'N'",
+    kBySequence,
+    {"Brutto", "RészÖsszeg"},
+    C::equals("Kivezetés", "N") || C::equals("Kivezetés", "n") || C::isEmpty("Kivezetés"),
+    {"RészÖsszegBruttó"},
+    C::equals("Kivezetés", "N"),
     true,
     true,
     true,
@@ -50,11 +53,11 @@ const LedgerTraits receivables{
     "Tartoznak (vevő adatai)",
     "VEVŐ",
     "Vevő",
-    "Sorszám, recordID",
-    "Brutto",
-    "Kivezetés = 'N' AND Részkiegyenlités = 0",
-    "RészÖsszegBruttó",
-    "Kivezetés = 'N'",
+    kBySequence,
+    {"Brutto"},
+    C::equals("Kivezetés", "N") && C::equals("Részkiegyenlités", 0),
+    {"RészÖsszegBruttó"},
+    C::equals("Kivezetés", "N"),
     false,
     false,
     false,

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "storage/query.h"
 #include "ui/dialogservice.h"
 
 namespace vela {
@@ -20,13 +21,13 @@ struct LedgerTraits {
     QString gridCaption;
     QString sideLabel;  // Label22
     QString sideLabelTip;
-    QString rowsQueryOrder;
+    QList<OrderKey> rowsOrder;
     // CountData: the open gross, and CountData2: the open partial gross, as
-    // a summed expression and the rows it sums over.
-    QString openTotalExpr;
-    QString openTotalWhere;
-    QString partialTotalExpr;
-    QString partialTotalWhere;
+    // a summed amount and the rows it sums over.
+    Amount openTotal;
+    Condition openTotalWhere;
+    Amount partialTotal;
+    Condition partialTotalWhere;
     bool hasParameters;         // reads ParameterData on becoming active
     bool moveLastOnActivate;    // or stays on the first row
     bool hasReceivablesMenu;    // "&Nekünk tartoznak (Vevő)"
@@ -47,6 +48,9 @@ struct LedgerTraits {
     DialogService::Icon deletedAllIcon;  // "Minden adat törölve" after "Törlés"
 
     static const LedgerTraits& of(LedgerKind kind);
+
+    // The whole ledger in its order: "Minden adat (szűrés ki)".
+    Query allRows() const { return Query(table, {}, rowsOrder); }
 };
 
 }  // namespace vela

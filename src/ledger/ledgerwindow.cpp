@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "ledger/ledgermessages.h"
+#include "ledger/ledgerprintreport.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -32,6 +33,7 @@
 #include "ui/dialogservice.h"
 #include "ui/fieldbinder.h"
 #include "ui/fieldrules.h"
+#include "ui/formkit.h"
 #include "ui/navigationbar.h"
 #include "ui/recordgrid.h"
 #include "ui/recordgridmodel.h"
@@ -87,47 +89,14 @@ const std::pair<const char*, const char*> kFinders[] = {
     {"Text17", "Bruttó összeg gyorskereső"},
 };
 
-// The menu bar, in order. An item with an empty caption is a separator.
-struct MenuItemSpec {
-    const char* name;
-    const char* caption;
-};
-
-const MenuItemSpec kFilterItemsBoth[] = {
-    {"Kivezetve", "Kivezetett tételek"},
-    {"Nemkivezetve", "Nem kivezetett tételek"},
-    {"Figyelemek", "FIGYELEM!"},
-    {"", ""},
-    {"MegnevSzur", "Megnevezés"},
-    {"SorszamSzur", "Sorszám"},
-    {"SzamlaSzur", "Számlaszám"},
-    {"UgyfelSzur", nullptr},  // caption by kind
-    {"DevizaSzur", "Devizanem"},
-    {"", ""},
-    {"Kp", "Készpénzesek"},
-    {"Atutal", "Átutalások"},
-    {"Utanvet", "Utánvétek"},
-    {"Nyugta", "Nyugták"},
-    {"Szallito", "Szállítólevelek"},
-    {"ProformaK", "Proforma készpénzesek"},
-    {"ProformaA", "Proforma átutalások"},
-    {"ElolegOkmany", "Előleg okmányok"},
-    {"", ""},
-    {"SzurKi", "Minden adat (szűrés ki)"},
-};
-
-// Columns whose text is kept in capitals.
-const char* const kUpperCaseControls[] = {"Text8", "Text9"};
-
 }  // namespace
 
-LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, Database* veladata,
-                           Database* parameters, QWidget* parent)
+LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, QWidget* parent)
     : QDialog(parent),
       ctx_(ctx),
       traits_(LedgerTraits::of(kind)),
-      veladata_(veladata),
-      parameters_(kind == LedgerKind::Payables ? parameters : nullptr) {
+      veladata_(ctx.db.veladata.get()),
+      parameters_(kind == LedgerKind::Payables ? ctx.db.parameters.get() : nullptr) {
     setObjectName(traits_.windowName);
     setWindowTitle(traits_.windowCaption);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -143,72 +112,51 @@ LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, Database* veladata,
 
 LedgerWindow::~LedgerWindow() = default;
 
+QLineEdit* LedgerWindow::text(const char* name) const {
+    return kit_->control<QLineEdit>(QLatin1String(name));
+}
+
+QAction* LedgerWindow::menuItem(const QString& name) const {
+    return menus_ ? menus_->action(name) : nullptr;
+}
+
 void LedgerWindow::buildRecordSources() {
     VelaData1.setObjectName("VelaData1");
     VelaData1.setDatabase(veladata_);
-    VelaData1.setQuery(traits_.table, {}, {}, traits_.rowsQueryOrder);
+    VelaData1.setQuery(traits_.allRows());
+    // The settled flag is one capital, I or N, or empty, wherever it is typed.
+    VelaData1.setColumnRule(
+        QStringLiteral("Kivezetés"),
+        [](QVariant& v) {
+            const QString flag = v.toString().toUpper();
+            if (!v.isNull())
+                v = flag;
+            return v.isNull() || flag.isEmpty() || flag == QLatin1String("I") ||
+                   flag == QLatin1String("N");
+        },
+        text::kBadSettledFlag);
     CountData.setDatabase(veladata_);
-    CountData.setSum(traits_.table.name, {traits_.openTotalExpr}, traits_.openTotalWhere);
+    CountData.setSum(traits_.table, {traits_.openTotal}, traits_.openTotalWhere);
     CountData.follow(&VelaData1);
     CountData2.setDatabase(veladata_);
-    CountData2.setSum(traits_.table.name, {traits_.partialTotalExpr}, traits_.partialTotalWhere);
+    CountData2.setSum(traits_.table, {traits_.partialTotal}, traits_.partialTotalWhere);
     CountData2.follow(&VelaData1);
     IdeiglData.setDatabase(veladata_);
     VelaIdeiglData.setObjectName("VelaIdeiglData");
     VelaIdeiglData.setDatabase(veladata_);
-    VelaIdeiglData.setQuery(schema::velaIdeigl());
+    VelaIdeiglData.setQuery(Query(schema::velaIdeigl()));
     if (parameters_) {
         ParameterData.setObjectName("ParameterData");
         ParameterData.setDatabase(parameters_);
-        ParameterData.setQuery(schema::emblemaPath());
+        ParameterData.setQuery(Query(schema::emblemaPath()));
     }
     connect(&VelaData1, &RecordSource::writeFailed, this,
             [this](const QString& error) { showDatabaseError(text::kSaveFailed.arg(error)); });
 }
 
-QLineEdit* LedgerWindow::addTextBox(const QString& name, const QString& column) {
-    auto* e = new QLineEdit(this);
-    e->setObjectName(name);
-    e->setMinimumWidth(120);
-    const ColumnDef* col = traits_.table.column(column);
-    if (col) {
-        if (!col->tooltip.isEmpty()) {
-            e->setToolTip(col->tooltip);
-            e->setAccessibleDescription(col->tooltip);
-        }
-        e->setMaxLength(values::maxTextLength(*col) > 255 ? 32767 : 255);
-    }
-    texts_.insert(name, e);
-    binder_->bind(e, column);
-    return e;
-}
-
-DatePicker* LedgerWindow::addDatePicker(const QString& name, const QString& column) {
-    auto* p = new DatePicker(this);
-    p->setObjectName(name);
-    if (const ColumnDef* col = traits_.table.column(column); col && !col->tooltip.isEmpty()) {
-        p->setToolTip(col->tooltip);
-        p->setAccessibleDescription(col->tooltip);
-    }
-    pickers_ << p;
-    binder_->bind(p, column);
-    connect(p, &DatePicker::focusGained, this, [this, p] { DTPicker_GotFocus(p); });
-    return p;
-}
-
-QLabel* LedgerWindow::addCaption(const QString& name, const QString& caption, QWidget* buddy) {
-    auto* l = new QLabel(caption, this);
-    if (!name.isEmpty())
-        l->setObjectName(name);
-    if (buddy) {
-        l->setBuddy(buddy);
-        buddy->setAccessibleName(caption);
-    }
-    return l;
-}
-
 void LedgerWindow::buildControls() {
     binder_ = new FieldBinder(&VelaData1, ctx_.dialogs, this);
+    kit_ = std::make_unique<FormKit>(this, binder_, &traits_.table);
     auto* root = new QVBoxLayout(this);
     // 10 + 11 pixels beside the grid: it is as wide as the window less 21
     // pixels (315 twips), whatever the window's size.
@@ -218,8 +166,8 @@ void LedgerWindow::buildControls() {
 
     // Which ledger, the grid and its navigation bar.
     auto* top = new QHBoxLayout;
-    auto* Label22 = new QLabel(traits_.sideLabel, this);
-    Label22->setObjectName("Label22");
+    ValueLabel* Label22 = kit_->valueLabel("Label22", QStringLiteral("Nyilvántartás:"));
+    Label22->setValue(traits_.sideLabel);
     Label22->setToolTip(traits_.sideLabelTip);
     QFont big = Label22->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
@@ -254,56 +202,43 @@ void LedgerWindow::buildControls() {
     navigation_->setObjectName("VelaData1Navigation");
     navRow->addWidget(navigation_, 2);
     navRow->addSpacing(16);
-    auto* totalCaption = new QLabel(QStringLiteral("Tartozás:"), this);
-    Label27 = new QLabel(QStringLiteral("Tartozás"), this);
-    Label27->setObjectName("Label27");
+    Label27 = kit_->valueLabel("Label27", QStringLiteral("Tartozás:"));
     Label27->setFont(big);
     Label27->setMinimumWidth(180);
     Label27->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    totalCaption->setBuddy(Label27);
-    Label27->setAccessibleName(QStringLiteral("Tartozás"));
-    navRow->addWidget(totalCaption);
+    navRow->addWidget(kit_->caption({}, QStringLiteral("Tartozás:"), nullptr));
     navRow->addWidget(Label27, 1);
     root->addLayout(navRow);
 
     QWidget* fieldBlock = buildFieldBlock();
-    root->addWidget(findersRow_);
+    root->addWidget(buildFinders());
     root->addWidget(fieldBlock);
     for (const char* narrow : {"Text6", "Text8", "Text9"}) {
-        texts_.value(narrow)->setMinimumWidth(40);
-        texts_.value(narrow)->setMaximumWidth(70);
+        text(narrow)->setMinimumWidth(40);
+        text(narrow)->setMaximumWidth(70);
     }
 
-    // The buttons in a row.
+    // The buttons in a row; each turns green while its action runs.
     auto* buttons = new QHBoxLayout;
-    auto button = [this, buttons](const char* name, const QString& caption, const QString& tip) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
+    auto button = [this, buttons](const char* name, const QString& caption,
+                                  void (LedgerWindow::*handler)(), const QString& tip = {}) {
+        QPushButton* b = kit_->button(
+            name, caption, [this, handler] { (this->*handler)(); }, tip);
         b->setMinimumWidth(110);
-        if (!tip.isEmpty()) {
-            b->setToolTip(tip);
-            b->setAccessibleDescription(tip);
-        }
         buttons->addWidget(b);
         return b;
     };
-    Command2 = button("Command2", QStringLiteral("Új adat"), {});
-    Command3 = button("Command3", QStringLiteral("OK"), QStringLiteral("Mentés"));
-    Command4 = button("Command4", QStringLiteral("Törlés"), {});
-    Command5 = button("Command5", QStringLiteral("Határidőn túl"), {});
-    Command7 = button("Command7", QStringLiteral("Nyomtatás"), {});
+    Command2 = button("Command2", QStringLiteral("Új adat"), &LedgerWindow::Command2_Click);
+    Command3 = button("Command3", QStringLiteral("OK"), &LedgerWindow::Command3_Click,
+                      QStringLiteral("Mentés"));
+    Command4 = button("Command4", QStringLiteral("Törlés"), &LedgerWindow::Command4_Click);
+    Command5 = button("Command5", QStringLiteral("Határidőn túl"), nullptr);
+    Command7 = button("Command7", QStringLiteral("Nyomtatás"), &LedgerWindow::Command7_Click);
     buttons->addStretch(1);
-    Kilepes = button("Kilepes", QStringLiteral("Kilépés"), {});
-    // The overdue view and the print report are not here yet.
+    Kilepes = button("Kilepes", QStringLiteral("Kilépés"), &LedgerWindow::Kilepes_Click);
+    // The overdue view is not here yet.
     Command5->setEnabled(false);
-    Command7->setEnabled(false);
     root->addLayout(buttons);
-
-    connect(Command2, &QPushButton::clicked, this, &LedgerWindow::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &LedgerWindow::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &LedgerWindow::Command4_Click);
-    connect(Kilepes, &QPushButton::clicked, this, &LedgerWindow::Kilepes_Click);
 }
 
 QWidget* LedgerWindow::buildFieldBlock() {
@@ -311,20 +246,24 @@ QWidget* LedgerWindow::buildFieldBlock() {
     auto* lay = new QHBoxLayout(block);
     lay->setContentsMargins(0, 4, 0, 4);
 
-    for (const FieldSpec& f : kTextFields) addTextBox(f.control, QString::fromUtf8(f.column));
-    for (const FieldSpec& f : kDateFields) addDatePicker(f.control, QString::fromUtf8(f.column));
+    for (const FieldSpec& f : kTextFields) kit_->textBox(f.control, QString::fromUtf8(f.column));
+    for (const FieldSpec& f : kDateFields) {
+        DatePicker* p = kit_->datePicker(f.control, QString::fromUtf8(f.column));
+        pickers_ << p;
+        connect(p, &DatePicker::focusGained, this, [this, p] { DTPicker_GotFocus(p); });
+    }
     auto captionFor = [this](const char* control) -> QLabel* {
         for (const FieldSpec& f : kTextFields) {
             if (qstrcmp(f.control, control) == 0) {
                 const QString name =
                     *f.label ? QString::fromLatin1(f.label) : traits_.paymentLabelName;
-                return addCaption(name, QString::fromUtf8(f.caption), texts_.value(control));
+                return kit_->caption(name, QString::fromUtf8(f.caption), text(control));
             }
         }
         for (int i = 0; i < int(std::size(kDateFields)); ++i) {
             if (qstrcmp(kDateFields[i].control, control) == 0)
-                return addCaption(kDateFields[i].label, QString::fromUtf8(kDateFields[i].caption),
-                                  pickers_[i]);
+                return kit_->caption(kDateFields[i].label,
+                                     QString::fromUtf8(kDateFields[i].caption), pickers_[i]);
         }
         return nullptr;
     };
@@ -338,31 +277,20 @@ QWidget* LedgerWindow::buildFieldBlock() {
     };
     auto row = [&](QGridLayout* grid, int r, const char* control) {
         grid->addWidget(captionFor(control), r, 0, Qt::AlignRight);
-        QWidget* w = texts_.value(control);
-        if (!w) {
-            for (DatePicker* p : std::as_const(pickers_)) {
-                if (p->objectName() == QLatin1String(control))
-                    w = p;
-            }
-        }
-        grid->addWidget(w, r, 1);
+        grid->addWidget(kit_->control(QLatin1String(control)), r, 1);
     };
 
     // The document and the partner.
     QGridLayout* doc = group(QStringLiteral("Okmány"), 4);
-    auto* Label20 = new QLabel(this);
-    Label20->setObjectName("Label20");
-    auto* sorszamCaption = addCaption({}, QStringLiteral("Sorszám:"), Label20);
-    binder_->bind(Label20, QStringLiteral("Sorszám"));
-    auto* Label19 = new QLabel(this);
-    Label19->setObjectName("Label19");
-    binder_->bind(Label19, QStringLiteral("recordID"));
+    ValueLabel* Label20 = kit_->valueLabel("Label20", QStringLiteral("Sorszám:"), "Sorszám");
+    ValueLabel* Label19 =
+        kit_->valueLabel("Label19", QStringLiteral("Adatsor azonosító:"), "recordID");
     Label19->setToolTip(QStringLiteral("Adatsor azonosító"));
     auto* ids = new QHBoxLayout;
     ids->addWidget(Label20);
     ids->addStretch(1);
     ids->addWidget(Label19);
-    doc->addWidget(sorszamCaption, 0, 0, Qt::AlignRight);
+    doc->addWidget(kit_->caption({}, QStringLiteral("Sorszám:"), nullptr), 0, 0, Qt::AlignRight);
     doc->addLayout(ids, 0, 1);
     row(doc, 1, "Text10");
     row(doc, 2, "Text2");
@@ -378,13 +306,12 @@ QWidget* LedgerWindow::buildFieldBlock() {
     row(money, 2, "Text7");
     row(money, 3, "Text8");
     row(money, 4, "Text1");
-    auto* Label26 = new QLabel(this);
-    Label26->setObjectName("Label26");
+    ValueLabel* Label26 =
+        kit_->valueLabel("Label26", traits_.label26Caption + QLatin1Char(':'), "RészÖsszegBruttó");
     Label26->setToolTip(traits_.label26Caption);
-    binder_->bind(Label26, QStringLiteral("RészÖsszegBruttó"));
     QWidget* partialGross = Label26;
     if (traits_.partialGrossEditable) {
-        auto* Text20 = addTextBox("Text20", QStringLiteral("RészÖsszegBruttó"));
+        QLineEdit* Text20 = kit_->textBox("Text20", QStringLiteral("RészÖsszegBruttó"));
         auto* pair = new QHBoxLayout;
         pair->addWidget(Text20, 1);
         pair->addWidget(Label26);
@@ -394,8 +321,8 @@ QWidget* LedgerWindow::buildFieldBlock() {
         money->addWidget(Label26, 5, 1);
     }
     money->addWidget(
-        addCaption(traits_.partialGrossLabelName, QStringLiteral("Rész.bruttó:"), partialGross), 5,
-        0, Qt::AlignRight);
+        kit_->caption(traits_.partialGrossLabelName, QStringLiteral("Rész.bruttó:"), partialGross),
+        5, 0, Qt::AlignRight);
     row(money, 6, "Text18");
     Check2 = new QCheckBox(QStringLiteral("Részkiegyenlítés"), this);
     Check2->setObjectName("Check2");
@@ -409,9 +336,7 @@ QWidget* LedgerWindow::buildFieldBlock() {
     // Settlement and the attention remark.
     QGridLayout* settle = group(QStringLiteral("Kiegyenlítés"), 3);
     row(settle, 0, "Text9");
-    auto* Label14 = new QLabel(this);
-    Label14->setObjectName("Label14");
-    binder_->bind(Label14, QStringLiteral("Kivezetés"));
+    ValueLabel* Label14 = kit_->valueLabel("Label14", QStringLiteral("Kivezetve:"), "Kivezetés");
     settle->addWidget(Label14, 0, 2);
     row(settle, 1, "Text11");
     Check1 = new QCheckBox(QStringLiteral("FIGYELEM!"), this);
@@ -424,35 +349,8 @@ QWidget* LedgerWindow::buildFieldBlock() {
     settle->addWidget(Image1, 2, 2);
     Label21 = captionFor("Text16");
     settle->addWidget(Label21, 3, 0, Qt::AlignRight);
-    settle->addWidget(texts_.value("Text16"), 3, 1, 1, 2);
+    settle->addWidget(text("Text16"), 3, 1, 1, 2);
     connect(Check1, &QCheckBox::toggled, this, &LedgerWindow::Check1_Change);
-
-    // The quick finders.
-    // The quick finders in one row above the field block.
-    auto* findersRow = new QWidget(this);
-    auto* finders = new QHBoxLayout(findersRow);
-    finders->setContentsMargins(0, 0, 0, 0);
-    auto* findersCaption = new QLabel(QStringLiteral("<b>Gyorskeresők</b>"), this);
-    finders->addWidget(findersCaption);
-    for (const auto& [name, tip] : kFinders) {
-        auto* e = new QLineEdit(this);
-        e->setObjectName(name);
-        e->setToolTip(QString::fromUtf8(tip));
-        e->setAccessibleName(QString::fromUtf8(tip));
-        e->setClearButtonEnabled(true);
-        e->setMinimumWidth(110);
-        texts_.insert(name, e);
-        QString caption = QString::fromUtf8(tip);
-        caption.chop(QStringLiteral(" gyorskereső").size());
-        auto* l = new QLabel(caption + QStringLiteral(":"), this);
-        l->setBuddy(e);
-        finders->addSpacing(12);
-        finders->addWidget(l);
-        finders->addWidget(e, 1);
-        connect(e, &QLineEdit::textChanged, this, [this, e] { runFinder(e); });
-    }
-    finders->addStretch(1);
-    findersRow_ = findersRow;
     Check1_Change();
     // Every change of a date picker's value runs the save.
     connect(binder_, &FieldBinder::written, this, [this](const QString& column) {
@@ -464,6 +362,30 @@ QWidget* LedgerWindow::buildFieldBlock() {
         }
     });
     return block;
+}
+
+QWidget* LedgerWindow::buildFinders() {
+    // The quick finders in one row above the field block.
+    auto* findersRow = new QWidget(this);
+    auto* finders = new QHBoxLayout(findersRow);
+    finders->setContentsMargins(0, 0, 0, 0);
+    finders->addWidget(new QLabel(QStringLiteral("<b>Gyorskeresők</b>"), this));
+    for (const auto& [name, tip] : kFinders) {
+        QLineEdit* e = kit_->textBox(name);
+        e->setToolTip(QString::fromUtf8(tip));
+        e->setClearButtonEnabled(true);
+        e->setMinimumWidth(110);
+        QString caption = QString::fromUtf8(tip);
+        caption.chop(QStringLiteral(" gyorskereső").size());
+        finders->addSpacing(12);
+        finders->addWidget(kit_->caption({}, caption + QStringLiteral(":"), e));
+        e->setAccessibleName(QString::fromUtf8(tip));
+        finders->addWidget(e, 1);
+        connect(e, &QLineEdit::textChanged, this, [this, e] { runFinder(e); });
+    }
+    finders->addStretch(1);
+    findersRow_ = findersRow;
+    return findersRow;
 }
 
 void LedgerWindow::applyFieldRules() {
@@ -478,91 +400,15 @@ void LedgerWindow::applyFieldRules() {
         selectOnEntry << "Text20";
         numeric << "Text20";
     }
-    for (const QString& n : focusColoured) FocusHighlighter::install(texts_.value(n));
+    auto edit = [this](const QString& n) { return kit_->control<QLineEdit>(n); };
+    for (const QString& n : focusColoured) FocusHighlighter::install(edit(n));
     for (DatePicker* p : std::as_const(pickers_)) FocusHighlighter::install(p);
-    for (const QString& n : selectOnEntry) SelectOnEntry::install(texts_.value(n));
+    for (const QString& n : selectOnEntry) SelectOnEntry::install(edit(n));
     for (const QString& n : numeric)
-        KeyRules::install(texts_.value(n), ctx_.dialogs, KeyRules::Allowed::Numeric);
-    KeyRules::install(texts_.value("Text13"), ctx_.dialogs, KeyRules::Allowed::Digits);
+        KeyRules::install(edit(n), ctx_.dialogs, KeyRules::Allowed::Numeric);
+    KeyRules::install(text("Text13"), ctx_.dialogs, KeyRules::Allowed::Digits);
     // Installed after the binding, so it is asked first when Text9 is left.
-    texts_.value("Text9")->installEventFilter(this);
-}
-
-void LedgerWindow::buildMenus() {
-    auto item = [this](QMenu* menu, const QString& name, const QString& caption,
-                       bool enabled = true) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(name);
-        a->setEnabled(enabled);
-        items_.insert(name, a);
-        return a;
-    };
-    auto topItem = [this](const QString& name, const QString& caption) {
-        QAction* a = menuBar_->addAction(caption);
-        a->setObjectName(name);
-        items_.insert(name, a);
-        return a;
-    };
-    const bool payables = traits_.kind == LedgerKind::Payables;
-
-    if (traits_.hasReceivablesMenu)
-        connect(topItem("Tartoznak", QStringLiteral("&Nekünk tartoznak (Vevő)")),
-                &QAction::triggered, this, &LedgerWindow::Tartoznak_Click);
-
-    QMenu* exp = menuBar_->addMenu(QStringLiteral("Adat&export"));
-    exp->setObjectName("AdatExport");
-    item(exp, payables ? "ExcelExp" : "Excelbe", QStringLiteral("MS Excel 8"), false);
-
-    QMenu* imp = menuBar_->addMenu(QStringLiteral("Adat&import"));
-    imp->setObjectName("AdatImport");
-    // The import window comes with its own work; until then the item is off.
-    connect(item(imp, "szamlabol", QStringLiteral("FakturoW számlázóból"), false),
-            &QAction::triggered, this, &LedgerWindow::szamlabol_Click);
-    imp->addSeparator();
-    item(imp, "Excelbol", QStringLiteral("MS Excel"), false);
-
-    connect(topItem("VelaKivezet", QStringLiteral("&Kivezetés")), &QAction::triggered, this,
-            &LedgerWindow::VelaKivezet_Click);
-    QAction* partners = topItem("VevoTorzs", QStringLiteral("&Vevő-Szállító törzs"));
-    partners->setEnabled(false);
-    connect(partners, &QAction::triggered, this, &LedgerWindow::VevoTorzs_Click);
-
-    QMenu* filters = menuBar_->addMenu(QStringLiteral("S&zűrés"));
-    filters->setObjectName("Szures");
-    if (traits_.signFilters) {
-        item(filters, "CsakPoz", QStringLiteral("Csak pozitív"), false)->setCheckable(true);
-        item(filters, "CsakNeg", QStringLiteral("Csak negatív"), false)->setCheckable(true);
-        filters->addSeparator();
-    }
-    for (const MenuItemSpec& m : kFilterItemsBoth) {
-        if (!*m.name) {
-            filters->addSeparator();
-            continue;
-        }
-        const QString caption =
-            m.caption ? QString::fromUtf8(m.caption) : traits_.partnerFilterCaption;
-        item(filters, m.name, caption, false)->setCheckable(true);
-    }
-
-    QAction* dup = topItem("RekordDupla", QStringLiteral("&Rekord duplázás-Részkiegyenlítés"));
-    dup->setEnabled(false);
-
-    QMenu* help = menuBar_->addMenu(QStringLiteral("&Segédlet"));
-    help->setObjectName("Segedlet");
-    connect(item(help, "Kezikonyv", QStringLiteral("Kézikönyv")), &QAction::triggered, this,
-            &LedgerWindow::Kezikonyv_Click);
-
-    QMenu* service = menuBar_->addMenu(QStringLiteral("Sz&erviz"));
-    service->setObjectName("Szerviz");
-    item(service, "ReszosszegSzam", QStringLiteral("Részösszegek számítása"), false);
-    service->addSeparator();
-    item(service, "Ellenorzes", QStringLiteral("Ellenőrzés"), false);
-    service->addSeparator();
-    connect(item(service, "MindTorol", traits_.deleteFromHereCaption), &QAction::triggered, this,
-            &LedgerWindow::MindTorol_Click);
-    service->addSeparator();
-    connect(item(service, "Parameter", QStringLiteral("Paraméterek beállítása"), false),
-            &QAction::triggered, this, &LedgerWindow::Parameter_Click);
+    text("Text9")->installEventFilter(this);
 }
 
 // ---------------------------------------------------------------- start, activation, exit
@@ -602,11 +448,11 @@ void LedgerWindow::becomeActive() {
         }
         if (VelaData1.recordCount() > 0) {
             VelaData1.moveLast();
-            texts_.value("Text10")->setFocus();
+            text("Text10")->setFocus();
         }
     } else {
         if (VelaData1.recordCount() > 0)
-            texts_.value("Text10")->setFocus();
+            text("Text10")->setFocus();
         emptyScratchTable();
     }
     ShowOpenTotal();
@@ -617,10 +463,8 @@ void LedgerWindow::emptyScratchTable() {
     if (VelaIdeiglData.recordCount() == 0)
         return;
     // One statement does what deleting the rows one by one would.
-    QString err;
-    if (!veladata_->exec(QStringLiteral("DELETE FROM VelaIdeigl"), {}, &err))
-        showDatabaseError(err);
-    VelaIdeiglData.refresh();
+    if (!VelaIdeiglData.deleteAll())
+        showDatabaseError(VelaIdeiglData.lastError());
 }
 
 void LedgerWindow::ShowOpenTotal() {
@@ -629,7 +473,7 @@ void LedgerWindow::ShowOpenTotal() {
     CountData2.requery();
     const double g = Funcs::NumOrZero(CountData.value(0)).toDouble();
     const double p = Funcs::NumOrZero(CountData2.value(0)).toDouble();
-    Label27->setText(values::formatNumber(g - p) + QStringLiteral(".-"));
+    Label27->setValue(values::formatNumber(g - p) + QStringLiteral(".-"));
 }
 
 QString LedgerWindow::openTotalText() const {
@@ -683,8 +527,7 @@ void LedgerWindow::reject() {
 
 void LedgerWindow::Tartoznak_Click() {
     storeCurrentRow();
-    receivables_ =
-        std::make_unique<LedgerWindow>(ctx_, LedgerKind::Receivables, veladata_, nullptr, this);
+    receivables_ = std::make_unique<LedgerWindow>(ctx_, LedgerKind::Receivables, this);
     hide();
     if (ctx_.opener)
         ctx_.opener->openModal(*receivables_);
@@ -696,7 +539,7 @@ void LedgerWindow::Tartoznak_Click() {
 void LedgerWindow::VevoTorzs_Click() {}
 
 void LedgerWindow::szamlabol_Click() {
-    VelaData1.setQuery(traits_.table, {}, {}, traits_.rowsQueryOrder);
+    VelaData1.setQuery(traits_.allRows());
     VelaData1.refresh();
     if (VelaData1.recordCount() > 0)
         VelaData1.moveLast();
@@ -713,6 +556,12 @@ void LedgerWindow::Kezikonyv_Click() {
 }
 
 void LedgerWindow::Parameter_Click() {}
+
+void LedgerWindow::Command7_Click() {
+    storeCurrentRow();
+    LedgerPrintReport(ctx_, traits_.kind, *veladata_, this).run(VelaData1);
+    VelaIdeiglData.refresh();
+}
 
 void LedgerWindow::showDatabaseError(const QString& error) {
     if (!ctx_.dialogs)

@@ -13,7 +13,6 @@ class QAction;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QMenuBar;
 class QPushButton;
 
@@ -23,7 +22,10 @@ struct AppContext;
 class Database;
 class DatePicker;
 class FieldBinder;
+class FormKit;
+class MenuTable;
 class NavigationBar;
+class ValueLabel;
 class RecordGrid;
 class RecordGridModel;
 
@@ -34,16 +36,16 @@ class RecordGridModel;
 class LedgerWindow : public QDialog {
     Q_OBJECT
   public:
-    // veladata is required; parameters may be null (no parameters read).
-    LedgerWindow(AppContext& ctx, LedgerKind kind, Database* veladata, Database* parameters,
-                 QWidget* parent = nullptr);
+    // Takes veladata.mdb (required) and parameter.kdb (may be missing: no
+    // parameters are read) from the context.
+    LedgerWindow(AppContext& ctx, LedgerKind kind, QWidget* parent = nullptr);
     ~LedgerWindow() override;
 
     LedgerKind kind() const { return traits_.kind; }
     const LedgerTraits& traits() const { return traits_; }
     RecordSource& rows() { return VelaData1; }
     QString openTotalText() const;
-    QAction* menuItem(const QString& name) const { return items_.value(name); }
+    QAction* menuItem(const QString& name) const;
 
     void SetQui(bool flag) { closeOnUnload_ = flag; }
     bool closeOnUnload() const { return closeOnUnload_; }
@@ -66,6 +68,7 @@ class LedgerWindow : public QDialog {
     void szamlabol_Click();
     void Kezikonyv_Click();
     void Parameter_Click();
+    void Command7_Click();  // "Nyomtatás"
     void DBGrid1_HeadClick(int column);
 
   signals:
@@ -83,10 +86,9 @@ class LedgerWindow : public QDialog {
     void buildControls();
     void buildMenus();
     QWidget* buildFieldBlock();
-    QLineEdit* addTextBox(const QString& name, const QString& column);
-    DatePicker* addDatePicker(const QString& name, const QString& column);
-    QLabel* addCaption(const QString& name, const QString& text, QWidget* buddy);
+    QWidget* buildFinders();
     void applyFieldRules();
+    QLineEdit* text(const char* name) const;
 
     void Form_Load();
     void becomeActive();
@@ -119,15 +121,15 @@ class LedgerWindow : public QDialog {
     NavigationBar* navigation_ = nullptr;
     QWidget* findersRow_ = nullptr;
     FieldBinder* binder_ = nullptr;
+    std::unique_ptr<FormKit> kit_;
     QMenuBar* menuBar_ = nullptr;
-    QHash<QString, QAction*> items_;
-    QHash<QString, QLineEdit*> texts_;
+    MenuTable* menus_ = nullptr;
     QList<DatePicker*> pickers_;
     QCheckBox* Check1 = nullptr;
     QCheckBox* Check2 = nullptr;
     QLabel* Image1 = nullptr;
     QLabel* Label21 = nullptr;
-    QLabel* Label27 = nullptr;
+    ValueLabel* Label27 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
     QPushButton* Command4 = nullptr;

@@ -11,6 +11,7 @@
 #include "ui/appcontext.h"
 #include "ui/busycursor.h"
 #include "ui/dialogservice.h"
+#include "ui/formkit.h"
 
 namespace vela {
 
@@ -23,16 +24,6 @@ const QString exit = QStringLiteral("Kilépés (Exit)");
 const QString printerNotReady = QStringLiteral("A nyomtató nincs készenlétben!");
 const QString printerTitle = QStringLiteral("FIGYELEM! HIBA!");
 }  // namespace text
-
-const QColor working(0, 255, 0);
-const QColor idle(Qt::white);
-
-void paintButton(QPushButton* button, const QColor& colour) {
-    QPalette pal = button->palette();
-    pal.setColor(QPalette::Button, colour);
-    button->setPalette(pal);
-    button->repaint();
-}
 
 }  // namespace
 
@@ -50,14 +41,9 @@ FelhasznaloiKezikonyvVDForm::FelhasznaloiKezikonyvVDForm(AppContext& ctx, QWidge
     RichTextBox1_->setAccessibleName(text::caption);
     RichTextBox1_->setSource(manualUrl(), QTextDocument::HtmlResource);
 
-    Command2_ = new QPushButton(text::print, this);
-    Command2_->setObjectName(QStringLiteral("Command2"));
-    connect(Command2_, &QPushButton::clicked, this, &FelhasznaloiKezikonyvVDForm::Command2_Click);
-    Kilepes_ = new QPushButton(text::exit, this);
-    Kilepes_->setObjectName(QStringLiteral("Kilepes"));
-    connect(Kilepes_, &QPushButton::clicked, this, &FelhasznaloiKezikonyvVDForm::Kilepes_Click);
-    paintButton(Command2_, idle);
-    paintButton(Kilepes_, idle);
+    FormKit kit(this);
+    Command2_ = kit.button(QStringLiteral("Command2"), text::print, [this] { Command2_Click(); });
+    Kilepes_ = kit.button(QStringLiteral("Kilepes"), text::exit, [this] { Kilepes_Click(); });
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Command2_);
@@ -74,7 +60,6 @@ QUrl FelhasznaloiKezikonyvVDForm::manualUrl() {
 
 void FelhasznaloiKezikonyvVDForm::Command2_Click() {
     std::optional<BusyCursor> busy(std::in_place);
-    paintButton(Command2_, working);
     const QString plain = PlainTextPrinter::printableText(*RichTextBox1_->document());
     const bool printed = PlainTextPrinter::print(ctx_.printer, plain);
     busy.reset();
@@ -83,12 +68,9 @@ void FelhasznaloiKezikonyvVDForm::Command2_Click() {
         ctx_.dialogs->message(text::printerNotReady, text::printerTitle,
                               DialogService::Icon::Critical);
     }
-    paintButton(Command2_, idle);
 }
 
 void FelhasznaloiKezikonyvVDForm::Kilepes_Click() {
-    paintButton(Kilepes_, working);
-    paintButton(Kilepes_, idle);
     closeFlag_ = false;
     done(QDialog::Accepted);
 }

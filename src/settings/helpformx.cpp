@@ -12,6 +12,7 @@
 #include "storage/database.h"
 #include "ui/appcontext.h"
 #include "ui/dialogservice.h"
+#include "ui/formkit.h"
 
 namespace vela {
 
@@ -40,12 +41,10 @@ HelpFormX::HelpFormX(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(c
     resize(760, 560);
 
     menu_ = new QMenuBar(this);
-    QAction* hnyom = menu_->addAction(text::print);
-    hnyom->setObjectName(QStringLiteral("HNyom"));
-    connect(hnyom, &QAction::triggered, this, &HelpFormX::HNyom_Click);
-    QAction* hki = menu_->addAction(text::back);
-    hki->setObjectName(QStringLiteral("Hki"));
-    connect(hki, &QAction::triggered, this, &HelpFormX::Hki_Click);
+    new MenuTable(menu_,
+                  {MenuTable::top(QStringLiteral("HNyom"), text::print, [this] { HNyom_Click(); }),
+                   MenuTable::top(QStringLiteral("Hki"), text::back, [this] { Hki_Click(); })},
+                  this);
 
     RichTextBox1_ = new QTextBrowser(this);
     RichTextBox1_->setObjectName(QStringLiteral("RichTextBox1"));

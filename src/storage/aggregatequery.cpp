@@ -26,8 +26,13 @@ void AggregateQuery::setQuery(const QString& sql, const QVariantList& binds) {
     live_ = false;
 }
 
-void AggregateQuery::setSum(const QString& table, const QStringList& expressions,
-                            const QString& where, const QVariantList& binds) {
+void AggregateQuery::setSum(const TableDef& tableDef, const QList<Amount>& amounts,
+                            const Condition& condition) {
+    const QString table = tableDef.name;
+    QStringList expressions;
+    for (const Amount& a : amounts) expressions << a.sql();
+    QVariantList binds;
+    const QString where = condition.isAll() ? QString() : condition.sql(binds);
     QStringList parts;
     for (const QString& e : expressions) parts << QStringLiteral("sum(%1)").arg(e);
     for (const QString& e : expressions) parts << QStringLiteral("count(%1)").arg(e);

@@ -6,6 +6,8 @@
 #include <QVariantList>
 #include <vector>
 
+#include "storage/query.h"
+
 namespace vela {
 
 class Database;
@@ -24,9 +26,8 @@ class AggregateQuery {
     void setDatabase(Database* db) { db_ = db; }
     // Any query; requery() always runs it whole.
     void setQuery(const QString& sql, const QVariantList& binds = {});
-    // "SELECT sum(e1), sum(e2) ... FROM table WHERE where".
-    void setSum(const QString& table, const QStringList& expressions, const QString& where,
-                const QVariantList& binds = {});
+    // The sums of amounts over the rows of table that match where.
+    void setSum(const TableDef& table, const QList<Amount>& amounts, const Condition& where = {});
     QString query() const { return sql_; }
     QVariantList binds() const { return binds_; }
 

@@ -52,10 +52,10 @@ QString checkFor(const ColumnDef& c) {
                        " CHECK (%1 IS NULL OR (length(%1) = 10 AND date(%1, '+0 days') IS %1))")
                 .arg(n);
         case CT::Boolean:
-            // Like a Yes/No field, a flag is false until set.
-            return QStringLiteral(" DEFAULT 0 CHECK (%1 IS NULL OR %1 IN (0, 1))").arg(n);
+            // Like a Yes/No field, a flag is false until set and never null.
+            return QStringLiteral(" NOT NULL DEFAULT 0 CHECK (%1 IN (0, 1))").arg(n);
         default:
-            return {};
+            return c.defaultSql.isEmpty() ? QString() : QStringLiteral(" DEFAULT ") + c.defaultSql;
     }
 }
 
@@ -202,8 +202,8 @@ const TableDef& emblemaPath() {
         {
             {"EmblemaPath", CT::Text, 100, K::Any, "", ""},
             {"Példányszám", CT::Integer, 1, K::Any, "", ""},
-            {"Tizedes", CT::Integer, 1, K::Any, "", ""},
-            {"DevizaNem", CT::Text, 3, K::Any, "", ""},
+            {"Tizedes", CT::Integer, 1, K::Any, "", "", "0"},
+            {"DevizaNem", CT::Text, 3, K::Any, "", "", "'Ft'"},
             {"KamRaktPath", CT::Text, 100, K::Any, "", ""},
             {"InterfacePath", CT::Text, 100, K::Any, "", ""},
             {"SorszámKiegészités", CT::Text, 0, K::Any, "", ""},

@@ -25,6 +25,7 @@ struct ColumnDef {
     KeyClass keys = KeyClass::Any;
     QString control;  // the bound control of the window that shows it, if any
     QString tooltip;
+    QString defaultSql = {};  // the value a new row starts with, as an SQL literal
 };
 
 // An index on one or more columns (a comma-separated list of quoted names).

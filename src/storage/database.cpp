@@ -1,4 +1,5 @@
 #include "storage/database.h"
+#include "storage/query.h"
 
 #include <fcntl.h>
 #include <sqlite3.h>
@@ -73,6 +74,7 @@ void registerSqlFunctions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(db, "vela_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr);
     sqlite3_create_function(db, "vela_prefix", 2, flags, nullptr, prefixFunction, nullptr, nullptr);
+    registerLikeFunction(db);
 }
 
 QString Database::findFile(const QString& dir, const QString& name) {

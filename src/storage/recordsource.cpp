@@ -16,12 +16,11 @@ RecordSource::RecordSource(QObject* parent) : QObject(parent) {}
 
 RecordSource::~RecordSource() = default;
 
-void RecordSource::setQuery(const TableDef& table, const QString& where, const QVariantList& binds,
-                            const QString& orderBy) {
-    table_ = &table;
-    where_ = where;
-    binds_ = binds;
-    orderBy_ = orderBy;
+void RecordSource::setQuery(const Query& query) {
+    query_ = query;
+    table_ = query.table;
+    binds_.clear();
+    where_ = query.where.isAll() ? QString() : query.where.sql(binds_);
 }
 
 bool RecordSource::fail(const QString& error) {
@@ -92,8 +91,7 @@ QString RecordSource::effectiveOrderSql(bool noIndex) const {
     // costs far more.
     if (!sortKeys_.empty())
         return orderSql(sortKeys_, noIndex || !hasIndexFor(sortKeys_));
-    const auto keys = parseOrder(*table_, orderBy_);
-    return orderSql(keys ? *keys : std::vector<SortKey>{}, noIndex);
+    return orderSql(std::vector<SortKey>(query_.order.begin(), query_.order.end()), noIndex);
 }
 
 QString RecordSource::whereSql() const {
@@ -124,8 +122,10 @@ bool RecordSource::load(const QString& orderClause) {
 bool RecordSource::refresh() {
     if (!leaveCurrent())
         return false;
-    if (table_ && !parseOrder(*table_, orderBy_))
-        return fail(QStringLiteral("Hibás rendezés: %1").arg(orderBy_));
+    for (const OrderKey& k : query_.order) {
+        if (table_ && !table_->column(k.column))
+            return fail(QStringLiteral("Hibás rendezés: %1").arg(k.column));
+    }
     sortKeys_.clear();
     sortText_.clear();
     return requery();
@@ -321,6 +321,13 @@ bool RecordSource::setField(int column, const QVariant& value, QString* why) {
             *why = reason;
         return fail(reason);
     }
+    if (const auto rule = rules_.constFind(column); rule != rules_.cend()) {
+        if (!rule->first(converted)) {
+            if (why)
+                *why = rule->second;
+            return fail(rule->second);
+        }
+    }
     if (!edit_) {
         const Row* r = rowAt(pos_);
         edit_ = r && !r->empty() ? *r : Row(table_->columns.size());
@@ -334,6 +341,13 @@ bool RecordSource::setField(int column, const QVariant& value, QString* why) {
     if (!adding_)
         emit rowChanged(pos_);
     return true;
+}
+
+void RecordSource::setColumnRule(const QString& column, const ColumnRule& rule,
+                                 const QString& refusal) {
+    const int at = columnIndex(column);
+    if (at >= 0)
+        rules_.insert(at, {rule, refusal});
 }
 
 bool RecordSource::setField(const QString& name, const QVariant& value, QString* why) {
@@ -456,7 +470,31 @@ bool RecordSource::deleteCurrent() {
     return true;
 }
 
-bool RecordSource::findFirst(const QString& condition, const QVariantList& binds) {
+bool RecordSource::deleteAll() {
+    if (!db_ || !table_)
+        return fail(QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája."));
+    cancelUpdate();
+    QString err;
+    if (!db_->exec(QStringLiteral("DELETE FROM %1%2").arg(quoteName(table_->name), whereSql()),
+                   binds_, &err))
+        return fail(err);
+    emit rowsAboutToReset();
+    rowids_.clear();
+    positions_.clear();
+    pages_.clear();
+    pos_ = -1;
+    emit rowsReset();
+    emit currentChanged(pos_);
+    return true;
+}
+
+bool RecordSource::findFirst(const Condition& condition) {
+    QVariantList binds;
+    const QString sql = condition.sql(binds);
+    return findFirstSql(sql, binds);
+}
+
+bool RecordSource::findFirstSql(const QString& condition, const QVariantList& binds) {
     noMatch_ = true;
     if (!table_ || !db_ || rowids_.empty())
         return false;
@@ -553,14 +591,14 @@ bool RecordSource::findFirstPrefix(const QString& column, const QString& prefix)
         }
     }
     if (tooMany)
-        return findFirst(QStringLiteral("vela_prefix(%1, ?)").arg(col), {prefix});
+        return findFirstSql(QStringLiteral("vela_prefix(%1, ?)").arg(col), {prefix});
     QStringList ranges;
     QVariantList binds;
     for (const QString& v : std::as_const(variants)) {
         ranges << QStringLiteral("(%1 >= ? AND %1 < ?)").arg(col);
         binds << v << v + top;
     }
-    return findFirst(ranges.join(QStringLiteral(" OR ")), binds);
+    return findFirstSql(ranges.join(QStringLiteral(" OR ")), binds);
 }
 
 qint64 RecordSource::bookmark() const {

@@ -4,10 +4,12 @@
 #include <QObject>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "storage/columns.h"
+#include "storage/query.h"
 
 namespace vela {
 
@@ -23,10 +25,7 @@ class Database;
 class RecordSource : public QObject {
     Q_OBJECT
   public:
-    struct SortKey {
-        QString column;
-        bool descending = false;
-    };
+    using SortKey = OrderKey;
 
     explicit RecordSource(QObject* parent = nullptr);
     ~RecordSource() override;
@@ -34,16 +33,11 @@ class RecordSource : public QObject {
     void setDatabase(Database* db) { db_ = db; }
     Database* database() const { return db_; }
 
-    // The query: the rows of table that match where (with ? placeholders
-    // bound to binds in order; an empty where takes every row) in the order
-    // orderBy (a list of column names, each with an optional DESC). Takes
-    // effect at the next refresh.
-    void setQuery(const TableDef& table, const QString& where = {}, const QVariantList& binds = {},
-                  const QString& orderBy = {});
+    // The query: its table's rows that match its condition, in its order.
+    // Takes effect at the next refresh.
+    void setQuery(const Query& query);
+    const Query& query() const { return query_; }
     const TableDef* table() const { return table_; }
-    QString where() const { return where_; }
-    QVariantList binds() const { return binds_; }
-    QString orderBy() const { return orderBy_; }
 
     // Re-runs the query without any sort set since; the first row becomes current.
     bool refresh();
@@ -76,6 +70,12 @@ class RecordSource : public QObject {
     bool setField(int column, const QVariant& value, QString* why = nullptr);
     bool setField(const QString& name, const QVariant& value, QString* why = nullptr);
 
+    // A rule a column's values keep wherever they come from (a bound field,
+    // the grid, the window): it may rewrite the value (to capitals, say) and
+    // returns false to refuse it, with refusal as the reason.
+    using ColumnRule = std::function<bool(QVariant& value)>;
+    void setColumnRule(const QString& column, const ColumnRule& rule, const QString& refusal);
+
     // Starts a new row; update() inserts it at the end of the rows.
     bool addNew();
     // Writes the pending edit or new row. Nothing pending: true.
@@ -86,11 +86,12 @@ class RecordSource : public QObject {
 
     // Deletes the current row; the next row becomes current (EOF after the last).
     bool deleteCurrent();
+    // Deletes every row of the query in one statement; the result is empty.
+    bool deleteAll();
 
-    // The first row in the current order that matches condition (an SQL
-    // expression with ? placeholders) becomes current; false and noMatch()
-    // when none does (the current row stays).
-    bool findFirst(const QString& condition, const QVariantList& binds = {});
+    // The first row in the current order that matches condition becomes
+    // current; false and noMatch() when none does (the current row stays).
+    bool findFirst(const Condition& condition);
     // Finds the first row whose column starts with prefix, letter case folded
     // the Hungarian way ("ő" finds "Ősz Kft"). Uses the column's index.
     bool findFirstPrefix(const QString& column, const QString& prefix);
@@ -135,6 +136,7 @@ class RecordSource : public QObject {
     using Row = std::vector<QVariant>;
 
     bool load(const QString& order);
+    bool findFirstSql(const QString& condition, const QVariantList& binds);
     QString orderSql(const std::vector<SortKey>& keys, bool noIndex) const;
     QString effectiveOrderSql(bool noIndex) const;
     QString whereSql() const;
@@ -149,9 +151,9 @@ class RecordSource : public QObject {
 
     Database* db_ = nullptr;
     const TableDef* table_ = nullptr;
-    QString where_;
+    Query query_;
+    QString where_;  // query_'s condition as SQL, with its values in binds_
     QVariantList binds_;
-    QString orderBy_;
     QString sortText_;
     std::vector<SortKey> sortKeys_;
     bool open_ = false;
@@ -168,6 +170,7 @@ class RecordSource : public QObject {
     static constexpr int kPageSize = 64;
     static constexpr int kMaxPages = 512;
     mutable QHash<int, std::vector<Row>> pages_;
+    QHash<int, std::pair<ColumnRule, QString>> rules_;
 };
 
 }  // namespace vela

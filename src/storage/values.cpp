@@ -105,6 +105,12 @@ bool toColumnValue(const ColumnDef& column, const QVariant& in, QVariant* out, Q
         return false;
     };
     const bool isText = in.typeId() == QMetaType::QString;
+    // A Yes/No flag is never null: an emptied one is false.
+    if (column.type == ColumnType::Boolean &&
+        (in.isNull() || (isText && in.toString().trimmed().isEmpty()))) {
+        *out = false;
+        return true;
+    }
     if (in.isNull() ||
         (isText && in.toString().trimmed().isEmpty() && column.type != ColumnType::Text)) {
         *out = QVariant();

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "storage/datafolderdatabases.h"
+
 namespace vela {
 
 class DialogService;
@@ -17,6 +19,9 @@ struct SelectedPartner {
 
 // The process-wide values and services every window is handed.
 struct AppContext {
+    QString dataFolder;  // the current directory at start
+    DataFolderDatabases db;
+
     DialogService* dialogs = nullptr;
     PrinterService* printer = nullptr;
     WindowOpener* opener = nullptr;

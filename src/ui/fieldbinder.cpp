@@ -9,6 +9,7 @@
 #include "storage/values.h"
 #include "ui/datepicker.h"
 #include "ui/dialogservice.h"
+#include "ui/formkit.h"
 
 namespace vela {
 
@@ -149,6 +150,8 @@ void FieldBinder::show(Binding& b) {
         p->setValue(v);
     } else if (auto* c = qobject_cast<QCheckBox*>(b.widget)) {
         c->setChecked(!v.isNull() && v.toBool());
+    } else if (auto* vl = qobject_cast<ValueLabel*>(b.widget)) {
+        vl->setValue(values::toText(v));
     } else if (auto* l = qobject_cast<QLabel*>(b.widget)) {
         l->setText(values::toText(v));
     }

@@ -17,18 +17,27 @@ namespace vela {
 FocusHighlighter* FocusHighlighter::install(QWidget* widget) {
     auto* f = new FocusHighlighter(widget);
     widget->installEventFilter(f);
+    // A field can hear the focus arrive and never hear it leave (given
+    // while its window was not active): every change of the application's
+    // focus widget settles the colour.
+    connect(qApp, &QApplication::focusChanged, f, [widget](QWidget*, QWidget* now) {
+        if (now && now->window() == widget->window())
+            paint(widget, now == widget);
+    });
     return f;
+}
+
+void FocusHighlighter::paint(QWidget* w, bool focused) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base,
+               focused ? focusColor() : QApplication::palette(w).color(QPalette::Base));
+    w->setPalette(p);
 }
 
 bool FocusHighlighter::eventFilter(QObject* watched, QEvent* event) {
     auto* w = qobject_cast<QWidget*>(watched);
-    if (w && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Base, event->type() == QEvent::FocusIn
-                                       ? focusColor()
-                                       : QApplication::palette(w).color(QPalette::Base));
-        w->setPalette(p);
-    }
+    if (w && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        paint(w, event->type() == QEvent::FocusIn);
     return false;
 }
 

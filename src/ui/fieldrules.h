@@ -28,6 +28,7 @@ class FocusHighlighter : public QObject {
 
   private:
     explicit FocusHighlighter(QObject* parent) : QObject(parent) {}
+    static void paint(QWidget* w, bool focused);
 };
 
 // Selects the whole text of a line edit whenever it gets the focus.

@@ -81,15 +81,20 @@ void RecordGrid::followCurrent() {
 }
 
 void RecordGrid::focusInEvent(QFocusEvent* event) {
+    // Alternate rows are painted with AlternateBase: both take the colour,
+    // or every other row would not show the focus.
     QPalette p = palette();
     p.setColor(QPalette::Base, focusColor());
+    p.setColor(QPalette::AlternateBase, focusColor());
     setPalette(p);
     QTableView::focusInEvent(event);
 }
 
 void RecordGrid::focusOutEvent(QFocusEvent* event) {
     QPalette p = palette();
-    p.setColor(QPalette::Base, QApplication::palette(this).color(QPalette::Base));
+    const QPalette system = QApplication::palette(this);
+    p.setColor(QPalette::Base, system.color(QPalette::Base));
+    p.setColor(QPalette::AlternateBase, system.color(QPalette::AlternateBase));
     setPalette(p);
     QTableView::focusOutEvent(event);
 }

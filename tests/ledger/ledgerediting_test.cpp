@@ -118,15 +118,28 @@ TEST_F(LedgerFixture, FindersNarrowStepByStepAndFoldHungarianCase) {
 }
 
 TEST_F(LedgerFixture, HeaderClicksSortUpThenDownAndReopenOnTheTenth) {
-    insert("VelaData", {{1, "B", "x", 30, "N"}, {2, "A", "y", 10, "N"}, {3, "C", "z", 20, "N"}});
+    // Two rows share each amount, so the invoice number decides between them.
+    insert("VelaData", {{1, "B", "x", 30, "N"},
+                        {2, "D", "y", 10, "N"},
+                        {3, "C", "z", 20, "N"},
+                        {4, "A", "v", 10, "N"},
+                        {5, "E", "w", 30, "N"}});
     open();
+    auto order = [this] {
+        QStringList numbers;
+        for (int i = 0; i < window->rows().recordCount(); ++i)
+            numbers << window->rows().valueAt(i, 1).toString();
+        return numbers.join("");
+    };
     const int brutto = 7;
     window->DBGrid1_HeadClick(brutto);
     EXPECT_EQ(window->rows().sort(), "Brutto, Szamlaszam");
     EXPECT_EQ(field("Brutto").toDouble(), 10);
+    EXPECT_EQ(order(), "ADCBE");
     window->DBGrid1_HeadClick(brutto);
     EXPECT_EQ(window->rows().sort(), "Brutto, Szamlaszam DESC");
     EXPECT_EQ(field("Brutto").toDouble(), 30);
+    EXPECT_EQ(order(), "EBCDA");
     window->DBGrid1_HeadClick(brutto);
     EXPECT_EQ(window->rows().sort(), "Brutto, Szamlaszam");
     for (int i = 3; i < 9; ++i) window->DBGrid1_HeadClick(1);

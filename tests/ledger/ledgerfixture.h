@@ -22,16 +22,15 @@ class LedgerFixture : public ::testing::Test {
     void SetUp() override {
         ctx.dialogs = &dialogs;
         ctx.opener = &opener;
-        QString err;
-        veladata = vela::Database::open("veladata.mdb", &err);
-        parameters = vela::Database::open("parameter.kdb", &err);
-        ASSERT_TRUE(veladata && parameters) << err.toStdString();
+        ctx.db.openAll();
+        veladata = ctx.db.veladata.get();
+        parameters = ctx.db.parameters.get();
+        ASSERT_TRUE(veladata && parameters) << ctx.db.veladataError.toStdString();
     }
 
     void TearDown() override {
         window.reset();
-        veladata.reset();
-        parameters.reset();
+        ctx.db.closeAll();
     }
 
     struct Row {
@@ -62,7 +61,7 @@ class LedgerFixture : public ::testing::Test {
     }
 
     void open(vela::LedgerKind kind = vela::LedgerKind::Payables) {
-        window = std::make_unique<vela::LedgerWindow>(ctx, kind, veladata.get(), parameters.get());
+        window = std::make_unique<vela::LedgerWindow>(ctx, kind);
         window->show();
         QApplication::setActiveWindow(window.get());
         QApplication::processEvents();
@@ -103,7 +102,7 @@ class LedgerFixture : public ::testing::Test {
     vela::ScriptedDialogService dialogs;
     vela::ScriptedWindowOpener opener;
     vela::AppContext ctx;
-    std::unique_ptr<vela::Database> veladata;
-    std::unique_ptr<vela::Database> parameters;
+    vela::Database* veladata = nullptr;
+    vela::Database* parameters = nullptr;
     std::unique_ptr<vela::LedgerWindow> window;
 };

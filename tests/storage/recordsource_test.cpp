@@ -12,6 +12,8 @@ using namespace vela;
 
 namespace {
 
+const QList<OrderKey> kBySequence{{"Sorszám"}, {"recordID"}};
+
 struct LedgerRow {
     qlonglong sorszam;
     QString recordId;
@@ -27,7 +29,7 @@ class RecordSourceTest : public ::testing::Test {
         db = Database::open("veladata.mdb", &err);
         ASSERT_TRUE(db) << err.toStdString();
         rs.setDatabase(db.get());
-        rs.setQuery(schema::velaData(), {}, {}, "Sorszám, recordID");
+        rs.setQuery(Query(schema::velaData(), {}, kBySequence));
     }
 
     void insert(const std::vector<LedgerRow>& rows) {
@@ -125,17 +127,17 @@ TEST_F(RecordSourceTest, FindFirstTakesTheFirstMatchInTheCurrentOrder) {
     insertFive();
     rs.refresh();
     rs.moveLast();
-    ASSERT_TRUE(rs.findFirst("Sorszám = ?", {2}));
+    ASSERT_TRUE(rs.findFirst(Condition::equals("Sorszám", 2)));
     EXPECT_EQ(rs.field("recordID").toString(), "a");
     EXPECT_FALSE(rs.noMatch());
 
-    EXPECT_FALSE(rs.findFirst("Sorszám = ?", {77}));
+    EXPECT_FALSE(rs.findFirst(Condition::equals("Sorszám", 77)));
     EXPECT_TRUE(rs.noMatch());
     EXPECT_EQ(rs.field("recordID").toString(), "a");  // the current row stays
 
     // In descending order the first match is another row.
     ASSERT_TRUE(rs.setSort("Sorszám DESC, recordID DESC"));
-    ASSERT_TRUE(rs.findFirst("Sorszám = ?", {2}));
+    ASSERT_TRUE(rs.findFirst(Condition::equals("Sorszám", 2)));
     EXPECT_EQ(rs.field("recordID").toString(), "b");
 }
 
@@ -162,13 +164,15 @@ TEST_F(RecordSourceTest, PrefixFindFoldsHungarianCaseAndTakesQuotes) {
 
 TEST_F(RecordSourceTest, FilterWithQuotedValueAndSort) {
     insertFive();
-    rs.setQuery(schema::velaData(), "CegNev = ? OR CegNev = ?", {"O'Brien \"Ír\" Kft", "Zebra Zrt"},
-                "Sorszám, recordID");
+    rs.setQuery(Query(schema::velaData(),
+                      Condition::equals("CegNev", "O'Brien \"Ír\" Kft") ||
+                          Condition::equals("CegNev", "Zebra Zrt"),
+                      kBySequence));
     ASSERT_TRUE(rs.refresh());
     rs.moveLast();
     EXPECT_EQ(rs.recordCount(), 2);
 
-    rs.setQuery(schema::velaData(), {}, {}, "Sorszám, recordID");
+    rs.setQuery(Query(schema::velaData(), {}, kBySequence));
     rs.refresh();
     ASSERT_TRUE(rs.setSort("Brutto, Szamlaszam"));
     EXPECT_EQ(rs.sort(), "Brutto, Szamlaszam");
@@ -251,8 +255,8 @@ TEST_F(RecordSourceTest, FollowedTotalsMatchAFullSumAfterEveryKindOfWrite) {
     rs.refresh();
     AggregateQuery open;
     open.setDatabase(db.get());
-    open.setSum("VelaData", {"Brutto - ifnull(RészÖsszeg, 0)"},
-                "Kivezetés = ? OR Kivezetés IS NULL", {"N"});
+    open.setSum(schema::velaData(), {{"Brutto", "RészÖsszeg"}},
+                Condition::equals("Kivezetés", "N") || Condition::isNull("Kivezetés"));
     open.follow(&rs);
     auto fullSum = [&] {
         return db->scalar(
@@ -296,12 +300,14 @@ TEST_F(RecordSourceTest, FindsInAFilteredResultSkipRowsOutsideIt) {
     for (int i = 1; i <= 600; ++i)
         rows.push_back({i, "r", QString::number(i), i % 2 ? "Páratlan" : "Páros", double(i)});
     insert(rows);
-    rs.setQuery(schema::velaData(), "CegNev = ?", {"Páros"}, "Sorszám DESC");
+    rs.setQuery(
+        Query(schema::velaData(), Condition::equals("CegNev", "Páros"), {{"Sorszám", true}}));
     rs.refresh();
     ASSERT_TRUE(rs.findFirstPrefix("CegNev", "pá"));
     EXPECT_EQ(sorszam(), 600);
-    ASSERT_TRUE(rs.findFirst("Sorszám < ?", {10}));  // beyond the first rows tried
+    ASSERT_TRUE(rs.findFirst(Condition::less("Sorszám", 10)));  // beyond the first rows tried
     EXPECT_EQ(sorszam(), 8);
-    EXPECT_FALSE(rs.findFirst("Sorszám = ?", {7}));  // in the table, not in this result
+    EXPECT_FALSE(
+        rs.findFirst(Condition::equals("Sorszám", 7)));  // in the table, not in this result
     EXPECT_EQ(sorszam(), 8);
 }

@@ -74,7 +74,7 @@ class BoundTest : public ::testing::Test {
                 {i, i * 10.0});
         db->commit();
         rs.setDatabase(db.get());
-        rs.setQuery(schema::velaData(), {}, {}, "Sorszám, recordID");
+        rs.setQuery(Query(schema::velaData(), {}, {{"Sorszám"}, {"recordID"}}));
         rs.refresh();
     }
     TempDataFolder folder;

@@ -1,0 +1,97 @@
+#include "storage/scratchtable.h"
+
+#include "storage/columns.h"
+#include "storage/database.h"
+#include "storage/statement.h"
+
+namespace vela {
+
+namespace {
+
+using schema::quoteName;
+
+QString insertSql(const TableDef& t) {
+    QStringList names, marks;
+    for (const ColumnDef& c : t.columns) {
+        names << quoteName(c.name);
+        marks << QStringLiteral("?");
+    }
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(quoteName(t.name), names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")));
+}
+
+}  // namespace
+
+bool ScratchTable::clear(QString* error) {
+    return db_.exec(QStringLiteral("DELETE FROM %1").arg(quoteName(schema::velaIdeigl().name)), {},
+                    error);
+}
+
+int ScratchTable::rowCount() {
+    return db_
+        .scalar(QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(schema::velaIdeigl().name)))
+        .toInt();
+}
+
+bool ScratchTable::fill(const TableDef& ledger, int count, const RowFn& row, FillResult* result,
+                        QString* error) {
+    FillResult local;
+    FillResult* r = result ? result : &local;
+    *r = FillResult{};
+    if (!db_.begin(error))
+        return false;
+    if (!fillInTransaction(ledger, count, row, r, error) || !db_.commit(error)) {
+        db_.rollback();
+        *r = FillResult{};
+        return false;
+    }
+    return true;
+}
+
+bool ScratchTable::fillInTransaction(const TableDef& ledger, int count, const RowFn& row,
+                                     FillResult* result, QString* error) {
+    const TableDef& scratch = schema::velaIdeigl();
+    auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (!clear(error))
+        return false;
+
+    Statement insert(db_.handle(), insertSql(scratch));
+    if (!insert.ok())
+        return fail(insert.error());
+    const int columns = int(scratch.columns.size());
+    for (int i = 0; i < count; ++i) {
+        const QVariantList values = row(i);
+        bool ok = insert.reset();
+        for (int c = 0; ok && c < columns; ++c) ok = insert.bind(c + 1, values.value(c));
+        // A row the table refuses is left out; only this statement is undone.
+        if (ok && insert.exec())
+            ++result->written;
+        else
+            ++result->failed;
+    }
+
+    // The partial amounts of every invoice printed, in one grouped pass over
+    // the ledger rows of those invoice numbers.
+    const QString inv = quoteName(QStringLiteral("Szamlaszam"));
+    const QString part = quoteName(QStringLiteral("RészÖsszeg"));
+    const QString total = quoteName(QStringLiteral("RészösszegÖsszesen"));
+    const QString s = quoteName(scratch.name);
+    const QString l = quoteName(ledger.name);
+    if (!db_.exec(QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %3 IS NOT NULL AND %3 <> ''")
+                      .arg(s, total, inv),
+                  {}, error))
+        return false;
+    const QString grouped = QStringLiteral(
+                                "UPDATE %1 SET %2 = sums.total FROM ("
+                                "SELECT %3 AS invoice, sum(%4) AS total FROM %5 "
+                                "WHERE %4 > 0 AND %3 IN (SELECT %3 FROM %1 WHERE %3 <> '') "
+                                "GROUP BY %3) AS sums WHERE %1.%3 = sums.invoice")
+                                .arg(s, total, inv, part, l);
+    return db_.exec(grouped, {}, error);
+}
+
+}  // namespace vela
