@@ -25,6 +25,7 @@
 
 #include "storage/columns.h"
 #include "storage/database.h"
+#include "storage/query.h"
 #include "storage/recordsource.h"
 #include "storage/statement.h"
 #include "tempdatafolder.h"
@@ -129,8 +130,9 @@ struct Child {
     void markOther() {
         if (!rs.requery())
             die(me, rs.lastError());
-        if (!rs.findFirst(QStringLiteral("\"CegNev\" LIKE ? AND \"Megjegyzés\" IS NULL"),
-                          {other + QStringLiteral("-%")}))
+        if (!rs.findFirst(
+                vela::Condition::like(QStringLiteral("CegNev"), other + QStringLiteral("-*")) &&
+                vela::Condition::isNull(QStringLiteral("Megjegyzés"))))
             return;  // none yet
         set("Megjegyzés", QStringLiteral("%1 látta").arg(me));
         write("jelölés");
@@ -140,8 +142,9 @@ struct Child {
     int rowsOf(const QString& who) {
         RecordSource q;
         q.setDatabase(db.get());
-        q.setQuery(vela::schema::velaData(), QStringLiteral("\"CegNev\" LIKE ?"),
-                   {who + QStringLiteral("-%")});
+        q.setQuery(vela::Query(
+            vela::schema::velaData(),
+            vela::Condition::like(QStringLiteral("CegNev"), who + QStringLiteral("-*"))));
         if (!q.refresh())
             die(me, q.lastError());
         return q.recordCount();
@@ -153,7 +156,7 @@ struct Child {
         if (!db)
             die(me, error);
         rs.setDatabase(db.get());
-        rs.setQuery(vela::schema::velaData());
+        rs.setQuery(vela::Query(vela::schema::velaData()));
         QObject::connect(&rs, &RecordSource::rowWritten, [this](qint64 id) { lastWritten = id; });
         if (!rs.refresh())
             die(me, rs.lastError());

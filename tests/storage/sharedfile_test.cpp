@@ -6,6 +6,7 @@
 
 #include "storage/columns.h"
 #include "storage/database.h"
+#include "storage/query.h"
 #include "storage/recordsource.h"
 #include "storage/statement.h"
 #include "tempdatafolder.h"
@@ -34,7 +35,7 @@ TEST(SharedFile, EditOfARowTheOtherDeletedIsRefusedAndTheOtherRowsKeepTheirs) {
 
     RecordSource rs;
     rs.setDatabase(mine.get());
-    rs.setQuery(vela::schema::velaData(), {}, {}, "CegNev");
+    rs.setQuery(vela::Query(vela::schema::velaData(), {}, {{"CegNev"}}));
     ASSERT_TRUE(rs.refresh());
     ASSERT_EQ(rs.recordCount(), 2);
     ASSERT_EQ(rs.field("CegNev").toString(), "Első Kft.");
@@ -64,7 +65,7 @@ TEST(SharedFile, AHeldFileIsWaitedForThenNamedInHungarianAndTheEditStaysPending)
     ASSERT_TRUE(mine && theirs);
     RecordSource rs;
     rs.setDatabase(mine.get());
-    rs.setQuery(vela::schema::velaData());
+    rs.setQuery(vela::Query(vela::schema::velaData()));
     ASSERT_TRUE(rs.refresh());
 
     ASSERT_TRUE(theirs->begin());
