@@ -29,8 +29,11 @@ using namespace vela;
 #ifdef VELA_ADDRESS_SANITIZER
 // AddressSanitizer reserves far more address space than the limit below
 // allows; in a sanitizer build its allocator keeps the same bound instead.
+// libmdb reads heap memory it never wrote when a catalog is damaged, so the
+// sanitizer must not fill new blocks with its marker bytes either: the helper
+// then fails on such a file the way the release build does.
 extern "C" const char* __asan_default_options() {
-    return "allocator_may_return_null=1:max_allocation_size_mb=2048";
+    return "allocator_may_return_null=1:max_allocation_size_mb=2048:max_malloc_fill_size=0";
 }
 #endif
 
