@@ -12,3 +12,6 @@ trap 'rm -rf "$demo"' EXIT
 "$build/bin/veladata-demo" --force "$demo/data" >/dev/null
 cd "$demo/data"
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1366x768x24" "$build/bin/vela-screenshots" "$out"
+# Qt's print preview with its Hungarian buttons (a wide screen, so that every
+# button's name fits).
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 2048x1080x24" "$build/bin/vela-dialogshots" "$out" preview

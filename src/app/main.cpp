@@ -3,6 +3,7 @@
 
 #include <QApplication>
 
+#include "app/commandline.h"
 #include "app/startup.h"
 #include "ledger/ledgerwindow.h"
 #include "storage/database.h"
@@ -12,7 +13,10 @@
 #include "ui/windowopener.h"
 
 int main(int argc, char** argv) {
+    if (vela::answerInfoRequest(argc, argv))
+        return 0;
     QApplication app(argc, argv);
+    vela::useHungarian(app);
     QApplication::setApplicationName(QStringLiteral("VelaData"));
     QApplication::setApplicationVersion(QStringLiteral("2.5"));
 

@@ -174,10 +174,20 @@ bool InvoiceSource::hasRows(const QString& table, bool* out, QString* error) {
 bool InvoiceSource::groupedRows(const QString& table, double from, std::vector<Row>* out,
                                 QString* error) {
     std::vector<Row> rows;
+    notice_.clear();
     if (jet_) {
         JetReader::Table lines;
         if (!jet_->read(table, &lines, error, sourceColumns()))
             return false;
+        if (lines.storedRows >= 0)
+            notice_ = QStringLiteral(
+                          "A(z) „%1” „%2” táblája szerint %3 tételsor van benne, de %4 "
+                          "olvasható. A számlázó program valószínűleg éppen használja az "
+                          "adatbázist, vagy nem zárta le szabályosan; a beolvasott tételsorok "
+                          "betöltődnek.")
+                          .arg(fileName(), table)
+                          .arg(lines.storedRows)
+                          .arg(lines.rows.size());
         rows = groupLines(std::move(lines.rows), from);
     } else if (!standIn_->groupedRows(table, from, &rows, error)) {
         return false;

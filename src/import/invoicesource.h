@@ -55,6 +55,10 @@ class InvoiceSource {
     bool hasRows(const QString& table, bool* out, QString* error);
     // The invoices of table numbered from on, one row each, by invoice number.
     bool groupedRows(const QString& table, double from, std::vector<Row>* out, QString* error);
+    // What the user should know about the last groupedRows() that still
+    // succeeded (a stored row count that differs from the lines read); empty
+    // when there is nothing to tell.
+    QString notice() const { return notice_; }
 
     // Brings a raw grouped row to the kinds above (numbers to double, date
     // texts and date-times to QDate, a whole invoice number to qint64).
@@ -69,6 +73,7 @@ class InvoiceSource {
 
     Format format_ = Format::StandIn;
     QString path_;
+    QString notice_;
     std::unique_ptr<JetReader> jet_;
     std::unique_ptr<StandInReader> standIn_;
 };

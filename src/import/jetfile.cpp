@@ -60,6 +60,15 @@ std::unique_ptr<JetFile> JetFile::open(const QString& path, QString* error) {
     jf->mdb_ = mdb;
     if (mdb->fmt->pg_size != h.pageSize)
         return fail(damaged(QStringLiteral("ismeretlen lapméret")));
+    // libmdb decodes Access 97 texts as Windows-1252 unless told otherwise;
+    // the file's own sort order says which code page its texts are in. This
+    // helper process is the only user of the setting, so setting it here
+    // cannot touch anything else.
+    const int codePage = h.version == 0 ? JetHeader::jet3CodePage(mdb->f->lang_id) : 1252;
+    qputenv("MDBICONV", "UTF-8");
+    qputenv("MDB_JET3_CHARSET", QByteArray("CP") + QByteArray::number(codePage));
+    mdb_iconv_close(mdb);
+    mdb_iconv_init(mdb);
     if (!mdb_read_catalog(mdb, MDB_ANY))
         return fail(damaged(QStringLiteral("a katalógus nem olvasható")));
     return jf;
@@ -252,13 +261,10 @@ bool JetFile::read(const QString& table, const QStringList& wanted, qint64 limit
         onRow(row);
         ++count;
     }
-    // A table read short of the row count its definition gives lost rows on
-    // the way (pages missing or unreadable): that is damage, not an empty tail.
-    if (limit <= 0 && count != qint64(t->num_rows))
-        return fail(damaged(QStringLiteral("a(z) „%1” táblából %2 sor helyett %3 olvasható")
-                                .arg(table)
-                                .arg(t->num_rows)
-                                .arg(count)));
+    // A file the invoicing program has open, or did not close cleanly, can
+    // carry a row count that differs from the rows there are: the rows read
+    // are passed on, and the caller is told about the difference.
+    storedRowsDiffering_ = limit <= 0 && count != qint64(t->num_rows) ? qint64(t->num_rows) : -1;
     return true;
 }
 

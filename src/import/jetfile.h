@@ -42,11 +42,17 @@ class JetFile {
 
     static QString typeName(int jetType);
 
+    // After a full read: the row count the table's definition gives when it
+    // differs from the rows read (the invoicing program may have the file
+    // open, or did not close it cleanly); -1 when they agree.
+    qint64 storedRowsDiffering() const { return storedRowsDiffering_; }
+
   private:
     JetFile() = default;
     void* mdb_ = nullptr;  // MdbHandle
     QString path_;
     qint64 pages_ = 0;
+    qint64 storedRowsDiffering_ = -1;
 };
 
 }  // namespace vela

@@ -20,4 +20,28 @@ JetHeader JetHeader::read(const QByteArray& head) {
     return h;
 }
 
+int JetHeader::jet3CodePage(int sortOrder) {
+    switch (sortOrder) {
+        case 1029:  // Czech
+        case 1038:  // Hungarian
+        case 1045:  // Polish
+        case 1048:  // Romanian
+        case 1050:  // Croatian
+        case 1051:  // Slovak
+        case 1052:  // Albanian
+        case 1060:  // Slovenian
+            return 1250;
+        case 1049:  // Russian
+        case 1058:  // Ukrainian
+        case 1026:  // Bulgarian
+            return 1251;
+        case 1032:  // Greek
+            return 1253;
+        case 1055:  // Turkish
+            return 1254;
+        default:
+            return 1252;
+    }
+}
+
 }  // namespace vela

@@ -13,6 +13,12 @@ struct JetHeader {
     int pageSize = 0;
 
     static JetHeader read(const QByteArray& head);
+
+    // The Windows code page of an Access 97 (Jet 3) file's texts, from the
+    // sort order (language id) in its header: the Central European sort
+    // orders (Hungarian among them) store Windows-1250, the Cyrillic ones
+    // 1251, Greek 1253, Turkish 1254; every other 1252.
+    static int jet3CodePage(int sortOrder);
 };
 
 }  // namespace vela

@@ -15,6 +15,7 @@ enum Tag : qint8 {
     TagTables = 'T',   // QStringList of the user tables
     TagColumns = 'C',  // qint32 n, then n × (QString name, qint32 Jet type, QString type name)
     TagRow = 'R',      // QVariantList, one value per column announced
+    TagStored = 'N',   // qint64 the table's stored row count, when it differs from the rows sent
     TagEnd = 'E',      // qint64 rows written
     TagError = 'X',    // QString readable text
 };

@@ -85,6 +85,12 @@ bool JetReader::run(const QStringList& args, Table* table, QStringList* tables,
     p.setProgram(helperPath());
     p.setArguments(args);
     p.setStandardErrorFile(QProcess::nullDevice());
+    // libmdb's own settings of the caller must not change what is decoded:
+    // the helper chooses the code page from the file itself.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("MDBICONV"));
+    env.remove(QStringLiteral("MDB_JET3_CHARSET"));
+    p.setProcessEnvironment(env);
     p.start(QIODevice::ReadOnly);
     if (!p.waitForStarted(30000))
         return fail(QStringLiteral("A(z) „%1” nem olvasható: az Access-olvasó segédprogram (%2) "
@@ -147,6 +153,13 @@ bool JetReader::run(const QStringList& args, Table* table, QStringList* tables,
                     return fail(cannotRead(name, QStringLiteral("hibás válasz")));
                 if (table)
                     table->rows.push_back(std::move(row));
+                break;
+            }
+            case JetProtocol::TagStored: {
+                qint64 stored = -1;
+                in >> stored;
+                if (table)
+                    table->storedRows = stored;
                 break;
             }
             case JetProtocol::TagError: {

@@ -31,6 +31,9 @@ class JetReader {
     struct Table {
         std::vector<Column> columns;
         std::vector<Row> rows;
+        // The row count the file stores for the table when it differs from
+        // the rows read (the file may be in use); -1 when they agree.
+        qint64 storedRows = -1;
     };
 
     // Checks that path is a readable Jet file; the helper is not started yet.

@@ -109,6 +109,8 @@ int main(int argc, char** argv) {
         &err);
     if (!read)
         return error(err);
+    if (file->storedRowsDiffering() >= 0)
+        s << qint8(JetProtocol::TagStored) << file->storedRowsDiffering();
     s << qint8(JetProtocol::TagEnd) << written;
     out.flush();
     return 0;

@@ -27,15 +27,16 @@ void LedgerWindow::buildMenus() {
         rows << M::top("Tartoznak", QStringLiteral("&Nekünk tartoznak (Vevő)"),
                        on(&LedgerWindow::Tartoznak_Click));
     rows << M::menu("AdatExport", QStringLiteral("Adat&export"))
-         << M::item(payables ? "ExcelExp" : "Excelbe", QStringLiteral("MS Excel 8"), {}, notYet)
+         << M::item(payables ? "ExcelExp" : "Excelbe", QStringLiteral("MS Excel 8"),
+                    on(payables ? &LedgerWindow::ExcelExp_Click : &LedgerWindow::Excelbe_Click))
          << M::menu("AdatImport", QStringLiteral("Adat&import"))
          << M::item("szamlabol", QStringLiteral("FakturoW számlázóból"),
-                    on(&LedgerWindow::szamlabol_Click), notYet)
+                    on(&LedgerWindow::szamlabol_Click), [payables] { return !payables; })
          << M::separator() << M::item("Excelbol", QStringLiteral("MS Excel"), {}, notYet)
          << M::top("VelaKivezet", QStringLiteral("&Kivezetés"),
                    on(&LedgerWindow::VelaKivezet_Click))
          << M::top("VevoTorzs", QStringLiteral("&Vevő-Szállító törzs"),
-                   on(&LedgerWindow::VevoTorzs_Click), notYet)
+                   on(&LedgerWindow::VevoTorzs_Click))
          << M::menu("Szures", QStringLiteral("S&zűrés"));
     if (traits_.signFilters)
         rows << M::check("CsakPoz", QStringLiteral("Csak pozitív"), {}, notYet)
@@ -68,7 +69,7 @@ void LedgerWindow::buildMenus() {
          << M::item("MindTorol", traits_.deleteFromHereCaption, on(&LedgerWindow::MindTorol_Click))
          << M::separator()
          << M::item("Parameter", QStringLiteral("Paraméterek beállítása"),
-                    on(&LedgerWindow::Parameter_Click), notYet);
+                    on(&LedgerWindow::Parameter_Click));
     menus_ = new MenuTable(menuBar_, rows, this);
 }
 

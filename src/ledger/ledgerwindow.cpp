@@ -20,9 +20,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "importwindow/szamlaimportformx.h"
 #include "ledger/ledgermessages.h"
 #include "ledger/ledgerprintreport.h"
+#include "partners/beraktarozokformx.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
+#include "settings/veladataparameterformx.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/funcs.h"
@@ -536,13 +539,43 @@ void LedgerWindow::Tartoznak_Click() {
     becomeActive();
 }
 
-void LedgerWindow::VevoTorzs_Click() {}
+void LedgerWindow::VevoTorzs_Click() {
+    storeCurrentRow();
+    ctx_.selectedPartner.name = Funcs::TextOrEmpty(text("Text2")->text()).toString();
+    const bool chosen = BeraktarozokFormX::openModal(ctx_, this);
+    if (chosen && !ctx_.selectedPartner.name.isEmpty()) {
+        if (VelaData1.recordCount() == 0 || VelaData1.bof() || VelaData1.eof()) {
+            ctx_.dialogs->beep();
+            ctx_.dialogs->message(
+                text::kNoRowsForPartner,
+                traits_.kind == LedgerKind::Payables ? text::kErrorTitle : text::kAttention,
+                Icon::Warning);
+        } else {
+            // Written into the row like an edit; saved when the row is left.
+            QString why;
+            const SelectedPartner& p = ctx_.selectedPartner;
+            if (!VelaData1.setField(QStringLiteral("CegNev"), p.name, &why) ||
+                !VelaData1.setField(QStringLiteral("CegCim"), p.seat + QLatin1Char(' ') + p.address,
+                                    &why))
+                showDatabaseError(why);
+        }
+    }
+    becomeActive();
+    text("Text2")->setFocus();
+}
 
 void LedgerWindow::szamlabol_Click() {
+    storeCurrentRow();
+    {
+        SzamlaImportFormX import(ctx_, &LedgerWindow::NewRowId, this);
+        if (ctx_.opener)
+            ctx_.opener->openModal(import);
+    }
     VelaData1.setQuery(traits_.allRows());
     VelaData1.refresh();
     if (VelaData1.recordCount() > 0)
         VelaData1.moveLast();
+    becomeActive();
 }
 
 void LedgerWindow::Kezikonyv_Click() {
@@ -555,7 +588,15 @@ void LedgerWindow::Kezikonyv_Click() {
     becomeActive();
 }
 
-void LedgerWindow::Parameter_Click() {}
+void LedgerWindow::Parameter_Click() {
+    storeCurrentRow();
+    {
+        VelaDataParameterFormX parameters(ctx_, this);
+        if (ctx_.opener)
+            ctx_.opener->openModal(parameters);
+    }
+    becomeActive();
+}
 
 void LedgerWindow::Command7_Click() {
     storeCurrentRow();

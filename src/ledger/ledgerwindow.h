@@ -70,6 +70,8 @@ class LedgerWindow : public QDialog {
     void Parameter_Click();
     void Command7_Click();  // "Nyomtatás"
     void DBGrid1_HeadClick(int column);
+    void ExcelExp_Click();  // payables: "MS Excel 8"
+    void Excelbe_Click();   // receivables: "MS Excel 8"
 
   signals:
     // The payables window's exit: the program ends.
@@ -102,6 +104,7 @@ class LedgerWindow : public QDialog {
     void showDatabaseError(const QString& error);
     void storeCurrentRow();
     void closeRecordSources();
+    void exportToExcel();
 
     AppContext& ctx_;
     const LedgerTraits& traits_;

@@ -7,9 +7,13 @@
 #include "maintenance/form1.h"
 #include "maintenance/maintenancerun.h"
 #include "maintenance/qtrepdialogservice.h"
+#include "maintenance/repcommandline.h"
 
 int main(int argc, char** argv) {
+    if (velarep::answerInfoRequest(argc, argv))
+        return 0;
     QApplication app(argc, argv);
+    velarep::useHungarian(app);
     QApplication::setApplicationName(QStringLiteral("VelaRep"));
     velarep::QtRepDialogService dialogs;
     velarep::Form1 window(

@@ -50,6 +50,12 @@ enum RecordId : quint16 {
 constexpr int kMaxRecordData = 8224;  // payload limit of one BIFF8 record
 constexpr int kMaxRows = 65536;
 constexpr int kMaxColumns = 256;
+constexpr int kMaxCellText = 32767;  // characters of one cell's text
+// Streams below 4096 bytes go into the compound file's mini stream, which
+// some readers do not find a workbook in, and freexl takes a stream of
+// exactly 4096 bytes for a mini-stream one as well. A shorter Workbook
+// stream is padded with zeros after its last EOF (as Excel pads its own).
+constexpr int kMinStreamSize = 4097;
 constexpr quint16 kBiff8 = 0x0600;
 constexpr quint16 kBofGlobals = 0x0005;
 constexpr quint16 kBofWorksheet = 0x0010;

@@ -19,7 +19,6 @@ namespace {
 constexpr quint16 kDateFormat = 164;  // first number available for own formats
 constexpr quint16 kHeadingXf = 16;
 constexpr quint16 kDateXf = 17;
-constexpr int kMinStreamSize = 4096;  // keeps the stream out of the compound file's mini stream
 
 QByteArray bof(quint16 kind) {
     QByteArray d;

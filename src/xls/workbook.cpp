@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 
 namespace vela::xls {
 
@@ -317,7 +318,13 @@ class FormatChooser {
                 lastXf_ = int(i);
             }
         }
+        // The default cell format is XF 15; should that be a style, the
+        // first cell format there is.
         defaultXf_ = xfs_.size() > 15 ? 15 : 0;
+        for (int i = defaultXf_; i < int(xfs_.size()) && xfs_[size_t(defaultXf_)].style; ++i) {
+            if (!xfs_[size_t(i)].style)
+                defaultXf_ = i;
+        }
         columnXf_.assign(kMaxColumns, -1);
         for (const Record& r : sheet) {
             if (r.type == kColInfo && r.data.size() >= 8) {
@@ -373,7 +380,15 @@ class FormatChooser {
         if (xf.size() < 20)
             xf = QByteArray::fromHex("000000000100200000000000000000000000C020");
         put16(xf.data() + 2, 14);
-        put16(xf.data() + 4, quint16(get16(xf.constData() + 4) & ~0x0004));
+        // A cell format names a style format as its parent. A style format
+        // copied here has no parent (0xFFF) and becomes a cell format whose
+        // parent is that style itself.
+        quint16 flags = get16(xf.constData() + 4);
+        if (flags & 0x0004) {
+            flags = quint16((flags & 0x000B) | (quint16(std::min(defaultXf_, 0xFFE)) << 4));
+            xf[9] = char(0xFC);  // every attribute its own, as the style had them
+        }
+        put16(xf.data() + 4, flags);
         xf[9] = char(uchar(xf[9]) | 0x04);
         const int index = int(xfs_.size());
         xfs_.push_back({14, false});
@@ -399,7 +414,10 @@ class CellWriter {
     CellWriter(FormatChooser& formats, SharedStringTable& sst, bool date1904)
         : formats_(formats), sst_(sst), date1904_(date1904) {}
 
-    void write(const std::vector<std::vector<QVariant>>& rows, int startRow, QByteArray* out) {
+    // rowFormats: ROW records (payloads) the sheet held for rows without
+    // cells at or below startRow; the new rows take over their height and format.
+    void write(const std::vector<std::vector<QVariant>>& rows, int startRow,
+               const std::map<int, QByteArray>& rowFormats, QByteArray* out) {
         out->reserve(qsizetype(rows.size()) * 24 * 14);
         QByteArray cells;
         std::vector<std::pair<int, int>> extents;
@@ -428,17 +446,23 @@ class CellWriter {
                 colMax_ = std::max(colMax_, hi + 1);
             }
             for (size_t r = first; r < last; ++r) {
+                const int row = startRow + int(r);
                 char* p = grow(*out, 20);
                 put16(p, kRow);
                 put16(p + 2, 16);
-                put16(p + 4, quint16(startRow + int(r)));
+                put16(p + 4, quint16(row));
+                const auto format = rowFormats.find(row);
+                if (format != rowFormats.end() && format->second.size() >= 16) {
+                    std::memcpy(p + 4, format->second.constData(), 16);
+                } else {
+                    put16(p + 10, 0x00FF);  // default height
+                    put16(p + 12, 0);
+                    put16(p + 14, 0);
+                    put16(p + 16, 0x0100);
+                    put16(p + 18, 0x000F);
+                }
                 put16(p + 6, quint16(extents[r - first].first));
                 put16(p + 8, quint16(extents[r - first].second));
-                put16(p + 10, 0x00FF);  // default height
-                put16(p + 12, 0);
-                put16(p + 14, 0);
-                put16(p + 16, 0x0100);
-                put16(p + 18, 0x000F);
             }
             out->append(cells);
         }
@@ -453,8 +477,12 @@ class CellWriter {
         if (toRk(v, &rk)) {
             put32(cell(b, kRk, 10, row, col, xf), rk);
         } else {
+            // The IEEE bits, least significant byte first, whatever the host's order.
+            quint64 bits;
+            std::memcpy(&bits, &v, sizeof bits);
             char* p = cell(b, kNumber, 14, row, col, xf);
-            std::memcpy(p, &v, 8);  // little-endian IEEE double, as BIFF stores it
+            put32(p, quint32(bits & 0xFFFFFFFFu));
+            put32(p + 4, quint32(bits >> 32));
         }
         return true;
     }
@@ -462,7 +490,7 @@ class CellWriter {
     bool writeText(QByteArray& b, int row, int col, const QString& s) {
         if (s.isEmpty())
             return false;
-        const quint32 index = sst_.add(s.size() > 32767 ? s.left(32767) : s);
+        const quint32 index = sst_.add(s.size() > kMaxCellText ? s.left(kMaxCellText) : s);
         put32(cell(b, kLabelSst, 10, row, col, formats_.plain(col)), index);
         return true;
     }
@@ -556,25 +584,37 @@ bool takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst, QString
     return true;
 }
 
-}  // namespace
+// The LibreOffice lock file of a workbook: ".~lock.<name>#" beside it.
+bool officeLockFilePresent(const QFileInfo& info) {
+    return QFileInfo::exists(
+        info.dir().filePath(QStringLiteral(".~lock.") + info.fileName() + QLatin1Char('#')));
+}
 
-bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows,
-                          QString* error) {
+// Everything that must hold before a workbook is appended to: the file is
+// there and writable, nobody has it open, and it reads as an Excel 8
+// workbook. Holds lock from then on.
+bool openForAppend(const QString& path, FileLock& lock, Loaded* l, QString* error) {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
         return fail(error, msg::notFound(path));
     if (!(info.permissions() & QFileDevice::WriteOwner) || !info.dir().exists())
         return fail(error, msg::readOnly(path));
-    if (QFileInfo::exists(info.dir().filePath(QStringLiteral(".~lock.") + info.fileName() + '#')))
+    if (officeLockFilePresent(info))
         return fail(error, msg::locked(path));
-    FileLock lock(path);
     if (!lock.open())
         return fail(error, msg::notReadable(path, lock.file().errorString()));
     if (!lock.lock())
         return fail(error, msg::locked(path));
+    return load(path, l, error);
+}
 
+}  // namespace
+
+bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows,
+                          QString* error) {
+    FileLock lock(path);
     Loaded l;
-    if (!load(path, &l, error))
+    if (!openForAppend(path, lock, &l, error))
         return false;
     for (size_t r = 0; r < rows.size(); ++r) {
         if (rows[r].size() > size_t(kMaxColumns))
@@ -592,12 +632,30 @@ bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVa
         return fail(error, msg::damaged(path, detail));
 
     auto& sheet = l.wb.sheet(l.sheet).records;
+    const int startRow = l.usedRows;
+    const int endRow = startRow + int(rows.size());
+    // Rows below the data that a customised template formatted (height,
+    // row format) but left without cells: the new rows take theirs over,
+    // the ones further down are written again after the new rows.
+    std::map<int, QByteArray> rowFormats;
+    {
+        int depth = 0;
+        for (const Record& r : sheet) {
+            if (r.type == kBof)
+                ++depth;
+            else if (r.type == kEof)
+                --depth;
+            else if (depth == 1 && r.type == kRow && r.data.size() >= 16 &&
+                     get16(r.data.constData()) >= startRow)
+                rowFormats[get16(r.data.constData())] = QByteArray(r.data.constData(), 16);
+        }
+    }
     FormatChooser formats(globals, sheet);
     CellWriter writer(formats, sst, l.date1904);
     QByteArray block;
-    writer.write(rows, l.usedRows, &block);
-    const int startRow = l.usedRows;
-    const int endRow = startRow + int(rows.size());
+    writer.write(rows, startRow, rowFormats, &block);
+    for (auto it = rowFormats.lower_bound(endRow); it != rowFormats.end(); ++it)
+        appendRecord(block, kRow, it->second);
 
     // The sheet again: INDEX and DBCELL left out (their positions would no
     // longer hold), DIMENSIONS widened, the new rows after the last cell.
@@ -622,7 +680,7 @@ bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVa
             continue;
         }
         if (r.type == kRow && r.data.size() >= 2 && get16(r.data.constData()) >= startRow)
-            continue;  // formatting of a row that the new rows take over
+            continue;  // written again with the new rows, in row order
         if (isCellTableRecord(r.type) || (r.type == kContinue && lastWasCellTable)) {
             out.push_back(r);
             insertAt = int(out.size());
@@ -676,7 +734,9 @@ bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVa
     out.insert(out.begin() + insertAt, inserted.begin(), inserted.end());
     sheet = std::move(out);
 
-    const QByteArray stream = l.wb.serialize(sst);
+    QByteArray stream = l.wb.serialize(sst);
+    if (stream.size() < kMinStreamSize)
+        stream.append(QByteArray(kMinStreamSize - stream.size(), '\0'));
     block.clear();
     QByteArray file;
     if (!CompoundFile::rewrite(l.file, "Workbook", stream, &file, &detail))
@@ -693,6 +753,90 @@ bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVa
     if (!save.commit())
         return fail(error, msg::saveFailed(path, save.errorString()));
     return true;
+}
+
+bool Workbook::canAppend(const QString& path, qsizetype rowsToAdd, QString* error) {
+    FileLock lock(path);
+    Loaded l;
+    if (!openForAppend(path, lock, &l, error))
+        return false;
+    if (qsizetype(l.usedRows) + rowsToAdd > kMaxRows)
+        return fail(error, msg::tooManyRows(l.usedRows, rowsToAdd));
+    return true;
+}
+
+bool Workbook::inUse(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false;
+    if (officeLockFilePresent(info))
+        return true;
+    FileLock lock(path);
+    // A file that cannot even be opened is not known to be in use; whoever
+    // writes it finds out why.
+    return lock.open() && !lock.lock();
+}
+
+bool Workbook::resetFrom(const QString& templatePath, const QString& path, QString* error) {
+    const QFileInfo info(path);
+    if (inUse(path))
+        return fail(error, msg::locked(path));
+    if (info.exists() && (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner)))
+        return fail(error, msg::readOnly(path));
+    const QFileInfo source(templatePath);
+    if (!source.exists() || !source.isFile())
+        return fail(error, msg::notFound(templatePath));
+    QFile in(templatePath);
+    if (!in.open(QIODevice::ReadOnly))
+        return fail(error, msg::notReadable(templatePath, in.errorString()));
+    const QByteArray bytes = in.readAll();
+    if (in.error() != QFileDevice::NoError)
+        return fail(error, msg::notReadable(templatePath, in.errorString()));
+
+    // Held while the copy is put in place, so no append runs in between.
+    FileLock lock(path);
+    if (info.exists() && lock.open() && !lock.lock())
+        return fail(error, msg::locked(path));
+    QSaveFile save(path);
+    if (!save.open(QIODevice::WriteOnly))
+        return fail(error, msg::saveFailed(path, save.errorString()));
+    if (save.write(bytes) != bytes.size()) {
+        const QString why = save.errorString();
+        save.cancelWriting();
+        return fail(error, msg::saveFailed(path, why));
+    }
+    if (!save.commit())
+        return fail(error, msg::saveFailed(path, save.errorString()));
+    return true;
+}
+
+bool Workbook::storable(const QVariant& value) {
+    if (!value.isValid() || value.isNull())
+        return true;
+    switch (value.typeId()) {
+        case QMetaType::Bool:
+            return true;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            return std::isfinite(value.toDouble());
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+        case QMetaType::Long:
+        case QMetaType::ULong:
+            return true;
+        case QMetaType::QDate:
+            return value.toDate().isValid();
+        case QMetaType::QDateTime:
+            return value.toDateTime().isValid();
+        case QMetaType::QString:
+            return value.toString().size() <= kMaxCellText;
+        default:
+            return value.canConvert<QString>() && value.toString().size() <= kMaxCellText;
+    }
 }
 
 int Workbook::rowCount(const QString& path, QString* error) {

@@ -24,6 +24,28 @@ class Workbook {
     // Number of used rows of the first worksheet (the heading row included),
     // or -1 with *error set.
     static int rowCount(const QString& path, QString* error = nullptr);
+
+    // Whether appendRows would take rowsToAdd more rows: the file is there,
+    // writable, not in use, a readable Excel 8 workbook with room for them.
+    // Nothing is written; false with the same Hungarian text appendRows gives.
+    static bool canAppend(const QString& path, qsizetype rowsToAdd, QString* error = nullptr);
+
+    // Whether someone has the workbook open: LibreOffice's lock file beside
+    // it, or an advisory lock held by another writer. A spreadsheet program
+    // that has the file open does not stop a copy over it, so whoever
+    // replaces the file asks this first.
+    static bool inUse(const QString& path);
+
+    // Puts a copy of templatePath in place of path (which need not exist),
+    // whole or not at all; refused while the workbook is in use. False with a
+    // Hungarian error text when the copy could not be made.
+    static bool resetFrom(const QString& templatePath, const QString& path,
+                          QString* error = nullptr);
+
+    // Whether appendRows stores the value as it is: false for a number that
+    // is not finite, a text longer than a cell holds (32 767 characters), an
+    // invalid date and a value of a kind with no text form.
+    static bool storable(const QVariant& value);
 };
 
 }  // namespace vela::xls

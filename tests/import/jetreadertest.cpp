@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <QFile>
+#include <QTemporaryDir>
+#include <utility>
 
 #include "common/tempdatafolder.h"
 #include "import/jetdate.h"
+#include "import/jetheader.h"
 #include "import/jetreader.h"
 
 using vela::JetReader;
@@ -186,4 +190,114 @@ TEST(JetDateTest, DateOfTextsAndDateTimes) {
     EXPECT_EQ(JetDate::dateOf(QString("2024-02-30")), QVariant(QString("2024-02-30")));
     EXPECT_EQ(JetDate::dateOf(QString("2024-03-015")), QVariant(QString("2024-03-015")));
     EXPECT_TRUE(JetDate::dateOf(QVariant()).isNull());
+}
+
+namespace {
+
+// The RC4 key stream libmdb uses to hide the header's bytes from 0x18 on.
+QByteArray headerKeyStream(int length) {
+    const unsigned char key[4] = {0xc7, 0xda, 0x39, 0x6b};
+    unsigned char s[256];
+    for (int i = 0; i < 256; ++i) s[i] = static_cast<unsigned char>(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + key[i % 4]) & 0xff;
+        std::swap(s[i], s[j]);
+    }
+    QByteArray out;
+    for (int n = 0, i = 0, j = 0; n < length; ++n) {
+        i = (i + 1) & 0xff;
+        j = (j + s[i]) & 0xff;
+        std::swap(s[i], s[j]);
+        out.append(char(s[(s[i] + s[j]) & 0xff]));
+    }
+    return out;
+}
+
+// A copy of the Access 97 Northwind file whose header names sortOrder.
+QString withSortOrder(const QTemporaryDir& dir, int sortOrder) {
+    const QString path = dir.filePath("hungarian.mdb");
+    QFile::copy(TempDataFolder::sharedTestData("northwind-jet3.mdb"), path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return {};
+    const QByteArray ks = headerKeyStream(126);
+    f.seek(0x3a);
+    const char bytes[2] = {char(ks[0x3a - 0x18] ^ char(sortOrder & 0xff)),
+                           char(ks[0x3a - 0x18 + 1] ^ char(sortOrder >> 8))};
+    f.write(bytes, 2);
+    return path;
+}
+
+QString shipName(JetReader& r, int order) {
+    JetReader::Table t;
+    QString err;
+    if (!r.read("Umsätze", &t, &err, {"OrderID", "ShipName"}))
+        return err;
+    for (const auto& row : t.rows)
+        if (row[0].toInt() == order)
+            return row[1].toString();
+    return {};
+}
+
+}  // namespace
+
+// Access 97 keeps its texts in the code page of its sort order: a Hungarian
+// file is read as Windows-1250, the Northwind file (General) as 1252, and
+// libmdb's settings in the caller's environment change neither.
+TEST(JetReaderTest, Jet3TextsInTheCodePageOfTheFilesSortOrder) {
+    EXPECT_EQ(vela::JetHeader::jet3CodePage(1038), 1250);
+    EXPECT_EQ(vela::JetHeader::jet3CodePage(1033), 1252);
+    EXPECT_EQ(vela::JetHeader::jet3CodePage(1049), 1251);
+
+    qputenv("MDB_JET3_CHARSET", "CP1251");
+    qputenv("MDBICONV", "ISO-8859-2");
+    auto asIs = openShared("northwind-jet3.mdb");
+    ASSERT_TRUE(asIs);
+    EXPECT_EQ(shipName(*asIs, 10332), QString::fromUtf8("Mère Paillarde"));
+
+    QTemporaryDir dir;
+    QString err;
+    auto hungarian = JetReader::open(withSortOrder(dir, 1038), &err);
+    ASSERT_TRUE(hungarian) << err.toStdString();
+    // 0xE8 is "è" in Windows-1252 and "č" in Windows-1250.
+    EXPECT_EQ(shipName(*hungarian, 10332), QString::fromUtf8("Mčre Paillarde"));
+    qunsetenv("MDB_JET3_CHARSET");
+    qunsetenv("MDBICONV");
+}
+
+// A table whose stored row count differs from the rows there are (a file in
+// use, or not closed cleanly) is read, and the difference is reported.
+TEST(JetReaderTest, StoredRowCountThatDiffersIsReportedNotRefused) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("inuse.mdb");
+    ASSERT_TRUE(QFile::copy(TempDataFolder::sharedTestData("northwind-jet3.mdb"), path));
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    {
+        // The definition page of Shippers: 3 rows, 3 columns (Jet 3 layout:
+        // row count at 12, column count at 25).
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        QByteArray data = f.readAll();
+        auto u16 = [&](qsizetype at) { return quint8(data[at]) | quint8(data[at + 1]) << 8; };
+        std::vector<qsizetype> found;
+        for (qsizetype page = 0; page + 2048 <= data.size(); page += 2048) {
+            if (data[page] == 2 && data[page + 1] == 1 && u16(page + 12) == 3 &&
+                u16(page + 14) == 0 && u16(page + 25) == 3)
+                found.push_back(page);
+        }
+        ASSERT_EQ(found.size(), 1u);
+        f.seek(found[0] + 12);
+        f.write(QByteArray("\x05", 1));
+    }
+    QString err;
+    auto r = JetReader::open(path, &err);
+    ASSERT_TRUE(r) << err.toStdString();
+    JetReader::Table t;
+    ASSERT_TRUE(r->read("Shippers", &t, &err)) << err.toStdString();
+    EXPECT_EQ(t.rows.size(), 3u);
+    EXPECT_EQ(t.storedRows, 5);
+    JetReader::Table sound;
+    ASSERT_TRUE(r->read("Categories", &sound, &err));
+    EXPECT_EQ(sound.storedRows, -1);
 }

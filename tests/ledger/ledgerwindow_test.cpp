@@ -239,3 +239,57 @@ TEST_F(LedgerFixture, GridKeepsTheWindowWidthLessItsMargin) {
         EXPECT_EQ(grid->width(), window->width() - 21) << width;
     }
 }
+
+TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
+    insert("VelaData", {{1, "A1", "Fő Kft", 100, "N"}, {2, "A2", "Más Bt", 200, "N"}});
+    vela::Database* betarol = ctx.db.betarol.get();
+    ASSERT_TRUE(betarol);
+    betarol->exec(
+        "INSERT INTO beraktar (BerNev, recordID, BerSzekhely, BerCim) VALUES "
+        "('Alfa Kft', 1, 'Győr', 'Fő tér 2.'), ('Fő Kft', 2, 'Budapest', 'Fő utca 1.')");
+    open();
+    window->rows().moveTo(0);
+    QString passed;
+    opener.handlers << [&](QDialog& d) {
+        ASSERT_EQ(d.objectName(), "BeraktarozokFormX");
+        passed = d.findChild<QLineEdit*>("Text15")->text();
+        d.findChild<QPushButton*>("Command2")->click();  // "Vissza" on the found partner
+    };
+    window->menuItem("VevoTorzs")->trigger();
+    EXPECT_EQ(passed, "Fő Kft");
+    EXPECT_EQ(ctx.selectedPartner.seat, "Budapest");
+    EXPECT_EQ(veladata->scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 1").toString(),
+              "Budapest Fő utca 1.");
+    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1").toString(),
+              "Fő Kft");
+    EXPECT_TRUE(text("Text2")->hasFocus());
+
+    // Left without a choice: the row stays as it was.
+    window->rows().moveTo(1);
+    opener.handlers << [&](QDialog& d) {
+        dialogs.answer(vela::DialogService::Answer::No);
+        d.close();
+    };
+    window->menuItem("VevoTorzs")->trigger();
+    EXPECT_EQ(veladata->scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 2").toString(), "");
+    EXPECT_EQ(ctx.selectedPartner.name, "Más Bt");
+}
+
+TEST_F(LedgerFixture, PartnerChosenForAnEmptyLedgerIsRefused) {
+    ctx.db.betarol->exec("INSERT INTO beraktar (BerNev, recordID) VALUES ('Alfa Kft', 1)");
+    for (LedgerKind kind : {LedgerKind::Payables, LedgerKind::Receivables}) {
+        window.reset();
+        dialogs.clear();
+        open(kind);
+        opener.handlers << [](QDialog& d) { d.findChild<QPushButton*>("Command2")->click(); };
+        window->menuItem("VevoTorzs")->trigger();
+        ASSERT_FALSE(dialogs.shown.isEmpty());
+        EXPECT_EQ(dialogs.last()->text, "Nincs adat! Kérjen új adatsort!");
+        EXPECT_EQ(dialogs.last()->title,
+                  kind == LedgerKind::Payables ? "FIGYELEM! HIBA!" : "FIGYELEM!");
+        EXPECT_EQ(dialogs.last()->icon, vela::DialogService::Icon::Warning);
+        EXPECT_EQ(dialogs.last()->beepsBefore, 1);
+        EXPECT_EQ(count(kind == LedgerKind::Payables ? "VelaData" : "VelanakData"), 0);
+        EXPECT_TRUE(text("Text2")->hasFocus());
+    }
+}

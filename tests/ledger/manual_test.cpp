@@ -81,6 +81,10 @@ TEST_F(LedgerFixture, ManualNamesOnlyItemsThatAreThereAndEnabled) {
         for (const QString& name : named) {
             if (!enabled.contains(name))
                 continue;
+            // The invoice import works in the receivables window only, as the manual says.
+            if (kind == vela::LedgerKind::Payables &&
+                name == QStringLiteral("FakturoW számlázóból"))
+                continue;
             ++checked;
             EXPECT_TRUE(enabled.value(name))
                 << "the manual describes \"" << name.toStdString() << "\" as working";

@@ -1,4 +1,5 @@
 #include "freexlsheet.h"
+#include "office.h"
 #include "streamcheck.h"
 #include "xls/compoundfile.h"
 #include "xls/workbook.h"
@@ -21,76 +22,6 @@ QByteArray bytesOf(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-// Runs LibreOffice headless with a profile of its own, so a running office or
-// a stale profile of the user cannot hang the test.
-class Office {
-  public:
-    Office() : program_(QStandardPaths::findExecutable(QStringLiteral("soffice"))) {}
-    bool available() const { return !program_.isEmpty(); }
-
-    bool convert(const QString& file, const QString& filter, const QString& outDir, QString* log) {
-        QProcess p;
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(program_,
-                {QStringLiteral("-env:UserInstallation=file://") + profile_.path(),
-                 QStringLiteral("--headless"), QStringLiteral("--norestore"),
-                 QStringLiteral("--convert-to"), filter, QStringLiteral("--outdir"), outDir, file});
-        if (!p.waitForFinished(180000)) {
-            p.kill();
-            p.waitForFinished();
-            *log = QStringLiteral("soffice did not finish in time");
-            return false;
-        }
-        *log = QString::fromLocal8Bit(p.readAll());
-        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    }
-
-    // The first sheet of a workbook as CSV lines of cells (UTF-8, comma-separated).
-    std::vector<QStringList> csv(const QString& xls, QString* log) {
-        QTemporaryDir out;
-        if (!convert(xls, QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"), out.path(),
-                     log))
-            return {};
-        const QString name = QFileInfo(xls).completeBaseName() + QStringLiteral(".csv");
-        std::vector<QStringList> lines;
-        for (const QString& line : QString::fromUtf8(bytesOf(out.filePath(name))).split('\n')) {
-            if (!line.isEmpty())
-                lines.push_back(splitCsv(line));
-        }
-        return lines;
-    }
-
-  private:
-    static QStringList splitCsv(const QString& line) {
-        QStringList cells;
-        QString cur;
-        bool quoted = false;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const QChar c = line[i];
-            if (quoted) {
-                if (c == '"' && i + 1 < line.size() && line[i + 1] == '"')
-                    cur += line[++i];
-                else if (c == '"')
-                    quoted = false;
-                else
-                    cur += c;
-            } else if (c == '"') {
-                quoted = true;
-            } else if (c == ',') {
-                cells << cur;
-                cur.clear();
-            } else if (c != '\r') {
-                cur += c;
-            }
-        }
-        cells << cur;
-        return cells;
-    }
-
-    QString program_;
-    QTemporaryDir profile_;
-};
 
 class XlsLibreOffice : public ::testing::Test {
   protected:

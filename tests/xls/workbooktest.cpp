@@ -341,3 +341,135 @@ TEST_F(XlsWorkbook, LaterSheetsMoveWithTheirIndex) {
     ASSERT_EQ(second.rows, 1u);
     EXPECT_EQ(second.at(0, 0).number, 42.5);
 }
+
+namespace {
+
+// Every record of a Workbook stream in order, up to the padding after the last EOF.
+struct Rec {
+    quint16 type;
+    QByteArray data;
+};
+
+std::vector<Rec> recordsIn(const QByteArray& s) {
+    std::vector<Rec> out;
+    for (qsizetype p = 0; p + 4 <= s.size();) {
+        const quint16 type = vela::xls::biff::get16(s.constData() + p);
+        const quint16 len = vela::xls::biff::get16(s.constData() + p + 2);
+        if (type == 0 && len == 0)
+            break;
+        out.push_back({type, s.mid(p + 4, len)});
+        p += 4 + len;
+    }
+    return out;
+}
+
+QByteArray streamOf(const std::vector<Rec>& records) {
+    QByteArray s;
+    for (const Rec& r : records) vela::xls::biff::appendRecord(s, r.type, r.data);
+    return s;
+}
+
+QByteArray workbookStream(const QString& path) {
+    QByteArray stream;
+    QString detail;
+    EXPECT_EQ(vela::xls::CompoundFile::readStream(bytesOf(path), "Workbook", &stream, &detail),
+              vela::xls::CompoundFile::Status::Ok);
+    return stream;
+}
+
+void writeWorkbook(const QString& path, const std::vector<Rec>& records) {
+    QByteArray file;
+    QString detail;
+    ASSERT_TRUE(vela::xls::CompoundFile::create("Workbook", streamOf(records), &file, &detail));
+    writeBytes(path, file);
+}
+
+constexpr quint16 kXfRecord = 0x00E0;
+constexpr quint16 kRowRecord = 0x0208;
+
+}  // namespace
+
+TEST_F(XlsWorkbook, NumbersAreStoredLeastSignificantByteFirst) {
+    // 1234.5678 has no compact form: a NUMBER record holds its eight bytes.
+    ASSERT_TRUE(Workbook::appendRows(path, {{1234.5678}}));
+    bool found = false;
+    for (const Rec& r : recordsIn(workbookStream(path))) {
+        if (r.type == 0x0203) {
+            EXPECT_EQ(r.data.mid(6, 8).toHex(), "adfa5c6d454a9340");
+            found = true;
+        }
+    }
+    EXPECT_TRUE(found);
+    EXPECT_EQ(readWithFreexl(path).at(1, 0).number, 1234.5678);
+}
+
+TEST_F(XlsWorkbook, AddedDateFormatNamesAStyleAsItsParent) {
+    // A workbook whose formats from XF 15 on are all styles, none of them a
+    // date: the date format the writer adds is made from XF 15.
+    std::vector<Rec> records = recordsIn(workbookStream(path));
+    int xf = 0;
+    for (Rec& r : records) {
+        if (r.type != kXfRecord)
+            continue;
+        if (xf >= 15) {
+            vela::xls::biff::put16(r.data.data() + 2, 0);  // General
+            vela::xls::biff::put16(r.data.data() + 4, 0xFFF4);
+        }
+        ++xf;
+    }
+    writeWorkbook(path, records);
+    ASSERT_TRUE(Workbook::appendRows(path, {{QDate(2024, 3, 15)}}));
+
+    std::vector<QByteArray> xfs;
+    for (const Rec& r : recordsIn(workbookStream(path)))
+        if (r.type == kXfRecord)
+            xfs.push_back(r.data);
+    ASSERT_EQ(int(xfs.size()), xf + 1);
+    const quint16 flags = vela::xls::biff::get16(xfs.back().constData() + 4);
+    EXPECT_EQ(flags & 0x0004, 0);  // a cell format
+    EXPECT_EQ(flags >> 4, 15);     // whose parent is the style it was made from
+    EXPECT_EQ(vela::xls::biff::get16(xfs.back().constData() + 2), 14);
+    const FreexlSheet s = readWithFreexl(path);
+    ASSERT_TRUE(s.ok) << s.error.toStdString();
+    EXPECT_EQ(s.at(1, 0).type, FREEXL_CELL_DATE);
+    EXPECT_EQ(s.at(1, 0).text, "2024-03-15");
+}
+
+TEST_F(XlsWorkbook, FormattedEmptyRowsBelowTheDataKeepTheirFormat) {
+    // Rows 1 to 4 of the template made taller (no cells in them).
+    std::vector<Rec> records = recordsIn(workbookStream(path));
+    auto firstRow = std::find_if(records.begin(), records.end(),
+                                 [](const Rec& r) { return r.type == kRowRecord; });
+    ASSERT_NE(firstRow, records.end());
+    std::vector<Rec> tall;
+    for (quint16 row = 1; row <= 4; ++row) {
+        QByteArray d;
+        for (quint16 v : {row, quint16(0), quint16(0), quint16(0x0300), quint16(0), quint16(0),
+                          quint16(0x0140), quint16(0x000F)})
+            vela::xls::biff::append16(d, v);
+        tall.push_back({kRowRecord, d});
+    }
+    records.insert(firstRow + 1, tall.begin(), tall.end());
+    writeWorkbook(path, records);
+    ASSERT_EQ(Workbook::rowCount(path), 1);
+
+    ASSERT_TRUE(Workbook::appendRows(path, {{1.0, QStringLiteral("a")}, {2.0}}));
+    std::vector<std::pair<int, QByteArray>> rows;  // row, payload, in stream order
+    for (const Rec& r : recordsIn(workbookStream(path)))
+        if (r.type == kRowRecord)
+            rows.emplace_back(vela::xls::biff::get16(r.data.constData()), r.data);
+    ASSERT_EQ(rows.size(), 5u);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(rows[size_t(i)].first, i);
+    for (int i = 1; i < 5; ++i) {
+        const QByteArray& d = rows[size_t(i)].second;
+        EXPECT_EQ(vela::xls::biff::get16(d.constData() + 6), 0x0300) << i;
+        EXPECT_EQ(vela::xls::biff::get16(d.constData() + 12), 0x0140) << i;
+    }
+    // The new rows say which of their cells are used.
+    EXPECT_EQ(vela::xls::biff::get16(rows[1].second.constData() + 4), 2);
+    EXPECT_EQ(vela::xls::biff::get16(rows[2].second.constData() + 4), 1);
+    const FreexlSheet s = readWithFreexl(path);
+    ASSERT_TRUE(s.ok) << s.error.toStdString();
+    EXPECT_EQ(s.rows, 3u);
+    EXPECT_EQ(s.at(2, 0).number, 2);
+}

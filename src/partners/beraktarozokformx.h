@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "storage/recordsource.h"
+
+class QLabel;
+class QLineEdit;
+class QMenuBar;
+class QModelIndex;
+class QProgressBar;
+class QPushButton;
+class QTextEdit;
+
+namespace vela {
+
+struct AppContext;
+class Database;
+class FieldBinder;
+class FormKit;
+class MenuTable;
+class NavigationBar;
+class RecordGrid;
+class RecordGridModel;
+
+// The partner register: customers and suppliers of betarol.kdb in a grid and
+// in bound boxes, with a name finder, filters by kind, a country pick, new
+// partners, deletion, renumbering of the identifiers, a full check on leaving,
+// the partner list print, and "Vissza", which hands the chosen partner's
+// name, seat and street address to the ledger window that opened it.
+class BeraktarozokFormX : public QDialog {
+    Q_OBJECT
+  public:
+    // Every run of the program has this rights level; deletion needs 0 or 1.
+    static constexpr int kRightsLevel = 0;
+
+    // Needs betarol.kdb open in the context (see openModal).
+    explicit BeraktarozokFormX(AppContext& ctx, QWidget* parent = nullptr);
+    ~BeraktarozokFormX() override;
+
+    // Opens the register modally through the context's window opener; true
+    // when the user chose a partner with "Vissza" (then ctx.selectedPartner
+    // holds it). Without betarol.kdb the user is told why and nothing opens.
+    static bool openModal(AppContext& ctx, QWidget* parent = nullptr);
+
+    RecordSource& rows() { return Beraktarozok; }
+    RecordSource& countries() { return Data1; }
+    bool selectionFlag() const { return selected_; }
+    bool closeFlag() const { return closeOnUnload_; }
+    void SetQui(bool flag) { closeOnUnload_ = flag; }
+    int pageCounter() const { return pageCounter_; }
+    int headerClicks(int grid) const { return grid == 2 ? clicks2_ : clicks1_; }
+    QAction* menuItem(const QString& name) const;
+
+  public slots:
+    void Form_Activate();
+    void Text15_Change();
+    void Vevok_Click();
+    void Beszallitok_Click();
+    void Minden_Click();
+    void Command1_Click();  // "Ország"
+    void DBGrid2_DblClick(const QModelIndex& index);
+    void UjAdat_Click();
+    void Command4_Click();  // "OK - Mentés"
+    void BeszallTorol_Click();
+    void Szerviz_Click();
+    void Kilepes_Click();
+    void Command2_Click();  // "Vissza"
+    void DBGrid1_HeadClick(int column);
+    void DBGrid2_HeadClick(int column);
+    void BeszNyom_Click();
+    void Segedlet_Click();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildRecordSources();
+    void buildControls();
+    void buildMenus();
+    void applyKeyRules();
+    QLineEdit* text(const char* name) const;
+    void Form_Load();
+    bool addFirstRow();
+    void applyFilter(const Condition& where);
+    void headClick(RecordSource& source, RecordGridModel* model, int& counter, int column);
+    void storeCurrentRow();
+    void showDatabaseError(const QString& error);
+    void unload();
+
+    AppContext& ctx_;
+    Database* betarol_;
+
+    // The record sources, under their names.
+    RecordSource Beraktarozok;
+    RecordSource Data1;
+
+    RecordGrid* DBGrid1 = nullptr;
+    RecordGrid* DBGrid2 = nullptr;
+    RecordGridModel* gridModel1_ = nullptr;
+    RecordGridModel* gridModel2_ = nullptr;
+    QLabel* Data1Caption = nullptr;
+    NavigationBar* navigation_ = nullptr;
+    FieldBinder* binder_ = nullptr;
+    std::unique_ptr<FormKit> kit_;
+    QMenuBar* menuBar_ = nullptr;
+    MenuTable* menus_ = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QTextEdit* RichTextBox1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QPushButton* Command4 = nullptr;
+
+    QString criterion_;  // the last find condition; "i" after the full check met a row without id
+    qint64 savedMark_ = -1;  // the last found row, or the row current before a save
+    bool selected_ = false;  // the user chose a partner with "Vissza"
+    bool closeOnUnload_ = true;
+    bool unloaded_ = false;
+    int clicks1_ = 0;
+    int clicks2_ = 0;
+    int pageCounter_ = 0;
+};
+
+}  // namespace vela

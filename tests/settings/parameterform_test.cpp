@@ -1,0 +1,161 @@
+// The parameters window: the row it adds, the grid's key rules, "OK".
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+#include "common/tempdatafolder.h"
+#include "settings/veladataparameterformx.h"
+#include "storage/database.h"
+#include "ui/appcontext.h"
+#include "ui/scripteddialogservice.h"
+#include "ui/windowopener.h"
+
+using vela::DialogService;
+using vela::VelaDataParameterFormX;
+
+namespace {
+
+const QString kDigits = "A 'Delete' gombbal törölje a számot és adja be az újat!";
+const QString kZeroToThree = "A 'Delete' gombbal törölje a számot és adja be az újat 0-3 - ig!";
+
+class ParameterTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ctx.dialogs = &dialogs;
+        ctx.opener = &opener;
+        ctx.db.openAll();
+        ASSERT_TRUE(ctx.db.parameters) << ctx.db.parametersError.toStdString();
+    }
+    void TearDown() override {
+        window.reset();
+        ctx.db.closeAll();
+    }
+    void open() {
+        window = std::make_unique<VelaDataParameterFormX>(ctx);
+        window->show();
+        QApplication::processEvents();
+    }
+    int rowCount() { return ctx.db.parameters->scalar("SELECT count(*) FROM EmblemaPath").toInt(); }
+    bool key(int column, const QString& typed, const QString& cell) {
+        return window->DBGrid1_KeyPress(column, typed, cell);
+    }
+
+    TempDataFolder folder;
+    vela::ScriptedDialogService dialogs;
+    vela::ScriptedWindowOpener opener;
+    vela::AppContext ctx;
+    std::unique_ptr<VelaDataParameterFormX> window;
+};
+
+}  // namespace
+
+TEST_F(ParameterTest, EmptyTableGetsExactlyOneRowWithDefaults) {
+    ASSERT_EQ(rowCount(), 0);
+    open();
+    EXPECT_EQ(window->windowTitle(), "Paraméterek-Beállítások - VelaData");
+    ASSERT_EQ(rowCount(), 1);
+    const auto r = ctx.db.parameters->rows("SELECT Tizedes, DevizaNem FROM EmblemaPath")[0];
+    EXPECT_EQ(r[0].toInt(), 0);
+    EXPECT_EQ(r[1].toString(), "Ft");
+    auto* grid = window->findChild<QTableView*>("DBGrid1");
+    EXPECT_EQ(grid->model()->columnCount(), 7);
+    EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(), "FakturoW path");
+    EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), "Tizedes");
+    window.reset();
+    open();  // a second opening adds nothing
+    EXPECT_EQ(rowCount(), 1);
+}
+
+TEST_F(ParameterTest, GridKeyRulesAndTheirMessages) {
+    open();
+    // Tizedes: 0 to 3 only, one character.
+    EXPECT_FALSE(key(2, "5", ""));
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, kZeroToThree);
+    EXPECT_EQ(dialogs.shown[0].title, "FIGYELEM! ");
+    EXPECT_EQ(dialogs.shown[0].icon, DialogService::Icon::Warning);
+    EXPECT_EQ(dialogs.shown[0].beepsBefore, 1);
+    EXPECT_TRUE(key(2, "2", ""));
+    dialogs.clear();
+    EXPECT_FALSE(key(2, "2", "1"));  // full: a beep only
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_FALSE(key(2, "\b", "1"));  // Backspace stopped by the length rule too
+    // Példányszám: digits only.
+    EXPECT_FALSE(key(1, "a", ""));
+    EXPECT_EQ(dialogs.texts(), QStringList{kDigits});
+    EXPECT_EQ(dialogs.shown[0].title, "FIGYELEM!");
+    EXPECT_TRUE(key(1, "7", ""));
+    // DevizaNem: nothing but Backspace, and that while shorter than 3.
+    dialogs.clear();
+    EXPECT_FALSE(key(3, "E", "Ft"));
+    EXPECT_EQ(dialogs.beeps, 1);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_TRUE(key(3, "\b", "Ft"));
+    EXPECT_FALSE(key(3, "\b", "EUR"));
+    // SorszámKiegészités takes nothing; the paths take up to 100.
+    EXPECT_FALSE(key(6, "x", ""));
+    EXPECT_TRUE(key(5, "C", QString(99, 'x')));
+    EXPECT_FALSE(key(5, "C", QString(100, 'x')));
+}
+
+TEST_F(ParameterTest, TypingIntoTheGridGoesThroughTheRules) {
+    open();
+    auto* grid = window->findChild<QTableView*>("DBGrid1");
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 2));
+    dialogs.clear();
+    QTest::keyClick(grid, Qt::Key_F2);
+    auto* editor = grid->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    editor->clear();
+    QTest::keyClick(editor, '5');
+    EXPECT_EQ(editor->text(), "");
+    EXPECT_EQ(dialogs.texts(), QStringList{kZeroToThree});
+    QTest::keyClick(editor, '2');
+    EXPECT_EQ(editor->text(), "2");
+    QTest::keyClick(editor, Qt::Key_Return);
+    window->findChild<QPushButton*>("Command1")->click();
+    EXPECT_EQ(ctx.db.parameters->scalar("SELECT Tizedes FROM EmblemaPath").toInt(), 2);
+}
+
+TEST_F(ParameterTest, OkTestsTheLogoAndSetsTheInvoicingFolder) {
+    ctx.db.parameters->exec("INSERT INTO EmblemaPath (EmblemaPath, InterfacePath) VALUES (?, ?)",
+                            {folder.file("nincs.bmp"), "  C:\\FAKTURO"});
+    open();
+    window->findChild<QPushButton*>("Command1")->click();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, "Hibásan adta meg a képállomány helyét és/vagy a file nevet!");
+    EXPECT_EQ(dialogs.shown[0].title, "HIBA! (path vagy file)");
+    EXPECT_EQ(dialogs.shown[0].icon, DialogService::Icon::Critical);
+    EXPECT_EQ(ctx.invoicingFolder, "C:\\FAKTURO");
+
+    // A picture that loads, named in other letter case: no message.
+    QImage logo(8, 8, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    ASSERT_TRUE(logo.save(folder.file("Logo.PNG")));
+    ctx.db.parameters->exec("UPDATE EmblemaPath SET EmblemaPath = ?, InterfacePath = NULL",
+                            {folder.file("logo.png")});
+    window.reset();
+    dialogs.clear();
+    open();
+    window->findChild<QPushButton*>("Command1")->click();
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+    EXPECT_EQ(ctx.invoicingFolder, "");
+}
+
+TEST_F(ParameterTest, HelpAndExit) {
+    open();
+    opener.handlers << [&](QDialog& w) { EXPECT_EQ(w.objectName(), "HelpFormX"); };
+    window->Segedlet_Click();
+    EXPECT_EQ(opener.opened, 1);
+    EXPECT_TRUE(window->closeFlag());
+    window->close();
+    EXPECT_FALSE(window->closeFlag());
+    EXPECT_FALSE(window->rows().isOpen());
+}
