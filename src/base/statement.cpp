@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QDate>
+#include <QFileInfo>
 #include <atomic>
 #include <mutex>
 #include <set>
@@ -34,8 +35,19 @@ bool Statement::isMarkedDamaged(sqlite3* db) {
     return g_damaged.count(db) != 0;
 }
 
+QString Statement::busyText(sqlite3* db) {
+    const char* file = db ? sqlite3_db_filename(db, "main") : nullptr;
+    const QString name = file ? QFileInfo(QString::fromUtf8(file)).fileName() : QString();
+    return QStringLiteral(
+               "A(z) „%1” adatbázisba most egy másik munkaállomás ír. A program néhány "
+               "másodpercig várt rá, de nem sikerült; próbálja újra egy kis idő múlva!")
+        .arg(name);
+}
+
 void Statement::fail(int code) {
-    error_ = QString::fromUtf8(sqlite3_errmsg(db_));
+    // SQLite's own text, or ours when another connection (another
+    // workstation on the share) held the file past the busy timeout.
+    error_ = (code & 0xFF) == SQLITE_BUSY ? busyText(db_) : QString::fromUtf8(sqlite3_errmsg(db_));
     code_ = code;
     if (isDamage(code)) {
         if (DamageListener listener = g_listener)

@@ -26,6 +26,9 @@ class Statement {
     int errorCode() const { return code_; }
     // Whether a result code says the file is damaged or is no database.
     static bool isDamage(int code);
+    // The Hungarian text of a write that waited in vain for another
+    // connection (another workstation) to let go of the file.
+    static QString busyText(sqlite3* db);
 
     // Damage (SQLITE_CORRUPT, SQLITE_NOTADB) that any statement meets is told
     // to this process-wide listener with its connection. On a connection

@@ -33,7 +33,7 @@ QString StandInReader::fileName() const {
 }
 
 QString StandInReader::failText(const QString& detail) const {
-    if (isLocked(detail))
+    if (isLocked(detail) || (db_ && detail == Statement::busyText(db_)))
         return QStringLiteral(
                    "A(z) „%1” adatbázist most a számlázó program zárolja. Próbálja "
                    "újra később!")

@@ -236,7 +236,7 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
         }
     }
     if (!err.isEmpty()) {
-        if (err.contains(QLatin1String("locked")) || err.contains(QLatin1String("busy")))
+        if (err == Statement::busyText(db->handle_) || err.contains(QLatin1String("locked")))
             return fail(lockedText(name));
         return fail(damagedText(name, err));
     }

@@ -418,6 +418,11 @@ bool RecordSource::update() {
     emit rowWriting(id);
     if (!st.ok() || !st.bind(vals) || !st.exec())
         return fail(st.error());
+    // Another workstation may have deleted the row since it was read.
+    if (db_->scalar(QStringLiteral("SELECT changes()")).toLongLong() == 0)
+        return fail(
+            QStringLiteral("Ezt a sort közben egy másik munkaállomás törölte, a "
+                           "módosítás nem menthető. Frissítse a listát!"));
     emit rowWritten(id);
     edit_.reset();
     pages_.remove(pos_ / kPageSize);

@@ -32,6 +32,12 @@ bool WorkbookStream::parse(const QByteArray& stream, QString* detail) {
             *detail = QStringLiteral("csonka rekord a %1. bájtnál").arg(pos);
             return false;
         }
+        if (type == kVerbatim) {
+            // No record has this type; the writer uses it for runs of records
+            // it puts in whole, and would drop this one's header.
+            *detail = QStringLiteral("ismeretlen rekordtípus a %1. bájtnál").arg(pos);
+            return false;
+        }
         if (depth == 0) {
             if (type != kBof) {
                 *detail = QStringLiteral("hiányzó BOF rekord a %1. bájtnál").arg(pos);

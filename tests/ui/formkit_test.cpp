@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "storage/database.h"
 #include "storage/recordsource.h"
@@ -111,13 +112,15 @@ TEST(FormKit, AGridWindowOverATableIsOneShortClass) {
 
 TEST(FormKit, ButtonIsPaintedGreenWhileItsActionRunsAndWhiteAfter) {
     for (const QString styleName : {"Fusion", "Windows"}) {
+        // A widget does not own the style it is given: this one outlives the form.
+        std::unique_ptr<QStyle> style(QStyleFactory::create(styleName));
         QDialog form;
         FormKit kit(&form);
         QColor during;
         QPushButton* b = nullptr;
         b = kit.button("Command1", "Mentés", [&] { during = paintedColour(b); });
         b->resize(120, 30);
-        b->setStyle(QStyleFactory::create(styleName));
+        b->setStyle(style.get());
         form.show();
         EXPECT_TRUE(isWhite(paintedColour(b))) << styleName.toStdString();
         b->click();

@@ -228,6 +228,23 @@ TEST_F(XlsWorkbook, FailuresLeaveTheFileUntouched) {
     expectRefused(rows, broken, QStringLiteral("sérült"));
     EXPECT_EQ(Workbook::rowCount(broken), -1);
 
+    // A record of type FFFF, which no workbook holds, just before the sheet's end.
+    QByteArray odd = stream;
+    qsizetype lastEof = 0;
+    for (qsizetype at = 0; at + 4 <= odd.size();) {
+        const auto type = quint16(uchar(odd[at]) | uchar(odd[at + 1]) << 8);
+        if (type == 0x000A)
+            lastEof = at;
+        at += 4 + (uchar(odd[at + 2]) | uchar(odd[at + 3]) << 8);
+    }
+    odd.insert(lastEof, QByteArray("\xFF\xFF\x02\x00"
+                                   "ab",
+                                   6));
+    const QString unknown = dir.filePath(QStringLiteral("ismeretlen.xls"));
+    ASSERT_TRUE(vela::xls::CompoundFile::create("Workbook", odd, &file, &detail));
+    writeBytes(unknown, file);
+    expectRefused(rows, unknown, QStringLiteral("ismeretlen rekordtípus"));
+
     // A compound file damaged on disk.
     const QByteArray good = bytesOf(path);
     const QString cut = dir.filePath(QStringLiteral("vagott.xls"));

@@ -1,0 +1,87 @@
+// Two connections to one file in one process stand for two workstations: what
+// one does to a row the other still shows must not be lost without a word.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include "storage/columns.h"
+#include "storage/database.h"
+#include "storage/query.h"
+#include "storage/recordsource.h"
+#include "base/statement.h"
+#include "tempdatafolder.h"
+
+using vela::Database;
+using vela::RecordSource;
+
+namespace {
+
+std::unique_ptr<Database> openLedger() {
+    QString err;
+    auto db = Database::open("veladata.mdb", &err);
+    EXPECT_TRUE(db) << err.toStdString();
+    return db;
+}
+
+}  // namespace
+
+TEST(SharedFile, EditOfARowTheOtherDeletedIsRefusedAndTheOtherRowsKeepTheirs) {
+    TempDataFolder folder;
+    auto mine = openLedger();
+    auto theirs = openLedger();
+    ASSERT_TRUE(mine && theirs);
+    for (const char* name : {"Első Kft.", "Második Bt."})
+        ASSERT_TRUE(mine->exec("INSERT INTO VelaData (CegNev) VALUES (?)", {QString(name)}));
+
+    RecordSource rs;
+    rs.setDatabase(mine.get());
+    rs.setQuery(vela::Query(vela::schema::velaData(), {}, {{"CegNev"}}));
+    ASSERT_TRUE(rs.refresh());
+    ASSERT_EQ(rs.recordCount(), 2);
+    ASSERT_EQ(rs.field("CegNev").toString(), "Első Kft.");
+
+    ASSERT_TRUE(theirs->exec("DELETE FROM VelaData WHERE CegNev = ?", {QString("Első Kft.")}));
+    ASSERT_TRUE(rs.setField("Megnevezes", QString("javítás")));
+    EXPECT_FALSE(rs.update());
+    EXPECT_TRUE(rs.lastError().contains("másik munkaállomás törölte"))
+        << rs.lastError().toStdString();
+    rs.cancelUpdate();
+
+    // The row still there takes the edit, and the other connection sees it.
+    ASSERT_TRUE(rs.moveNext());
+    ASSERT_TRUE(rs.setField("Megnevezes", QString("javítás")));
+    EXPECT_TRUE(rs.update()) << rs.lastError().toStdString();
+    EXPECT_EQ(theirs->scalar("SELECT Megnevezes FROM VelaData WHERE CegNev = ?",
+                             {QString("Második Bt.")}),
+              QVariant("javítás"));
+    ASSERT_TRUE(rs.requery());
+    EXPECT_EQ(rs.recordCount(), 1);
+}
+
+TEST(SharedFile, AHeldFileIsWaitedForThenNamedInHungarianAndTheEditStaysPending) {
+    TempDataFolder folder;
+    auto mine = openLedger();
+    auto theirs = openLedger();
+    ASSERT_TRUE(mine && theirs);
+    RecordSource rs;
+    rs.setDatabase(mine.get());
+    rs.setQuery(vela::Query(vela::schema::velaData()));
+    ASSERT_TRUE(rs.refresh());
+
+    ASSERT_TRUE(theirs->begin());
+    ASSERT_TRUE(theirs->exec("INSERT INTO VelaData (CegNev) VALUES ('Tartó Kft.')"));
+    ASSERT_TRUE(rs.addNew());
+    ASSERT_TRUE(rs.setField("CegNev", QString("Váró Kft.")));
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_FALSE(rs.update());
+    EXPECT_GE(waited.elapsed(), 2500);  // the busy timeout, 3 s
+    EXPECT_EQ(rs.lastError(),
+              "A(z) „veladata.mdb” adatbázisba most egy másik munkaállomás ír. A program néhány "
+              "másodpercig várt rá, de nem sikerült; próbálja újra egy kis idő múlva!");
+    EXPECT_TRUE(rs.addingNew());
+
+    ASSERT_TRUE(theirs->commit());
+    EXPECT_TRUE(rs.update()) << rs.lastError().toStdString();
+    EXPECT_EQ(mine->scalar("SELECT count(*) FROM VelaData").toInt(), 2);
+}
