@@ -141,8 +141,13 @@ TableDef makeLedger(const QString& name, bool indexed) {
              {"Kivezetés", "Részkiegyenlités", "Brutto", "RészÖsszeg", "RészÖsszegBruttó",
               "Devizanem"}},
             {p + "Brutto", {"Brutto"}},
-            // The rows marked FIGYELEM! (a filter), few among many.
-            {p + "Figyelem", {"FIGYELEM"}},
+            // The rows marked FIGYELEM! (a filter), few among many: in their
+            // order (row id included, so nothing is sorted), and their open
+            // figures from the index alone.
+            {p + "Figyelem", {"FIGYELEM", "Sorszám", "recordID"}},
+            {p + "FigyelemOsszeg",
+             {"FIGYELEM", "Kivezetés", "Részkiegyenlités", "Brutto", "RészÖsszeg",
+              "RészÖsszegBruttó", "Devizanem"}},
         };
     }
     return t;
