@@ -12,30 +12,23 @@
 #include <QDir>
 #include <QFile>
 
+#include "base/statement.h"
 #include "ledger/ledgerwindow.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/recordsource.h"
-#include "base/statement.h"
 #include "ui/appcontext.h"
 #include "ui/scripteddialogservice.h"
 #include "ui/windowopener.h"
 
+#include "benchfolder.h"
+
 namespace {
 
 QString ledgerFolder(int rows) {
-    const QString dir = QStringLiteral("/tmp/vela-bench-filters-%1").arg(rows);
-    if (QFile::exists(dir + "/ready"))
-        return dir;
-    QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
-    for (const char* f : {"veladata.mdb", "parameter.kdb"})
-        QFile::copy(QStringLiteral(VELA_TEMPLATE_DIR "/") + f, dir + "/" + f);
-    QString err;
-    auto db = vela::Database::openPath(dir + "/veladata.mdb", &err);
-    db->exec(
+    return benchFolder(
+        QStringLiteral("vela-bench-filters"), rows,
         QStringLiteral(
-            "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
             "INSERT INTO VelanakData (Sorszám, recordID, Szamlaszam, CegNev, CegCim, Megnevezes, "
             "Netto, AFA, Brutto, Datumtol, Datumig, Adatfelvetel, Devizanem, Kivezetés, "
             "RészÖsszeg, FizetésMódja, RészÖsszegBruttó, Részkiegyenlités, FIGYELEM) "
@@ -48,13 +41,8 @@ QString ledgerFolder(int rows) {
             "CASE i % 8 WHEN 0 THEN 'átutalás' WHEN 1 THEN 'készpénzes' WHEN 2 THEN 'utánvét' "
             "WHEN 3 THEN 'nyugta' WHEN 4 THEN 'szállítól.' WHEN 5 THEN 'proforma-k' "
             "WHEN 6 THEN 'proforma-a' ELSE 'átutalás E' END, "
-            "CASE WHEN i % 20 = 0 THEN 101.6 ELSE 0 END, i % 20 = 0, i % 50 = 0 FROM c")
-            .arg(rows),
-        {}, &err);
-    db->exec("ANALYZE");
-    QFile ready(dir + "/ready");
-    ready.open(QIODevice::WriteOnly);
-    return dir;
+            "CASE WHEN i % 20 = 0 THEN 101.6 ELSE 0 END, i % 20 = 0, i % 50 = 0 FROM c"),
+        {}, true);
 }
 
 // A copy of the filters' ledger that the service passes may change.

@@ -20,33 +20,22 @@
 #include "ui/scripteddialogservice.h"
 #include "ui/windowopener.h"
 
+#include "benchfolder.h"
+
 namespace {
 
 QString ledgerFolder(int rows) {
-    const QString dir = QStringLiteral("/tmp/vela-bench-ledger-%1").arg(rows);
-    if (QFile::exists(dir + "/ready"))
-        return dir;
-    QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
-    for (const char* f : {"veladata.mdb", "parameter.kdb"})
-        QFile::copy(QStringLiteral(VELA_TEMPLATE_DIR "/") + f, dir + "/" + f);
-    QString err;
-    auto db = vela::Database::openPath(dir + "/veladata.mdb", &err);
-    db->exec(QStringLiteral(
-                 "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
-                 "INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, CegNev, CegCim, Megnevezes, "
-                 "Netto, AFA, Brutto, Datumtol, Datumig, Adatfelvetel, Devizanem, Kivezetés, "
-                 "RészÖsszeg, FizetésMódja, RészÖsszegBruttó) "
-                 "SELECT i, '2024' || i, 'SZ-' || (i * 7919 % 1000003), "
-                 "CASE i % 3 WHEN 0 THEN 'Ősz Kft ' ELSE 'Partner ' END || (i % 50), "
-                 "'Budapest Fő u. ' || (i % 100), 'Áru ' || (i % 13), (i % 1000) * 10.0, 27, "
-                 "(i % 1000) * 12.7, '2024-01-02', '2024-02-01', '2024-01-02', 'Ft', "
-                 "CASE WHEN i % 3 = 0 THEN 'I' ELSE 'N' END, 0, 'átutalás', 0 FROM c")
-                 .arg(rows),
-             {}, &err);
-    QFile ready(dir + "/ready");
-    ready.open(QIODevice::WriteOnly);
-    return dir;
+    return benchFolder(
+        QStringLiteral("vela-bench-ledger"), rows,
+        QStringLiteral(
+            "INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, CegNev, CegCim, Megnevezes, "
+            "Netto, AFA, Brutto, Datumtol, Datumig, Adatfelvetel, Devizanem, Kivezetés, "
+            "RészÖsszeg, FizetésMódja, RészÖsszegBruttó) "
+            "SELECT i, '2024' || i, 'SZ-' || (i * 7919 % 1000003), "
+            "CASE i % 3 WHEN 0 THEN 'Ősz Kft ' ELSE 'Partner ' END || (i % 50), "
+            "'Budapest Fő u. ' || (i % 100), 'Áru ' || (i % 13), (i % 1000) * 10.0, 27, "
+            "(i % 1000) * 12.7, '2024-01-02', '2024-02-01', '2024-01-02', 'Ft', "
+            "CASE WHEN i % 3 = 0 THEN 'I' ELSE 'N' END, 0, 'átutalás', 0 FROM c"));
 }
 
 struct Session {

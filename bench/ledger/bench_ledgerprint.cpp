@@ -17,36 +17,26 @@
 #include "storage/recordsource.h"
 #include "ui/appcontext.h"
 
+#include "benchfolder.h"
+
 namespace {
 
 QString ledgerFolder(int rows) {
-    const QString dir = QStringLiteral("/tmp/vela-bench-print-%1").arg(rows);
-    if (QFile::exists(dir + "/ready"))
-        return dir;
-    QDir(dir).removeRecursively();
-    QDir().mkpath(dir);
-    QFile::copy(QStringLiteral(VELA_TEMPLATE_DIR "/veladata.mdb"), dir + "/veladata.mdb");
-    QString err;
-    auto db = vela::Database::openPath(dir + "/veladata.mdb", &err);
     // Every fourth row is a partial payment of the invoice before it.
-    db->exec(QStringLiteral(
-                 "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
-                 "INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, CegNev, CegCim, Megnevezes, "
-                 "Netto, AFA, Brutto, Datumtol, Datumig, Adatfelvetel, Devizanem, Kivezetés, "
-                 "RészÖsszeg, BankiKivonatSzáma, Megjegyzés, FizetésMódja, RészÖsszegBruttó, "
-                 "Részkiegyenlités) "
-                 "SELECT i, '2024' || i, 'SZ-' || (i - i % 4), 'Partner ' || (i % 50), "
-                 "'Budapest Fő u. ' || (i % 100), 'Áru ' || (i % 13), (i % 1000) * 10.0, 27, "
-                 "(i % 1000) * 12.7, '2024-01-02', '2024-02-01', '2024-01-02', 'HUF', "
-                 "CASE WHEN i % 3 = 0 THEN 'I' ELSE 'N' END, "
-                 "CASE WHEN i % 4 = 1 THEN 100.0 ELSE 0 END, 'K-' || i, "
-                 "'Megjegyzés a tételhez, hogy a kártya ne legyen üres', 'átutalás', "
-                 "CASE WHEN i % 4 = 1 THEN 127.0 ELSE 0 END, i % 4 = 1 FROM c")
-                 .arg(rows),
-             {}, &err);
-    QFile ready(dir + "/ready");
-    ready.open(QIODevice::WriteOnly);
-    return dir;
+    return benchFolder(
+        QStringLiteral("vela-bench-print"), rows,
+        QStringLiteral(
+            "INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, CegNev, CegCim, Megnevezes, "
+            "Netto, AFA, Brutto, Datumtol, Datumig, Adatfelvetel, Devizanem, Kivezetés, "
+            "RészÖsszeg, BankiKivonatSzáma, Megjegyzés, FizetésMódja, RészÖsszegBruttó, "
+            "Részkiegyenlités) "
+            "SELECT i, '2024' || i, 'SZ-' || (i - i % 4), 'Partner ' || (i % 50), "
+            "'Budapest Fő u. ' || (i % 100), 'Áru ' || (i % 13), (i % 1000) * 10.0, 27, "
+            "(i % 1000) * 12.7, '2024-01-02', '2024-02-01', '2024-01-02', 'HUF', "
+            "CASE WHEN i % 3 = 0 THEN 'I' ELSE 'N' END, "
+            "CASE WHEN i % 4 = 1 THEN 100.0 ELSE 0 END, 'K-' || i, "
+            "'Megjegyzés a tételhez, hogy a kártya ne legyen üres', 'átutalás', "
+            "CASE WHEN i % 4 = 1 THEN 127.0 ELSE 0 END, i % 4 = 1 FROM c"));
 }
 
 struct Session {

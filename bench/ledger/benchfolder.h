@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <functional>
+
+#include "storage/database.h"
+
+// A benchmark's data folder in /tmp, made once and reused while its "ready"
+// mark is there: the clean veladata.mdb and parameter.kdb, and the ledger rows
+// that insert (an INSERT ... SELECT ... FROM c) makes from the numbers
+// c(i) = 1 .. rows. extra lays in anything else the benchmark needs; analyze
+// gives the query planner the statistics of the rows.
+inline QString benchFolder(const QString& name, int rows, const QString& insert,
+                           const std::function<void(const QString&)>& extra = {},
+                           bool analyze = false) {
+    const QString dir = QStringLiteral("/tmp/%1-%2").arg(name).arg(rows);
+    if (QFile::exists(dir + "/ready"))
+        return dir;
+    QDir(dir).removeRecursively();
+    QDir().mkpath(dir);
+    for (const char* f : {"veladata.mdb", "parameter.kdb"})
+        QFile::copy(QStringLiteral(VELA_TEMPLATE_DIR "/") + f, dir + "/" + f);
+    if (extra)
+        extra(dir);
+    QString err;
+    auto db = vela::Database::openPath(dir + "/veladata.mdb", &err);
+    db->exec(QStringLiteral("WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c "
+                            "WHERE i < %1) ")
+                     .arg(rows) +
+                 insert,
+             {}, &err);
+    if (analyze)
+        db->exec(QStringLiteral("ANALYZE"));
+    QFile ready(dir + "/ready");
+    ready.open(QIODevice::WriteOnly);
+    return dir;
+}
