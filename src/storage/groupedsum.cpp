@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "base/statement.h"
 #include "storage/columns.h"
 #include "storage/database.h"
-#include "base/statement.h"
 
 namespace vela {
 

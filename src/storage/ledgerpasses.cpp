@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
+#include "base/statement.h"
 #include "storage/columns.h"
 #include "storage/database.h"
-#include "base/statement.h"
 
 namespace vela::ledgerpasses {
 

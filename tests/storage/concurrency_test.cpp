@@ -23,11 +23,11 @@
 #include <cstdio>
 #include <map>
 
+#include "base/statement.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/query.h"
 #include "storage/recordsource.h"
-#include "base/statement.h"
 #include "tempdatafolder.h"
 
 using vela::Database;

@@ -4,11 +4,11 @@
 
 #include <QElapsedTimer>
 
+#include "base/statement.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/query.h"
 #include "storage/recordsource.h"
-#include "base/statement.h"
 #include "tempdatafolder.h"
 
 using vela::Database;

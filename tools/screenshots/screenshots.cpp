@@ -25,13 +25,11 @@
 
 namespace {
 
-void settle()
-{
+void settle() {
     for (int i = 0; i < 20; ++i) QApplication::processEvents();
 }
 
-bool save(QWidget& w, const QString& path)
-{
+bool save(QWidget& w, const QString& path) {
     settle();
     const QPixmap shot = w.grab();
     std::printf("%s %dx%d\n", qPrintable(path), shot.width(), shot.height());
@@ -40,8 +38,7 @@ bool save(QWidget& w, const QString& path)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: vela-screenshots OUTPUT_FOLDER\n");
