@@ -12,6 +12,8 @@
 #include "import/invoicesource.h"
 #include "import/standindatabase.h"
 
+#include "benchstandin.h"
+
 using vela::InvoiceSource;
 
 namespace {
@@ -26,29 +28,7 @@ const QString& standIn() {
     if (!path.isEmpty())
         return path;
     path = dir.filePath("LFAKTURO.MDB");
-    QString err;
-    if (!vela::StandInDatabase::create(path, &err))
-        qFatal("%s", qPrintable(err));
-    std::vector<QVariantList> lines;
-    lines.reserve(kLines);
-    qint64 number = 0;
-    int left = 0;
-    const QDate day(2024, 1, 1);
-    for (int i = 0; i < kLines; ++i) {
-        if (left == 0) {
-            ++number;
-            left = 1 + int(number % 6);
-        }
-        --left;
-        const double net = 100.0 + (i % 997);
-        lines.push_back({number, QStringLiteral("Vevő %1 Kft.").arg(number % 5000),
-                         QStringLiteral("Győr"), QStringLiteral("Fő utca %1.").arg(number % 200),
-                         QStringLiteral("készpénzes"), day.addDays(number % 365),
-                         day.addDays(number % 365 + 8), QStringLiteral("Tétel %1").arg(i), 27.0,
-                         0.0, QStringLiteral("HUF"), net, net * 1.27, day.addDays(number % 365)});
-    }
-    if (!vela::StandInDatabase::appendLines(path, "SZAMLA", lines, &err))
-        qFatal("%s", qPrintable(err));
+    makeBenchStandIn(path, kLines);
     return path;
 }
 
