@@ -8,6 +8,7 @@
 
 #include "base/filekind.h"
 #include "base/filelookup.h"
+#include "base/result.h"
 #include "base/sqlquote.h"
 #include "base/statement.h"
 
@@ -109,4 +110,46 @@ TEST(Base, FileKindTellsSqliteAccessAndOtherFilesApart) {
     if (QFile::exists(realJet)) {
         EXPECT_EQ(fileKind(realJet), FileKind::Access);
     }
+}
+
+TEST(Base, ResultCarriesEitherItsValueOrTheFailure) {
+    const auto half = [](int n) -> Result<int> {
+        if (n % 2)
+            return Error{QStringLiteral("páratlan: %1").arg(n), SQLITE_MISMATCH};
+        return n / 2;
+    };
+    const auto quarter = [&](int n) -> Result<int> {
+        Result<int> h = half(n);
+        if (!h)
+            return h.error();  // handed up unchanged
+        return half(*h);
+    };
+    EXPECT_EQ(quarter(12).value(), 3);
+    EXPECT_EQ(quarter(12).errorText(), QString());
+    const Result<int> odd = quarter(6);
+    ASSERT_FALSE(odd.ok());
+    EXPECT_EQ(odd.errorText(), QStringLiteral("páratlan: 3"));
+    EXPECT_EQ(odd.error().code, SQLITE_MISMATCH);
+
+    // A Result<bool> is true on success whatever its value.
+    const Result<bool> no = false;
+    EXPECT_TRUE(no.ok());
+    EXPECT_FALSE(no.value());
+
+    const Status done;
+    EXPECT_TRUE(done.ok());
+    const Status failed = Error{QStringLiteral("nem sikerült")};
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(failed.errorText(), QStringLiteral("nem sikerült"));
+}
+
+TEST(Base, ErrorsTellDamageAndBusyFromTheirExtendedCodes) {
+    EXPECT_TRUE((Error{{}, SQLITE_CORRUPT}.damaged()));
+    EXPECT_TRUE((Error{{}, SQLITE_CORRUPT_INDEX}.damaged()));
+    EXPECT_TRUE((Error{{}, SQLITE_NOTADB}.damaged()));
+    EXPECT_FALSE((Error{{}, SQLITE_IOERR_READ}.damaged()));
+    EXPECT_FALSE((Error{QStringLiteral("nincs ilyen fájl")}.damaged()));
+    EXPECT_TRUE((Error{{}, SQLITE_BUSY_SNAPSHOT}.busy()));
+    EXPECT_TRUE((Error{{}, SQLITE_LOCKED}.busy()));
+    EXPECT_FALSE((Error{{}, SQLITE_FULL}.busy()));
 }
