@@ -80,18 +80,16 @@ bool Startup::open() {
     ctx_.dataFolder = QDir::currentPath();
     ctx_.db.openAll();
     // A damaged file ends the program whichever of the four it is.
-    const QString* damaged = ctx_.db.veladataDamaged     ? &ctx_.db.veladataError
-                             : ctx_.db.parametersDamaged ? &ctx_.db.parametersError
-                             : ctx_.db.betarolDamaged    ? &ctx_.db.betarolError
-                             : ctx_.db.lfakturoDamaged   ? &ctx_.db.lfakturoError
-                                                         : nullptr;
-    if (damaged) {
-        reportDamage(*damaged);
-        return false;
+    for (const Status* opened : {&ctx_.db.veladataStatus, &ctx_.db.parametersStatus,
+                                 &ctx_.db.betarolStatus, &ctx_.db.lfakturoStatus}) {
+        if (!*opened && opened->error().damaged()) {
+            reportDamage(opened->error().text);
+            return false;
+        }
     }
     if (!ctx_.db.veladata) {
         dialogs_->beep();
-        dialogs_->message(ctx_.db.veladataError + QString::fromUtf8(kProgramEnds),
+        dialogs_->message(ctx_.db.veladataStatus.errorText() + QString::fromUtf8(kProgramEnds),
                           QString::fromUtf8(kEndTitle), DialogService::Icon::Critical);
         return false;
     }
@@ -100,7 +98,7 @@ bool Startup::open() {
         // folder stays unknown.
         dialogs_->beep();
         dialogs_->message(
-            ctx_.db.parametersError + QStringLiteral("\n\nA paraméterek nélkül folytatom."),
+            ctx_.db.parametersStatus.errorText() + QStringLiteral("\n\nA paraméterek nélkül folytatom."),
             QStringLiteral("FIGYELEM!"), DialogService::Icon::Warning);
     }
     // The partner register and the import's staging table are needed only by

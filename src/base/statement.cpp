@@ -44,25 +44,32 @@ QString Statement::busyText(sqlite3* db) {
         .arg(name);
 }
 
-void Statement::fail(int code) {
+const Status& Statement::fail(int code) {
     // SQLite's own text, or ours when another connection (another
     // workstation on the share) held the file past the busy timeout.
-    error_ = (code & 0xFF) == SQLITE_BUSY ? busyText(db_) : QString::fromUtf8(sqlite3_errmsg(db_));
-    code_ = code;
+    const QString text =
+        (code & 0xFF) == SQLITE_BUSY ? busyText(db_) : QString::fromUtf8(sqlite3_errmsg(db_));
+    status_ = Error{text, code};
     if (isDamage(code)) {
         if (DamageListener listener = g_listener)
-            listener(db_, code, error_);
+            listener(db_, code, text);
     }
+    return status_;
+}
+
+const Status& Statement::failBind(int code) {
+    status_ = Error{QString::fromUtf8(sqlite3_errmsg(db_)), code};
+    return status_;
 }
 
 Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
     if (!db) {
-        error_ = QStringLiteral("Az adatbázis nincs megnyitva.");
+        status_ = Error{QStringLiteral("Az adatbázis nincs megnyitva.")};
         return;
     }
     if (isMarkedDamaged(db)) {
-        error_ = QStringLiteral("Az adatbázis sérült, ezért a program nem ír bele többet.");
-        code_ = SQLITE_CORRUPT;
+        status_ = Error{QStringLiteral("Az adatbázis sérült, ezért a program nem ír bele többet."),
+                        SQLITE_CORRUPT};
         return;
     }
     const QByteArray utf8 = sql.toUtf8();
@@ -70,6 +77,9 @@ Statement::Statement(sqlite3* db, const QString& sql) : db_(db) {
         fail(sqlite3_extended_errcode(db));
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
+    } else if (!stmt_) {
+        // Only blanks or a comment: nothing to run.
+        status_ = Error{QStringLiteral("Az SQL utasítás üres.")};
     }
 }
 
@@ -77,17 +87,19 @@ Statement::~Statement() {
     sqlite3_finalize(stmt_);
 }
 
-bool Statement::bind(const QVariantList& values) {
+Status Statement::bind(const QVariantList& values) {
+    if (!stmt_)
+        return status_;
     for (int i = 0; i < values.size(); ++i) {
-        if (!bind(i + 1, values[i]))
-            return false;
+        if (Status s = bind(i + 1, values[i]); !s)
+            return s;
     }
-    return true;
+    return {};
 }
 
-bool Statement::bind(int index, const QVariant& value) {
+Status Statement::bind(int index, const QVariant& value) {
     if (!stmt_)
-        return false;
+        return status_;
     // Dates go in as 'YYYY-MM-DD' text and booleans as 0/1, as they are stored.
     QVariant v = value;
     if (v.typeId() == QMetaType::QDate && !v.isNull())
@@ -123,24 +135,18 @@ bool Statement::bind(int index, const QVariant& value) {
             }
         }
     }
-    if (rc != SQLITE_OK) {
-        error_ = QString::fromUtf8(sqlite3_errmsg(db_));
-        code_ = rc;
-        return false;
-    }
-    return true;
+    if (rc != SQLITE_OK)
+        return failBind(rc);
+    return {};
 }
 
-bool Statement::bindValue(int index, const sqlite3_value* value) {
+Status Statement::bindValue(int index, const sqlite3_value* value) {
     if (!stmt_)
-        return false;
+        return status_;
     const int rc = sqlite3_bind_value(stmt_, index, value);
-    if (rc != SQLITE_OK) {
-        error_ = QString::fromUtf8(sqlite3_errmsg(db_));
-        code_ = rc;
-        return false;
-    }
-    return true;
+    if (rc != SQLITE_OK)
+        return failBind(rc);
+    return {};
 }
 
 bool Statement::next() {
@@ -154,21 +160,20 @@ bool Statement::next() {
     return false;
 }
 
-bool Statement::exec() {
+Status Statement::exec() {
     if (!stmt_)
-        return false;
+        return status_;
     while (next()) {
     }
-    return error_.isEmpty();
+    return status_;
 }
 
-bool Statement::reset() {
+Status Statement::reset() {
     if (!stmt_)
-        return false;
-    error_.clear();
-    code_ = 0;
+        return status_;
+    status_ = {};
     sqlite3_reset(stmt_);
-    return true;
+    return {};
 }
 
 int Statement::columnCount() const {

@@ -4,15 +4,23 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include "base/result.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 struct sqlite3_value;
 
 namespace vela {
 
-// One prepared SQLite statement with bound values, finalized with the object.
-// Values bind as they are stored (QDate as 'YYYY-MM-DD', bool as 0/1). The
-// first error is kept as text and as SQLite's (extended) result code.
+// One prepared SQLite statement with bound values, finalized with the object:
+// a cursor over its rows. Values bind as they are stored (QDate as
+// 'YYYY-MM-DD', bool as 0/1).
+//
+// Every fallible call returns its Status. The cursor is the one place a
+// status is also kept on an object: a constructor cannot return one, and
+// neither can the condition of a `while (st.next())` loop, so status() tells
+// the preparation's failure, or the error that ended the stepping. The
+// Error's code is SQLite's extended result code.
 class Statement {
   public:
     Statement(sqlite3* db, const QString& sql);
@@ -20,10 +28,9 @@ class Statement {
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
 
-    bool ok() const { return stmt_ != nullptr && error_.isEmpty(); }
-    QString error() const { return error_; }
-    // SQLite's extended result code of the error; 0 without one.
-    int errorCode() const { return code_; }
+    // Success while the statement is prepared and nothing has failed since
+    // (the last reset).
+    const Status& status() const { return status_; }
     // Whether a result code says the file is damaged or is no database.
     static bool isDamage(int code);
     // The Hungarian text of a write that waited in vain for another
@@ -39,14 +46,17 @@ class Statement {
     static void markDamaged(sqlite3* db, bool damaged = true);
     static bool isMarkedDamaged(sqlite3* db);
 
-    bool bind(const QVariantList& values);
-    bool bind(int index, const QVariant& value);  // 1-based
+    Status bind(const QVariantList& values);
+    Status bind(int index, const QVariant& value);  // 1-based
     // Binds a value read by another statement, exactly as stored.
-    bool bindValue(int index, const sqlite3_value* value);
-    // Steps once: true while a row is there; false at the end or on error.
+    Status bindValue(int index, const sqlite3_value* value);
+    // Steps once: true while a row is there; false at the end or on error
+    // (status() tells which).
     bool next();
-    bool exec();  // runs to the end; false on error
-    bool reset();
+    Status exec();  // runs to the end
+    // Rewinds for another run and forgets a failure of the last one; a
+    // statement that could not be prepared stays failed.
+    Status reset();
 
     int columnCount() const;
     QString columnName(int i) const;
@@ -57,12 +67,12 @@ class Statement {
     bool isNull(int i) const;
 
   private:
-    void fail(int code);
+    const Status& fail(int code);
+    const Status& failBind(int code);
 
     sqlite3* db_;
     sqlite3_stmt* stmt_ = nullptr;
-    QString error_;
-    int code_ = 0;
+    Status status_;
 };
 
 }  // namespace vela

@@ -301,7 +301,7 @@ void SzamlaImportFormX::closeSoon() {
 void SzamlaImportFormX::Form_Activate() {
     DialogService* d = ctx_.dialogs;
     if (!staging_) {
-        showError(text::kNoStagingDatabase.arg(ctx_.db.lfakturoError));
+        showError(text::kNoStagingDatabase.arg(ctx_.db.lfakturoStatus.errorText()));
         closeSoon();
         return;
     }
@@ -577,7 +577,7 @@ void SzamlaImportFormX::Command3_Click() {
     DialogService* d = ctx_.dialogs;
     storePending();
     if (!veladata_) {
-        showError(text::kNoLedgerDatabase.arg(ctx_.db.veladataError));
+        showError(text::kNoLedgerDatabase.arg(ctx_.db.veladataStatus.errorText()));
         return;
     }
     if (Data.recordCount() > 0) {

@@ -116,7 +116,7 @@ void ExcelExportFormX::run() {
     emptiedCells_ = 0;
     Database* db = ctx_.db.veladata.get();
     if (!db) {
-        stop(text::kError, text::kLedgerUnreadable.arg(ctx_.db.veladataError), text::kErrorTitle,
+        stop(text::kError, text::kLedgerUnreadable.arg(ctx_.db.veladataStatus.errorText()), text::kErrorTitle,
              Icon::Critical);
         return;
     }

@@ -155,7 +155,7 @@ bool BeraktarozokFormX::openModal(AppContext& ctx, QWidget* parent) {
     if (!ctx.db.betarol) {
         if (ctx.dialogs) {
             ctx.dialogs->beep();
-            ctx.dialogs->message(text::kNoDatabase.arg(ctx.db.betarolError), text::kErrorTitle,
+            ctx.dialogs->message(text::kNoDatabase.arg(ctx.db.betarolStatus.errorText()), text::kErrorTitle,
                                  Icon::Critical);
         }
         return false;

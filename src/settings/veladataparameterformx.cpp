@@ -169,7 +169,7 @@ void VelaDataParameterFormX::showEvent(QShowEvent* event) {
 
 void VelaDataParameterFormX::Form_Activate() {
     if (!parameters_) {
-        showError(text::noDatabase.arg(ctx_.db.parametersError));
+        showError(text::noDatabase.arg(ctx_.db.parametersStatus.errorText()));
         // Closed once the opening has finished, so the caller is not left waiting.
         QTimer::singleShot(0, this, [this] {
             if (isVisible())

@@ -63,37 +63,36 @@ void AggregateQuery::settle() {
         writing_ = false;
 }
 
-bool AggregateQuery::requery() {
+Status AggregateQuery::requery() {
     settle();
     if (live_ && !writing_ && changes() == syncedChanges_ && adjustments_ < kMaxAdjustments) {
         open_ = true;
-        return true;
+        return {};
     }
     return runFull();
 }
 
-bool AggregateQuery::runFull() {
+Status AggregateQuery::runFull() {
     row_.clear();
     open_ = false;
     live_ = false;
     writing_ = false;
-    if (!db_) {
-        error_ = QStringLiteral("Az adatbázis nincs megnyitva.");
-        return false;
-    }
+    if (!db_)
+        return Error{QStringLiteral("Az adatbázis nincs megnyitva.")};
     ++fullRuns_;
     Statement st(db_->handle(), sql_);
+    if (Status s = st.bind(binds_); !s)
+        return s;
     QVariantList all;
-    if (st.ok() && st.bind(binds_) && st.next()) {
+    if (st.next()) {
         for (int i = 0; i < st.columnCount(); ++i) all << st.value(i);
     }
-    error_ = st.error();
-    open_ = error_.isEmpty();
-    if (!open_)
-        return false;
+    if (!st.status())
+        return st.status();
+    open_ = true;
     if (table_.isEmpty()) {
         row_ = all;
-        return true;
+        return {};
     }
     const int n = int(expressions_.size());
     sums_.assign(size_t(n), 0.0);
@@ -106,7 +105,7 @@ bool AggregateQuery::runFull() {
     live_ = true;
     adjustments_ = 0;
     syncedChanges_ = changes();
-    return true;
+    return {};
 }
 
 bool AggregateQuery::adjust(qint64 rowid, double sign) {
@@ -115,7 +114,7 @@ bool AggregateQuery::adjust(qint64 rowid, double sign) {
                  QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?%3")
                      .arg(parts.join(QStringLiteral(", ")), schema::quoteName(table_),
                           where_.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(where_)));
-    if (!st.ok() || !st.bind(QVariantList{rowid} + binds_))
+    if (!st.bind(QVariantList{rowid} + binds_))
         return false;
     if (st.next()) {
         for (int i = 0; i < int(expressions_.size()); ++i) {
@@ -125,7 +124,7 @@ bool AggregateQuery::adjust(qint64 rowid, double sign) {
             counts_[size_t(i)] += sign > 0 ? 1 : -1;
         }
     }
-    if (!st.error().isEmpty())
+    if (!st.status())
         return false;
     ++adjustments_;
     row_.clear();

@@ -6,6 +6,7 @@
 #include <QVariantList>
 #include <vector>
 
+#include "base/result.h"
 #include "storage/query.h"
 
 namespace vela {
@@ -20,7 +21,8 @@ class RecordSource;
 // source over the same table: each written row moves the sums by what it
 // takes away and adds, so a million-row ledger need not be summed again
 // after every save. Any other change of the database found since (the
-// connection's change counter says so) makes the next requery a full one.
+// connection's change counter says so), or a followed row that could not be
+// read, makes the next requery a full one, which tells any failure.
 class AggregateQuery {
   public:
     void setDatabase(Database* db) { db_ = db; }
@@ -36,16 +38,15 @@ class AggregateQuery {
 
     // Brings the result up to date: at once when only followed writes
     // happened since the last full run, else by running the query.
-    bool requery();
+    Status requery();
     void close();
     bool isOpen() const { return open_; }
     // The first row's field (null when there is none or the result is closed).
     QVariant value(int field = 0) const { return row_.value(field); }
-    QString lastError() const { return error_; }
     int fullRuns() const { return fullRuns_; }
 
   private:
-    bool runFull();
+    Status runFull();
     void settle();
     void rowWriting(qint64 rowid);
     void rowWritten(qint64 rowid);
@@ -57,7 +58,6 @@ class AggregateQuery {
     QVariantList binds_;
     QVariantList row_;
     bool open_ = false;
-    QString error_;
 
     // The parts of a sum query, when it is one.
     QString table_;

@@ -9,38 +9,48 @@ namespace vela {
 
 BulkInsert::BulkInsert(Database& db, const TableDef& table, const QStringList& columns,
                        BadValue badValue)
-    : db_(db), badValue_(badValue) {
+    : db_(db), table_(table), names_(columns), badValue_(badValue) {}
+
+Status BulkInsert::begin() {
+    if (inTransaction_)
+        return {};
+    columns_.clear();
+    maxText_.clear();
     QStringList names;
     QStringList marks;
-    for (const QString& c : columns) {
-        const ColumnDef* def = table.column(c);
-        if (!def) {
-            error_ = QStringLiteral("A(z) „%1” táblában nincs „%2” oszlop.").arg(table.name, c);
-            return;
-        }
+    for (const QString& c : std::as_const(names_)) {
+        const ColumnDef* def = table_.column(c);
+        if (!def)
+            return Error{QStringLiteral("A(z) „%1” táblában nincs „%2” oszlop.").arg(table_.name, c)};
         columns_.push_back(def);
         maxText_.push_back(values::maxTextLength(*def));
         names << schema::quoteName(c);
         marks << QStringLiteral("?");
     }
     insert_ = std::make_unique<Statement>(
-        db.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                         .arg(schema::quoteName(table.name), names.join(QStringLiteral(", ")),
-                              marks.join(QStringLiteral(", "))));
-    if (!insert_->ok()) {
-        error_ = insert_->error();
-        return;
+        db_.handle(), QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(schema::quoteName(table_.name), names.join(QStringLiteral(", ")),
+                               marks.join(QStringLiteral(", "))));
+    if (const Status& prepared = insert_->status(); !prepared) {
+        const Status failed = prepared;
+        insert_.reset();
+        return failed;
     }
-    if (!db.begin(&error_))
-        return;
+    if (Status s = db_.begin(); !s) {
+        insert_.reset();
+        return s;
+    }
     inTransaction_ = true;
-    ok_ = true;
+    return {};
 }
 
 BulkInsert::~BulkInsert() {
     insert_.reset();
+    // Left open by its user: what was written is kept when the commit can
+    // be made, and undone by finish() when it cannot; no one is left to
+    // hear which.
     if (inTransaction_)
-        finish();
+        (void)finish();
 }
 
 namespace {
@@ -74,114 +84,93 @@ QVariant storedAsIs(const ColumnDef& column, int maxText, const QVariant& v) {
 
 }  // namespace
 
-bool BulkInsert::append(const QVariantList& values) {
-    if (!ok_)
-        return false;
-    insert_->reset();
+Status BulkInsert::append(const QVariantList& values) {
+    if (!inTransaction_ || !insert_)
+        return Error{QStringLiteral("A sorok írása nem kezdődött el.")};
+    if (Status s = insert_->reset(); !s)
+        return s;
     for (int i = 0; i < int(columns_.size()); ++i) {
         const ColumnDef& column = *columns_[size_t(i)];
         const QVariant& in = i < values.size() ? values.at(i) : QVariant();
+        // A value that cannot be bound leaves the statement failed; its
+        // exec() below tells why.
         if (in.isNull() && column.type != ColumnType::Boolean) {
-            insert_->bind(i + 1, QVariant());
+            (void)insert_->bind(i + 1, QVariant());
             continue;
         }
         if (const QVariant direct = storedAsIs(column, maxText_[size_t(i)], in); !direct.isNull()) {
-            insert_->bind(i + 1, direct);
+            (void)insert_->bind(i + 1, direct);
             continue;
         }
-        QVariant stored;
-        QString why;
-        if (!values::toColumnValue(column, in, &stored, &why)) {
-            if (badValue_ == BadValue::RefuseRow) {
-                error_ = why;
-                return false;
-            }
+        Result<QVariant> stored = values::toColumnValue(column, in);
+        if (!stored) {
+            if (badValue_ == BadValue::RefuseRow)
+                return stored.error();
             ++badValues_;
             stored = QVariant();
         }
-        insert_->bind(i + 1, values::toStorage(stored));
+        (void)insert_->bind(i + 1, values::toStorage(*stored));
     }
-    if (!insert_->exec()) {
-        error_ = insert_->error();
-        return false;
-    }
+    if (Status s = insert_->exec(); !s)
+        return s;
     ++written_;
-    return true;
+    return {};
 }
 
-bool BulkInsert::finish() {
+Status BulkInsert::finish() {
     if (!inTransaction_)
-        return error_.isEmpty() || written_ > 0;
+        return {};
     inTransaction_ = false;
     insert_.reset();
-    QString why;
-    if (!db_.commit(&why)) {
+    if (Status s = db_.commit(); !s) {
         db_.rollback();
-        error_ = why;
-        return false;
+        return s;
     }
-    return true;
+    return {};
 }
 
 namespace bulk {
 
-bool appendStagedInvoices(Database& db, const TableDef& staging,
-                          const std::vector<QVariantList>& invoices, StagingReport* report) {
+Result<StagingReport> appendStagedInvoices(Database& db, const TableDef& staging,
+                                           const std::vector<QVariantList>& invoices) {
     QStringList columns;
     for (int i = 0; i <= 12; ++i) columns << staging.columns[size_t(i)].name;
     columns << staging.columns[21].name;
     BulkInsert insert(db, staging, columns, BulkInsert::BadValue::LeaveEmpty);
+    if (Status s = insert.begin(); !s)
+        return s.error();
     StagingReport r;
-    if (!insert.ok()) {
-        r.failedRows = int(invoices.size());
-        r.firstError = insert.error();
-        if (report)
-            *report = r;
-        return false;
-    }
     for (const QVariantList& invoice : invoices) {
-        if (!insert.append(invoice)) {
+        if (Status s = insert.append(invoice); !s) {
             ++r.failedRows;
             if (r.firstError.isEmpty())
-                r.firstError = insert.error();
+                r.firstError = s.errorText();
         }
     }
-    const bool committed = insert.finish();
-    r.written = committed ? insert.written() : 0;
+    if (Status s = insert.finish(); !s)
+        return s.error();
+    r.written = insert.written();
     r.badValues = insert.badValues();
-    if (!committed) {
-        r.failedRows = int(invoices.size());
-        r.firstError = insert.error();
-    }
-    if (report)
-        *report = r;
-    return committed;
+    return r;
 }
 
-QVariant highestValue(Database& db, const TableDef& table, const QString& column, QString* error) {
+Result<QVariant> highestValue(Database& db, const TableDef& table, const QString& column) {
     return db.scalar(QStringLiteral("SELECT max(%1) FROM %2")
-                         .arg(schema::quoteName(column), schema::quoteName(table.name)),
-                     {}, error);
+                         .arg(schema::quoteName(column), schema::quoteName(table.name)));
 }
 
-QSet<QString> distinctTexts(Database& db, const TableDef& table, const QString& column,
-                            QString* error) {
+Result<QSet<QString>> distinctTexts(Database& db, const TableDef& table, const QString& column) {
     QSet<QString> out;
     Statement st(db.handle(), QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %1 IS NOT NULL")
                                   .arg(schema::quoteName(column), schema::quoteName(table.name)));
-    if (!st.ok()) {
-        if (error)
-            *error = st.error();
-        return out;
-    }
     while (st.next()) out.insert(st.value(0).toString().trimmed());
-    if (error && !st.error().isEmpty())
-        *error = st.error();
+    if (!st.status())
+        return st.status().error();
     return out;
 }
 
-int countIn(Database& db, const Query& query, const QString& column, const QSet<QString>& texts,
-            QString* error) {
+Result<int> countIn(Database& db, const Query& query, const QString& column,
+                    const QSet<QString>& texts) {
     if (!query.table || texts.isEmpty())
         return 0;
     QVariantList binds;
@@ -190,16 +179,15 @@ int countIn(Database& db, const Query& query, const QString& column, const QSet<
     if (!query.where.isAll())
         sql += QStringLiteral(" WHERE ") + query.where.sql(binds);
     Statement st(db.handle(), sql);
-    if (!st.ok() || !st.bind(binds)) {
-        if (error)
-            *error = st.error();
-        return 0;
-    }
+    if (Status s = st.bind(binds); !s)
+        return s.error();
     int n = 0;
     while (st.next()) {
         if (!st.isNull(0) && texts.contains(st.value(0).toString().trimmed()))
             ++n;
     }
+    if (!st.status())
+        return st.status().error();
     return n;
 }
 

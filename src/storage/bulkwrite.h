@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/result.h"
 #include "storage/query.h"
 
 namespace vela {
@@ -18,8 +19,14 @@ struct ColumnDef;
 struct TableDef;
 
 // Appends many rows to one table through one prepared statement, inside one
-// transaction that finish() commits. Every value is converted to its
-// column's kind and bound, never pasted into the statement.
+// transaction that begin() opens and finish() commits. Every value is
+// converted to its column's kind and bound, never pasted into the statement.
+//
+//     BulkInsert insert(db, table, columns);
+//     if (Status s = insert.begin(); !s)
+//         return s;
+//     for (...) insert.append(values);   // a refused row fails alone
+//     return insert.finish();
 class BulkInsert {
   public:
     // How a value that cannot stand in its column is handled.
@@ -34,30 +41,30 @@ class BulkInsert {
     BulkInsert(const BulkInsert&) = delete;
     BulkInsert& operator=(const BulkInsert&) = delete;
 
-    // False when the statement or the transaction could not be started.
-    bool ok() const { return ok_; }
-    // Writes one row (values in the order of the columns). False when it
-    // could not be written; error() tells why.
-    bool append(const QVariantList& values);
-    // Commits what was written. False (with error()) when the commit failed.
-    bool finish();
+    // Prepares the statement and opens the transaction.
+    Status begin();
+    // Writes one row (values in the order of the columns); the error tells
+    // why it could not be written.
+    Status append(const QVariantList& values);
+    // Commits what was written (the transaction is undone when the commit
+    // fails). Without an open transaction there is nothing to commit.
+    Status finish();
 
     int written() const { return written_; }
     // Values left empty because they did not fit their column.
     int badValues() const { return badValues_; }
-    QString error() const { return error_; }
 
   private:
     Database& db_;
+    const TableDef& table_;
+    QStringList names_;
     std::vector<const ColumnDef*> columns_;
     std::vector<int> maxText_;
     BadValue badValue_;
     std::unique_ptr<Statement> insert_;
-    bool ok_ = false;
     bool inTransaction_ = false;
     int written_ = 0;
     int badValues_ = 0;
-    QString error_;
 };
 
 namespace bulk {
@@ -72,22 +79,22 @@ struct StagingReport {
 
 // Appends grouped invoices (14 values each) to the staging table by
 // position: values 0..12 into its columns 0..12, value 13 into column 21.
-// One transaction; a row that cannot be written is counted and the rest go on.
-bool appendStagedInvoices(Database& db, const TableDef& staging,
-                          const std::vector<QVariantList>& invoices, StagingReport* report);
+// One transaction; a row that cannot be written is counted and the rest go
+// on. The error when the transaction could not be opened or committed:
+// then no row was saved.
+Result<StagingReport> appendStagedInvoices(Database& db, const TableDef& staging,
+                                           const std::vector<QVariantList>& invoices);
 
 // The highest value of column in table; null when the table is empty.
-QVariant highestValue(Database& db, const TableDef& table, const QString& column,
-                      QString* error = nullptr);
+Result<QVariant> highestValue(Database& db, const TableDef& table, const QString& column);
 
 // The distinct texts of column in table, blanks around them removed
 // (the invoice numbers a ledger already holds).
-QSet<QString> distinctTexts(Database& db, const TableDef& table, const QString& column,
-                            QString* error = nullptr);
+Result<QSet<QString>> distinctTexts(Database& db, const TableDef& table, const QString& column);
 
 // How many rows of query have column's value, as text, in texts.
-int countIn(Database& db, const Query& query, const QString& column, const QSet<QString>& texts,
-            QString* error = nullptr);
+Result<int> countIn(Database& db, const Query& query, const QString& column,
+                    const QSet<QString>& texts);
 
 }  // namespace bulk
 }  // namespace vela

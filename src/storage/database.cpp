@@ -153,21 +153,15 @@ QString Database::fileName() const {
     return QFileInfo(path_).fileName();
 }
 
-std::unique_ptr<Database> Database::open(const QString& bareName, QString* error,
-                                         const QStringList& requiredTables, bool* damaged) {
-    return openPath(findFile(QDir::currentPath(), bareName), error, requiredTables, false, damaged);
+Result<std::unique_ptr<Database>> Database::open(const QString& bareName,
+                                                 const QStringList& requiredTables) {
+    return openPath(findFile(QDir::currentPath(), bareName), requiredTables, false);
 }
 
-std::unique_ptr<Database> Database::openPath(const QString& path, QString* error,
-                                             const QStringList& requiredTables, bool readOnly,
-                                             bool* damaged) {
-    if (damaged)
-        *damaged = false;
-    auto fail = [&](const QString& text) -> std::unique_ptr<Database> {
-        if (error)
-            *error = text;
-        return nullptr;
-    };
+Result<std::unique_ptr<Database>> Database::openPath(const QString& path,
+                                                     const QStringList& requiredTables,
+                                                     bool readOnly) {
+    auto fail = [](const QString& text, int code = 0) { return Error{text, code}; };
     const QFileInfo fi(path);
     const QString name = fi.fileName();
     if (!fi.exists())
@@ -224,21 +218,18 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
     db->handle_ = *static_cast<sqlite3* const*>(h.constData());
     registerSqlFunctions(db->handle_);
 
-    QString err;
     {
         Statement st(db->handle_, QStringLiteral("SELECT count(*) FROM sqlite_master"));
         st.next();
-        err = st.error();
-        if (Statement::isDamage(st.errorCode())) {
-            if (damaged)
-                *damaged = true;
-            return fail(damageMessage(name, err));
+        if (const Status& s = st.status(); !s) {
+            const Error& e = s.error();
+            if (e.damaged())
+                return fail(damageMessage(name, e.text), e.code);
+            if (e.text == Statement::busyText(db->handle_) ||
+                e.text.contains(QLatin1String("locked")))
+                return fail(lockedText(name), e.code);
+            return fail(damagedText(name, e.text), e.code);
         }
-    }
-    if (!err.isEmpty()) {
-        if (err == Statement::busyText(db->handle_) || err.contains(QLatin1String("locked")))
-            return fail(lockedText(name));
-        return fail(damagedText(name, err));
     }
     // From here on, damage met by any statement on this file is heard.
     static const bool listening = [] {
@@ -255,62 +246,62 @@ std::unique_ptr<Database> Database::openPath(const QString& path, QString* error
     return db;
 }
 
-bool Database::exec(const QString& sql, const QVariantList& binds, QString* error) {
+Status Database::exec(const QString& sql, const QVariantList& binds) {
     Statement st(handle_, sql);
-    bool ok = st.ok() && st.bind(binds) && st.exec();
-    lastError_ = ok ? QString() : st.error();
-    if (error)
-        *error = lastError_;
-    return ok;
+    if (Status s = st.bind(binds); !s)
+        return s;
+    return st.exec();
 }
 
-QVariant Database::scalar(const QString& sql, const QVariantList& binds, QString* error) {
+Result<QVariant> Database::scalar(const QString& sql, const QVariantList& binds) {
     Statement st(handle_, sql);
+    if (Status s = st.bind(binds); !s)
+        return s.error();
     QVariant v;
-    if (st.ok() && st.bind(binds) && st.next())
+    if (st.next())
         v = st.value(0);
-    lastError_ = st.error();
-    if (error)
-        *error = lastError_;
+    if (!st.status())
+        return st.status().error();
     return v;
 }
 
-std::vector<Database::Row> Database::rows(const QString& sql, const QVariantList& binds,
-                                          QString* error) {
-    std::vector<Row> out;
+Result<std::vector<Database::Row>> Database::rows(const QString& sql, const QVariantList& binds) {
     Statement st(handle_, sql);
-    if (st.ok() && st.bind(binds)) {
-        const int n = st.columnCount();
-        while (st.next()) {
-            Row r;
-            r.reserve(n);
-            for (int i = 0; i < n; ++i) r << st.value(i);
-            out.push_back(std::move(r));
-        }
+    if (Status s = st.bind(binds); !s)
+        return s.error();
+    std::vector<Row> out;
+    const int n = st.columnCount();
+    while (st.next()) {
+        Row r;
+        r.reserve(n);
+        for (int i = 0; i < n; ++i) r << st.value(i);
+        out.push_back(std::move(r));
     }
-    lastError_ = st.error();
-    if (error)
-        *error = lastError_;
+    if (!st.status())
+        return st.status().error();
     return out;
 }
 
 bool Database::hasTable(const QString& table) {
-    return scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                                 "name = ?1 COLLATE NOCASE"),
-                  {table})
-        .isValid();
+    const Result<QVariant> found =
+        scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
+                              "name = ?1 COLLATE NOCASE"),
+               {table});
+    return found && found->isValid();
 }
 
-bool Database::begin(QString* error) {
-    return exec(QStringLiteral("BEGIN IMMEDIATE"), {}, error);
+Status Database::begin() {
+    return exec(QStringLiteral("BEGIN IMMEDIATE"));
 }
 
-bool Database::commit(QString* error) {
-    return exec(QStringLiteral("COMMIT"), {}, error);
+Status Database::commit() {
+    return exec(QStringLiteral("COMMIT"));
 }
 
 void Database::rollback() {
-    exec(QStringLiteral("ROLLBACK"));
+    // Fails only when no transaction is open, or when SQLite has already
+    // undone it after an error: either way nothing is left to undo.
+    (void)exec(QStringLiteral("ROLLBACK"));
 }
 
 }  // namespace vela

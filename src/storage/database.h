@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/result.h"
+
 struct sqlite3;
 
 namespace vela {
@@ -25,15 +27,15 @@ class Database {
     Database& operator=(const Database&) = delete;
 
     // Opens a file of the data folder (the current directory) by its bare
-    // name, found case-insensitively. Each of requiredTables must exist.
-    // *damaged tells a file SQLite reports damaged from other failures.
-    static std::unique_ptr<Database> open(const QString& bareName, QString* error,
-                                          const QStringList& requiredTables = {},
-                                          bool* damaged = nullptr);
+    // name, found case-insensitively. Each of requiredTables must exist. A
+    // file SQLite reports damaged fails with SQLite's code in the Error, so
+    // error().damaged() tells it from other failures.
+    static Result<std::unique_ptr<Database>> open(const QString& bareName,
+                                                  const QStringList& requiredTables = {});
     // Opens a file by its path. readOnly: never written (the invoicing database).
-    static std::unique_ptr<Database> openPath(const QString& path, QString* error,
-                                              const QStringList& requiredTables = {},
-                                              bool readOnly = false, bool* damaged = nullptr);
+    static Result<std::unique_ptr<Database>> openPath(const QString& path,
+                                                      const QStringList& requiredTables = {},
+                                                      bool readOnly = false);
 
     // A file that SQLite reports damaged (SQLITE_CORRUPT, SQLITE_NOTADB) at
     // any moment is marked so: no statement runs on it any more, and the
@@ -54,20 +56,19 @@ class Database {
     QString path() const { return path_; }
     QString fileName() const;
 
-    // Runs a statement with bound values; false with the error text.
-    bool exec(const QString& sql, const QVariantList& binds = {}, QString* error = nullptr);
+    // Runs a statement with bound values.
+    Status exec(const QString& sql, const QVariantList& binds = {});
     // The first column of the first row (null when there is no row).
-    QVariant scalar(const QString& sql, const QVariantList& binds = {}, QString* error = nullptr);
+    Result<QVariant> scalar(const QString& sql, const QVariantList& binds = {});
     // Every row of a query: the unbound results of the windows.
-    std::vector<Row> rows(const QString& sql, const QVariantList& binds = {},
-                          QString* error = nullptr);
+    Result<std::vector<Row>> rows(const QString& sql, const QVariantList& binds = {});
+    // Whether the table exists; a file that cannot be asked has none.
     bool hasTable(const QString& table);
 
-    bool begin(QString* error = nullptr);
-    bool commit(QString* error = nullptr);
+    Status begin();
+    Status commit();
+    // Undoes the open transaction; without one there is nothing to undo.
     void rollback();
-
-    QString lastError() const { return lastError_; }
 
   private:
     Database() = default;
@@ -78,7 +79,6 @@ class Database {
     sqlite3* handle_ = nullptr;
     QString path_;
     int lockFd_ = -1;
-    QString lastError_;
     bool damaged_ = false;
     QString damageDetail_;
 };

@@ -37,12 +37,10 @@ void GroupedSum::setSum(const TableDef& table, const QString& groupColumn, const
     groups_.clear();
 }
 
-bool GroupedSum::requery() {
+Status GroupedSum::requery() {
     groups_.clear();
-    if (!db_) {
-        error_ = QStringLiteral("Az adatbázis nincs megnyitva.");
-        return false;
-    }
+    if (!db_)
+        return Error{QStringLiteral("Az adatbázis nincs megnyitva.")};
     struct Acc {
         QByteArray raw;
         bool null;
@@ -52,7 +50,7 @@ bool GroupedSum::requery() {
     };
     std::vector<Acc> acc;
     Statement st(db_->handle(), sql_);
-    if (st.ok() && st.bind(binds_)) {
+    if (st.bind(binds_)) {
         Acc* last = nullptr;
         while (st.next()) {
             const bool null = st.isNull(0);
@@ -78,9 +76,8 @@ bool GroupedSum::requery() {
             }
         }
     }
-    error_ = st.error();
-    if (!error_.isEmpty())
-        return false;
+    if (!st.status())
+        return st.status();
     for (const Acc& a : acc) {
         Group g;
         g.key = a.null ? QVariant() : QVariant(QString::fromUtf8(a.raw));
@@ -113,7 +110,7 @@ bool GroupedSum::requery() {
             return b.key.isNull();
         return a.key.toString() < b.key.toString();
     });
-    return true;
+    return {};
 }
 
 }  // namespace vela

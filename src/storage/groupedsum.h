@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/result.h"
 #include "storage/query.h"
 
 namespace vela {
@@ -42,9 +43,8 @@ class GroupedSum {
     QString query() const { return sql_; }
     QVariantList binds() const { return binds_; }
 
-    bool requery();
+    Status requery();
     const std::vector<Group>& groups() const { return groups_; }
-    QString lastError() const { return error_; }
 
   private:
     Database* db_ = nullptr;
@@ -53,7 +53,6 @@ class GroupedSum {
     int parts_ = 0;
     bool caseBlind_ = false;
     std::vector<Group> groups_;
-    QString error_;
 };
 
 }  // namespace vela

@@ -18,52 +18,51 @@ QString whereOf(const Condition& c, QVariantList& binds) {
 // Runs write for each change inside one transaction; a failed row is
 // counted and the pass goes on.
 template <class Change, class Bind>
-void writeAll(Database& db, const QString& sql, const std::vector<Change>& changes,
-              const Bind& bind, const std::function<void()>& onFailedRow, PassResult& result) {
+Status writeAll(Database& db, const QString& sql, const std::vector<Change>& changes,
+                const Bind& bind, const std::function<void()>& onFailedRow, PassCounts& result) {
     if (changes.empty())
-        return;
+        return {};
     // Rows all over a big ledger move entries of its indexes all over them:
     // a larger page cache for the pass saves reading the same pages again.
-    const QVariant cache = db.scalar(QStringLiteral("PRAGMA cache_size"));
-    db.exec(QStringLiteral("PRAGMA cache_size = -131072"));
+    // The cache size only speeds the pass up: when it cannot be read or set
+    // the pass runs with the cache it has.
+    const Result<QVariant> cache = db.scalar(QStringLiteral("PRAGMA cache_size"));
+    (void)db.exec(QStringLiteral("PRAGMA cache_size = -131072"));
     struct RestoreCache {
         Database& db;
         QVariant size;
         ~RestoreCache() {
-            db.exec(QStringLiteral("PRAGMA cache_size = %1").arg(size.toLongLong()));
+            if (size.isValid())
+                (void)db.exec(QStringLiteral("PRAGMA cache_size = %1").arg(size.toLongLong()));
         }
-    } restore{db, cache};
-    QString error;
-    if (!db.begin(&error)) {
-        result.error = error;
-        return;
-    }
+    } restore{db, cache ? *cache : QVariant()};
+    if (Status s = db.begin(); !s)
+        return s;
     Statement st(db.handle(), sql);
-    if (!st.ok()) {
-        result.error = st.error();
+    if (!st.status()) {
         db.rollback();
-        return;
+        return st.status();
     }
     for (const Change& c : changes) {
-        st.reset();
+        // A reset only forgets the last row's failure on a prepared statement.
+        (void)st.reset();
         if (bind(st, c) && st.exec()) {
             ++result.written;
         } else {
             ++result.failed;
-            result.lastRowError = st.error();
+            result.lastRowError = st.status().errorText();
             if (onFailedRow)
                 onFailedRow();
         }
     }
-    if (!db.commit(&error))
-        result.error = error;
+    return db.commit();
 }
 
 }  // namespace
 
-PassResult writePartialTotals(Database& db, const TableDef& table, const Condition& shown,
-                              const std::function<void()>& onFailedRow) {
-    PassResult result;
+Result<PassCounts> writePartialTotals(Database& db, const TableDef& table, const Condition& shown,
+                                      const std::function<void()>& onFailedRow) {
+    PassCounts result;
     const QString t = schema::quoteName(table.name);
     QVariantList binds;
     const QString where = whereOf(shown, binds);
@@ -86,32 +85,32 @@ PassResult writePartialTotals(Database& db, const TableDef& table, const Conditi
     std::vector<Change> changes;
     {
         Statement st(db.handle(), sql);
-        if (!st.ok() || !st.bind(binds)) {
-            result.error = st.error();
-            return result;
-        }
+        if (Status s = st.bind(binds); !s)
+            return s.error();
         while (st.next()) {
             ++result.rows;
             const double total = st.value(1).toDouble();
             if (st.isNull(2) || st.value(2).toDouble() != total)
                 changes.push_back({st.int64(0), total});
         }
-        if (!st.error().isEmpty()) {
-            result.error = st.error();
-            return result;
-        }
+        if (!st.status())
+            return st.status().error();
     }
-    writeAll(
-        db, QStringLiteral("UPDATE %1 SET \"RészösszegÖsszesen\" = ? WHERE rowid = ?").arg(t),
+    if (Status s = writeAll(
+            db, QStringLiteral("UPDATE %1 SET \"RészösszegÖsszesen\" = ? WHERE rowid = ?").arg(t),
         changes,
-        [](Statement& st, const Change& c) { return st.bind(1, c.total) && st.bind(2, c.rowid); },
-        onFailedRow, result);
+        [](Statement& st, const Change& c) {
+            return st.bind(1, c.total).ok() && st.bind(2, c.rowid).ok();
+        },
+            onFailedRow, result);
+        !s)
+        return s.error();
     return result;
 }
 
-PassResult checkRows(Database& db, const TableDef& table, const Condition& shown, bool onlyPositive,
-                     const std::function<void()>& onFailedRow) {
-    PassResult result;
+Result<PassCounts> checkRows(Database& db, const TableDef& table, const Condition& shown,
+                             bool onlyPositive, const std::function<void()>& onFailedRow) {
+    PassCounts result;
     const QString t = schema::quoteName(table.name);
     QVariantList binds;
     const QString where = whereOf(shown, binds);
@@ -130,10 +129,8 @@ PassResult checkRows(Database& db, const TableDef& table, const Condition& shown
     std::vector<Change> changes;
     {
         Statement st(db.handle(), sql);
-        if (!st.ok() || !st.bind(binds)) {
-            result.error = st.error();
-            return result;
-        }
+        if (Status s = st.bind(binds); !s)
+            return s.error();
         while (st.next()) {
             ++result.rows;
             Change c{st.int64(0), 0, NAN, NAN};
@@ -162,13 +159,11 @@ PassResult checkRows(Database& db, const TableDef& table, const Condition& shown
             if (c.flag || !std::isnan(c.brutto) || !std::isnan(c.partialGross))
                 changes.push_back(c);
         }
-        if (!st.error().isEmpty()) {
-            result.error = st.error();
-            return result;
-        }
+        if (!st.status())
+            return st.status().error();
     }
-    writeAll(
-        db,
+    if (Status s = writeAll(
+            db,
         QStringLiteral("UPDATE %1 SET \"Kivezetés\" = ifnull(?, \"Kivezetés\"), "
                        "\"Brutto\" = ifnull(?, \"Brutto\"), "
                        "\"RészÖsszegBruttó\" = ifnull(?, \"RészÖsszegBruttó\") WHERE rowid = ?")
@@ -176,11 +171,13 @@ PassResult checkRows(Database& db, const TableDef& table, const Condition& shown
         changes,
         [](Statement& st, const Change& c) {
             auto orNull = [](double v) { return std::isnan(v) ? QVariant() : QVariant(v); };
-            return st.bind(1, c.flag ? QVariant(QString(QLatin1Char(c.flag))) : QVariant()) &&
-                   st.bind(2, orNull(c.brutto)) && st.bind(3, orNull(c.partialGross)) &&
-                   st.bind(4, c.rowid);
+            return st.bind(1, c.flag ? QVariant(QString(QLatin1Char(c.flag))) : QVariant()).ok() &&
+                   st.bind(2, orNull(c.brutto)).ok() && st.bind(3, orNull(c.partialGross)).ok() &&
+                   st.bind(4, c.rowid).ok();
         },
-        onFailedRow, result);
+            onFailedRow, result);
+        !s)
+        return s.error();
     return result;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <sqlite3.h>
+
 #include <algorithm>
 
 #include "base/statement.h"
@@ -21,11 +23,6 @@ void RecordSource::setQuery(const Query& query) {
     table_ = query.table;
     binds_.clear();
     where_ = query.where.isAll() ? QString() : query.where.sql(binds_);
-}
-
-bool RecordSource::fail(const QString& error) {
-    lastError_ = error;
-    return false;
 }
 
 std::optional<std::vector<RecordSource::SortKey>> RecordSource::parseOrder(const TableDef& table,
@@ -98,53 +95,52 @@ QString RecordSource::whereSql() const {
     return where_.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE (%1)").arg(where_);
 }
 
-bool RecordSource::load(const QString& orderClause) {
+Status RecordSource::load(const QString& orderClause) {
     if (!db_ || !table_)
-        return fail(QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája."));
+        return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
     Statement st(db_->handle(), QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3")
                                     .arg(quoteName(table_->name), whereSql(), orderClause));
-    if (!st.ok() || !st.bind(binds_))
-        return fail(st.error());
+    if (Status s = st.bind(binds_); !s)
+        return s;
     std::vector<qint64> ids;
     ids.reserve(rowids_.size());
     while (st.next()) ids.push_back(st.int64(0));
-    if (!st.error().isEmpty())
-        return fail(st.error());
+    if (!st.status())
+        return st.status();
     emit rowsAboutToReset();
     rowids_ = std::move(ids);
     positions_.clear();
     pages_.clear();
     open_ = true;
-    lastError_.clear();
-    return true;
+    return {};
 }
 
-bool RecordSource::refresh() {
-    if (!leaveCurrent())
-        return false;
+Status RecordSource::refresh() {
+    if (Status s = leaveCurrent(); !s)
+        return s;
     for (const OrderKey& k : query_.order) {
         if (table_ && !table_->column(k.column))
-            return fail(QStringLiteral("Hibás rendezés: %1").arg(k.column));
+            return Error{QStringLiteral("Hibás rendezés: %1").arg(k.column)};
     }
     sortKeys_.clear();
     sortText_.clear();
     return requery();
 }
 
-bool RecordSource::requery() {
-    if (!leaveCurrent())
-        return false;
-    if (!load(effectiveOrderSql(false))) {
+Status RecordSource::requery() {
+    if (Status s = leaveCurrent(); !s)
+        return s;
+    if (Status s = load(effectiveOrderSql(false)); !s) {
         emit rowsAboutToReset();
         rowids_.clear();
         pos_ = -1;
         emit rowsReset();
-        return false;
+        return s;
     }
     pos_ = rowids_.empty() ? -1 : 0;
     emit rowsReset();
     emit currentChanged(pos_);
-    return true;
+    return {};
 }
 
 void RecordSource::close() {
@@ -161,50 +157,50 @@ void RecordSource::close() {
     emit rowsReset();
 }
 
-bool RecordSource::leaveCurrent() {
+Status RecordSource::leaveCurrent() {
     // Fields still holding what the user typed hand it over first.
     emit aboutToLeaveRow();
     if (!edit_)
-        return true;
-    if (update())
-        return true;
-    emit writeFailed(lastError_);
-    return false;
+        return {};
+    Status written = update();
+    if (!written)
+        emit writeFailed(written.errorText());
+    return written;
 }
 
-bool RecordSource::setPosition(int position) {
+Status RecordSource::setPosition(int position) {
     if (position == pos_ && !edit_)
-        return true;
-    if (!leaveCurrent())
-        return false;
+        return {};
+    if (Status s = leaveCurrent(); !s)
+        return s;
     pos_ = position;
     emit currentChanged(pos_);
-    return true;
+    return {};
 }
 
-bool RecordSource::moveFirst() {
+Status RecordSource::moveFirst() {
     return setPosition(rowids_.empty() ? -1 : 0);
 }
 
-bool RecordSource::moveLast() {
+Status RecordSource::moveLast() {
     return setPosition(rowids_.empty() ? -1 : int(rowids_.size()) - 1);
 }
 
-bool RecordSource::moveNext() {
+Status RecordSource::moveNext() {
     if (eof())
-        return false;
+        return Error{QStringLiteral("Nincs következő adatsor.")};
     return setPosition(pos_ + 1);
 }
 
-bool RecordSource::movePrevious() {
+Status RecordSource::movePrevious() {
     if (bof())
-        return false;
+        return Error{QStringLiteral("Nincs előző adatsor.")};
     return setPosition(pos_ - 1);
 }
 
-bool RecordSource::moveTo(int position) {
+Status RecordSource::moveTo(int position) {
     if (position < 0 || position >= int(rowids_.size()))
-        return false;
+        return Error{QStringLiteral("Nincs ilyen adatsor.")};
     return setPosition(position);
 }
 
@@ -309,24 +305,18 @@ QVariant RecordSource::field(const QString& name) const {
     return field(columnIndex(name));
 }
 
-bool RecordSource::setField(int column, const QVariant& value, QString* why) {
+Status RecordSource::setField(int column, const QVariant& value) {
     if (!table_ || column < 0 || column >= int(table_->columns.size()))
-        return fail(QStringLiteral("Nincs ilyen mező."));
+        return Error{QStringLiteral("Nincs ilyen mező.")};
     if (!adding_ && (bof() || eof()))
-        return fail(QStringLiteral("Nincs aktuális adatsor."));
-    QVariant converted;
-    QString reason;
-    if (!values::toColumnValue(table_->columns[size_t(column)], value, &converted, &reason)) {
-        if (why)
-            *why = reason;
-        return fail(reason);
-    }
+        return Error{QStringLiteral("Nincs aktuális adatsor.")};
+    Result<QVariant> stored = values::toColumnValue(table_->columns[size_t(column)], value);
+    if (!stored)
+        return stored.error();
+    QVariant converted = std::move(*stored);
     if (const auto rule = rules_.constFind(column); rule != rules_.cend()) {
-        if (!rule->first(converted)) {
-            if (why)
-                *why = rule->second;
-            return fail(rule->second);
-        }
+        if (!rule->first(converted))
+            return Error{rule->second};
     }
     if (!edit_) {
         const Row* r = rowAt(pos_);
@@ -335,12 +325,12 @@ bool RecordSource::setField(int column, const QVariant& value, QString* why) {
     }
     const QVariant& old = (*edit_)[size_t(column)];
     if (old == converted && old.isNull() == converted.isNull())
-        return true;
+        return {};
     (*edit_)[size_t(column)] = converted;
     editedColumns_[size_t(column)] = true;
     if (!adding_)
         emit rowChanged(pos_);
-    return true;
+    return {};
 }
 
 void RecordSource::setColumnRule(const QString& column, const ColumnRule& rule,
@@ -350,24 +340,24 @@ void RecordSource::setColumnRule(const QString& column, const ColumnRule& rule,
         rules_.insert(at, {rule, refusal});
 }
 
-bool RecordSource::setField(const QString& name, const QVariant& value, QString* why) {
-    return setField(columnIndex(name), value, why);
+Status RecordSource::setField(const QString& name, const QVariant& value) {
+    return setField(columnIndex(name), value);
 }
 
-bool RecordSource::addNew() {
+Status RecordSource::addNew() {
     if (!table_ || !db_)
-        return fail(QStringLiteral("A rekordforrás nincs megnyitva."));
-    if (!leaveCurrent())
-        return false;
+        return Error{QStringLiteral("A rekordforrás nincs megnyitva.")};
+    if (Status s = leaveCurrent(); !s)
+        return s;
     edit_ = Row(table_->columns.size());
     editedColumns_.assign(table_->columns.size(), false);
     adding_ = true;
-    return true;
+    return {};
 }
 
-bool RecordSource::update() {
+Status RecordSource::update() {
     if (!edit_)
-        return true;
+        return {};
     QStringList cols;
     QStringList marks;
     QVariantList vals;
@@ -386,9 +376,11 @@ bool RecordSource::update() {
                       .arg(quoteName(table_->name), cols.join(QStringLiteral(", ")),
                            marks.join(QStringLiteral(", ")));
         Statement st(db_->handle(), sql);
-        if (!st.ok() || !st.bind(vals) || !st.exec())
-            return fail(st.error());
-        const qint64 id = db_->scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+        if (Status s = st.bind(vals); !s)
+            return s;
+        if (Status s = st.exec(); !s)
+            return s;
+        const qint64 id = sqlite3_last_insert_rowid(db_->handle());
         emit rowWritten(id);
         emit rowAboutToBeInserted(int(rowids_.size()));
         rowids_.push_back(id);
@@ -403,11 +395,11 @@ bool RecordSource::update() {
         const int at = int(rowids_.size()) - 1;
         pages_.remove(at / kPageSize);
         emit rowInserted(at);
-        return true;
+        return {};
     }
     if (cols.isEmpty()) {
         edit_.reset();
-        return true;
+        return {};
     }
     QStringList sets;
     for (const QString& c : cols) sets << c + QStringLiteral(" = ?");
@@ -416,18 +408,20 @@ bool RecordSource::update() {
     Statement st(db_->handle(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
                                     .arg(quoteName(table_->name), sets.join(QStringLiteral(", "))));
     emit rowWriting(id);
-    if (!st.ok() || !st.bind(vals) || !st.exec())
-        return fail(st.error());
+    if (Status s = st.bind(vals); !s)
+        return s;
+    if (Status s = st.exec(); !s)
+        return s;
     // Another workstation may have deleted the row since it was read.
-    if (db_->scalar(QStringLiteral("SELECT changes()")).toLongLong() == 0)
-        return fail(
+    if (sqlite3_changes64(db_->handle()) == 0)
+        return Error{
             QStringLiteral("Ezt a sort közben egy másik munkaállomás törölte, a "
-                           "módosítás nem menthető. Frissítse a listát!"));
+                           "módosítás nem menthető. Frissítse a listát!")};
     emit rowWritten(id);
     edit_.reset();
     pages_.remove(pos_ / kPageSize);
     emit rowChanged(pos_);
-    return true;
+    return {};
 }
 
 void RecordSource::cancelUpdate() {
@@ -438,19 +432,20 @@ void RecordSource::cancelUpdate() {
         emit rowChanged(pos_);
 }
 
-bool RecordSource::deleteCurrent() {
+Status RecordSource::deleteCurrent() {
     if (adding_) {
         cancelUpdate();
-        return true;
+        return {};
     }
     if (bof() || eof())
-        return fail(QStringLiteral("Nincs törölhető adatsor."));
+        return Error{QStringLiteral("Nincs törölhető adatsor.")};
     edit_.reset();
     const qint64 id = rowids_[size_t(pos_)];
     emit rowWriting(id);
-    if (!db_->exec(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(table_->name)),
-                   {id}))
-        return fail(db_->lastError());
+    if (Status s = db_->exec(
+            QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(table_->name)), {id});
+        !s)
+        return s;
     positions_.clear();
     const int at = pos_;
     emit rowAboutToBeRemoved(at);
@@ -467,17 +462,17 @@ bool RecordSource::deleteCurrent() {
     if (rowids_.empty())
         pos_ = -1;
     emit currentChanged(pos_);
-    return true;
+    return {};
 }
 
-bool RecordSource::deleteAll() {
+Status RecordSource::deleteAll() {
     if (!db_ || !table_)
-        return fail(QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája."));
+        return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
     cancelUpdate();
-    QString err;
-    if (!db_->exec(QStringLiteral("DELETE FROM %1%2").arg(quoteName(table_->name), whereSql()),
-                   binds_, &err))
-        return fail(err);
+    if (Status s = db_->exec(
+            QStringLiteral("DELETE FROM %1%2").arg(quoteName(table_->name), whereSql()), binds_);
+        !s)
+        return s;
     emit rowsAboutToReset();
     rowids_.clear();
     positions_.clear();
@@ -485,19 +480,19 @@ bool RecordSource::deleteAll() {
     pos_ = -1;
     emit rowsReset();
     emit currentChanged(pos_);
-    return true;
+    return {};
 }
 
-bool RecordSource::findFirst(const Condition& condition) {
+Status RecordSource::findFirst(const Condition& condition) {
     QVariantList binds;
     const QString sql = condition.sql(binds);
     return findFirstSql(sql, binds);
 }
 
-bool RecordSource::findFirstSql(const QString& condition, const QVariantList& binds) {
+Status RecordSource::findFirstSql(const QString& condition, const QVariantList& binds) {
     noMatch_ = true;
     if (!table_ || !db_ || rowids_.empty())
-        return false;
+        return {};
     const QString tab = quoteName(table_->name);
     // The first rows in the current order are tried first: where matches are
     // many, one of them is found there without reading any other row.
@@ -510,23 +505,23 @@ bool RecordSource::findFirstSql(const QString& condition, const QVariantList& bi
         Statement st(db_->handle(),
                      QStringLiteral("SELECT rowid FROM %1 WHERE rowid IN (%2) AND (%3)")
                          .arg(tab, ids.join(QLatin1Char(',')), condition));
-        if (!st.ok() || !st.bind(binds))
-            return fail(st.error());
+        if (Status s = st.bind(binds); !s)
+            return s;
         while (st.next()) {
             const int at = findRowid(st.int64(0));
             if (at >= 0 && (best < 0 || at < best))
                 best = at;
         }
-        if (!st.error().isEmpty())
-            return fail(st.error());
+        if (!st.status())
+            return st.status();
     }
     if (best < 0 && int(rowids_.size()) > kProbe) {
         // Otherwise every matching row of the table, found through the
         // condition's index; rows outside this result have no position.
         Statement st(db_->handle(),
                      QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(tab, condition));
-        if (!st.ok() || !st.bind(binds))
-            return fail(st.error());
+        if (Status s = st.bind(binds); !s)
+            return s;
         const std::vector<int>& pos = positions();
         while (st.next()) {
             const qint64 id = st.int64(0);
@@ -538,20 +533,22 @@ bool RecordSource::findFirstSql(const QString& condition, const QVariantList& bi
             if (best == 0)
                 break;
         }
-        if (!st.error().isEmpty())
-            return fail(st.error());
+        if (!st.status())
+            return st.status();
     }
-    if (best < 0 || !setPosition(best))
-        return false;
+    if (best < 0)
+        return {};
+    if (Status s = setPosition(best); !s)
+        return s;
     noMatch_ = false;
-    return true;
+    return {};
 }
 
-bool RecordSource::findFirstPrefix(const QString& column, const QString& prefix) {
+Status RecordSource::findFirstPrefix(const QString& column, const QString& prefix) {
     noMatch_ = true;
     const int ci = columnIndex(column);
     if (ci < 0 || !db_)
-        return fail(QStringLiteral("Nincs ilyen mező: %1").arg(column));
+        return Error{QStringLiteral("Nincs ilyen mező: %1").arg(column)};
     const QString col = quoteName(table_->columns[size_t(ci)].name);
     const QString tab = quoteName(table_->name);
     // The index is in binary order, so a case-blind prefix is the union of
@@ -575,16 +572,19 @@ bool RecordSource::findFirstPrefix(const QString& column, const QString& prefix)
         for (const QString& v : std::as_const(variants)) {
             for (const QString& c : cases) {
                 const QString s = v + c;
-                exists.reset();
-                if (!exists.bind({s, s + top}))
-                    return fail(exists.error());
+                if (Status r = exists.reset(); !r)
+                    return r;
+                if (Status b = exists.bind({s, s + top}); !b)
+                    return b;
                 if (exists.next())
                     next << s;
+                else if (!exists.status())
+                    return exists.status();
             }
         }
         variants = next;
         if (variants.isEmpty())
-            return false;
+            return {};
         if (variants.size() > kMaxVariants) {
             tooMany = true;
             break;
@@ -607,32 +607,32 @@ qint64 RecordSource::bookmark() const {
     return rowids_[size_t(pos_)];
 }
 
-bool RecordSource::setBookmark(qint64 bookmark) {
+Status RecordSource::setBookmark(qint64 bookmark) {
     const int at = findRowid(bookmark);
     if (at < 0)
-        return fail(QStringLiteral("A megjelölt adatsor már nem létezik."));
+        return Error{QStringLiteral("A megjelölt adatsor már nem létezik.")};
     return setPosition(at);
 }
 
-bool RecordSource::setSort(const QString& sortText, const QString& label) {
+Status RecordSource::setSort(const QString& sortText, const QString& label) {
     if (!table_)
-        return false;
+        return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
     const auto keys = parseOrder(*table_, sortText);
     if (!keys)
-        return fail(QStringLiteral("Hibás rendezés: %1").arg(sortText));
-    if (!leaveCurrent())
-        return false;
+        return Error{QStringLiteral("Hibás rendezés: %1").arg(sortText)};
+    if (Status s = leaveCurrent(); !s)
+        return s;
     const auto oldKeys = sortKeys_;
     sortKeys_ = *keys;
-    if (!load(effectiveOrderSql(false))) {
+    if (Status s = load(effectiveOrderSql(false)); !s) {
         sortKeys_ = oldKeys;
-        return false;
+        return s;
     }
     sortText_ = label.isEmpty() ? sortText : label;
     pos_ = rowids_.empty() ? -1 : 0;
     emit rowsReset();
     emit currentChanged(pos_);
-    return true;
+    return {};
 }
 
 }  // namespace vela

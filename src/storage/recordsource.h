@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/result.h"
 #include "storage/columns.h"
 #include "storage/query.h"
 
@@ -22,6 +23,9 @@ class Database;
 // a page at a time by rowid, so a million-row ledger opens at once and fits
 // in memory. Edits of the current row are kept until the row is left or
 // saved, then written in one statement.
+//
+// Every fallible member returns its Status; a move that must first write the
+// row being left fails with that write's error (and writeFailed tells it).
 class RecordSource : public QObject {
     Q_OBJECT
   public:
@@ -40,9 +44,9 @@ class RecordSource : public QObject {
     const TableDef* table() const { return table_; }
 
     // Re-runs the query without any sort set since; the first row becomes current.
-    bool refresh();
+    Status refresh();
     // Re-runs the query keeping the sort; the first row becomes current.
-    bool requery();
+    Status requery();
     void close();
     bool isOpen() const { return open_; }
 
@@ -51,11 +55,13 @@ class RecordSource : public QObject {
     bool eof() const { return pos_ >= int(rowids_.size()) || rowids_.empty(); }
     int position() const { return pos_; }
 
-    bool moveFirst();
-    bool moveLast();
-    bool moveNext();
-    bool movePrevious();
-    bool moveTo(int position);
+    // A move past the last row (or before the first, or to no row) fails
+    // and the current row stays.
+    Status moveFirst();
+    Status moveLast();
+    Status moveNext();
+    Status movePrevious();
+    Status moveTo(int position);
 
     // Fields of the current row (pending edits included), by position or name.
     QVariant field(int column) const;
@@ -65,10 +71,10 @@ class RecordSource : public QObject {
     QVariant valueAt(int row, int column) const;
 
     // Changes a field of the current row (an implicit Edit). The value is
-    // converted to the column's type first; false with a Hungarian reason
+    // converted to the column's type first; fails with a Hungarian reason
     // when it cannot stand there, and the row keeps its previous value.
-    bool setField(int column, const QVariant& value, QString* why = nullptr);
-    bool setField(const QString& name, const QVariant& value, QString* why = nullptr);
+    Status setField(int column, const QVariant& value);
+    Status setField(const QString& name, const QVariant& value);
 
     // A rule a column's values keep wherever they come from (a bound field,
     // the grid, the window): it may rewrite the value (to capitals, say) and
@@ -77,40 +83,40 @@ class RecordSource : public QObject {
     void setColumnRule(const QString& column, const ColumnRule& rule, const QString& refusal);
 
     // Starts a new row; update() inserts it at the end of the rows.
-    bool addNew();
-    // Writes the pending edit or new row. Nothing pending: true.
-    bool update();
+    Status addNew();
+    // Writes the pending edit or new row. Nothing pending: success.
+    Status update();
     void cancelUpdate();
     bool editPending() const { return edit_.has_value(); }
     bool addingNew() const { return adding_; }
 
     // Deletes the current row; the next row becomes current (EOF after the last).
-    bool deleteCurrent();
+    Status deleteCurrent();
     // Deletes every row of the query in one statement; the result is empty.
-    bool deleteAll();
+    Status deleteAll();
 
     // The first row in the current order that matches condition becomes
-    // current; false and noMatch() when none does (the current row stays).
-    bool findFirst(const Condition& condition);
+    // current. When none does the search still succeeds, noMatch() tells
+    // it and the current row stays; noMatch() also holds after a failure.
+    Status findFirst(const Condition& condition);
     // Finds the first row whose column starts with prefix, letter case folded
     // the Hungarian way ("ő" finds "Ősz Kft"). Uses the column's index.
-    bool findFirstPrefix(const QString& column, const QString& prefix);
+    Status findFirstPrefix(const QString& column, const QString& prefix);
     bool noMatch() const { return noMatch_; }
 
     // The current row's bookmark (its rowid); -1 at BOF/EOF.
     qint64 bookmark() const;
-    bool setBookmark(qint64 bookmark);
+    Status setBookmark(qint64 bookmark);
 
     // "Brutto, Szamlaszam DESC": a new result in that order; its first row
     // becomes current. sort() gives back label when one is given (the text a
     // window compares), else the sort text itself.
     QString sort() const { return sortText_; }
-    bool setSort(const QString& sortText, const QString& label = {});
+    Status setSort(const QString& sortText, const QString& label = {});
 
     static std::optional<std::vector<SortKey>> parseOrder(const TableDef& table,
                                                           const QString& text);
 
-    QString lastError() const { return lastError_; }
 
   signals:
     // The rows are about to be / were read anew (refresh, requery, sort, close).
@@ -135,19 +141,18 @@ class RecordSource : public QObject {
   private:
     using Row = std::vector<QVariant>;
 
-    bool load(const QString& order);
-    bool findFirstSql(const QString& condition, const QVariantList& binds);
+    Status load(const QString& order);
+    Status findFirstSql(const QString& condition, const QVariantList& binds);
     QString orderSql(const std::vector<SortKey>& keys, bool noIndex) const;
     QString effectiveOrderSql(bool noIndex) const;
     QString whereSql() const;
-    bool leaveCurrent();
-    bool setPosition(int position);
+    Status leaveCurrent();
+    Status setPosition(int position);
     const Row* rowAt(int row) const;
     void invalidate(qint64 rowid);
     int findRowid(qint64 rowid) const;
     const std::vector<int>& positions() const;
     bool hasIndexFor(const std::vector<SortKey>& keys) const;
-    bool fail(const QString& error);
 
     Database* db_ = nullptr;
     const TableDef* table_ = nullptr;
@@ -165,7 +170,6 @@ class RecordSource : public QObject {
     std::vector<bool> editedColumns_;
     bool adding_ = false;
     bool noMatch_ = false;
-    QString lastError_;
 
     static constexpr int kPageSize = 64;
     static constexpr int kMaxPages = 512;

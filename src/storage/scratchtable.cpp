@@ -22,56 +22,52 @@ QString insertSql(const TableDef& t) {
 
 }  // namespace
 
-bool ScratchTable::clear(QString* error) {
-    return db_.exec(QStringLiteral("DELETE FROM %1").arg(quoteName(schema::velaIdeigl().name)), {},
-                    error);
+Status ScratchTable::clear() {
+    return db_.exec(QStringLiteral("DELETE FROM %1").arg(quoteName(schema::velaIdeigl().name)));
 }
 
-int ScratchTable::rowCount() {
-    return db_
-        .scalar(QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(schema::velaIdeigl().name)))
-        .toInt();
+Result<int> ScratchTable::rowCount() {
+    const Result<QVariant> n = db_.scalar(
+        QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(schema::velaIdeigl().name)));
+    if (!n)
+        return n.error();
+    return n->toInt();
 }
 
-bool ScratchTable::fill(const TableDef& ledger, int count, const RowFn& row, FillResult* result,
-                        QString* error) {
-    FillResult local;
-    FillResult* r = result ? result : &local;
-    *r = FillResult{};
-    if (!db_.begin(error))
-        return false;
-    if (!fillInTransaction(ledger, count, row, r, error) || !db_.commit(error)) {
+Result<ScratchTable::FillResult> ScratchTable::fill(const TableDef& ledger, int count,
+                                                    const RowFn& row) {
+    if (Status s = db_.begin(); !s)
+        return s.error();
+    FillResult result;
+    Status s = fillInTransaction(ledger, count, row, result);
+    if (s)
+        s = db_.commit();
+    if (!s) {
         db_.rollback();
-        *r = FillResult{};
-        return false;
+        return s.error();
     }
-    return true;
+    return result;
 }
 
-bool ScratchTable::fillInTransaction(const TableDef& ledger, int count, const RowFn& row,
-                                     FillResult* result, QString* error) {
+Status ScratchTable::fillInTransaction(const TableDef& ledger, int count, const RowFn& row,
+                                       FillResult& result) {
     const TableDef& scratch = schema::velaIdeigl();
-    auto fail = [error](const QString& text) {
-        if (error)
-            *error = text;
-        return false;
-    };
-    if (!clear(error))
-        return false;
+    if (Status s = clear(); !s)
+        return s;
 
     Statement insert(db_.handle(), insertSql(scratch));
-    if (!insert.ok())
-        return fail(insert.error());
+    if (!insert.status())
+        return insert.status();
     const int columns = int(scratch.columns.size());
     for (int i = 0; i < count; ++i) {
         const QVariantList values = row(i);
-        bool ok = insert.reset();
-        for (int c = 0; ok && c < columns; ++c) ok = insert.bind(c + 1, values.value(c));
+        bool ok = insert.reset().ok();
+        for (int c = 0; ok && c < columns; ++c) ok = insert.bind(c + 1, values.value(c)).ok();
         // A row the table refuses is left out; only this statement is undone.
         if (ok && insert.exec())
-            ++result->written;
+            ++result.written;
         else
-            ++result->failed;
+            ++result.failed;
     }
 
     // The partial amounts of every invoice printed, in one grouped pass over
@@ -81,17 +77,17 @@ bool ScratchTable::fillInTransaction(const TableDef& ledger, int count, const Ro
     const QString total = quoteName(QStringLiteral("RészösszegÖsszesen"));
     const QString s = quoteName(scratch.name);
     const QString l = quoteName(ledger.name);
-    if (!db_.exec(QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %3 IS NOT NULL AND %3 <> ''")
-                      .arg(s, total, inv),
-                  {}, error))
-        return false;
+    if (Status zeroed = db_.exec(QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %3 IS NOT NULL AND %3 <> ''")
+                                     .arg(s, total, inv));
+        !zeroed)
+        return zeroed;
     const QString grouped = QStringLiteral(
                                 "UPDATE %1 SET %2 = sums.total FROM ("
                                 "SELECT %3 AS invoice, sum(%4) AS total FROM %5 "
                                 "WHERE %4 > 0 AND %3 IN (SELECT %3 FROM %1 WHERE %3 <> '') "
                                 "GROUP BY %3) AS sums WHERE %1.%3 = sums.invoice")
                                 .arg(s, total, inv, part, l);
-    return db_.exec(grouped, {}, error);
+    return db_.exec(grouped);
 }
 
 }  // namespace vela

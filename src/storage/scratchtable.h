@@ -4,6 +4,8 @@
 #include <QVariantList>
 #include <functional>
 
+#include "base/result.h"
+
 namespace vela {
 
 class Database;
@@ -27,18 +29,17 @@ class ScratchTable {
     // an invoice number then gets as RészösszegÖsszesen the sum of the
     // positive RészÖsszeg of every row of ledger with that number (settled
     // ones too), 0 when there is none; a row without one keeps its own.
-    // All in one transaction: false with the error text, and the table as
-    // it was, when any step but a single row's insert fails.
-    bool fill(const TableDef& ledger, int count, const RowFn& row, FillResult* result,
-              QString* error);
+    // All in one transaction: the error, and the table as it was, when any
+    // step but a single row's insert fails.
+    Result<FillResult> fill(const TableDef& ledger, int count, const RowFn& row);
 
     // Empties the table.
-    bool clear(QString* error);
-    int rowCount();
+    Status clear();
+    Result<int> rowCount();
 
   private:
-    bool fillInTransaction(const TableDef& ledger, int count, const RowFn& row, FillResult* result,
-                           QString* error);
+    Status fillInTransaction(const TableDef& ledger, int count, const RowFn& row,
+                             FillResult& result);
 
     Database& db_;
 };

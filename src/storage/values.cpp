@@ -98,81 +98,65 @@ int maxTextLength(const ColumnDef& column) {
     return 255;
 }
 
-bool toColumnValue(const ColumnDef& column, const QVariant& in, QVariant* out, QString* why) {
-    auto refuse = [&](const QString& reason) {
-        if (why)
-            *why = reason;
-        return false;
-    };
+Result<QVariant> toColumnValue(const ColumnDef& column, const QVariant& in) {
+    auto refuse = [](const QString& reason) { return Error{reason}; };
     const bool isText = in.typeId() == QMetaType::QString;
     // A Yes/No flag is never null: an emptied one is false.
     if (column.type == ColumnType::Boolean &&
         (in.isNull() || (isText && in.toString().trimmed().isEmpty()))) {
-        *out = false;
-        return true;
+        return QVariant(false);
     }
     if (in.isNull() ||
         (isText && in.toString().trimmed().isEmpty() && column.type != ColumnType::Text)) {
-        *out = QVariant();
-        return true;
+        return QVariant();
     }
     switch (column.type) {
         case ColumnType::Real: {
             if (!isText && in.canConvert<double>()) {
-                *out = in.toDouble();
-                return true;
+                return QVariant(in.toDouble());
             }
             const auto d = parseNumber(in.toString());
             if (!d)
                 return refuse(QStringLiteral("A(z) „%1” mezőbe csak szám írható (például 1234,5), "
                                              "a(z) „%2” nem szám.")
                                   .arg(column.name, in.toString()));
-            *out = *d;
-            return true;
+            return QVariant(*d);
         }
         case ColumnType::Integer: {
             if (!isText && in.canConvert<qlonglong>() && in.typeId() != QMetaType::Double) {
-                *out = in.toLongLong();
-                return true;
+                return QVariant(in.toLongLong());
             }
             const auto v = parseWhole(in.toString());
             if (!v)
                 return refuse(QStringLiteral("A(z) „%1” mezőbe csak egész szám írható, "
                                              "a(z) „%2” nem az.")
                                   .arg(column.name, in.toString()));
-            *out = qlonglong(*v);
-            return true;
+            return QVariant(qlonglong(*v));
         }
         case ColumnType::Date: {
             if (in.typeId() == QMetaType::QDate && in.toDate().isValid()) {
-                *out = in.toDate();
-                return true;
+                return QVariant(in.toDate());
             }
             if (in.typeId() == QMetaType::QDateTime) {
-                *out = in.toDateTime().date();
-                return true;
+                return QVariant(in.toDateTime().date());
             }
             const auto d = parseDate(in.toString());
             if (!d)
                 return refuse(QStringLiteral("A(z) „%1” nem létező dátum. A(z) „%2” mezőbe "
                                              "dátumot így írjon: 2024.03.07.")
                                   .arg(in.toString(), column.name));
-            *out = *d;
-            return true;
+            return QVariant(*d);
         }
         case ColumnType::Boolean: {
             if (in.typeId() == QMetaType::Bool) {
-                *out = in.toBool();
-                return true;
+                return QVariant(in.toBool());
             }
             const QString t = in.toString().trimmed().toLower();
             if (t == "1" || t == "-1" || t == "igaz" || t == "true" || t == "i") {
-                *out = true;
-                return true;
+                return QVariant(true);
             }
             if (t == "0" || t == "hamis" || t == "false" || t == "n") {
-                *out = false;
-                return true;
+                return QVariant(false);
             }
             return refuse(QStringLiteral("A(z) „%1” mező értéke csak igen (1) vagy nem (0) lehet.")
                               .arg(column.name));
@@ -186,8 +170,7 @@ bool toColumnValue(const ColumnDef& column, const QVariant& in, QVariant* out, Q
                                   .arg(column.name)
                                   .arg(max)
                                   .arg(t.size()));
-            *out = t;
-            return true;
+            return QVariant(t);
         }
     }
     return refuse(QStringLiteral("Ismeretlen mezőtípus."));

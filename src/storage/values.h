@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariant>
 
+#include "base/result.h"
 #include "storage/columns.h"
 
 namespace vela::values {
@@ -23,8 +24,8 @@ std::optional<QDate> parseDate(const QString& text);
 
 // Converts a value given for a column into the value it is stored as
 // (qlonglong, double, QString, QDate, bool or null). An empty text is null.
-// Returns false with a Hungarian reason when the value cannot stand there.
-bool toColumnValue(const ColumnDef& column, const QVariant& in, QVariant* out, QString* why);
+// Fails with a Hungarian reason when the value cannot stand there.
+Result<QVariant> toColumnValue(const ColumnDef& column, const QVariant& in);
 
 // SQLite binding form and back: dates as 'YYYY-MM-DD', booleans 0/1.
 QVariant toStorage(const QVariant& value);

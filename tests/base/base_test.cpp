@@ -37,7 +37,7 @@ TEST(Base, QuotedNamesWithQuotesAccentsAndBlanksNameTheirTable) {
     EXPECT_EQ(quoteIdentifier(QStringLiteral("a\"b")), QStringLiteral("\"a\"\"b\""));
     Statement create(d.db, QStringLiteral("CREATE TABLE %1 (%2)")
                                .arg(quoteIdentifier(table), quoteIdentifier(column)));
-    ASSERT_TRUE(create.exec()) << create.error().toStdString();
+    ASSERT_TRUE(create.exec()) << create.status().errorText().toStdString();
     Statement insert(d.db,
                      QStringLiteral("INSERT INTO %1 VALUES (?1)").arg(quoteIdentifier(table)));
     ASSERT_TRUE(insert.bind(1, QDate(2024, 3, 9)));
@@ -57,11 +57,16 @@ TEST(Base, StatementBindsBooleansAsNumbersAndKeepsTheErrorCode) {
     Statement insert(d.db, QStringLiteral("INSERT INTO t VALUES (?1)"));
     ASSERT_TRUE(insert.bind(1, true));
     ASSERT_TRUE(insert.exec());
-    insert.reset();
+    ASSERT_TRUE(insert.reset());
     ASSERT_TRUE(insert.bind(1, QVariant()));
-    EXPECT_FALSE(insert.exec());
-    EXPECT_EQ(insert.errorCode() & 0xff, SQLITE_CONSTRAINT);
-    EXPECT_FALSE(Statement::isDamage(insert.errorCode()));
+    const Status failed = insert.exec();
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.error().code & 0xff, SQLITE_CONSTRAINT);
+    EXPECT_EQ(insert.status().error().code, failed.error().code);
+    EXPECT_FALSE(Statement::isDamage(failed.error().code));
+    // A reset forgets the failed run.
+    ASSERT_TRUE(insert.reset());
+    EXPECT_TRUE(insert.status());
     EXPECT_TRUE(Statement::isDamage(SQLITE_CORRUPT_INDEX));
     EXPECT_TRUE(Statement::isDamage(SQLITE_NOTADB));
     Statement read(d.db, QStringLiteral("SELECT b, typeof(b) FROM t"));
@@ -69,8 +74,14 @@ TEST(Base, StatementBindsBooleansAsNumbersAndKeepsTheErrorCode) {
     EXPECT_EQ(read.int64(0), 1);
     EXPECT_EQ(read.text(1), QStringLiteral("integer"));
     Statement bad(d.db, QStringLiteral("SELECT * FROM nincs"));
-    EXPECT_FALSE(bad.ok());
-    EXPECT_EQ(bad.errorCode(), SQLITE_ERROR);
+    EXPECT_FALSE(bad.status());
+    EXPECT_EQ(bad.status().error().code, SQLITE_ERROR);
+    // Binding and running a statement that could not be prepared tell why.
+    EXPECT_EQ(bad.bind({1}).errorText(), bad.status().errorText());
+    EXPECT_EQ(bad.exec().error().code, SQLITE_ERROR);
+    EXPECT_FALSE(bad.reset());
+    Statement blank(d.db, QStringLiteral("  -- nothing"));
+    EXPECT_FALSE(blank.exec());
 }
 
 TEST(Base, FileLookupIgnoresCaseAccentsIncludedAndPrefersTheExactName) {

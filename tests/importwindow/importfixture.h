@@ -33,7 +33,7 @@ class ImportFixture : public ::testing::Test {
         ctx.db.openAll();
         veladata = ctx.db.veladata.get();
         staging = ctx.db.lfakturo.get();
-        ASSERT_TRUE(veladata && staging) << ctx.db.lfakturoError.toStdString();
+        ASSERT_TRUE(veladata && staging) << ctx.db.lfakturoStatus.errorText().toStdString();
         ASSERT_TRUE(invoicing.isValid());
         QString err;
         ASSERT_TRUE(vela::StandInDatabase::create(invoicing.filePath("LFAKTURO.MDB"), &err))

@@ -25,7 +25,7 @@ class LedgerFixture : public ::testing::Test {
         ctx.db.openAll();
         veladata = ctx.db.veladata.get();
         parameters = ctx.db.parameters.get();
-        ASSERT_TRUE(veladata && parameters) << ctx.db.veladataError.toStdString();
+        ASSERT_TRUE(veladata && parameters) << ctx.db.veladataStatus.errorText().toStdString();
     }
 
     void TearDown() override {

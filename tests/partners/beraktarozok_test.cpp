@@ -411,7 +411,7 @@ TEST_F(PartnerFixture, SaveWritesTheTypedValuesAndStaysOnTheRow) {
 
 TEST_F(PartnerFixture, WithoutItsDatabaseTheRegisterDoesNotOpen) {
     ctx.db.betarol.reset();
-    ctx.db.betarolError = "A betarol.kdb nem található.";
+    ctx.db.betarolStatus = vela::Error{"A betarol.kdb nem található."};
     EXPECT_FALSE(vela::BeraktarozokFormX::openModal(ctx));
     EXPECT_EQ(opener.opened, 0);
     ASSERT_EQ(dialogs.shown.size(), 1);

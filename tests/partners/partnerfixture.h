@@ -26,7 +26,7 @@ class PartnerFixture : public ::testing::Test {
         ctx.printer = &printer;
         ctx.db.openAll();
         betarol = ctx.db.betarol.get();
-        ASSERT_TRUE(betarol) << ctx.db.betarolError.toStdString();
+        ASSERT_TRUE(betarol) << ctx.db.betarolStatus.errorText().toStdString();
     }
 
     void TearDown() override {

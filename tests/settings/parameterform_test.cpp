@@ -29,7 +29,7 @@ class ParameterTest : public ::testing::Test {
         ctx.dialogs = &dialogs;
         ctx.opener = &opener;
         ctx.db.openAll();
-        ASSERT_TRUE(ctx.db.parameters) << ctx.db.parametersError.toStdString();
+        ASSERT_TRUE(ctx.db.parameters) << ctx.db.parametersStatus.errorText().toStdString();
     }
     void TearDown() override {
         window.reset();

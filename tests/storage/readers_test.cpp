@@ -51,20 +51,24 @@ TEST(Values, HungarianNumberAndDateText) {
 TEST(Values, ColumnConversionRefusesWhatCannotBeStored) {
     using namespace vela;
     const TableDef& t = schema::velaData();
-    QVariant out;
-    QString why;
-    EXPECT_TRUE(values::toColumnValue(*t.column("Netto"), QString("1234,5"), &out, &why));
-    EXPECT_EQ(out.toDouble(), 1234.5);
-    EXPECT_FALSE(values::toColumnValue(*t.column("Netto"), QString("1,2,3"), &out, &why));
-    EXPECT_TRUE(why.contains("Netto"));
-    EXPECT_FALSE(values::toColumnValue(*t.column("Netto"), QString("-"), &out, &why));
-    EXPECT_FALSE(values::toColumnValue(*t.column("Datumtol"), QString("2024.02.30"), &out, &why));
-    EXPECT_TRUE(values::toColumnValue(*t.column("Datumtol"), QString(""), &out, &why));
-    EXPECT_TRUE(out.isNull());
-    EXPECT_FALSE(values::toColumnValue(*t.column("Kivezetés"), QString("IN"), &out, &why));
-    EXPECT_FALSE(values::toColumnValue(*t.column("CegNev"), QString(300, QChar('x')), &out, &why));
-    EXPECT_TRUE(
-        values::toColumnValue(*t.column("Megjegyzés"), QString(3000, QChar('x')), &out, &why));
-    EXPECT_TRUE(values::toColumnValue(*t.column("Sorszám"), QString("12"), &out, &why));
-    EXPECT_EQ(out.toLongLong(), 12);
+    auto convert = [&](const char* column, const QVariant& in) {
+        return values::toColumnValue(*t.column(column), in);
+    };
+    const Result<QVariant> net = convert("Netto", QString("1234,5"));
+    ASSERT_TRUE(net) << net.errorText().toStdString();
+    EXPECT_EQ(net->toDouble(), 1234.5);
+    const Result<QVariant> bad = convert("Netto", QString("1,2,3"));
+    EXPECT_FALSE(bad);
+    EXPECT_TRUE(bad.errorText().contains("Netto"));
+    EXPECT_FALSE(convert("Netto", QString("-")));
+    EXPECT_FALSE(convert("Datumtol", QString("2024.02.30")));
+    const Result<QVariant> empty = convert("Datumtol", QString(""));
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->isNull());
+    EXPECT_FALSE(convert("Kivezetés", QString("IN")));
+    EXPECT_FALSE(convert("CegNev", QString(300, QChar('x'))));
+    EXPECT_TRUE(convert("Megjegyzés", QString(3000, QChar('x'))));
+    const Result<QVariant> whole = convert("Sorszám", QString("12"));
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->toLongLong(), 12);
 }
