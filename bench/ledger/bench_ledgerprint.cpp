@@ -58,10 +58,9 @@ void BM_PrintFill(benchmark::State& state) {
     Session s(int(state.range(0)));
     vela::LedgerPrintReport print(s.ctx, vela::LedgerKind::Payables, *s.veladata);
     for (auto _ : state) {
-        vela::ScratchTable::FillResult r;
-        QString err;
-        if (!print.fill(s.grid, &r, &err) || r.written != state.range(0))
-            state.SkipWithError(qPrintable(err));
+        const vela::Result<vela::ScratchTable::FillResult> r = print.fill(s.grid);
+        if (!r || r->written != state.range(0))
+            state.SkipWithError(qPrintable(r.errorText()));
     }
     state.counters["rows"] = double(state.range(0));
 }
@@ -71,16 +70,26 @@ void BM_PrintFill_Sqlite(benchmark::State& state) {
     Session s(int(state.range(0)));
     const QString cols = vela::schema::velaData().columnNames().join("\", \"");
     for (auto _ : state) {
-        s.veladata->begin();
-        s.veladata->exec("DELETE FROM VelaIdeigl");
-        s.veladata->exec(QString("INSERT INTO VelaIdeigl (\"%1\") SELECT \"%1\" FROM VelaData "
-                                 "ORDER BY Sorszám, recordID")
-                             .arg(cols));
-        s.veladata->exec(
-            "UPDATE VelaIdeigl SET RészösszegÖsszesen = coalesce((SELECT "
-            "sum(RészÖsszeg) FROM VelaData l WHERE l.RészÖsszeg > 0 AND "
-            "l.Szamlaszam = VelaIdeigl.Szamlaszam), 0) WHERE Szamlaszam <> ''");
-        s.veladata->commit();
+        vela::Status done = s.veladata->begin();
+        if (done)
+            done = s.veladata->exec("DELETE FROM VelaIdeigl");
+        if (done)
+            done = s.veladata->exec(
+                QString("INSERT INTO VelaIdeigl (\"%1\") SELECT \"%1\" FROM VelaData "
+                        "ORDER BY Sorszám, recordID")
+                    .arg(cols));
+        if (done)
+            done = s.veladata->exec(
+                "UPDATE VelaIdeigl SET RészösszegÖsszesen = coalesce((SELECT "
+                "sum(RészÖsszeg) FROM VelaData l WHERE l.RészÖsszeg > 0 AND "
+                "l.Szamlaszam = VelaIdeigl.Szamlaszam), 0) WHERE Szamlaszam <> ''");
+        if (done)
+            done = s.veladata->commit();
+        if (!done) {
+            s.veladata->rollback();
+            state.SkipWithError(qPrintable(done.errorText()));
+            break;
+        }
     }
 }
 
@@ -88,9 +97,11 @@ void BM_PrintFill_Sqlite(benchmark::State& state) {
 void BM_PrintRenderPdf(benchmark::State& state) {
     Session s(int(state.range(0)));
     vela::LedgerPrintReport print(s.ctx, vela::LedgerKind::Payables, *s.veladata);
-    vela::ScratchTable::FillResult r;
+    if (const auto filled = print.fill(s.grid); !filled) {
+        state.SkipWithError(qPrintable(filled.errorText()));
+        return;
+    }
     QString err;
-    print.fill(s.grid, &r, &err);
     const QString pdf = QDir::current().filePath("print.pdf");
     for (auto _ : state) {
         vela::DataReportVD1 report(*s.veladata);

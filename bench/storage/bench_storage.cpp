@@ -45,7 +45,7 @@ bool ensureLedger(int rows) {
     if (QFile::exists(ledgerFile(rows))) {
         QString error;
         auto db = Database::openPath(ledgerFile(rows), &error, {"VelaData"});
-        if (db && db->scalar("SELECT count(*) FROM VelaData").toInt() == rows)
+        if (db && db->scalar("SELECT count(*) FROM VelaData")->toInt() == rows)
             return true;
     }
     std::fprintf(stderr, "Making a ledger of %d rows in %s ...\n", rows,
@@ -357,8 +357,8 @@ void BM_OpenTotal_Database(benchmark::State& state) {
     if (!db)
         return;
     for (auto _ : state) {
-        const double total = db->scalar(QString::fromUtf8(kOpenGross)).toDouble() -
-                             db->scalar(QString::fromUtf8(kOpenPartial)).toDouble();
+        const double total = db->scalar(QString::fromUtf8(kOpenGross))->toDouble() -
+                             db->scalar(QString::fromUtf8(kOpenPartial))->toDouble();
         benchmark::DoNotOptimize(total);
     }
 }

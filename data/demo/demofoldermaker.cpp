@@ -60,17 +60,17 @@ bool insertRow(sqlite3* db, const TableDef& table, const QStringList& names,
     Statement st(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                          .arg(schema::quoteName(table.name), cols.join(QStringLiteral(", ")),
                               marks.join(QStringLiteral(", "))));
-    if (st.ok() && st.bind(values) && st.exec())
+    if (st.status().ok() && st.bind(values) && st.exec())
         return true;
-    *error = st.error();
+    *error = st.status().errorText();
     return false;
 }
 
 bool runSql(sqlite3* db, const QString& sql, QString* error) {
     Statement st(db, sql);
-    if (st.ok() && st.exec())
+    if (st.status().ok() && st.exec())
         return true;
-    *error = st.error();
+    *error = st.status().errorText();
     return false;
 }
 

@@ -23,9 +23,9 @@ struct SqliteCloser {
 
 bool runSql(sqlite3* db, const QString& sql, QString* error) {
     Statement st(db, sql);
-    if (st.ok() && st.exec())
+    if (st.status().ok() && st.exec())
         return true;
-    *error = st.error();
+    *error = st.status().errorText();
     return false;
 }
 
@@ -88,8 +88,8 @@ bool InvoiceSourceWriter::write(const QString& path, const std::array<qint64, 6>
                                                   "NETTO_ERTE, BRUTTO, TELJ_DATUM) VALUES "
                                                   "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                                        .arg(table));
-        if (!insert.ok()) {
-            *error = insert.error();
+        if (!insert.status().ok()) {
+            *error = insert.status().errorText();
             return false;
         }
         const int invoices = rnd.between(25, 35);
@@ -148,7 +148,8 @@ bool InvoiceSourceWriter::write(const QString& path, const std::array<qint64, 6>
                 if (partlyPaid && l == 0)
                     settledPart = inEuro ? std::round(gross * 30.0) / 100.0
                                          : std::round(gross * 0.3 / 100.0) * 100.0;
-                insert.reset();
+                // Rewinding a prepared statement cannot fail.
+                (void)insert.reset();
                 const QVariantList values = {
                     firstNumbers[size_t(t)] + i,
                     QString::fromUtf8(p.name),
@@ -166,7 +167,7 @@ bool InvoiceSourceWriter::write(const QString& path, const std::array<qint64, 6>
                     performed,
                 };
                 if (!insert.bind(values) || !insert.exec()) {
-                    *error = insert.error();
+                    *error = insert.status().errorText();
                     return false;
                 }
                 ++lines_;

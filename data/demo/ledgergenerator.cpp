@@ -76,9 +76,9 @@ const Weighted kReceivablesMethods[] = {{0, 40}, {1, 6}, {2, 14}, {3, 9},
 
 bool runSql(sqlite3* db, const QString& sql, QString* error) {
     Statement st(db, sql);
-    if (st.ok() && st.exec())
+    if (st.status().ok() && st.exec())
         return true;
-    *error = st.error();
+    *error = st.status().errorText();
     return false;
 }
 
@@ -261,8 +261,8 @@ bool LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows, QStrin
     Statement insert(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                              .arg(schema::quoteName(table.name), cols.join(QStringLiteral(", ")),
                                   marks.join(QStringLiteral(", "))));
-    if (!insert.ok())
-        return failed(insert.error());
+    if (!insert.status().ok())
+        return failed(insert.status().errorText());
 
     QVariantList row;
     row.resize(qsizetype(table.columns.size()));
@@ -433,14 +433,17 @@ bool LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows, QStrin
             row[c.reszOsszesen] = sum;
         }
 
-        insert.reset();
+        // Rewinding a prepared statement cannot fail.
+
+        (void)insert.reset();
         if (!insert.bind(row) || !insert.exec())
-            return failed(insert.error());
+            return failed(insert.status().errorText());
         ++written;
         for (const QVariantList& pr : partials) {
-            insert.reset();
+            // Rewinding a prepared statement cannot fail.
+            (void)insert.reset();
             if (!insert.bind(pr) || !insert.exec())
-                return failed(insert.error());
+                return failed(insert.status().errorText());
             ++written;
             ++partialRows_;
         }

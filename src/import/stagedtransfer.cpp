@@ -92,15 +92,13 @@ StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
                                            const TableDef& ledger, const RowIdMaker& newRowId,
                                            const Clock& clock) {
     Result result;
-    QString error;
-    const QVariant highest =
-        bulk::highestValue(veladata, ledger, QStringLiteral("Sorszám"), &error);
-    if (!error.isEmpty()) {
+    const auto highest = bulk::highestValue(veladata, ledger, QStringLiteral("Sorszám"));
+    if (!highest) {
         result.failed = true;
-        result.error = error;
+        result.error = highest.errorText();
         return result;
     }
-    qint64 next = qint64(num(highest)) + 1;
+    qint64 next = qint64(num(*highest)) + 1;
     result.firstSorszam = next;
     // The identifier is made afresh after each row; within one millisecond
     // it cannot change, so it is made only when the clock has moved on.
@@ -117,9 +115,9 @@ StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
     identifierAt(clock());
 
     BulkInsert insert(veladata, ledger, ledgerColumns());
-    if (!insert.ok()) {
+    if (const Status begun = insert.begin(); !begun) {
         result.failed = true;
-        result.error = insert.error();
+        result.error = begun.errorText();
         return result;
     }
     const int count = staged.recordCount();
@@ -128,18 +126,19 @@ StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
     for (int r = std::max(0, from); r < count; ++r) {
         row.clear();
         for (int c = 0; c < kStagedColumns; ++c) row << staged.valueAt(r, c);
-        if (!insert.append(ledgerValues(row, next, rowId, idMoment.date()))) {
+        if (const Status appended = insert.append(ledgerValues(row, next, rowId, idMoment.date()));
+            !appended) {
             result.failed = true;
             result.failedInvoice = qint64(num(row.value(SNumber)));
-            result.error = insert.error();
+            result.error = appended.errorText();
             break;
         }
         ++next;
         identifierAt(clock());
     }
-    if (!insert.finish()) {
+    if (const Status committed = insert.finish(); !committed) {
         result.failed = true;
-        result.error = insert.error();
+        result.error = committed.errorText();
         result.written = 0;
         return result;
     }

@@ -56,15 +56,15 @@ std::unique_ptr<StandInReader> StandInReader::open(const QString& path, QString*
     sqlite3_busy_timeout(r->db_, 3000);
     // The header alone does not tell a damaged file: read the schema once.
     Statement st(r->db_, QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    if (!st.ok() || !st.next())
-        return fail(st.error().isEmpty() ? QStringLiteral("sérült adatbázis") : st.error());
+    if (!st.status().ok() || !st.next())
+        return fail(st.status() ? QStringLiteral("sérült adatbázis") : st.status().errorText());
     return r;
 }
 
 bool StandInReader::hasTable(const QString& table) {
     Statement st(db_, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
                                      "name = ?1 COLLATE NOCASE"));
-    return st.ok() && st.bind(1, table) && st.next();
+    return st.status().ok() && st.bind(1, table) && st.next();
 }
 
 bool StandInReader::hasRows(const QString& table, bool* out, QString* error) {
@@ -74,10 +74,10 @@ bool StandInReader::hasRows(const QString& table, bool* out, QString* error) {
         return false;
     }
     Statement st(db_, QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quoted(table)));
-    const bool any = st.ok() && st.next();
-    if (!st.error().isEmpty()) {
+    const bool any = st.status().ok() && st.next();
+    if (!st.status()) {
         if (error)
-            *error = failText(st.error());
+            *error = failText(st.status().errorText());
         return false;
     }
     *out = any;
@@ -101,7 +101,7 @@ bool StandInReader::groupedRows(const QString& table, double from, std::vector<R
                                      "ORDER BY SZAMLASOR")
                           .arg(quoted(table)));
     std::vector<Row> rows;
-    if (st.ok() && st.bind(1, from)) {
+    if (st.status().ok() && st.bind(1, from)) {
         while (st.next()) {
             Row r;
             r.reserve(14);
@@ -109,9 +109,9 @@ bool StandInReader::groupedRows(const QString& table, double from, std::vector<R
             rows.push_back(std::move(r));
         }
     }
-    if (!st.error().isEmpty()) {
+    if (!st.status()) {
         if (error)
-            *error = failText(st.error());
+            *error = failText(st.status().errorText());
         return false;
     }
     *out = std::move(rows);

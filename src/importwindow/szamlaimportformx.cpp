@@ -265,10 +265,16 @@ void SzamlaImportFormX::showError(const QString& message) {
     ctx_.dialogs->message(message, text::kErrorTitle, Icon::Critical);
 }
 
+bool SzamlaImportFormX::reportFailure(const Status& status) {
+    if (!status)
+        showError(text::kDatabaseError.arg(status.errorText()));
+    return status.ok();
+}
+
 void SzamlaImportFormX::storePending() {
     binder_->commit();
-    if (Data.editPending() && !Data.update())
-        showError(text::kDatabaseError.arg(Data.lastError()));
+    if (Data.editPending())
+        reportFailure(Data.update());
 }
 
 // ---------------------------------------------------------------- start, activation, exit
@@ -276,8 +282,8 @@ void SzamlaImportFormX::storePending() {
 void SzamlaImportFormX::Form_Load() {
     checkOnly(QStringLiteral("SzurKi"));
     setButtons(false);
-    if (staging_ && !Data.refresh())
-        showError(text::kDatabaseError.arg(Data.lastError()));
+    if (staging_)
+        reportFailure(Data.refresh());
 }
 
 void SzamlaImportFormX::showEvent(QShowEvent* event) {
@@ -333,7 +339,8 @@ void SzamlaImportFormX::Form_Activate() {
     refreshPresent();
     if (Data.recordCount() > 0) {
         setButtons(true);
-        Data.moveLast();
+        // Nothing is pending here, so no row must be written to move.
+        (void)Data.moveLast();
         Text1->setFocus();
         Text1->selectAll();
         d->beep();
@@ -376,12 +383,13 @@ void SzamlaImportFormX::Command1_Click() {
     BusyCursor busy;
     checkOnly(QStringLiteral("SzurKi"));
     Data.setQuery(Query(staged(), {}, {{kNumber}}));
-    Data.refresh();
+    reportFailure(Data.refresh());
     if (Data.recordCount() == 0) {
         setButtons(false);
         Command1->setFocus();
     } else {
-        Data.moveLast();
+        // Just read anew: no row is pending, the move cannot fail.
+        (void)Data.moveLast();
         Text1->setText(numberText(Data.field(kNumber)));
         Text1->setFocus();
         setButtons(true);
@@ -394,8 +402,11 @@ void SzamlaImportFormX::Command1_Click() {
     std::vector<QVariantList> invoices;
     for (int k = 0; k < 6; ++k) loadKind(k, &invoices);
     if (!invoices.empty()) {
-        bulk::StagingReport report;
-        bulk::appendStagedInvoices(*staging_, staged(), invoices, &report);
+        // Without the transaction no invoice was saved: each counts as failed.
+        const Result<bulk::StagingReport> appended =
+            bulk::appendStagedInvoices(*staging_, staged(), invoices);
+        const bulk::StagingReport report =
+            appended ? *appended : bulk::StagingReport{0, 0, int(invoices.size()), {}};
         for (int i = 0; i < report.badValues; ++i) ctx_.dialogs->beep();
         if (report.failedRows > 0) {
             for (int i = 0; i < report.failedRows; ++i) ctx_.dialogs->beep();
@@ -403,10 +414,11 @@ void SzamlaImportFormX::Command1_Click() {
         }
     }
     Data.setQuery(Query(staged(), {}, {{kPayment}, {kNumber}}));
-    Data.refresh();
+    reportFailure(Data.refresh());
     if (Data.recordCount() > 0) {
         setButtons(true);
-        Data.moveLast();
+        // Just read anew: no row is pending, the move cannot fail.
+        (void)Data.moveLast();
     } else {
         setButtons(false);
     }
@@ -468,7 +480,7 @@ void SzamlaImportFormX::filter_Click(const Filter& f) {
     if (*f.method)
         where = Condition::equals(kPayment, u(f.method));
     Data.setQuery(Query(staged(), where, {{kNumber}}));
-    Data.refresh();
+    reportFailure(Data.refresh());
     refreshPresent();
     if (Data.recordCount() == 0) {
         BusyCursor::Suspend normal;
@@ -478,7 +490,8 @@ void SzamlaImportFormX::filter_Click(const Filter& f) {
         Command1->setFocus();
         return;
     }
-    Data.moveLast();
+    // Just read anew: no row is pending, the move cannot fail.
+    (void)Data.moveLast();
     Text1->setText(numberText(Data.field(kNumber)));
     Text1->setFocus();
     setButtons(true);
@@ -491,9 +504,11 @@ void SzamlaImportFormX::Text1_Change() {
     if (!n || *n == 0)
         return;
     storePending();
-    if (!Data.findFirst(Condition::equals(kNumber, qlonglong(*n)))) {
+    const Status search = Data.findFirst(Condition::equals(kNumber, qlonglong(*n)));
+    if (!search || Data.noMatch()) {
         ctx_.dialogs->beep();
-        Data.moveLast();
+        // The pending row was stored above: the move cannot fail.
+        (void)Data.moveLast();
     }
 }
 
@@ -510,10 +525,8 @@ void SzamlaImportFormX::Command2_Click() {
     if (!d->ask(text::kDeleteRow, text::kDeleteRowTitle, Icon::Warning))
         return;
     BusyCursor busy;
-    if (!Data.deleteCurrent()) {
-        showError(text::kDatabaseError.arg(Data.lastError()));
+    if (!reportFailure(Data.deleteCurrent()))
         return;
-    }
     refreshPresent();
     if (Data.recordCount() == 0) {
         BusyCursor::Suspend normal;
@@ -522,7 +535,8 @@ void SzamlaImportFormX::Command2_Click() {
         setButtons(false);
         Command1->setFocus();
     } else if (Data.eof()) {
-        Data.moveLast();
+        // Nothing is pending after a delete: the move cannot fail.
+        (void)Data.moveLast();
     }
 }
 
@@ -540,8 +554,7 @@ void SzamlaImportFormX::Command4_Click() {
             return;
     }
     BusyCursor busy;
-    if (!Data.deleteAll())
-        showError(text::kDatabaseError.arg(Data.lastError()));
+    reportFailure(Data.deleteAll());
     setButtons(false);
     Command1->setFocus();
     checkOnly(QStringLiteral("SzurKi"));
@@ -568,7 +581,7 @@ void SzamlaImportFormX::DBGrid1_HeadClick(int column) {
             return;
     }
     const QString name = staged().columns[size_t(column)].name;
-    Data.setSort(Data.sort() == name ? name + QStringLiteral(" DESC") : name);
+    reportFailure(Data.setSort(Data.sort() == name ? name + QStringLiteral(" DESC") : name));
 }
 
 // ---------------------------------------------------------------- hand-over
@@ -583,19 +596,21 @@ void SzamlaImportFormX::Command3_Click() {
     if (Data.recordCount() > 0) {
         d->beep();
         if (d->ask(text::kTransferAll, text::kAttention, Icon::Question)) {
-            Data.moveFirst();
+            // The pending row was stored above: the move cannot fail.
+            (void)Data.moveFirst();
             d->beep();
             if (d->ask(text::kNegativesToo, text::kAttention, Icon::Question)) {
                 writeFromCurrent();
             } else {
                 // Every staged row of zero gross or more, whatever the filter.
                 Data.setQuery(Query(staged(), Condition::greaterOrEqual(kGross, 0.0)));
-                Data.refresh();
+                reportFailure(Data.refresh());
                 if (Data.recordCount() == 0) {
                     d->beep();
                     return;  // nothing to hand over; the window stays
                 }
-                Data.moveFirst();
+                // Just read anew: no row is pending, the move cannot fail.
+                (void)Data.moveFirst();
                 writeFromCurrent();
             }
         } else {
@@ -613,12 +628,13 @@ void SzamlaImportFormX::Command3_Click() {
                 if (f && *f->method)
                     where = where && Condition::equals(kPayment, u(f->method));
                 Data.setQuery(Query(staged(), where));
-                Data.refresh();
+                reportFailure(Data.refresh());
                 if (Data.recordCount() == 0) {
                     d->beep();
                     d->message(text::kNoRowForCondition, text::kNumberTitle, Icon::Warning);
                 } else {
-                    Data.moveFirst();
+                    // Just read anew: no row is pending, the move cannot fail.
+                    (void)Data.moveFirst();
                     writeFromCurrent();
                 }
             }
@@ -644,10 +660,15 @@ void SzamlaImportFormX::writeFromCurrent() {
 void SzamlaImportFormX::refreshPresent() {
     if (!veladata_ || !staging_)
         return;
-    const QSet<QString> present =
+    // The marks only help the eye: an unreadable ledger or staging table
+    // marks nothing and counts none, and the hand-over tells its own error.
+    const Result<QSet<QString>> present =
         bulk::distinctTexts(*veladata_, schema::velanakData(), QStringLiteral("Szamlaszam"));
-    gridModel_->setPresent(present);
-    presentCount_ = Data.isOpen() ? bulk::countIn(*staging_, Data.query(), kNumber, present) : 0;
+    gridModel_->setPresent(present ? *present : QSet<QString>());
+    const Result<int> count =
+        Data.isOpen() && present ? bulk::countIn(*staging_, Data.query(), kNumber, *present)
+                                 : Result<int>(0);
+    presentCount_ = count ? *count : 0;
     Label3->setValue(QString::number(presentCount_));
 }
 

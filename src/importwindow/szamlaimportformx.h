@@ -84,6 +84,8 @@ class SzamlaImportFormX : public QDialog {
     void writeFromCurrent();
     void refreshPresent();
     void showError(const QString& text);
+    // Tells a failed read or write of the staging table; true when it succeeded.
+    bool reportFailure(const Status& status);
     const Filter* checked() const;
 
     AppContext& ctx_;

@@ -123,9 +123,9 @@ DataReportVD1::DataReportVD1(Database& veladata, QWidget* parent)
 DataReportVD1::~DataReportVD1() = default;
 
 bool DataReportVD1::refresh(QString* error) {
-    if (!rsCommand1.refresh()) {
+    if (const Status read = rsCommand1.refresh(); !read) {
         if (error)
-            *error = rsCommand1.lastError();
+            *error = read.errorText();
         report_.setRows(0, {});
         return false;
     }

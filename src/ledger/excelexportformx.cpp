@@ -126,8 +126,8 @@ void ExcelExportFormX::run() {
     const QString sorszam = QStringLiteral("Sorszám");
     AnalitikaData.setDatabase(db);
     AnalitikaData.setQuery(Query(traits_.table, {}, {{sorszam}}));
-    if (!AnalitikaData.refresh()) {
-        stop(text::kError, text::kLedgerUnreadable.arg(AnalitikaData.lastError()),
+    if (const Status failed = AnalitikaData.refresh(); !failed) {
+        stop(text::kError, text::kLedgerUnreadable.arg(failed.errorText()),
              text::kErrorTitle, Icon::Critical);
         return;
     }
@@ -137,22 +137,24 @@ void ExcelExportFormX::run() {
     }
 
     BusyCursor busy;
-    if (!AnalitikaData.findFirst(Condition::equals(sorszam, ctx_.exportFromSorszam))) {
-        if (AnalitikaData.noMatch())
-            stop(text::kError,
-                 text::kNoSuchNumber + QLatin1Char('\n') + QString::number(ctx_.exportFromSorszam),
-                 text::kErrorTitle, Icon::Warning);
-        else
-            stop(text::kError, text::kLedgerUnreadable.arg(AnalitikaData.lastError()),
-                 text::kErrorTitle, Icon::Critical);
+    const Status search = AnalitikaData.findFirst(Condition::equals(sorszam, ctx_.exportFromSorszam));
+    if (!search) {
+        stop(text::kError, text::kLedgerUnreadable.arg(search.errorText()), text::kErrorTitle,
+             Icon::Critical);
+        return;
+    }
+    if (AnalitikaData.noMatch()) {
+        stop(text::kError,
+             text::kNoSuchNumber + QLatin1Char('\n') + QString::number(ctx_.exportFromSorszam),
+             text::kErrorTitle, Icon::Warning);
         return;
     }
     const QVariant start = AnalitikaData.field(sorszam);
     // Every row from that number on, the whole table whatever the ledger
     // window's filter, in the order the table returns them.
     AnalitikaData.setQuery(Query(traits_.table, Condition::greaterOrEqual(sorszam, start)));
-    if (!AnalitikaData.refresh()) {
-        stop(text::kError, text::kLedgerUnreadable.arg(AnalitikaData.lastError()),
+    if (const Status failed = AnalitikaData.refresh(); !failed) {
+        stop(text::kError, text::kLedgerUnreadable.arg(failed.errorText()),
              text::kErrorTitle, Icon::Critical);
         return;
     }
@@ -176,8 +178,10 @@ void ExcelExportFormX::run() {
     ProgressBar1->setValue(0);
     std::vector<std::vector<QVariant>> rows;
     rows.reserve(size_t(total));
-    AnalitikaData.moveFirst();
-    for (int k = 1; !AnalitikaData.eof(); ++k) {
+    // Nothing is ever edited here, so no move must write a row first.
+    (void)AnalitikaData.moveFirst();
+    Status moved;
+    for (int k = 1; moved && !AnalitikaData.eof(); ++k) {
         std::vector<QVariant> row(schema::kLedgerGridColumns);
         for (int c = 0; c < schema::kLedgerGridColumns; ++c) {
             QVariant v = AnalitikaData.field(c);
@@ -191,13 +195,13 @@ void ExcelExportFormX::run() {
             row[size_t(c)] = std::move(v);
         }
         rows.push_back(std::move(row));
-        AnalitikaData.moveNext();
+        moved = AnalitikaData.moveNext();
         ProgressBar1->setValue(k);
         if (k % 1024 == 0)
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
-    if (!AnalitikaData.lastError().isEmpty() && int(rows.size()) < total) {
-        stop(text::kError, text::kLedgerUnreadable.arg(AnalitikaData.lastError()),
+    if (!moved && int(rows.size()) < total) {
+        stop(text::kError, text::kLedgerUnreadable.arg(moved.errorText()),
              text::kErrorTitle, Icon::Critical);
         return;
     }

@@ -61,26 +61,34 @@ void LedgerWindow::Command2_Click() {
 
     BusyCursor busy;
     VelaData1.setQuery(traits_.allRows());
-    if (!VelaData1.refresh()) {
-        showDatabaseError(VelaData1.lastError());
+    if (const Status failed = VelaData1.refresh(); !failed) {
+        showDatabaseError(failed.errorText());
         return;
     }
     Command4->setEnabled(true);
 
     qlonglong next = 1;
     if (VelaData1.recordCount() > 0) {
-        VelaData1.moveLast();
+        (void)VelaData1.moveLast();
         next = qlonglong(Funcs::NumOrZero(VelaData1.field(0)).toDouble()) + 1;
     }
 
     lastRowId_ = NewRowId(QDateTime::currentDateTime());
-    bool added = VelaData1.addNew();
-    added = added && VelaData1.setField(0, next) && VelaData1.setField(14, QStringLiteral("0")) &&
-            VelaData1.setField(5, 0.0) && VelaData1.setField(6, 0.0) &&
-            VelaData1.setField(7, 0.0) && VelaData1.setField("recordID", lastRowId_);
-    added = added && VelaData1.update();
+    Status added = VelaData1.addNew();
+    auto set = [&](const auto& column, const QVariant& value) {
+        if (added)
+            added = VelaData1.setField(column, value);
+    };
+    set(0, next);
+    set(14, QStringLiteral("0"));
+    set(5, 0.0);
+    set(6, 0.0);
+    set(7, 0.0);
+    set(QStringLiteral("recordID"), lastRowId_);
+    if (added)
+        added = VelaData1.update();
     if (!added) {
-        const QString error = VelaData1.lastError();
+        const QString error = added.errorText();
         VelaData1.cancelUpdate();
         ctx_.dialogs->beep();
         BusyCursor::Suspend normal;
@@ -89,10 +97,10 @@ void LedgerWindow::Command2_Click() {
         Kilepes_Click();
         return;
     }
-    VelaData1.moveLast();
+    (void)VelaData1.moveLast();
 
     const QDate today = QDate::currentDate();
-    VelaData1.setField("Kivezetés", QStringLiteral("N"));
+    (void)VelaData1.setField("Kivezetés", QStringLiteral("N"));
     for (const char* column : kDateColumns) VelaData1.setField(QString::fromUtf8(column), today);
     binder_->load();
     DBGrid1->followCurrent();
@@ -116,44 +124,44 @@ void LedgerWindow::Command3_Click() {
     if (traits_.recomputeOnSave && !VelaData1.bof() && !VelaData1.eof()) {
         binder_->reload(QStringLiteral("BankiKiegyenlitésKelte"));
         if (text("Text19")->text() == QStringLiteral("átutalás E"))
-            VelaData1.setField("Kivezetés", QStringLiteral("I"));
+            (void)VelaData1.setField("Kivezetés", QStringLiteral("I"));
         // An empty VAT rate counts as 0 %; one that is no number was refused
         // when its field was left, so the stored rate is used.
         const double afa = Funcs::NumOrZero(VelaData1.field("AFA")).toDouble();
         // The fields were written into the row just above.
         const double partial = Funcs::NumOrZero(VelaData1.field("RészÖsszeg")).toDouble();
         if (partial > 0)
-            VelaData1.setField("RészÖsszegBruttó", partial * (afa + 100) / 100);
+            (void)VelaData1.setField("RészÖsszegBruttó", partial * (afa + 100) / 100);
         const double net = Funcs::NumOrZero(VelaData1.field("Netto")).toDouble();
         if (net > 0)
-            VelaData1.setField("Brutto", net * (afa + 100) / 100);
+            (void)VelaData1.setField("Brutto", net * (afa + 100) / 100);
     }
 
     if (VelaData1.bof() || VelaData1.eof())
-        VelaData1.moveLast();
+        (void)VelaData1.moveLast();
     const qint64 mark = VelaData1.bookmark();
     // Leaving the row stores it; here that is one write.
-    if (!VelaData1.update()) {
-        showDatabaseError(text::kSaveFailed.arg(VelaData1.lastError()));
+    if (const Status failed = VelaData1.update(); !failed) {
+        showDatabaseError(text::kSaveFailed.arg(failed.errorText()));
         return;
     }
     if (!VelaData1.setBookmark(mark)) {
         ctx_.dialogs->beep();
         if (VelaData1.recordCount() > 0)
-            VelaData1.moveLast();
+            (void)VelaData1.moveLast();
     } else {
         if (Funcs::TextOrEmpty(VelaData1.field("Kivezetés")).toString().isEmpty())
-            VelaData1.setField("Kivezetés", QStringLiteral("N"));
+            (void)VelaData1.setField("Kivezetés", QStringLiteral("N"));
         text("Text10")->setFocus();
         for (const char* control : {"Text8", "Text9"}) {
             const QString column = control == QLatin1String("Text8") ? "Devizanem" : "Kivezetés";
             const QString upper = Funcs::TextOrEmpty(VelaData1.field(column)).toString().toUpper();
             if (upper != Funcs::TextOrEmpty(VelaData1.field(column)).toString())
-                VelaData1.setField(column, upper);
+                (void)VelaData1.setField(column, upper);
         }
         // Stored now rather than at the next move, so a closing window loses nothing.
-        if (!VelaData1.update())
-            showDatabaseError(text::kSaveFailed.arg(VelaData1.lastError()));
+        if (const Status failed = VelaData1.update(); !failed)
+            showDatabaseError(text::kSaveFailed.arg(failed.errorText()));
     }
     binder_->load();
     ShowOpenTotal();
@@ -177,16 +185,16 @@ void LedgerWindow::Command4_Click() {
         return;
     BusyCursor busy;
     if (VelaData1.eof() || VelaData1.bof())
-        VelaData1.moveLast();
-    if (!VelaData1.deleteCurrent()) {
+        (void)VelaData1.moveLast();
+    if (const Status failed = VelaData1.deleteCurrent(); !failed) {
         ctx_.dialogs->beep();
         if (payables) {
-            showDatabaseError(VelaData1.lastError());
+            showDatabaseError(failed.errorText());
         } else {
             ctx_.dialogs->message(text::kDeleteFailed, text::kAttention, Icon::Warning);
             // All rows again ("Minden adat (szűrés ki)").
             VelaData1.setQuery(traits_.allRows());
-            VelaData1.refresh();
+            (void)VelaData1.refresh();
             ShowOpenTotal();
         }
         return;
@@ -194,7 +202,7 @@ void LedgerWindow::Command4_Click() {
     if (VelaData1.recordCount() == 0) {
         deletedAllAskNew(traits_.deletedAllIcon);
     } else if (VelaData1.eof()) {
-        VelaData1.moveLast();
+        (void)VelaData1.moveLast();
     }
 }
 
@@ -215,20 +223,20 @@ void LedgerWindow::MindTorol_Click() {
         return;
     BusyCursor busy;
     if (!payables)
-        VelaData1.moveFirst();
+        (void)VelaData1.moveFirst();
     if (VelaData1.bof())
-        VelaData1.moveFirst();
+        (void)VelaData1.moveFirst();
     // Each row is its own delete: a failure stops there and keeps the rest.
     while (!VelaData1.eof() && VelaData1.recordCount() > 0) {
-        if (!VelaData1.deleteCurrent()) {
-            showDatabaseError(VelaData1.lastError());
+        if (const Status failed = VelaData1.deleteCurrent(); !failed) {
+            showDatabaseError(failed.errorText());
             break;
         }
     }
     if (VelaData1.recordCount() == 0)
         deletedAllAskNew(Icon::Warning);
     else if (VelaData1.eof())
-        VelaData1.moveLast();
+        (void)VelaData1.moveLast();
 }
 
 void LedgerWindow::VelaKivezet_Click() {
@@ -237,7 +245,7 @@ void LedgerWindow::VelaKivezet_Click() {
         return;
     }
     binder_->commit();
-    VelaData1.setField("Kivezetés", QStringLiteral("I"));
+    (void)VelaData1.setField("Kivezetés", QStringLiteral("I"));
     binder_->reload(QStringLiteral("Kivezetés"));
 }
 
@@ -285,7 +293,7 @@ void LedgerWindow::runFinder(QLineEdit* finder) {
     bool found = false;
     if (name == QLatin1String("Text13")) {
         if (const auto n = values::parseWhole(t))
-            found = VelaData1.findFirst(Condition::equals("Sorszám", qlonglong(*n)));
+            found = VelaData1.findFirst(Condition::equals("Sorszám", qlonglong(*n))).ok() && !VelaData1.noMatch();
     } else if (name == QLatin1String("Text14") || name == QLatin1String("Text15")) {
         // like "text*": "*" and "?" typed in are wildcards; without them the
         // prefix is found through the column's index.
@@ -293,18 +301,18 @@ void LedgerWindow::runFinder(QLineEdit* finder) {
                                                                : QStringLiteral("CegNev");
         if (t.contains(QLatin1Char('*')) || t.contains(QLatin1Char('?')))
             found = VelaData1.findFirst(Condition::like(
-                column, QString(t).replace(QLatin1Char('['), QStringLiteral("[[]")) + u'*'));
+                column, QString(t).replace(QLatin1Char('['), QStringLiteral("[[]")) + u'*')).ok() && !VelaData1.noMatch();
         else
-            found = VelaData1.findFirstPrefix(column, t);
+            found = VelaData1.findFirstPrefix(column, t).ok() && !VelaData1.noMatch();
     } else if (name == QLatin1String("Text17")) {
         // A lone minus sign or comma is no amount yet: nothing matches it.
         if (const auto d = values::parseNumber(t))
-            found = VelaData1.findFirst(Condition::equals("Brutto", *d));
+            found = VelaData1.findFirst(Condition::equals("Brutto", *d)).ok() && !VelaData1.noMatch();
     }
     if (found) {
         lastFoundMark_ = VelaData1.bookmark();
     } else if (lastFoundMark_ >= 0) {
-        VelaData1.setBookmark(lastFoundMark_);  // a failure to return is forgotten
+        (void)VelaData1.setBookmark(lastFoundMark_);  // a failure to return is forgotten
     }
 }
 
@@ -334,8 +342,8 @@ void LedgerWindow::DBGrid1_HeadClick(int column) {
     const QString order =
         descending ? gridModel_->columnName(column) + QStringLiteral(" DESC, Szamlaszam DESC")
                    : key;
-    if (!VelaData1.setSort(order, label))
-        showDatabaseError(VelaData1.lastError());
+    if (const Status failed = VelaData1.setSort(order, label); !failed)
+        showDatabaseError(failed.errorText());
 }
 
 }  // namespace vela

@@ -186,9 +186,9 @@ void LedgerWindow::setTotals(const Condition& gross, const Condition& partial) {
     // The gross rows of a filter are among its partial rows.
     currencyWhere_ = partial;
     CountData.setSum(traits_.table, {grossAmount_}, gross);
-    CountData.requery();
+    (void)CountData.requery();
     CountData2.setSum(traits_.table, {traits_.partialTotal}, partial);
-    CountData2.requery();
+    (void)CountData2.requery();
     currencyTotalsStale_ = true;
 }
 
@@ -248,8 +248,8 @@ void LedgerWindow::runFilter(const char* item) {
     checkFilterItem(item);
     BusyCursor busy;
     VelaData1.setQuery(Query(traits_.table, q.rows, traits_.rowsOrder));
-    if (!VelaData1.refresh()) {
-        showDatabaseError(VelaData1.lastError());
+    if (const Status failed = VelaData1.refresh(); !failed) {
+        showDatabaseError(failed.errorText());
         return;
     }
     setTotals(q.gross, q.partial);
@@ -272,8 +272,8 @@ bool LedgerWindow::fallBackToAllRows(const QString& noRowsMessage) {
     }
     // The totals stay those of the filter that found nothing: 0.-.
     VelaData1.setQuery(traits_.allRows());
-    if (!VelaData1.refresh()) {
-        showDatabaseError(VelaData1.lastError());
+    if (const Status failed = VelaData1.refresh(); !failed) {
+        showDatabaseError(failed.errorText());
         return false;
     }
     if (VelaData1.recordCount() == 0) {
@@ -297,7 +297,7 @@ void LedgerWindow::showNoData() {
 void LedgerWindow::showRowsFound() {
     // The last row's number into the finder, which makes the first row with
     // that number current.
-    VelaData1.moveLast();
+    (void)VelaData1.moveLast();
     const QString number =
         QString::number(qlonglong(Funcs::NumOrZero(VelaData1.field(0)).toDouble()));
     QLineEdit* finder = text("Text13");
@@ -316,8 +316,8 @@ void LedgerWindow::runAllRows() {
         setSign(Sign::Any);
     BusyCursor busy;
     VelaData1.setQuery(traits_.allRows());
-    if (!VelaData1.refresh()) {
-        showDatabaseError(VelaData1.lastError());
+    if (const Status failed = VelaData1.refresh(); !failed) {
+        showDatabaseError(failed.errorText());
         return;
     }
     setTotals(kOpen && kNotPartial, kOpen);
@@ -337,12 +337,12 @@ void LedgerWindow::Command5_Click() {
     // totals, the check marks and the sign toggles are not touched.
     VelaData1.setQuery(Query(traits_.table, C::less("Datumig", QDate::currentDate()),
                              {{QStringLiteral("Datumig")}}));
-    if (!VelaData1.refresh()) {
-        showDatabaseError(VelaData1.lastError());
+    if (const Status failed = VelaData1.refresh(); !failed) {
+        showDatabaseError(failed.errorText());
         return;
     }
     if (VelaData1.recordCount() > 0) {
-        VelaData1.moveFirst();
+        (void)VelaData1.moveFirst();
         return;
     }
     {
@@ -351,8 +351,8 @@ void LedgerWindow::Command5_Click() {
         ctx_.dialogs->message(text::kNoOverdue, text::kAttention, Icon::Information);
     }
     VelaData1.setQuery(traits_.allRows());
-    if (!VelaData1.refresh())
-        showDatabaseError(VelaData1.lastError());
+    if (const Status failed = VelaData1.refresh(); !failed)
+        showDatabaseError(failed.errorText());
 }
 
 // ---------------------------------------------------------------- per currency

@@ -61,11 +61,13 @@ void LedgerWindow::RekordDupla_Click() {
     // The copy goes through the scratch table, emptied first.
     emptyScratchTable();
     lastRowId_ = NewRowId(QDateTime::currentDateTime());
-    bool stored = VelaIdeiglData.addNew();
+    // Only whether the copy was stored counts: the message is the same for any failure.
+    bool stored = VelaIdeiglData.addNew().ok();
     if (stored) {
         copyPositions(VelaData1, VelaIdeiglData);
-        stored = VelaIdeiglData.setField("recordID", lastRowId_) &&
-                 VelaIdeiglData.setField("Részkiegyenlités", true) && VelaIdeiglData.update();
+        stored = VelaIdeiglData.setField("recordID", lastRowId_).ok() &&
+                 VelaIdeiglData.setField("Részkiegyenlités", true).ok() &&
+                 VelaIdeiglData.update().ok();
     }
     if (!stored) {
         VelaIdeiglData.cancelUpdate();
@@ -74,11 +76,11 @@ void LedgerWindow::RekordDupla_Click() {
         ctx_.dialogs->message(text::kNotStorable, text::kScratchUpdateTitle, Icon::Critical);
         return;
     }
-    VelaIdeiglData.moveLast();
-    stored = VelaData1.addNew();
+    (void)VelaIdeiglData.moveLast();
+    stored = VelaData1.addNew().ok();
     if (stored) {
         copyPositions(VelaIdeiglData, VelaData1);
-        stored = VelaData1.update();
+        stored = VelaData1.update().ok();
     }
     if (!stored) {
         // The ledger stays as it was.
@@ -92,25 +94,26 @@ void LedgerWindow::RekordDupla_Click() {
     // All rows and their figure again, then the first row with the number.
     checkFilterItem("SzurKi");
     runAllRows();
-    VelaData1.moveFirst();
-    if (VelaData1.findFirst(sameNumber)) {
+    (void)VelaData1.moveFirst();
+    if (const Status search = VelaData1.findFirst(sameNumber); search && !VelaData1.noMatch()) {
         lastFoundMark_ = VelaData1.bookmark();
     } else {
         const bool back = traits_.kind == LedgerKind::Payables
-                              ? lastFoundMark_ >= 0 && VelaData1.setBookmark(lastFoundMark_)
-                              : VelaData1.moveTo(remembered);
+                              ? lastFoundMark_ >= 0 && VelaData1.setBookmark(lastFoundMark_).ok()
+                              : VelaData1.moveTo(remembered).ok();
         if (!back)
-            VelaData1.moveLast();
+            (void)VelaData1.moveLast();
     }
     text("Text13")->setFocus();
 }
 
-void LedgerWindow::reportPass(const PassResult& result, bool tellNoRate) {
+void LedgerWindow::reportPass(const Result<PassCounts>& pass, bool tellNoRate) {
     BusyCursor::Suspend normal;
-    if (!result.error.isEmpty()) {
-        showDatabaseError(result.error);
+    if (!pass) {
+        showDatabaseError(pass.errorText());
         return;
     }
+    const PassCounts& result = *pass;
     if (result.failed > 0)
         ctx_.dialogs->message(text::kRowsNotWritten.arg(result.failed).arg(result.lastRowError),
                               text::kAttention, Icon::Warning);
@@ -122,17 +125,17 @@ void LedgerWindow::reportPass(const PassResult& result, bool tellNoRate) {
 void LedgerWindow::afterPass(int rememberedPosition) {
     // The rows were written beside the record source: read them anew (in
     // the sort shown), then back to the remembered row, or the last (< 0).
-    if (!VelaData1.requery()) {
-        showDatabaseError(VelaData1.lastError());
+    if (const Status failed = VelaData1.requery(); !failed) {
+        showDatabaseError(failed.errorText());
         return;
     }
     if (rememberedPosition < 0 || VelaData1.recordCount() == 0) {
-        VelaData1.moveLast();
+        (void)VelaData1.moveLast();
         return;
     }
     if (!VelaData1.moveTo(rememberedPosition)) {
         ctx_.dialogs->beep();
-        VelaData1.moveLast();
+        (void)VelaData1.moveLast();
     }
 }
 
@@ -144,7 +147,7 @@ void LedgerWindow::ReszosszegSzam_Click() {
     // Payables end on the last row, receivables where they stood.
     const int remembered =
         traits_.kind == LedgerKind::Payables ? -1 : std::max(0, VelaData1.position());
-    const PassResult result = ledgerpasses::writePartialTotals(
+    const Result<PassCounts> result = ledgerpasses::writePartialTotals(
         *veladata_, traits_.table, VelaData1.query().where, [this] { ctx_.dialogs->beep(); });
     afterPass(remembered);
     reportPass(result, false);
@@ -155,7 +158,7 @@ void LedgerWindow::Ellenorzes_Click() {
         return;
     storeCurrentRow();
     BusyCursor busy;
-    const PassResult result = ledgerpasses::checkRows(
+    const Result<PassCounts> result = ledgerpasses::checkRows(
         *veladata_, traits_.table, VelaData1.query().where,
         /*onlyPositive=*/traits_.kind == LedgerKind::Receivables, [this] { ctx_.dialogs->beep(); });
     // After the last row both windows stand on the last row.

@@ -18,8 +18,7 @@ LedgerPrintReport::LedgerPrintReport(AppContext& ctx, LedgerKind kind, Database&
                                      QWidget* parent)
     : ctx_(ctx), kind_(kind), veladata_(veladata), parent_(parent) {}
 
-bool LedgerPrintReport::fill(const RecordSource& rows, ScratchTable::FillResult* result,
-                             QString* error) {
+Result<ScratchTable::FillResult> LedgerPrintReport::fill(const RecordSource& rows) {
     const int columns = int(schema::ledgerColumns().size());
     ScratchTable scratch(veladata_);
     return scratch.fill(
@@ -30,8 +29,7 @@ bool LedgerPrintReport::fill(const RecordSource& rows, ScratchTable::FillResult*
             values.reserve(columns);
             for (int c = 0; c < columns; ++c) values << rows.valueAt(i, c);
             return values;
-        },
-        result, error);
+        });
 }
 
 double LedgerPrintReport::grandTotal(const RecordSource& scratchRows) {
@@ -68,10 +66,10 @@ void LedgerPrintReport::tell(const QString& text, const QString& title, Icon ico
 
 void LedgerPrintReport::run(const RecordSource& rows) {
     BusyCursor busy;
-    ScratchTable::FillResult filled;
-    QString error;
-    if (!fill(rows, &filled, &error)) {
-        tell(printtext::kFillFailed.arg(error), printtext::kErrorTitle, Icon::Critical);
+    const Result<ScratchTable::FillResult> filled = fill(rows);
+    if (!filled) {
+        tell(printtext::kFillFailed.arg(filled.errorText()), printtext::kErrorTitle,
+             Icon::Critical);
         return;
     }
     if (rows.recordCount() == 0) {
@@ -81,12 +79,13 @@ void LedgerPrintReport::run(const RecordSource& rows) {
     if (!ctx_.dialogs)
         return;
     // A row the scratch table refused is missing from the report: a beep each.
-    for (int i = 0; i < filled.failed; ++i) ctx_.dialogs->beep();
+    for (int i = 0; i < filled->failed; ++i) ctx_.dialogs->beep();
     ctx_.dialogs->beep();
     if (!ctx_.dialogs->ask(printtext::kAskPreview, printtext::kAskPreviewTitle, Icon::Question))
         return;
 
     DataReportVD1 report(veladata_, parent_);
+    QString error;
     if (!report.refresh(&error)) {
         tell(printtext::kReportFailed.arg(error), printtext::kErrorTitle, Icon::Critical);
         return;

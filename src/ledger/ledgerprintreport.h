@@ -43,9 +43,9 @@ class LedgerPrintReport {
     // The whole print of rows, in their order, with its questions and messages.
     void run(const RecordSource& rows);
 
-    // Empties the scratch table and fills it with rows; false with the error
-    // text, the table as it was, when the database refuses.
-    bool fill(const RecordSource& rows, ScratchTable::FillResult* result, QString* error);
+    // Empties the scratch table and fills it with rows; the error, and the
+    // table as it was, when the database refuses.
+    Result<ScratchTable::FillResult> fill(const RecordSource& rows);
 
     // The open gross total of the scratch rows: an open row ("N") counts with
     // its gross amount, or when it has a partial gross amount, with that taken

@@ -157,6 +157,10 @@ void LedgerWindow::buildRecordSources() {
         ParameterData.setDatabase(parameters_);
         ParameterData.setQuery(Query(schema::emblemaPath()));
     }
+    // The window's moves and refreshes discard their Status ("(void)"): they
+    // fail only when the row being left cannot be written, which this tells
+    // the user, and the row then stays. A read that fails leaves the grid
+    // empty, as the totals beside it show.
     connect(&VelaData1, &RecordSource::writeFailed, this,
             [this](const QString& error) { showDatabaseError(text::kSaveFailed.arg(error)); });
 }
@@ -427,12 +431,12 @@ void LedgerWindow::Form_Load() {
     DBGrid1->setVisible(true);
     Command5->setText(QStringLiteral("Határidőn túl"));
     BusyCursor busy;
-    if (!VelaData1.refresh())
-        showDatabaseError(VelaData1.lastError());
-    CountData2.requery();
-    VelaIdeiglData.refresh();
+    if (const Status failed = VelaData1.refresh(); !failed)
+        showDatabaseError(failed.errorText());
+    (void)CountData2.requery();
+    (void)VelaIdeiglData.refresh();
     if (parameters_)
-        ParameterData.refresh();
+        (void)ParameterData.refresh();
 }
 
 void LedgerWindow::showEvent(QShowEvent* event) {
@@ -448,16 +452,16 @@ void LedgerWindow::becomeActive() {
     if (traits_.kind == LedgerKind::Payables) {
         emptyScratchTable();
         if (parameters_) {
-            ParameterData.refresh();
+            (void)ParameterData.refresh();
             if (ParameterData.recordCount() > 0) {
-                ParameterData.moveFirst();
+                (void)ParameterData.moveFirst();
                 QString folder = Funcs::TextOrEmpty(ParameterData.field(5)).toString();
                 while (folder.startsWith(QLatin1Char(' '))) folder.remove(0, 1);
                 ctx_.invoicingFolder = folder;
             }
         }
         if (VelaData1.recordCount() > 0) {
-            VelaData1.moveLast();
+            (void)VelaData1.moveLast();
             text("Text10")->setFocus();
         }
     } else {
@@ -469,18 +473,18 @@ void LedgerWindow::becomeActive() {
 }
 
 void LedgerWindow::emptyScratchTable() {
-    VelaIdeiglData.refresh();
+    (void)VelaIdeiglData.refresh();
     if (VelaIdeiglData.recordCount() == 0)
         return;
     // One statement does what deleting the rows one by one would.
-    if (!VelaIdeiglData.deleteAll())
-        showDatabaseError(VelaIdeiglData.lastError());
+    if (const Status failed = VelaIdeiglData.deleteAll(); !failed)
+        showDatabaseError(failed.errorText());
 }
 
 void LedgerWindow::ShowOpenTotal() {
     // The partial sum is read afresh as well: a save may have changed it.
-    CountData.requery();
-    CountData2.requery();
+    (void)CountData.requery();
+    (void)CountData2.requery();
     const double g = Funcs::NumOrZero(CountData.value(0)).toDouble();
     const double p = Funcs::NumOrZero(CountData2.value(0)).toDouble();
     const QString figure = values::formatNumber(g - p) + QStringLiteral(".-");
@@ -508,8 +512,10 @@ void LedgerWindow::closeRecordSources() {
 
 void LedgerWindow::storeCurrentRow() {
     binder_->commit();
-    if (VelaData1.editPending() && !VelaData1.update())
-        showDatabaseError(text::kSaveFailed.arg(VelaData1.lastError()));
+    if (VelaData1.editPending()) {
+        if (const Status stored = VelaData1.update(); !stored)
+            showDatabaseError(text::kSaveFailed.arg(stored.errorText()));
+    }
 }
 
 void LedgerWindow::Kilepes_Click() {
@@ -585,9 +591,9 @@ void LedgerWindow::szamlabol_Click() {
             ctx_.opener->openModal(import);
     }
     VelaData1.setQuery(traits_.allRows());
-    VelaData1.refresh();
+    (void)VelaData1.refresh();
     if (VelaData1.recordCount() > 0)
-        VelaData1.moveLast();
+        (void)VelaData1.moveLast();
     becomeActive();
 }
 
@@ -614,7 +620,7 @@ void LedgerWindow::Parameter_Click() {
 void LedgerWindow::Command7_Click() {
     storeCurrentRow();
     LedgerPrintReport(ctx_, traits_.kind, *veladata_, this).run(VelaData1);
-    VelaIdeiglData.refresh();
+    (void)VelaIdeiglData.refresh();
 }
 
 void LedgerWindow::showDatabaseError(const QString& error) {

@@ -150,7 +150,7 @@ class LedgerWindow : public QDialog {
     void showCurrencyTotals();
     QString filterValue(const char* control) const;
     bool copyPositions(RecordSource& from, RecordSource& to);
-    void reportPass(const PassResult& result, bool tellNoRate);
+    void reportPass(const Result<PassCounts>& pass, bool tellNoRate);
     void afterPass(int rememberedPosition);
 
     AppContext& ctx_;

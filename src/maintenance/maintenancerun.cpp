@@ -43,17 +43,22 @@ QString quoteId(const QString& name) {
     return vela::quoteIdentifier(name);
 }
 
+// SQLite's code of a failure; 0 for success.
+int codeOf(const vela::Status& status) {
+    return status ? 0 : status.error().code;
+}
+
 QString sqlError(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
 bool exec(sqlite3* db, const QString& sql, QString* error = nullptr, int* code = nullptr) {
     vela::Statement st(db, sql);
-    const bool ok = st.exec();
+    const bool ok = st.exec().ok();
     if (error)
-        *error = ok ? QString() : st.error();
+        *error = ok ? QString() : st.status().errorText();
     if (code)
-        *code = ok ? 0 : st.errorCode();
+        *code = ok ? 0 : codeOf(st.status());
     return ok;
 }
 
@@ -61,13 +66,15 @@ bool exec(sqlite3* db, const QString& sql, QString* error = nullptr, int* code =
 QStringList column(sqlite3* db, const QString& sql, const QStringList& binds, QString* error,
                    int* code = nullptr) {
     vela::Statement st(db, sql);
-    for (int i = 0; i < binds.size(); ++i) st.bind(i + 1, binds[i]);
+    // A value that cannot be bound leaves the statement failed: its status
+    // below tells it.
+    for (int i = 0; i < binds.size(); ++i) (void)st.bind(i + 1, binds[i]);
     QStringList out;
     while (st.next()) out << st.text(0);
     if (error)
-        *error = st.error();
+        *error = st.status().errorText();
     if (code)
-        *code = st.errorCode();
+        *code = codeOf(st.status());
     return out;
 }
 
@@ -446,10 +453,11 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         int code = 0;
         {
             vela::Statement attach(db, QStringLiteral("ATTACH DATABASE ?1 AS src"));
-            attach.bind(1, fileUri(e.backupPath));
+            // A failed bind fails the exec below, which tells it.
+            (void)attach.bind(1, fileUri(e.backupPath));
             if (!attach.exec()) {
-                error = attach.error();
-                code = attach.errorCode();
+                error = attach.status().errorText();
+                code = codeOf(attach.status());
             }
         }
         if (error.isEmpty())
@@ -792,13 +800,13 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
                 QVariant v = row.values.value(positions[c]);
                 if (isBool[c] && v.isNull())
                     v = qlonglong(0);
-                write.bind(int(c) + 1, v);
+                (void)write.bind(int(c) + 1, v);  // a failed bind fails the exec
             }
             if (write.exec())
                 inserted += sqlite3_changes64(db);
-            else if (isWriteFailure(write.errorCode()))
-                e.writeError = write.error();
-            write.reset();
+            else if (isWriteFailure(codeOf(write.status())))
+                e.writeError = write.status().errorText();
+            (void)write.reset();  // rewinding a prepared statement cannot fail
         });
     for (const QString& sql : indexes) {
         int code = 0;
@@ -892,15 +900,15 @@ void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
                                v.typeId() != QMetaType::QByteArray) {
                         v = v.toString();
                     }
-                    write.bind(c + 1, v);
+                    (void)write.bind(c + 1, v);  // a failed bind fails the exec
                 }
                 if (write.exec()) {
                     inserted += sqlite3_changes64(db);
-                } else if (isWriteFailure(write.errorCode())) {
-                    e.writeError = write.error();
+                } else if (isWriteFailure(codeOf(write.status()))) {
+                    e.writeError = write.status().errorText();
                     break;
                 }
-                write.reset();
+                (void)write.reset();  // rewinding a prepared statement cannot fail
             }
             const qint64 total = qint64(rows.rows.size());
             if (total > inserted)
@@ -936,20 +944,21 @@ qint64 MaintenanceRun::copyRowByRow(sqlite3* db, const QString& insertHead, cons
     vela::Statement read(db, select);
     vela::Statement write(
         db, insertHead + QStringLiteral("VALUES (%1)").arg(marks.join(QLatin1Char(','))));
-    if (!read.ok() || !write.ok())
+    if (!read.status().ok() || !write.status().ok())
         return 0;
     qint64 inserted = 0;
     while (read.next()) {
-        for (int i = 0; i < columns; ++i) write.bindValue(i + 1, read.rawValue(i));
+        // A failed bind fails the exec, which tells it.
+        for (int i = 0; i < columns; ++i) (void)write.bindValue(i + 1, read.rawValue(i));
         if (write.exec()) {
             inserted += sqlite3_changes64(db);
-        } else if (isWriteFailure(write.errorCode())) {
-            *readError = write.errorCode();
+        } else if (isWriteFailure(codeOf(write.status()))) {
+            *readError = codeOf(write.status());
             return inserted;
         }
-        write.reset();
+        (void)write.reset();  // rewinding a prepared statement cannot fail
     }
-    *readError = read.errorCode();
+    *readError = codeOf(read.status());
     return inserted;
 }
 

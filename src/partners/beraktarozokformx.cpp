@@ -125,12 +125,12 @@ BeraktarozokFormX::BeraktarozokFormX(AppContext& ctx, QWidget* parent)
     applyKeyRules();
     // Creation: an empty register gets its first row at once.
     BusyCursor busy;
-    if (!Beraktarozok.refresh())
-        showDatabaseError(Beraktarozok.lastError());
+    if (const Status failed = Beraktarozok.refresh(); !failed)
+        showDatabaseError(failed.errorText());
     if (Beraktarozok.recordCount() == 0 && betarol_)
         addFirstRow();
-    if (!Data1.refresh())
-        showDatabaseError(Data1.lastError());
+    if (const Status failed = Data1.refresh(); !failed)
+        showDatabaseError(failed.errorText());
     closeOnUnload_ = true;
     Form_Load();
     // As large as a 1366x768 screen allows, less the taskbar.
@@ -234,6 +234,10 @@ void BeraktarozokFormX::buildRecordSources() {
                 text::kTooLong.arg(QString::fromUtf8(b.caption).chopped(1)).arg(longest));
         }
     }
+    // The window's moves and refreshes discard their Status ("(void)"): they
+    // fail only when the row being left cannot be written, which this tells
+    // the user, and the row then stays. A read that fails leaves the grid
+    // empty, as the totals beside it show.
     connect(&Beraktarozok, &RecordSource::writeFailed, this,
             [this](const QString& error) { showDatabaseError(error); });
 }
@@ -468,13 +472,13 @@ void BeraktarozokFormX::Form_Load() {
 }
 
 bool BeraktarozokFormX::addFirstRow() {
-    Beraktarozok.requery();
+    (void)Beraktarozok.requery();
     if (!Beraktarozok.addNew() || !Beraktarozok.setField(kRecordId, qlonglong(1)) ||
         !Beraktarozok.update()) {
         Beraktarozok.cancelUpdate();
         return false;
     }
-    Beraktarozok.moveLast();
+    (void)Beraktarozok.moveLast();
     return true;
 }
 
@@ -497,20 +501,22 @@ void BeraktarozokFormX::Form_Activate() {
             ctx_.dialogs->beep();
         return;
     }
-    Beraktarozok.moveFirst();
+    (void)Beraktarozok.moveFirst();
     if (!name.isEmpty()) {
         // The passed name itself, letter case aside.
         const Condition c = Condition::like(kBerNev, Condition::literalPattern(name));
         criterion_ = name;
-        if (!Beraktarozok.findFirst(c))
-            Beraktarozok.moveFirst();
+        if (!(Beraktarozok.findFirst(c).ok() && !Beraktarozok.noMatch()))
+            (void)Beraktarozok.moveFirst();
     }
 }
 
 void BeraktarozokFormX::storeCurrentRow() {
     binder_->commit();
-    if (Beraktarozok.editPending() && !Beraktarozok.update())
-        showDatabaseError(Beraktarozok.lastError());
+    if (Beraktarozok.editPending()) {
+        if (const Status stored = Beraktarozok.update(); !stored)
+            showDatabaseError(stored.errorText());
+    }
 }
 
 void BeraktarozokFormX::showDatabaseError(const QString& error) {
@@ -539,7 +545,7 @@ void BeraktarozokFormX::Kilepes_Click() {
             BusyCursor busy;
             if (!Beraktarozok.requery() && ctx_.dialogs)
                 ctx_.dialogs->beep();
-            Beraktarozok.moveLast();
+            (void)Beraktarozok.moveLast();
             DBGrid1->setVisible(false);
         }
         if (ctx_.dialogs) {
@@ -570,20 +576,25 @@ void BeraktarozokFormX::Kilepes_Click() {
                 }
             }
             if (!nameless.empty()) {
-                betarol_->begin();
+                // One transaction only spares a disk sync per row: without it each row
+                // is written on its own.
+                (void)betarol_->begin();
                 for (auto it = nameless.rbegin(); it != nameless.rend(); ++it) {
                     if (Beraktarozok.moveTo(*it))
-                        Beraktarozok.deleteCurrent();
+                        (void)Beraktarozok.deleteCurrent();
                 }
-                betarol_->commit();
+                if (const Status committed = betarol_->commit(); !committed) {
+                    betarol_->rollback();
+                    showDatabaseError(committed.errorText());
+                }
             }
-            Beraktarozok.moveLast();
+            (void)Beraktarozok.moveLast();
             if (criterion_ == QLatin1String("i")) {
                 // The window stays open on the identifier box, with its grid.
                 ProgressBar1->setVisible(false);
                 DBGrid1->setVisible(true);
                 if (Beraktarozok.recordCount() > 0)
-                    Beraktarozok.moveFirst();
+                    (void)Beraktarozok.moveFirst();
                 if (ctx_.dialogs) {
                     ctx_.dialogs->beep();
                     ctx_.dialogs->message(text::kNoIdentifier, text::kNoIdentifierTitle,
@@ -601,7 +612,7 @@ void BeraktarozokFormX::Kilepes_Click() {
 
 void BeraktarozokFormX::unload() {
     ProgressBar1->setVisible(false);
-    Beraktarozok.requery();  // a failure here changes nothing for the user
+    (void)Beraktarozok.requery();  // a failure here changes nothing for the user
     Beraktarozok.close();
     Data1.close();
     unloaded_ = true;
@@ -653,15 +664,15 @@ void BeraktarozokFormX::Text15_Change() {
     if (typed.contains(QLatin1Char('*')) || typed.contains(QLatin1Char('?'))) {
         QString pattern = typed;
         pattern.replace(QLatin1Char('['), QStringLiteral("[[]"));
-        found = Beraktarozok.findFirst(Condition::like(kBerNev, pattern + QLatin1Char('*')));
+        found = Beraktarozok.findFirst(Condition::like(kBerNev, pattern + QLatin1Char('*'))).ok() && !Beraktarozok.noMatch();
     } else {
-        found = Beraktarozok.findFirstPrefix(kBerNev, typed);
+        found = Beraktarozok.findFirstPrefix(kBerNev, typed).ok() && !Beraktarozok.noMatch();
     }
     criterion_ = typed + QLatin1Char('*');
     if (found) {
         savedMark_ = Beraktarozok.bookmark();
     } else if (savedMark_ < 0 || !Beraktarozok.setBookmark(savedMark_)) {
-        Beraktarozok.moveFirst();
+        (void)Beraktarozok.moveFirst();
     }
 }
 
@@ -669,10 +680,10 @@ void BeraktarozokFormX::applyFilter(const Condition& where) {
     storeCurrentRow();
     BusyCursor busy;
     Beraktarozok.setQuery(Query(schema::beraktar(), where, {{kBerNev}}));
-    if (!Beraktarozok.refresh())
-        showDatabaseError(Beraktarozok.lastError());
+    if (const Status failed = Beraktarozok.refresh(); !failed)
+        showDatabaseError(failed.errorText());
     if (Beraktarozok.recordCount() > 0)
-        Beraktarozok.moveFirst();
+        (void)Beraktarozok.moveFirst();
 }
 
 void BeraktarozokFormX::Vevok_Click() {
@@ -697,13 +708,13 @@ void BeraktarozokFormX::Command1_Click() {
     BusyCursor busy;
     QString pattern = answer;
     pattern.replace(QLatin1Char('['), QStringLiteral("[[]"));
-    if (!Data1.findFirst(
-            Condition::like(QStringLiteral("OrszágMegnevezés"), pattern + QLatin1Char('*')))) {
+    if (!(Data1.findFirst(
+            Condition::like(QStringLiteral("OrszágMegnevezés"), pattern + QLatin1Char('*'))).ok() && !Data1.noMatch())) {
         if (ctx_.dialogs) {
             ctx_.dialogs->beep();
             ctx_.dialogs->message(text::kNoSuchCountry, text::kNoSuchCountryTitle, Icon::Warning);
         }
-        Data1.moveFirst();
+        (void)Data1.moveFirst();
     }
     Data1Caption->setVisible(true);
     DBGrid2->setVisible(true);
@@ -712,16 +723,17 @@ void BeraktarozokFormX::Command1_Click() {
 
 void BeraktarozokFormX::DBGrid2_DblClick(const QModelIndex& index) {
     if (index.isValid())
-        Data1.moveTo(index.row());
+        (void)Data1.moveTo(index.row());
     if (Beraktarozok.recordCount() > 0 && !Beraktarozok.bof() && !Beraktarozok.eof() &&
         !Data1.bof() && !Data1.eof()) {
         BusyCursor busy;
         binder_->commit();
-        QString why;
-        if (!Beraktarozok.setField(QStringLiteral("BerOrszag"), Data1.field(0), &why) ||
-            !Beraktarozok.update()) {
+        Status stored = Beraktarozok.setField(QStringLiteral("BerOrszag"), Data1.field(0));
+        if (stored)
+            stored = Beraktarozok.update();
+        if (!stored) {
             Beraktarozok.cancelUpdate();
-            showDatabaseError(why.isEmpty() ? Beraktarozok.lastError() : why);
+            showDatabaseError(stored.errorText());
         }
     }
     DBGrid2->setVisible(false);
@@ -737,23 +749,29 @@ void BeraktarozokFormX::UjAdat_Click() {
     // filter: the filter is dropped, and an empty filtered list does not
     // mean an empty register.
     Beraktarozok.setQuery(Query(schema::beraktar(), {}, {{kRecordId}}));
-    if (!Beraktarozok.refresh()) {
-        showDatabaseError(Beraktarozok.lastError());
+    if (const Status failed = Beraktarozok.refresh(); !failed) {
+        showDatabaseError(failed.errorText());
         return;
     }
     qlonglong id = 1;
     if (Beraktarozok.recordCount() > 0) {
-        Beraktarozok.moveLast();
+        (void)Beraktarozok.moveLast();
         id = Funcs::NumOrZero(Beraktarozok.field(kRecordId)).toLongLong() + 1;
     }
-    if (!Beraktarozok.addNew() || !Beraktarozok.setField(kRecordId, id) || !Beraktarozok.update()) {
-        const QString error = Beraktarozok.lastError();
+    Status added = Beraktarozok.addNew();
+    if (added)
+        added = Beraktarozok.setField(kRecordId, id);
+    if (added)
+        added = Beraktarozok.update();
+    if (!added) {
+        const QString error = added.errorText();
         Beraktarozok.cancelUpdate();
         showDatabaseError(error);
         return;
     }
-    Beraktarozok.moveLast();
-    if (Beraktarozok.findFirst(Condition::equals(kRecordId, id))) {
+    (void)Beraktarozok.moveLast();
+    if (const Status search = Beraktarozok.findFirst(Condition::equals(kRecordId, id));
+        search && !Beraktarozok.noMatch()) {
         ProgressBar1->setVisible(false);
         text("Text2")->setFocus();
     } else if (ctx_.dialogs) {
@@ -771,16 +789,16 @@ void BeraktarozokFormX::Command4_Click() {
             return;
         }
         if (Beraktarozok.bof() || Beraktarozok.eof())
-            Beraktarozok.moveLast();
+            (void)Beraktarozok.moveLast();
         savedMark_ = Beraktarozok.bookmark();
         // Leaving the row writes what was typed into it.
-        Beraktarozok.moveLast();
-        Beraktarozok.moveFirst();
+        (void)Beraktarozok.moveLast();
+        (void)Beraktarozok.moveFirst();
         if (!Beraktarozok.setBookmark(savedMark_)) {
             if (ctx_.dialogs)
                 ctx_.dialogs->beep();
             if (Beraktarozok.recordCount() > 0)
-                Beraktarozok.moveLast();
+                (void)Beraktarozok.moveLast();
         }
     });
 }
@@ -804,7 +822,7 @@ void BeraktarozokFormX::BeszallTorol_Click() {
     }
     // After the last row the one before it is shown, not an empty row.
     if (Beraktarozok.eof() && Beraktarozok.recordCount() > 0)
-        Beraktarozok.moveLast();
+        (void)Beraktarozok.moveLast();
 }
 
 void BeraktarozokFormX::Szerviz_Click() {
@@ -821,7 +839,7 @@ void BeraktarozokFormX::Szerviz_Click() {
         return;
     qlonglong n = Funcs::NumOrZero(Beraktarozok.field(kRecordId)).toLongLong();
     if (isMissingId(Beraktarozok.field(kRecordId))) {
-        if (!Beraktarozok.setField(kRecordId, qlonglong(1)) || !Beraktarozok.update()) {
+        if (!Beraktarozok.setField(kRecordId, qlonglong(1)).ok() || !Beraktarozok.update().ok()) {
             Beraktarozok.cancelUpdate();
             return;
         }
@@ -829,16 +847,21 @@ void BeraktarozokFormX::Szerviz_Click() {
     }
     if (n <= 0)
         return;
-    betarol_->begin();
+    // One transaction only spares a disk sync per row: without it each row
+    // is written on its own.
+    (void)betarol_->begin();
     while (!Beraktarozok.eof()) {
         // A row that cannot take its number is skipped; the number goes on.
-        if (!Beraktarozok.setField(kRecordId, n) || !Beraktarozok.update())
+        if (!Beraktarozok.setField(kRecordId, n).ok() || !Beraktarozok.update().ok())
             Beraktarozok.cancelUpdate();
         ++n;
-        Beraktarozok.moveNext();
+        (void)Beraktarozok.moveNext();
     }
-    betarol_->commit();
-    Beraktarozok.moveLast();
+    if (const Status committed = betarol_->commit(); !committed) {
+        betarol_->rollback();
+        showDatabaseError(committed.errorText());
+    }
+    (void)Beraktarozok.moveLast();
 }
 
 // ---------------------------------------------------------------- sorting
@@ -855,8 +878,8 @@ void BeraktarozokFormX::headClick(RecordSource& source, RecordGridModel* model, 
     }
     const QString name = model->columnName(column);
     const QString sort = source.sort() == name ? name + QStringLiteral(" DESC") : name;
-    if (!source.setSort(sort))
-        showDatabaseError(source.lastError());
+    if (const Status failed = source.setSort(sort); !failed)
+        showDatabaseError(failed.errorText());
 }
 
 void BeraktarozokFormX::DBGrid1_HeadClick(int column) {
@@ -883,7 +906,7 @@ void BeraktarozokFormX::BeszNyom_Click() {
     }
     // The print starts at the current row.
     if (Beraktarozok.bof())
-        Beraktarozok.moveFirst();
+        (void)Beraktarozok.moveFirst();
     pageCounter_ = 1;
     auto page = std::make_unique<BeszallitoNyomFormX>(ctx_, this);
     page->preparePage(pageCounter_);
@@ -901,13 +924,13 @@ void BeraktarozokFormX::BeszNyom_Click() {
         if (Beraktarozok.eof()) {
             const bool stopped = show();
             if (!stopped && Beraktarozok.recordCount() > 0)
-                Beraktarozok.moveLast();
+                (void)Beraktarozok.moveLast();
             return;
         }
         page->fillRow(slot, {textOf("BerNev"), textOf("BerIrszam"), textOf("BerOrszag"),
                              textOf("BerSzekhely"), textOf("BerCim"),
                              textOf("BerTelefon") + QStringLiteral(" / ") + textOf("BerFax")});
-        Beraktarozok.moveNext();
+        (void)Beraktarozok.moveNext();
         if (++slot == BeszallitoNyomFormX::kRows + 1) {
             if (show())
                 return;

@@ -145,8 +145,10 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
     root->addLayout(buttons);
     resize(960, 200);
 
-    if (parameters_ && !EmblemaData.refresh())
-        showError(text::databaseError.arg(EmblemaData.lastError()));
+    if (parameters_) {
+        if (const Status read = EmblemaData.refresh(); !read)
+            showError(text::databaseError.arg(read.errorText()));
+    }
 }
 
 VelaDataParameterFormX::~VelaDataParameterFormX() = default;
@@ -185,9 +187,12 @@ void VelaDataParameterFormX::Form_Activate() {
             if (ctx_.dialogs)
                 ctx_.dialogs->beep();
         }
-        EmblemaData.refresh();
+        if (const Status read = EmblemaData.refresh(); !read)
+            showError(text::databaseError.arg(read.errorText()));
     }
-    EmblemaData.moveFirst();
+    // Nothing is pending (the new row was written or dropped): the move
+    // cannot fail.
+    (void)EmblemaData.moveFirst();
 }
 
 bool VelaDataParameterFormX::DBGrid1_KeyPress(int column, const QString& typed,
@@ -230,15 +235,19 @@ void VelaDataParameterFormX::storePending() {
         DBGrid1->setCurrentIndex({});
         DBGrid1->followCurrent();
     }
-    if (EmblemaData.editPending() && !EmblemaData.update())
-        showError(text::databaseError.arg(EmblemaData.lastError()));
+    if (EmblemaData.editPending()) {
+        if (const Status written = EmblemaData.update(); !written)
+            showError(text::databaseError.arg(written.errorText()));
+    }
 }
 
 void VelaDataParameterFormX::Command1_Click() {
     if (!parameters_ || EmblemaData.recordCount() == 0)
         return;
     storePending();
-    EmblemaData.moveFirst();
+    // A row that could not be stored was told above; the first row is shown
+    // either way.
+    (void)EmblemaData.moveFirst();
     const QString logo = Funcs::TextOrEmpty(EmblemaData.field(Emblema)).toString();
     if (!logo.isEmpty() && QImage(picturePath(logo)).isNull() && ctx_.dialogs) {
         ctx_.dialogs->beep();

@@ -122,11 +122,10 @@ bool FieldBinder::commit(Binding& b) {
         show(b);
         return true;
     }
-    QString why;
-    if (!source_->setField(b.column, value, &why)) {
+    if (const Status set = source_->setField(b.column, value); !set) {
         if (dialogs_) {
             dialogs_->beep();
-            dialogs_->message(why, QStringLiteral("FIGYELEM! Hibás adat!"),
+            dialogs_->message(set.errorText(), QStringLiteral("FIGYELEM! Hibás adat!"),
                               DialogService::Icon::Warning);
         }
         show(b);

@@ -30,16 +30,18 @@ NavigationBar::NavigationBar(RecordSource* source, const QString& caption, QWidg
     lay->addWidget(caption_, 1);
     next_ = button(QStringLiteral("▶"), QStringLiteral("Következő adatsor"));
     last_ = button(QStringLiteral("▶|"), QStringLiteral("Utolsó adatsor"));
-    connect(first_, &QToolButton::clicked, this, [this] { source_->moveFirst(); });
+    // A move fails only when the row being left cannot be written; the
+    // source's writeFailed tells the window that, and the row stays.
+    connect(first_, &QToolButton::clicked, this, [this] { (void)source_->moveFirst(); });
     connect(previous_, &QToolButton::clicked, this, [this] {
         if (source_->position() > 0)
-            source_->movePrevious();
+            (void)source_->movePrevious();
     });
     connect(next_, &QToolButton::clicked, this, [this] {
         if (source_->position() < source_->recordCount() - 1)
-            source_->moveNext();
+            (void)source_->moveNext();
     });
-    connect(last_, &QToolButton::clicked, this, [this] { source_->moveLast(); });
+    connect(last_, &QToolButton::clicked, this, [this] { (void)source_->moveLast(); });
 }
 
 void NavigationBar::setCaption(const QString& caption) {

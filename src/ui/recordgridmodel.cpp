@@ -98,11 +98,10 @@ bool RecordGridModel::setData(const QModelIndex& index, const QVariant& value, i
         return false;
     if (source_->position() != index.row() && !source_->moveTo(index.row()))
         return false;
-    QString why;
-    if (!source_->setField(columns_[index.column()], value, &why)) {
+    if (const Status set = source_->setField(columns_[index.column()], value); !set) {
         if (dialogs_) {
             dialogs_->beep();
-            dialogs_->message(why, QStringLiteral("FIGYELEM! Hibás adat!"),
+            dialogs_->message(set.errorText(), QStringLiteral("FIGYELEM! Hibás adat!"),
                               DialogService::Icon::Warning);
         }
         return false;

@@ -83,42 +83,42 @@ TEST_F(DemoFolderTest, DatabasesOpenWithTheirRows) {
     auto staging = openIn(folder_, "LFakturo.mdb", {"OsszesSzamla"});
     ASSERT_TRUE(vela && partners && params && staging);
 
-    EXPECT_EQ(vela->scalar("SELECT count(*) FROM VelaData").toInt(), 300);
-    EXPECT_EQ(vela->scalar("SELECT count(*) FROM VelanakData").toInt(), 300);
-    EXPECT_EQ(vela->scalar("SELECT count(*) FROM VelaIdeigl").toInt(), 0);
-    EXPECT_EQ(staging->scalar("SELECT count(*) FROM OsszesSzamla").toInt(), 0);
+    EXPECT_EQ(vela->scalar("SELECT count(*) FROM VelaData")->toInt(), 300);
+    EXPECT_EQ(vela->scalar("SELECT count(*) FROM VelanakData")->toInt(), 300);
+    EXPECT_EQ(vela->scalar("SELECT count(*) FROM VelaIdeigl")->toInt(), 0);
+    EXPECT_EQ(staging->scalar("SELECT count(*) FROM OsszesSzamla")->toInt(), 0);
 
     // Partners: identifiers 1..50, Hungarian addresses, known countries.
-    EXPECT_EQ(partners->scalar("SELECT count(*) FROM beraktar").toInt(), 50);
+    EXPECT_EQ(partners->scalar("SELECT count(*) FROM beraktar")->toInt(), 50);
     EXPECT_EQ(partners
                   ->scalar("SELECT count(DISTINCT recordID) || '/' || min(recordID) || '/' || "
                            "max(recordID) FROM beraktar")
-                  .toString(),
+                  ->toString(),
               "50/1/50");
-    EXPECT_GT(partners->scalar("SELECT count(*) FROM beraktar WHERE BerOrszag = 'HU'").toInt(), 40);
+    EXPECT_GT(partners->scalar("SELECT count(*) FROM beraktar WHERE BerOrszag = 'HU'")->toInt(), 40);
     EXPECT_EQ(partners
                   ->scalar("SELECT count(*) FROM beraktar WHERE BerOrszag NOT IN "
                            "(SELECT \"OrszágKód\" FROM TorzsOrszagok)")
-                  .toInt(),
+                  ->toInt(),
               0);
     EXPECT_EQ(partners
                   ->scalar("SELECT count(*) FROM beraktar WHERE UgyfelStatus NOT IN "
                            "('0','1','2','3','4') OR \"VevöBeszállitó\" NOT IN ('V','B','') "
                            "OR BerIrszam GLOB '*[^0-9]*' OR BerAdoszam GLOB '*[^0-9]*' "
                            "OR BerSzamlaszam GLOB '*[^0-9]*' OR length(BerTelefon) > 15")
-                  .toInt(),
+                  ->toInt(),
               0);
-    const int countries = partners->scalar("SELECT count(*) FROM TorzsOrszagok").toInt();
+    const int countries = partners->scalar("SELECT count(*) FROM TorzsOrszagok")->toInt();
     EXPECT_GE(countries, 40);
     EXPECT_EQ(partners
                   ->scalar("SELECT count(DISTINCT \"OrszágKód\") FROM TorzsOrszagok WHERE "
                            "\"OrszágKód\" GLOB '[A-Z][A-Z]'")
-                  .toInt(),
+                  ->toInt(),
               countries);
     EXPECT_EQ(partners
                   ->scalar("SELECT \"OrszágMegnevezés\" FROM TorzsOrszagok WHERE "
                            "\"OrszágKód\" = 'HU'")
-                  .toString(),
+                  ->toString(),
               QStringLiteral("Magyarország"));
 
     // One parameters row pointing at the stand-in invoicing database.
@@ -238,18 +238,18 @@ TEST_F(DemoFolderTest, PartialPaymentsMatchTheirBaseRows) {
                                  "(SELECT coalesce(sum(\"RészÖsszeg\"), 0) FROM %1 AS o WHERE "
                                  "o.Szamlaszam = r.Szamlaszam AND o.\"RészÖsszeg\" > 0)) > 1e-6")
                                  .arg(t))
-                      .toInt(),
+                      ->toInt(),
                   0);
         // The outstanding figure the ledger window shows for all rows.
         const double open =
             db->scalar(QStringLiteral("SELECT sum(Brutto) FROM %1 WHERE \"Kivezetés\" = 'N' AND "
                                       "\"Részkiegyenlités\" = 0")
                            .arg(t))
-                .toDouble() -
+                ->toDouble() -
             db->scalar(QStringLiteral("SELECT sum(\"RészÖsszegBruttó\") FROM %1 WHERE "
                                       "\"Kivezetés\" = 'N'")
                            .arg(t))
-                .toDouble();
+                ->toDouble();
         EXPECT_GT(open, 0);
     }
 }
@@ -279,7 +279,7 @@ TEST_F(DemoFolderTest, InvoicingDatabaseHasTheSixTables) {
         EXPECT_TRUE(db->scalar("SELECT 1 FROM sqlite_master WHERE type = 'index' AND tbl_name = ? "
                                "AND sql LIKE '%(SZAMLASOR)%'",
                                {table})
-                        .isValid());
+                        ->isValid());
         QSet<QString> seen;
         for (const auto& r : db->rows(QStringLiteral("SELECT DISTINCT FIZ_MOD FROM %1").arg(table)))
             seen << r[0].toString();
@@ -288,7 +288,7 @@ TEST_F(DemoFolderTest, InvoicingDatabaseHasTheSixTables) {
         EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM (SELECT count(*) AS n FROM %1 "
                                             "GROUP BY SZAMLASOR) WHERE n < 1 OR n > 5")
                                  .arg(table))
-                      .toInt(),
+                      ->toInt(),
                   0);
         EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE abs(NETTO_ERTE * "
                                             "(100 + AFA) / 100 - BRUTTO) > 1e-6 OR "
@@ -297,9 +297,9 @@ TEST_F(DemoFolderTest, InvoicingDatabaseHasTheSixTables) {
                                             "date(TELJ_DATUM) IS NOT TELJ_DATUM OR "
                                             "typeof(SZAMLASOR) <> 'integer'")
                                  .arg(table))
-                      .toInt(),
+                      ->toInt(),
                   0);
-        lines += db->scalar(QStringLiteral("SELECT count(*) FROM %1").arg(table)).toInt();
+        lines += db->scalar(QStringLiteral("SELECT count(*) FROM %1").arg(table))->toInt();
     }
     EXPECT_GE(lines, 300);
 }
@@ -332,7 +332,7 @@ TEST(DemoMakerTest, RefusesAFolderInUseUnlessForced) {
     auto a = openIn(folder, "veladata.mdb", {"VelaData"});
     auto b = openIn(other, "veladata.mdb", {"VelaData"});
     ASSERT_TRUE(a && b);
-    EXPECT_EQ(a->scalar("SELECT count(*) FROM VelaData").toInt(), 300);
+    EXPECT_EQ(a->scalar("SELECT count(*) FROM VelaData")->toInt(), 300);
     EXPECT_EQ(a->rows("SELECT * FROM VelaData ORDER BY rowid"),
               b->rows("SELECT * FROM VelaData ORDER BY rowid"));
 
@@ -367,14 +367,14 @@ TEST(DemoMakerTest, LargeLedgerKeepsItsIndexesAndTheDataFolderFilesAreCopied) {
     EXPECT_TRUE(QFile::exists(folder + "/Segedlet/AdatszolgaltatoFormX.rtf"));
     auto db = openIn(folder, "veladata.mdb", {"VelaData"});
     ASSERT_TRUE(db);
-    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelaData").toInt(), 25000);
-    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelanakData").toInt(), 10);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelaData")->toInt(), 25000);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelanakData")->toInt(), 10);
     for (const vela::IndexDef& ix : vela::schema::velaData().indexes)
         EXPECT_TRUE(
             db->scalar("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?", {ix.name})
-                .isValid())
+                ->isValid())
             << qPrintable(ix.name);
-    EXPECT_EQ(db->scalar("PRAGMA integrity_check").toString(), "ok");
+    EXPECT_EQ(db->scalar("PRAGMA integrity_check")->toString(), "ok");
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ TEST(ImportEndToEnd, DemoInvoicesLoadedPrunedHandedOverAndShown) {
     QString err;
     auto db = vela::Database::open("veladata.mdb", &err);
     ASSERT_TRUE(db);
-    const int before = db->scalar("SELECT count(*) FROM VelanakData").toInt();
-    const qint64 highest = db->scalar("SELECT max(Sorszám) FROM VelanakData").toLongLong();
+    const int before = db->scalar("SELECT count(*) FROM VelanakData")->toInt();
+    const qint64 highest = db->scalar("SELECT max(Sorszám) FROM VelanakData")->toLongLong();
     auto openFigure = [&] {
         double g = 0, p = 0;
         for (const auto& r : db->rows("SELECT Kivezetés, Brutto, RészÖsszegBruttó, "
@@ -80,17 +80,17 @@ TEST(ImportEndToEnd, DemoInvoicesLoadedPrunedHandedOverAndShown) {
     EXPECT_GT(staged, 100);
     EXPECT_GT(receipts, 10);
     EXPECT_EQ(handedOver, staged - 1 - receipts);
-    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelanakData").toInt(), before + handedOver);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelanakData")->toInt(), before + handedOver);
     // Every payment method but the receipts arrived.
     EXPECT_EQ(db->scalar("SELECT count(*) FROM VelanakData WHERE Sorszám > ? AND "
                          "FizetésMódja = 'nyugta'",
                          {highest})
-                  .toInt(),
+                  ->toInt(),
               0);
     EXPECT_GT(db->scalar("SELECT count(*) FROM VelanakData WHERE Sorszám > ? AND "
                          "FizetésMódja = 'átutalás E' AND Kivezetés = 'I'",
                          {highest})
-                  .toInt(),
+                  ->toInt(),
               0);
 }
 

@@ -100,9 +100,9 @@ class ImportFixture : public ::testing::Test {
     void filter(const char* name) { window->menuItem(name)->trigger(); }
 
     int stagedCount(const QString& where = {}) {
-        return staging->scalar("SELECT count(*) FROM OsszesSzamla" + where).toInt();
+        return staging->scalar("SELECT count(*) FROM OsszesSzamla" + where)->toInt();
     }
-    int ledgerCount() { return veladata->scalar("SELECT count(*) FROM VelanakData").toInt(); }
+    int ledgerCount() { return veladata->scalar("SELECT count(*) FROM VelanakData")->toInt(); }
     // The staged invoice numbers in the order the window shows them.
     std::vector<qint64> shown() {
         std::vector<qint64> out;

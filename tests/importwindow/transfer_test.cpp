@@ -307,6 +307,6 @@ TEST_F(TransferTest, RowIdentifiersFollowTheClock) {
     EXPECT_EQ(veladata
                   ->scalar("SELECT count(DISTINCT recordID) FROM VelanakData WHERE "
                            "Sorszám >= 3")
-                  .toInt(),
+                  ->toInt(),
               1);
 }

@@ -37,7 +37,7 @@ TEST_F(LedgerFixture, NewRowsNumberFromOneWithDefaults) {
                            "AND Adatfelvetel = ?1 AND Teljesités = ?1 AND "
                            "BankiKiegyenlitésKelte = ?1 AND Kivezetés = 'N'",
                            {today})
-                  .toInt(),
+                  ->toInt(),
               1);
     EXPECT_TRUE(window->menuItem("SzurKi")->isChecked());
     EXPECT_TRUE(text("Text10")->hasFocus());
@@ -68,7 +68,7 @@ TEST_F(LedgerFixture, SettledFlagIsRaisedAndCheckedOnLeaving) {
     EXPECT_TRUE(text("Text9")->hasFocus());
     // The refused flag never reaches the row, even when the row is left.
     window->rows().moveFirst();
-    EXPECT_EQ(veladata->scalar("SELECT count(*) FROM VelaData WHERE Kivezetés = 'XY'").toInt(), 0);
+    EXPECT_EQ(veladata->scalar("SELECT count(*) FROM VelaData WHERE Kivezetés = 'XY'")->toInt(), 0);
 
     dialogs.clear();
     window->rows().moveLast();
@@ -76,7 +76,7 @@ TEST_F(LedgerFixture, SettledFlagIsRaisedAndCheckedOnLeaving) {
     EXPECT_EQ(text("Text9")->text(), "I");
     EXPECT_TRUE(dialogs.shown.isEmpty());
     window->rows().moveFirst();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2").toString(), "I");
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(), "I");
 }
 
 TEST_F(LedgerFixture, FindersNarrowStepByStepAndFoldHungarianCase) {
@@ -195,7 +195,7 @@ TEST_F(LedgerFixture, DeleteFromHereKeepsTheRowsBefore) {
     EXPECT_EQ(dialogs.shown[0].text,
               "Biztosan véglegesen törli a sortól az összes adatot (Delete All)?");
     EXPECT_EQ(dialogs.shown[0].title, "FIGYELEM! KIJELÖLT ADATSORTÓL TÖRLÉS!");
-    EXPECT_EQ(veladata->scalar("SELECT group_concat(Sorszám) FROM VelaData").toString(), "1,2");
+    EXPECT_EQ(veladata->scalar("SELECT group_concat(Sorszám) FROM VelaData")->toString(), "1,2");
     EXPECT_EQ(field("Sorszám").toLongLong(), 2);
 }
 
@@ -205,7 +205,7 @@ TEST_F(LedgerFixture, SettleMarksTheRowWhenItIsLeft) {
     window->menuItem("VelaKivezet")->trigger();
     EXPECT_EQ(text("Text9")->text(), "I");
     window->rows().moveFirst();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2").toString(), "I");
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(), "I");
 }
 
 TEST_F(LedgerFixture, BadValuesAreRefusedAndTheRowKeepsItsValue) {
@@ -235,9 +235,9 @@ TEST_F(LedgerFixture, BadValuesAreRefusedAndTheRowKeepsItsValue) {
     EXPECT_EQ(text("Text2")->maxLength(), 255);
 
     click("Command3");
-    EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelaData").toDouble(), 100);
-    EXPECT_EQ(veladata->scalar("SELECT Datumtol FROM VelaData").toString(), "2024-02-29");
-    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData").toString(), "a");
+    EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelaData")->toDouble(), 100);
+    EXPECT_EQ(veladata->scalar("SELECT Datumtol FROM VelaData")->toString(), "2024-02-29");
+    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData")->toString(), "a");
 }
 
 TEST_F(LedgerFixture, ReceivablesSaveRecomputesGrossValues) {
@@ -249,10 +249,10 @@ TEST_F(LedgerFixture, ReceivablesSaveRecomputesGrossValues) {
     type("Text19", "átutalás E");
     type("Text8", "eur");
     click("Command3");
-    EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelanakData").toDouble(), 127);
-    EXPECT_EQ(veladata->scalar("SELECT RészÖsszegBruttó FROM VelanakData").toDouble(), 12.7);
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelanakData").toString(), "I");
-    EXPECT_EQ(veladata->scalar("SELECT Devizanem FROM VelanakData").toString(), "EUR");
+    EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelanakData")->toDouble(), 127);
+    EXPECT_EQ(veladata->scalar("SELECT RészÖsszegBruttó FROM VelanakData")->toDouble(), 12.7);
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelanakData")->toString(), "I");
+    EXPECT_EQ(veladata->scalar("SELECT Devizanem FROM VelanakData")->toString(), "EUR");
     EXPECT_EQ(text("Text7")->text(), "127");
     EXPECT_EQ(label27(), "0.-");
 }
@@ -263,8 +263,8 @@ TEST_F(LedgerFixture, PayablesSaveKeepsTypedGrossAndShowsTheTotal) {
     type("Text5", "100");
     type("Text7", "130");
     click("Command3");
-    EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelaData").toDouble(), 130);
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData").toString(), "N");
+    EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelaData")->toDouble(), 130);
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData")->toString(), "N");
     EXPECT_EQ(label27(), "130.-");
 }
 
@@ -287,7 +287,7 @@ TEST_F(LedgerFixture, NullDateBecomesTodayWhenItsPickerIsEntered) {
     picker->setFocus();
     QApplication::processEvents();
     QApplication::processEvents();
-    EXPECT_EQ(veladata->scalar("SELECT Datumig FROM VelaData").toString(),
+    EXPECT_EQ(veladata->scalar("SELECT Datumig FROM VelaData")->toString(),
               QDate::currentDate().toString(Qt::ISODate));
 }
 

@@ -79,7 +79,7 @@ class LedgerFixture : public ::testing::Test {
     QString label27() { return child<QLabel>("Label27")->text(); }
     QVariant field(const char* column) { return window->rows().field(column); }
     int count(const QString& table) {
-        return veladata->scalar("SELECT count(*) FROM " + table).toInt();
+        return veladata->scalar("SELECT count(*) FROM " + table)->toInt();
     }
 
     // Key presses of any characters, accented ones included.

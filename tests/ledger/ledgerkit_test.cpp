@@ -56,9 +56,9 @@ TEST_F(LedgerFixture, EmptiedPartialFlagInTheGridIsFalseAndTheRowStillCounts) {
     ASSERT_TRUE(model->setData(model->index(0, partialFlag), QString(), Qt::EditRole));
     window->rows().moveTo(1);  // leaving the row stores it
     EXPECT_EQ(
-        veladata->scalar("SELECT Részkiegyenlités FROM VelanakData WHERE Sorszám = 1").toInt(), 0);
+        veladata->scalar("SELECT Részkiegyenlités FROM VelanakData WHERE Sorszám = 1")->toInt(), 0);
     EXPECT_FALSE(
-        veladata->scalar("SELECT Részkiegyenlités FROM VelanakData WHERE Sorszám = 1").isNull());
+        veladata->scalar("SELECT Részkiegyenlités FROM VelanakData WHERE Sorszám = 1")->isNull());
     window->ShowOpenTotal();
     EXPECT_EQ(label27(), "1500.-");
 }
@@ -73,7 +73,7 @@ TEST_F(LedgerFixture, SettledFlagIsCheckedWhenTheNavigationBarLeavesTheRow) {
     keys(flag, "x");
     // The navigation bar takes no focus: the field is never left.
     child<vela::NavigationBar>("VelaData1Navigation")->nextButton()->click();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1").toString(), "N");
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(), "N");
     ASSERT_FALSE(dialogs.shown.isEmpty());
     EXPECT_EQ(dialogs.shown.last().text, vela::ledgertext::kBadSettledFlag);
 
@@ -83,7 +83,7 @@ TEST_F(LedgerFixture, SettledFlagIsCheckedWhenTheNavigationBarLeavesTheRow) {
     flag->selectAll();
     keys(flag, "i");
     child<vela::NavigationBar>("VelaData1Navigation")->nextButton()->click();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1").toString(), "I");
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(), "I");
 }
 
 TEST_F(LedgerFixture, NameAndNumberFindersTakeWildcardsLiterallyElse) {
@@ -131,7 +131,7 @@ TEST_F(LedgerFixture, PayablesExitButtonStoresTheRowAndEndsTheProgram) {
     click("Kilepes");
     EXPECT_EQ(exits.count(), 1);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData").toString(), "XAlma");
+    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData")->toString(), "XAlma");
 }
 
 TEST_F(LedgerFixture, ReceivablesDeleteAllAsksThenOffersANewRow) {

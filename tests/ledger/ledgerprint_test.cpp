@@ -130,7 +130,7 @@ TEST_F(LedgerPrintTest, PartialAmountsOfAnInvoiceAreSummedOverTheWholeLedger) {
     // quote in the number is a number like any other.
     EXPECT_EQ(after("Részösszegek összesen:"), QStringList({"150", "150", "150", "77", "40"}));
     EXPECT_EQ(
-        veladata->scalar("SELECT count(*) FROM VelaIdeigl WHERE RészösszegÖsszesen = 150").toInt(),
+        veladata->scalar("SELECT count(*) FROM VelaIdeigl WHERE RészösszegÖsszesen = 150")->toInt(),
         3);
 }
 
@@ -254,7 +254,7 @@ TEST_F(LedgerPrintTest, FailedFillLeavesScratchAndLedgerAsTheyWere) {
     EXPECT_EQ(opener.opened, 0);
     EXPECT_EQ(scratchSorszam(), QStringList({"8", "9"}));
     EXPECT_EQ(count("VelaData"), 5);
-    EXPECT_EQ(veladata->scalar("SELECT sum(Brutto) FROM VelaData").toDouble(), 1729.5);
+    EXPECT_EQ(veladata->scalar("SELECT sum(Brutto) FROM VelaData")->toDouble(), 1729.5);
 }
 
 TEST_F(LedgerPrintTest, RowTheScratchTableRefusesIsLeftOutWithABeep) {

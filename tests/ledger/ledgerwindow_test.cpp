@@ -258,9 +258,9 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
     window->menuItem("VevoTorzs")->trigger();
     EXPECT_EQ(passed, "Fő Kft");
     EXPECT_EQ(ctx.selectedPartner.seat, "Budapest");
-    EXPECT_EQ(veladata->scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 1").toString(),
+    EXPECT_EQ(veladata->scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 1")->toString(),
               "Budapest Fő utca 1.");
-    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1").toString(),
+    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1")->toString(),
               "Fő Kft");
     EXPECT_TRUE(text("Text2")->hasFocus());
 
@@ -271,7 +271,7 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
         d.close();
     };
     window->menuItem("VevoTorzs")->trigger();
-    EXPECT_EQ(veladata->scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 2").toString(), "");
+    EXPECT_EQ(veladata->scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 2")->toString(), "");
     EXPECT_EQ(ctx.selectedPartner.name, "Más Bt");
 }
 

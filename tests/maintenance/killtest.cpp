@@ -251,7 +251,7 @@ void checkOpen(const QString& dir, const std::map<QString, Print>& expected, Fig
         QString error;
         auto db = vela::Database::open(file, &error, {kCounted.at(file)});
         if (db) {
-            const QString check = db->scalar("PRAGMA quick_check").toString();
+            const QString check = db->scalar("PRAGMA quick_check")->toString();
             db.reset();
             if (check == "ok" &&
                 fingerprint(dir + "/" + file, kCounted.at(file)) == expected.at(file))

@@ -88,7 +88,7 @@ class PartnerFixture : public ::testing::Test {
     QString current(const char* column = "BerNev") {
         return window->rows().field(QString::fromUtf8(column)).toString();
     }
-    int count() { return betarol->scalar("SELECT count(*) FROM beraktar").toInt(); }
+    int count() { return betarol->scalar("SELECT count(*) FROM beraktar")->toInt(); }
     QVariant idOf(const QString& name) {
         return betarol->scalar("SELECT recordID FROM beraktar WHERE BerNev = ?", {name});
     }

@@ -40,7 +40,7 @@ class ParameterTest : public ::testing::Test {
         window->show();
         QApplication::processEvents();
     }
-    int rowCount() { return ctx.db.parameters->scalar("SELECT count(*) FROM EmblemaPath").toInt(); }
+    int rowCount() { return ctx.db.parameters->scalar("SELECT count(*) FROM EmblemaPath")->toInt(); }
     bool key(int column, const QString& typed, const QString& cell) {
         return window->DBGrid1_KeyPress(column, typed, cell);
     }
@@ -121,7 +121,7 @@ TEST_F(ParameterTest, TypingIntoTheGridGoesThroughTheRules) {
     EXPECT_EQ(editor->text(), "2");
     QTest::keyClick(editor, Qt::Key_Return);
     window->findChild<QPushButton*>("Command1")->click();
-    EXPECT_EQ(ctx.db.parameters->scalar("SELECT Tizedes FROM EmblemaPath").toInt(), 2);
+    EXPECT_EQ(ctx.db.parameters->scalar("SELECT Tizedes FROM EmblemaPath")->toInt(), 2);
 }
 
 TEST_F(ParameterTest, OkTestsTheLogoAndSetsTheInvoicingFolder) {

@@ -70,7 +70,7 @@ TEST(BulkWrite, RefusedRowStopsNothingButIsNotWrittenAndTheRestIsCommitted) {
         EXPECT_TRUE(insert.finish());
         EXPECT_EQ(insert.written(), 2);
     }
-    EXPECT_EQ(db->scalar("SELECT group_concat(Sorszám) FROM VelanakData").toString(), "1,4");
+    EXPECT_EQ(db->scalar("SELECT group_concat(Sorszám) FROM VelanakData")->toString(), "1,4");
     EXPECT_EQ(bulk::highestValue(*db, schema::velanakData(), "Sorszám").toLongLong(), 4);
 
     // An unknown column: nothing starts, no transaction is left open.

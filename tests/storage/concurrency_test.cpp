@@ -306,20 +306,20 @@ int parent(const QString& self) {
         const QVariantList like{name + QStringLiteral("-%")};
         const int rows =
             db->scalar(QStringLiteral("SELECT count(*) FROM VelaData WHERE CegNev LIKE ?"), like)
-                .toInt();
+                ->toInt();
         const int distinct =
             db->scalar(
                   QStringLiteral("SELECT count(DISTINCT CegNev) FROM VelaData WHERE CegNev LIKE ?"),
                   like)
-                .toInt();
+                ->toInt();
         const int edits = db->scalar(QStringLiteral("SELECT count(*) FROM VelaData WHERE CegNev "
                                                     "LIKE ? AND Megnevezes = ?"),
                                      {like[0], QStringLiteral("javítva ") + name})
-                              .toInt();
+                              ->toInt();
         const int marks = db->scalar(QStringLiteral("SELECT count(*) FROM VelaData WHERE CegNev "
                                                     "LIKE ? AND \"Megjegyzés\" = ?"),
                                      {like[0], other + QStringLiteral(" látta")})
-                              .toInt();
+                              ->toInt();
         out() << "FOUND " << name << " rows=" << rows << " distinct=" << distinct
               << " edited=" << edits << " markedByOther=" << marks << Qt::endl;
         if (rows != r.written || distinct != rows || edits != r.edited ||

@@ -90,10 +90,10 @@ TEST(Database, BoundValuesCarryQuotesAndHungarianFold) {
     const QString name = "O'Brien \"Kettős\" Kft";
     ASSERT_TRUE(db->exec("INSERT INTO beraktar (BerNev, recordID) VALUES (?, ?)", {name, 1}, &err))
         << err.toStdString();
-    EXPECT_EQ(db->scalar("SELECT BerNev FROM beraktar WHERE BerNev = ?", {name}).toString(), name);
-    EXPECT_EQ(db->scalar("SELECT vela_prefix(?, ?)", {"Ősz Kft", "ő"}).toInt(), 1);
-    EXPECT_EQ(db->scalar("SELECT vela_prefix(?, ?)", {"Űrhajó Bt", "űR"}).toInt(), 1);
-    EXPECT_EQ(db->scalar("SELECT vela_prefix(?, ?)", {"Osz Kft", "ő"}).toInt(), 0);
+    EXPECT_EQ(db->scalar("SELECT BerNev FROM beraktar WHERE BerNev = ?", {name})->toString(), name);
+    EXPECT_EQ(db->scalar("SELECT vela_prefix(?, ?)", {"Ősz Kft", "ő"})->toInt(), 1);
+    EXPECT_EQ(db->scalar("SELECT vela_prefix(?, ?)", {"Űrhajó Bt", "űR"})->toInt(), 1);
+    EXPECT_EQ(db->scalar("SELECT vela_prefix(?, ?)", {"Osz Kft", "ő"})->toInt(), 0);
 }
 
 TEST(Database, ASumOverNoRowsIsNull) {
@@ -119,7 +119,7 @@ TEST(Database, StoredValuesAreCheckedByTheSchema) {
     EXPECT_FALSE(db->exec("INSERT INTO VelaData (Részkiegyenlités) VALUES (NULL)", {}, &err));
     EXPECT_TRUE(
         db->exec("INSERT INTO VelaData (Datumtol, Netto) VALUES ('2024-02-29', 1.5)", {}, &err));
-    EXPECT_EQ(db->scalar("SELECT Részkiegyenlités FROM VelaData").toInt(), 0);
+    EXPECT_EQ(db->scalar("SELECT Részkiegyenlités FROM VelaData")->toInt(), 0);
 }
 
 TEST(Database, NewParametersRowStartsWithNoDecimalsAndForints) {

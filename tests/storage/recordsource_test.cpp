@@ -103,7 +103,7 @@ TEST_F(RecordSourceTest, DeleteMovesToTheNextRowOrEof) {
     rs.moveLast();
     ASSERT_TRUE(rs.deleteCurrent());
     EXPECT_TRUE(rs.eof());
-    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelaData").toInt(), 3);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelaData")->toInt(), 3);
     // The window then moves to the last row, the neighbour before.
     rs.moveLast();
     EXPECT_EQ(sorszam(), 3);
@@ -195,7 +195,7 @@ TEST_F(RecordSourceTest, EditsAreWrittenWhenTheRowIsLeftAndBadValuesRefused) {
     ASSERT_TRUE(rs.setField("Netto", QString("1234,5")));
     ASSERT_TRUE(rs.setField("CegNev", QString("D'Artagnan Kft")));
     EXPECT_EQ(rs.field("CegNev").toString(), "D'Artagnan Kft");
-    EXPECT_TRUE(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1").isNull());
+    EXPECT_TRUE(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1")->isNull());
 
     QString why;
     EXPECT_FALSE(rs.setField("Netto", QString("1,2,3"), &why));
@@ -204,8 +204,8 @@ TEST_F(RecordSourceTest, EditsAreWrittenWhenTheRowIsLeftAndBadValuesRefused) {
     EXPECT_EQ(rs.field("Netto").toDouble(), 1234.5);  // the previous value stays
 
     rs.moveNext();
-    EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1").toDouble(), 1234.5);
-    EXPECT_EQ(db->scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1").toString(),
+    EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1")->toDouble(), 1234.5);
+    EXPECT_EQ(db->scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1")->toString(),
               "D'Artagnan Kft");
     rs.moveFirst();
     EXPECT_EQ(rs.field("Netto").toDouble(), 1234.5);
@@ -225,7 +225,7 @@ TEST_F(RecordSourceTest, AddNewAppendsAtTheEnd) {
     rs.moveLast();
     EXPECT_EQ(rs.field("Datumtol").toDate(), QDate(2024, 12, 31));
     EXPECT_EQ(rs.field("FIGYELEM").toBool(), true);
-    EXPECT_EQ(db->scalar("SELECT Datumtol FROM VelaData").toString(), "2024-12-31");
+    EXPECT_EQ(db->scalar("SELECT Datumtol FROM VelaData")->toString(), "2024-12-31");
 }
 
 TEST_F(RecordSourceTest, ManyRowsArePagedAndEditedAcrossPages) {

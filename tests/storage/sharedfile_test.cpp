@@ -83,5 +83,5 @@ TEST(SharedFile, AHeldFileIsWaitedForThenNamedInHungarianAndTheEditStaysPending)
 
     ASSERT_TRUE(theirs->commit());
     EXPECT_TRUE(rs.update()) << rs.lastError().toStdString();
-    EXPECT_EQ(mine->scalar("SELECT count(*) FROM VelaData").toInt(), 2);
+    EXPECT_EQ(mine->scalar("SELECT count(*) FROM VelaData")->toInt(), 2);
 }

@@ -97,7 +97,7 @@ TEST(FormKit, AGridWindowOverATableIsOneShortClass) {
     emit w.Text1->textEdited("Österreich");
     w.findChild<QPushButton*>("Command1")->click();
     EXPECT_EQ(
-        db->scalar("SELECT OrszágMegnevezés FROM TorzsOrszagok WHERE OrszágKód = 'AT'").toString(),
+        db->scalar("SELECT OrszágMegnevezés FROM TorzsOrszagok WHERE OrszágKód = 'AT'")->toString(),
         "Österreich");
 
     QAction* del = w.menus->action("Torol");
@@ -107,7 +107,7 @@ TEST(FormKit, AGridWindowOverATableIsOneShortClass) {
     del->trigger();
     w.menus->refresh();
     EXPECT_FALSE(del->isEnabled());  // nothing left to delete
-    EXPECT_EQ(db->scalar("SELECT count(*) FROM TorzsOrszagok").toInt(), 0);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM TorzsOrszagok")->toInt(), 0);
 }
 
 TEST(FormKit, ButtonIsPaintedGreenWhileItsActionRunsAndWhiteAfter) {

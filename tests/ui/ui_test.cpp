@@ -105,7 +105,7 @@ TEST_F(BoundTest, GridModelPassesTheModelTesterThroughChanges) {
     EXPECT_EQ(model.rowCount(), 200);
     rs.setSort("Netto DESC");
     rs.refresh();
-    EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 4").toDouble(), 12.5);
+    EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 4")->toDouble(), 12.5);
 }
 
 TEST_F(BoundTest, BoundFieldsFollowTheRowAndRefuseBadValues) {
@@ -138,7 +138,7 @@ TEST_F(BoundTest, BoundFieldsFollowTheRowAndRefuseBadValues) {
     other->setFocus();
     QApplication::processEvents();
     rs.moveNext();  // the edit is stored when the row is left
-    EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 2").toDouble(), 33.5);
+    EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 2")->toDouble(), 33.5);
 
     // Typed but not yet left: a move of the row (a navigation button takes no
     // focus) still takes the typed value along.
@@ -146,7 +146,7 @@ TEST_F(BoundTest, BoundFieldsFollowTheRowAndRefuseBadValues) {
     netto->selectAll();
     QTest::keyClicks(netto, "44");
     rs.moveFirst();
-    EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 3").toDouble(), 44);
+    EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 3")->toDouble(), 44);
 
     date->setDate(QDate(2025, 5, 6));  // a picker change goes into the row at once
     EXPECT_EQ(rs.field("Datumtol").toDate(), QDate(2025, 5, 6));
