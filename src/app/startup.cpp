@@ -97,9 +97,9 @@ bool Startup::open() {
         // The ledgers work without the parameters; only the invoicing
         // folder stays unknown.
         dialogs_->beep();
-        dialogs_->message(
-            ctx_.db.parametersStatus.errorText() + QStringLiteral("\n\nA paraméterek nélkül folytatom."),
-            QStringLiteral("FIGYELEM!"), DialogService::Icon::Warning);
+        dialogs_->message(ctx_.db.parametersStatus.errorText() +
+                              QStringLiteral("\n\nA paraméterek nélkül folytatom."),
+                          QStringLiteral("FIGYELEM!"), DialogService::Icon::Warning);
     }
     // The partner register and the import's staging table are needed only by
     // their windows, which tell the user when theirs could not be opened.

@@ -89,10 +89,11 @@ bool StandInDatabase::appendLines(const QString& path, const QString& table,
                 if (v.typeId() == QMetaType::QDate)
                     v = v.toDate().toString(Qt::ISODate);
             }
-            if (values.size() != 14 || !st.status().ok() || !st.bind(values) || !st.exec() || !st.reset()) {
+            if (values.size() != 14 || !st.status().ok() || !st.bind(values) || !st.exec() ||
+                !st.reset()) {
                 if (error)
                     *error = st.status() ? QStringLiteral("14 érték kell soronként")
-                                                  : st.status().errorText();
+                                         : st.status().errorText();
                 exec(c.db, QStringLiteral("ROLLBACK"), nullptr);
                 return false;
             }

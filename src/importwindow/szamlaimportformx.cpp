@@ -665,9 +665,9 @@ void SzamlaImportFormX::refreshPresent() {
     const Result<QSet<QString>> present =
         bulk::distinctTexts(*veladata_, schema::velanakData(), QStringLiteral("Szamlaszam"));
     gridModel_->setPresent(present ? *present : QSet<QString>());
-    const Result<int> count =
-        Data.isOpen() && present ? bulk::countIn(*staging_, Data.query(), kNumber, *present)
-                                 : Result<int>(0);
+    const Result<int> count = Data.isOpen() && present
+                                  ? bulk::countIn(*staging_, Data.query(), kNumber, *present)
+                                  : Result<int>(0);
     presentCount_ = count ? *count : 0;
     Label3->setValue(QString::number(presentCount_));
 }

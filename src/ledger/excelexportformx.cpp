@@ -116,8 +116,8 @@ void ExcelExportFormX::run() {
     emptiedCells_ = 0;
     Database* db = ctx_.db.veladata.get();
     if (!db) {
-        stop(text::kError, text::kLedgerUnreadable.arg(ctx_.db.veladataStatus.errorText()), text::kErrorTitle,
-             Icon::Critical);
+        stop(text::kError, text::kLedgerUnreadable.arg(ctx_.db.veladataStatus.errorText()),
+             text::kErrorTitle, Icon::Critical);
         return;
     }
     // Let the window be drawn before the work starts.
@@ -127,8 +127,8 @@ void ExcelExportFormX::run() {
     AnalitikaData.setDatabase(db);
     AnalitikaData.setQuery(Query(traits_.table, {}, {{sorszam}}));
     if (const Status failed = AnalitikaData.refresh(); !failed) {
-        stop(text::kError, text::kLedgerUnreadable.arg(failed.errorText()),
-             text::kErrorTitle, Icon::Critical);
+        stop(text::kError, text::kLedgerUnreadable.arg(failed.errorText()), text::kErrorTitle,
+             Icon::Critical);
         return;
     }
     if (AnalitikaData.recordCount() == 0) {
@@ -137,7 +137,8 @@ void ExcelExportFormX::run() {
     }
 
     BusyCursor busy;
-    const Status search = AnalitikaData.findFirst(Condition::equals(sorszam, ctx_.exportFromSorszam));
+    const Status search =
+        AnalitikaData.findFirst(Condition::equals(sorszam, ctx_.exportFromSorszam));
     if (!search) {
         stop(text::kError, text::kLedgerUnreadable.arg(search.errorText()), text::kErrorTitle,
              Icon::Critical);
@@ -154,8 +155,8 @@ void ExcelExportFormX::run() {
     // window's filter, in the order the table returns them.
     AnalitikaData.setQuery(Query(traits_.table, Condition::greaterOrEqual(sorszam, start)));
     if (const Status failed = AnalitikaData.refresh(); !failed) {
-        stop(text::kError, text::kLedgerUnreadable.arg(failed.errorText()),
-             text::kErrorTitle, Icon::Critical);
+        stop(text::kError, text::kLedgerUnreadable.arg(failed.errorText()), text::kErrorTitle,
+             Icon::Critical);
         return;
     }
     const int total = AnalitikaData.recordCount();
@@ -201,8 +202,8 @@ void ExcelExportFormX::run() {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
     if (!moved && int(rows.size()) < total) {
-        stop(text::kError, text::kLedgerUnreadable.arg(moved.errorText()),
-             text::kErrorTitle, Icon::Critical);
+        stop(text::kError, text::kLedgerUnreadable.arg(moved.errorText()), text::kErrorTitle,
+             Icon::Critical);
         return;
     }
 

@@ -100,8 +100,11 @@ void LedgerWindow::Command2_Click() {
     (void)VelaData1.moveLast();
 
     const QDate today = QDate::currentDate();
+    // Here and below, values of the column's own kind go into the current
+    // row: nothing refuses them, so their Status is discarded.
     (void)VelaData1.setField("Kivezetés", QStringLiteral("N"));
-    for (const char* column : kDateColumns) VelaData1.setField(QString::fromUtf8(column), today);
+    for (const char* column : kDateColumns)
+        (void)VelaData1.setField(QString::fromUtf8(column), today);
     binder_->load();
     DBGrid1->followCurrent();
     text("Text10")->setFocus();
@@ -293,21 +296,27 @@ void LedgerWindow::runFinder(QLineEdit* finder) {
     bool found = false;
     if (name == QLatin1String("Text13")) {
         if (const auto n = values::parseWhole(t))
-            found = VelaData1.findFirst(Condition::equals("Sorszám", qlonglong(*n))).ok() && !VelaData1.noMatch();
+            found = VelaData1.findFirst(Condition::equals("Sorszám", qlonglong(*n))).ok() &&
+                    !VelaData1.noMatch();
     } else if (name == QLatin1String("Text14") || name == QLatin1String("Text15")) {
         // like "text*": "*" and "?" typed in are wildcards; without them the
         // prefix is found through the column's index.
         const QString column = name == QLatin1String("Text14") ? QStringLiteral("Szamlaszam")
                                                                : QStringLiteral("CegNev");
         if (t.contains(QLatin1Char('*')) || t.contains(QLatin1Char('?')))
-            found = VelaData1.findFirst(Condition::like(
-                column, QString(t).replace(QLatin1Char('['), QStringLiteral("[[]")) + u'*')).ok() && !VelaData1.noMatch();
+            found =
+                VelaData1
+                    .findFirst(Condition::like(
+                        column, QString(t).replace(QLatin1Char('['), QStringLiteral("[[]")) + u'*'))
+                    .ok() &&
+                !VelaData1.noMatch();
         else
             found = VelaData1.findFirstPrefix(column, t).ok() && !VelaData1.noMatch();
     } else if (name == QLatin1String("Text17")) {
         // A lone minus sign or comma is no amount yet: nothing matches it.
         if (const auto d = values::parseNumber(t))
-            found = VelaData1.findFirst(Condition::equals("Brutto", *d)).ok() && !VelaData1.noMatch();
+            found =
+                VelaData1.findFirst(Condition::equals("Brutto", *d)).ok() && !VelaData1.noMatch();
     }
     if (found) {
         lastFoundMark_ = VelaData1.bookmark();

@@ -21,15 +21,13 @@ LedgerPrintReport::LedgerPrintReport(AppContext& ctx, LedgerKind kind, Database&
 Result<ScratchTable::FillResult> LedgerPrintReport::fill(const RecordSource& rows) {
     const int columns = int(schema::ledgerColumns().size());
     ScratchTable scratch(veladata_);
-    return scratch.fill(
-        kind_ == LedgerKind::Payables ? schema::velaData() : schema::velanakData(),
-        rows.recordCount(),
-        [&rows, columns](int i) {
-            QVariantList values;
-            values.reserve(columns);
-            for (int c = 0; c < columns; ++c) values << rows.valueAt(i, c);
-            return values;
-        });
+    return scratch.fill(kind_ == LedgerKind::Payables ? schema::velaData() : schema::velanakData(),
+                        rows.recordCount(), [&rows, columns](int i) {
+                            QVariantList values;
+                            values.reserve(columns);
+                            for (int c = 0; c < columns; ++c) values << rows.valueAt(i, c);
+                            return values;
+                        });
 }
 
 double LedgerPrintReport::grandTotal(const RecordSource& scratchRows) {

@@ -571,12 +571,13 @@ void LedgerWindow::VevoTorzs_Click() {
                 Icon::Warning);
         } else {
             // Written into the row like an edit; saved when the row is left.
-            QString why;
             const SelectedPartner& p = ctx_.selectedPartner;
-            if (!VelaData1.setField(QStringLiteral("CegNev"), p.name, &why) ||
-                !VelaData1.setField(QStringLiteral("CegCim"), p.seat + QLatin1Char(' ') + p.address,
-                                    &why))
-                showDatabaseError(why);
+            Status set = VelaData1.setField(QStringLiteral("CegNev"), p.name);
+            if (set)
+                set = VelaData1.setField(QStringLiteral("CegCim"),
+                                         p.seat + QLatin1Char(' ') + p.address);
+            if (!set)
+                showDatabaseError(set.errorText());
         }
     }
     becomeActive();

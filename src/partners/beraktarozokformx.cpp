@@ -155,8 +155,8 @@ bool BeraktarozokFormX::openModal(AppContext& ctx, QWidget* parent) {
     if (!ctx.db.betarol) {
         if (ctx.dialogs) {
             ctx.dialogs->beep();
-            ctx.dialogs->message(text::kNoDatabase.arg(ctx.db.betarolStatus.errorText()), text::kErrorTitle,
-                                 Icon::Critical);
+            ctx.dialogs->message(text::kNoDatabase.arg(ctx.db.betarolStatus.errorText()),
+                                 text::kErrorTitle, Icon::Critical);
         }
         return false;
     }
@@ -664,7 +664,8 @@ void BeraktarozokFormX::Text15_Change() {
     if (typed.contains(QLatin1Char('*')) || typed.contains(QLatin1Char('?'))) {
         QString pattern = typed;
         pattern.replace(QLatin1Char('['), QStringLiteral("[[]"));
-        found = Beraktarozok.findFirst(Condition::like(kBerNev, pattern + QLatin1Char('*'))).ok() && !Beraktarozok.noMatch();
+        found = Beraktarozok.findFirst(Condition::like(kBerNev, pattern + QLatin1Char('*'))).ok() &&
+                !Beraktarozok.noMatch();
     } else {
         found = Beraktarozok.findFirstPrefix(kBerNev, typed).ok() && !Beraktarozok.noMatch();
     }
@@ -708,8 +709,11 @@ void BeraktarozokFormX::Command1_Click() {
     BusyCursor busy;
     QString pattern = answer;
     pattern.replace(QLatin1Char('['), QStringLiteral("[[]"));
-    if (!(Data1.findFirst(
-            Condition::like(QStringLiteral("OrszágMegnevezés"), pattern + QLatin1Char('*'))).ok() && !Data1.noMatch())) {
+    if (!(Data1
+              .findFirst(
+                  Condition::like(QStringLiteral("OrszágMegnevezés"), pattern + QLatin1Char('*')))
+              .ok() &&
+          !Data1.noMatch())) {
         if (ctx_.dialogs) {
             ctx_.dialogs->beep();
             ctx_.dialogs->message(text::kNoSuchCountry, text::kNoSuchCountryTitle, Icon::Warning);

@@ -21,7 +21,8 @@ Status BulkInsert::begin() {
     for (const QString& c : std::as_const(names_)) {
         const ColumnDef* def = table_.column(c);
         if (!def)
-            return Error{QStringLiteral("A(z) „%1” táblában nincs „%2” oszlop.").arg(table_.name, c)};
+            return Error{
+                QStringLiteral("A(z) „%1” táblában nincs „%2” oszlop.").arg(table_.name, c)};
         columns_.push_back(def);
         maxText_.push_back(values::maxTextLength(*def));
         names << schema::quoteName(c);

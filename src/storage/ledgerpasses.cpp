@@ -98,10 +98,10 @@ Result<PassCounts> writePartialTotals(Database& db, const TableDef& table, const
     }
     if (Status s = writeAll(
             db, QStringLiteral("UPDATE %1 SET \"RészösszegÖsszesen\" = ? WHERE rowid = ?").arg(t),
-        changes,
-        [](Statement& st, const Change& c) {
-            return st.bind(1, c.total).ok() && st.bind(2, c.rowid).ok();
-        },
+            changes,
+            [](Statement& st, const Change& c) {
+                return st.bind(1, c.total).ok() && st.bind(2, c.rowid).ok();
+            },
             onFailedRow, result);
         !s)
         return s.error();
@@ -164,17 +164,18 @@ Result<PassCounts> checkRows(Database& db, const TableDef& table, const Conditio
     }
     if (Status s = writeAll(
             db,
-        QStringLiteral("UPDATE %1 SET \"Kivezetés\" = ifnull(?, \"Kivezetés\"), "
-                       "\"Brutto\" = ifnull(?, \"Brutto\"), "
-                       "\"RészÖsszegBruttó\" = ifnull(?, \"RészÖsszegBruttó\") WHERE rowid = ?")
-            .arg(t),
-        changes,
-        [](Statement& st, const Change& c) {
-            auto orNull = [](double v) { return std::isnan(v) ? QVariant() : QVariant(v); };
-            return st.bind(1, c.flag ? QVariant(QString(QLatin1Char(c.flag))) : QVariant()).ok() &&
-                   st.bind(2, orNull(c.brutto)).ok() && st.bind(3, orNull(c.partialGross)).ok() &&
-                   st.bind(4, c.rowid).ok();
-        },
+            QStringLiteral("UPDATE %1 SET \"Kivezetés\" = ifnull(?, \"Kivezetés\"), "
+                           "\"Brutto\" = ifnull(?, \"Brutto\"), "
+                           "\"RészÖsszegBruttó\" = ifnull(?, \"RészÖsszegBruttó\") WHERE rowid = ?")
+                .arg(t),
+            changes,
+            [](Statement& st, const Change& c) {
+                auto orNull = [](double v) { return std::isnan(v) ? QVariant() : QVariant(v); };
+                return st.bind(1, c.flag ? QVariant(QString(QLatin1Char(c.flag))) : QVariant())
+                           .ok() &&
+                       st.bind(2, orNull(c.brutto)).ok() &&
+                       st.bind(3, orNull(c.partialGross)).ok() && st.bind(4, c.rowid).ok();
+            },
             onFailedRow, result);
         !s)
         return s.error();

@@ -30,7 +30,7 @@ namespace ledgerpasses {
 // RészösszegÖsszesen the sum of the positive RészÖsszeg of all rows of the
 // table with that number (0 when none). One grouped pass gives every sum.
 Result<PassCounts> writePartialTotals(Database& db, const TableDef& table, const Condition& shown,
-                              const std::function<void()>& onFailedRow = {});
+                                      const std::function<void()>& onFailedRow = {});
 
 // The check pass over the rows of shown: an empty settled flag becomes "N",
 // an "átutalás E" row "I"; Brutto and RészÖsszegBruttó are recomputed from

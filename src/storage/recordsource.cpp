@@ -1,8 +1,8 @@
 #include "storage/recordsource.h"
 
+#include <sqlite3.h>
 #include <QRegularExpression>
 #include <QSet>
-#include <sqlite3.h>
 
 #include <algorithm>
 

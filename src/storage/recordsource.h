@@ -117,7 +117,6 @@ class RecordSource : public QObject {
     static std::optional<std::vector<SortKey>> parseOrder(const TableDef& table,
                                                           const QString& text);
 
-
   signals:
     // The rows are about to be / were read anew (refresh, requery, sort, close).
     void rowsAboutToReset();

@@ -77,8 +77,9 @@ Status ScratchTable::fillInTransaction(const TableDef& ledger, int count, const 
     const QString total = quoteName(QStringLiteral("RészösszegÖsszesen"));
     const QString s = quoteName(scratch.name);
     const QString l = quoteName(ledger.name);
-    if (Status zeroed = db_.exec(QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %3 IS NOT NULL AND %3 <> ''")
-                                     .arg(s, total, inv));
+    if (Status zeroed =
+            db_.exec(QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %3 IS NOT NULL AND %3 <> ''")
+                         .arg(s, total, inv));
         !zeroed)
         return zeroed;
     const QString grouped = QStringLiteral(

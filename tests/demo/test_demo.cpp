@@ -95,7 +95,8 @@ TEST_F(DemoFolderTest, DatabasesOpenWithTheirRows) {
                            "max(recordID) FROM beraktar")
                   ->toString(),
               "50/1/50");
-    EXPECT_GT(partners->scalar("SELECT count(*) FROM beraktar WHERE BerOrszag = 'HU'")->toInt(), 40);
+    EXPECT_GT(partners->scalar("SELECT count(*) FROM beraktar WHERE BerOrszag = 'HU'")->toInt(),
+              40);
     EXPECT_EQ(partners
                   ->scalar("SELECT count(*) FROM beraktar WHERE BerOrszag NOT IN "
                            "(SELECT \"OrszágKód\" FROM TorzsOrszagok)")

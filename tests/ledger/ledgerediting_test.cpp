@@ -76,7 +76,8 @@ TEST_F(LedgerFixture, SettledFlagIsRaisedAndCheckedOnLeaving) {
     EXPECT_EQ(text("Text9")->text(), "I");
     EXPECT_TRUE(dialogs.shown.isEmpty());
     window->rows().moveFirst();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(), "I");
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(),
+              "I");
 }
 
 TEST_F(LedgerFixture, FindersNarrowStepByStepAndFoldHungarianCase) {
@@ -205,7 +206,8 @@ TEST_F(LedgerFixture, SettleMarksTheRowWhenItIsLeft) {
     window->menuItem("VelaKivezet")->trigger();
     EXPECT_EQ(text("Text9")->text(), "I");
     window->rows().moveFirst();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(), "I");
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(),
+              "I");
 }
 
 TEST_F(LedgerFixture, BadValuesAreRefusedAndTheRowKeepsItsValue) {

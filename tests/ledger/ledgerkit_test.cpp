@@ -73,7 +73,8 @@ TEST_F(LedgerFixture, SettledFlagIsCheckedWhenTheNavigationBarLeavesTheRow) {
     keys(flag, "x");
     // The navigation bar takes no focus: the field is never left.
     child<vela::NavigationBar>("VelaData1Navigation")->nextButton()->click();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(), "N");
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(),
+              "N");
     ASSERT_FALSE(dialogs.shown.isEmpty());
     EXPECT_EQ(dialogs.shown.last().text, vela::ledgertext::kBadSettledFlag);
 
@@ -83,7 +84,8 @@ TEST_F(LedgerFixture, SettledFlagIsCheckedWhenTheNavigationBarLeavesTheRow) {
     flag->selectAll();
     keys(flag, "i");
     child<vela::NavigationBar>("VelaData1Navigation")->nextButton()->click();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(), "I");
+    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(),
+              "I");
 }
 
 TEST_F(LedgerFixture, NameAndNumberFindersTakeWildcardsLiterallyElse) {

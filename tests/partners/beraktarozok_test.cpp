@@ -376,7 +376,8 @@ TEST_F(PartnerFixture, CountryPickSetsTheCodeOfTheDoubleClickedCountry) {
     EXPECT_EQ(window->countries().field(1).toString(), "Magyarország");
     emit countries->doubleClicked(countries->model()->index(2, 0));
     EXPECT_FALSE(countries->isVisible());
-    EXPECT_EQ(betarol->scalar("SELECT BerOrszag FROM beraktar WHERE BerNev = 'A'")->toString(), "D");
+    EXPECT_EQ(betarol->scalar("SELECT BerOrszag FROM beraktar WHERE BerNev = 'A'")->toString(),
+              "D");
     EXPECT_EQ(child<QLabel>("Label14")->text(), "D");
 
     // Not found: the message, and the grid on its first row all the same.

@@ -40,7 +40,9 @@ class ParameterTest : public ::testing::Test {
         window->show();
         QApplication::processEvents();
     }
-    int rowCount() { return ctx.db.parameters->scalar("SELECT count(*) FROM EmblemaPath")->toInt(); }
+    int rowCount() {
+        return ctx.db.parameters->scalar("SELECT count(*) FROM EmblemaPath")->toInt();
+    }
     bool key(int column, const QString& typed, const QString& cell) {
         return window->DBGrid1_KeyPress(column, typed, cell);
     }
