@@ -290,8 +290,9 @@ TEST_F(TransferTest, RowIdentifiersFollowTheClock) {
     };
     auto r =
         vela::StagedTransfer::run(data, 1, *veladata, vela::schema::velanakData(), maker, stepping);
-    EXPECT_EQ(r.written, 2);  // from the second row on
-    EXPECT_EQ(r.firstSorszam, 1);
+    ASSERT_TRUE(r) << r.errorText().toStdString();
+    EXPECT_EQ(r->written, 2);  // from the second row on
+    EXPECT_EQ(r->firstSorszam, 1);
     auto ids = veladata->rows("SELECT recordID, Adatfelvetel FROM VelanakData ORDER BY Sorszám");
     ASSERT_EQ(ids.size(), 2u);
     EXPECT_EQ(ids[0][0].toString(), "100000001");
@@ -300,9 +301,11 @@ TEST_F(TransferTest, RowIdentifiersFollowTheClock) {
 
     made = 0;
     auto still = [&] { return now; };
-    r = vela::StagedTransfer::run(data, 0, *veladata, vela::schema::velanakData(), maker, still);
-    EXPECT_EQ(r.written, 3);
-    EXPECT_EQ(r.firstSorszam, 3);
+    const auto again =
+        vela::StagedTransfer::run(data, 0, *veladata, vela::schema::velanakData(), maker, still);
+    ASSERT_TRUE(again) << again.errorText().toStdString();
+    EXPECT_EQ(again->written, 3);
+    EXPECT_EQ(again->firstSorszam, 3);
     EXPECT_EQ(made, 1);
     EXPECT_EQ(veladata
                   ->scalar("SELECT count(DISTINCT recordID) FROM VelanakData WHERE "
