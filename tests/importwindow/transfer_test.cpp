@@ -313,3 +313,27 @@ TEST_F(TransferTest, RowIdentifiersFollowTheClock) {
                   .toInt(),
               1);
 }
+
+// A row the ledger refuses stops the hand-over: the call itself succeeds and
+// says which invoice stopped it and why; the rows before it stay written.
+TEST_F(TransferTest, RefusedRowStopsTheHandOverAndTheRowsBeforeItStay) {
+    stage({{1, "készpénzes", 10}, {3, "készpénzes", 30}});
+    ASSERT_TRUE(
+        staging->exec("INSERT INTO OsszesSzamla (Számlaszám, Vevö, FizMód, Bruttó) "
+                      "VALUES (2, ?, 'készpénzes', 20)",
+                      {QString(300, QLatin1Char('x'))}));
+    vela::RecordSource data;
+    data.setDatabase(staging);
+    data.setQuery(vela::Query(vela::schema::osszesSzamla(), {}, {{"Számlaszám"}}));
+    ASSERT_TRUE(data.refresh());
+    const auto r = vela::StagedTransfer::run(
+        data, 0, *veladata, vela::schema::velanakData(),
+        [](const QDateTime&) { return QStringLiteral("ID"); },
+        [] { return QDateTime(QDate(2024, 5, 6), QTime(10, 0)); });
+    ASSERT_TRUE(r) << r.errorText().toStdString();
+    EXPECT_TRUE(r->stopped);
+    EXPECT_EQ(r->written, 1);
+    EXPECT_EQ(r->failedInvoice, 2);
+    EXPECT_TRUE(r->failedWhy.contains("CegNev")) << r->failedWhy.toStdString();
+    EXPECT_EQ(ledger(), (std::vector<std::tuple<qint64, QString, double>>{{1, "1", 10}}));
+}
