@@ -88,16 +88,14 @@ QVariantList StagedTransfer::ledgerValues(const QVariantList& s, qint64 sorszam,
             payment == QStringLiteral("átutalás E") ? QStringLiteral("I") : QStringLiteral("N")};
 }
 
-StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from, Database& veladata,
-                                           const TableDef& ledger, const RowIdMaker& newRowId,
-                                           const Clock& clock) {
-    Result result;
+Result<StagedTransfer::Transferred> StagedTransfer::run(const RecordSource& staged, int from,
+                                                        Database& veladata, const TableDef& ledger,
+                                                        const RowIdMaker& newRowId,
+                                                        const Clock& clock) {
+    Transferred result;
     const auto highest = bulk::highestValue(veladata, ledger, QStringLiteral("Sorszám"));
-    if (!highest) {
-        result.failed = true;
-        result.error = highest.errorText();
-        return result;
-    }
+    if (!highest)
+        return highest.error();
     qint64 next = qint64(num(*highest)) + 1;
     result.firstSorszam = next;
     // The identifier is made afresh after each row; within one millisecond
@@ -115,11 +113,8 @@ StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
     identifierAt(clock());
 
     BulkInsert insert(veladata, ledger, ledgerColumns());
-    if (const Status begun = insert.begin(); !begun) {
-        result.failed = true;
-        result.error = begun.errorText();
-        return result;
-    }
+    if (const Status begun = insert.begin(); !begun)
+        return begun.error();
     const int count = staged.recordCount();
     QVariantList row;
     row.reserve(kStagedColumns);
@@ -128,20 +123,16 @@ StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
         for (int c = 0; c < kStagedColumns; ++c) row << staged.valueAt(r, c);
         if (const Status appended = insert.append(ledgerValues(row, next, rowId, idMoment.date()));
             !appended) {
-            result.failed = true;
+            result.stopped = true;
             result.failedInvoice = qint64(num(row.value(SNumber)));
-            result.error = appended.errorText();
+            result.failedWhy = appended.errorText();
             break;
         }
         ++next;
         identifierAt(clock());
     }
-    if (const Status committed = insert.finish(); !committed) {
-        result.failed = true;
-        result.error = committed.errorText();
-        result.written = 0;
-        return result;
-    }
+    if (const Status committed = insert.finish(); !committed)
+        return committed.error();
     result.written = insert.written();
     return result;
 }
