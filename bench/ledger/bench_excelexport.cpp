@@ -86,7 +86,7 @@ void BM_BareSelect(benchmark::State& state) {
     for (auto _ : state) {
         vela::Statement st(s.ctx.db.veladata->handle(),
                            "SELECT * FROM VelaData WHERE Sorszám >= ?");
-        st.bind({1});
+        must(st.bind({1}));
         qint64 cells = 0;
         while (st.next()) {
             for (int c = 0; c < vela::schema::kLedgerGridColumns; ++c)

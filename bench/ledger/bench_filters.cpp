@@ -81,7 +81,7 @@ struct Session {
 void runFilter(benchmark::State& state, const char* item, const char* sign = nullptr,
                int standOn = 42) {
     Session s(int(state.range(0)));
-    s.window->rows().moveTo(standOn);  // "Partner 42", "Ft", number 43
+    must(s.window->rows().moveTo(standOn));  // "Partner 42", "Ft", number 43
     if (sign)
         s.window->menuItem(sign)->trigger();
     QAction* a = s.window->menuItem(item);
@@ -141,13 +141,13 @@ void bareFilter(benchmark::State& state, const QString& rows, const QString& gro
         {
             const QString sql = "SELECT rowid" + t + where(rows) + " ORDER BY Sorszám, recordID";
             vela::Statement st(h, sql);
-            st.bind(bound(sql));
+            must(st.bind(bound(sql)));
             while (st.next()) ids.push_back(st.int64(0));
         }
         for (const QString& sum : {"SELECT sum(Brutto)" + t + where(gross),
                                    "SELECT sum(RészÖsszegBruttó)" + t + where(partial)}) {
             vela::Statement st(h, sum);
-            st.bind(bound(sum));
+            must(st.bind(bound(sum)));
             st.next();
             benchmark::DoNotOptimize(st.value(0));
         }
@@ -158,18 +158,18 @@ void bareFilter(benchmark::State& state, const QString& rows, const QString& gro
                                 partial + " GROUP BY Devizanem";
             const QVariantList both = bound(gross) + bound(partial);
             vela::Statement st(h, sql);
-            st.bind(both);
+            must(st.bind(both));
             while (st.next()) benchmark::DoNotOptimize(st.value(2));
         }
         if (!ids.empty()) {
             vela::Statement last(h, "SELECT Sorszám" + t + " WHERE rowid = ?");
-            last.bind({ids.back()});
+            must(last.bind({ids.back()}));
             last.next();
             const QString sql = "SELECT rowid" + t + where(rows) +
                                 (rows.isEmpty() ? " WHERE " : " AND ") +
                                 "Sorszám = ? ORDER BY Sorszám, recordID LIMIT 1";
             vela::Statement first(h, sql);
-            first.bind(bound(rows) + QVariantList{last.value(0)});
+            must(first.bind(bound(rows) + QVariantList{last.value(0)}));
             first.next();
             benchmark::DoNotOptimize(first.value(0));
         }
@@ -211,7 +211,7 @@ void BM_Bare_Overdue(benchmark::State& state) {
     sqlite3* h = s.ctx.db.veladata->handle();
     for (auto _ : state) {
         vela::Statement st(h, "SELECT rowid FROM VelanakData WHERE Datumig < ? ORDER BY Datumig");
-        st.bind({QDate::currentDate().toString(Qt::ISODate)});
+        must(st.bind({QDate::currentDate().toString(Qt::ISODate)}));
         std::vector<qint64> ids;
         while (st.next()) ids.push_back(st.int64(0));
         benchmark::DoNotOptimize(ids.size());
@@ -224,14 +224,14 @@ void BM_Bare_Overdue(benchmark::State& state) {
 // then all rows with their figure and the find of the first row with the number.
 void BM_RekordDupla(benchmark::State& state) {
     Session s(int(state.range(0)), true);
-    s.window->rows().moveTo(4242);
+    must(s.window->rows().moveTo(4242));
     for (auto _ : state) {
         s.window->RekordDupla_Click();
         state.PauseTiming();
-        s.ctx.db.veladata->exec(
-            "DELETE FROM VelanakData WHERE rowid = (SELECT max(rowid) FROM "
-            "VelanakData)");
-        s.window->rows().moveTo(4242);
+        must(
+            s.ctx.db.veladata->exec("DELETE FROM VelanakData WHERE rowid = (SELECT max(rowid) FROM "
+                                    "VelanakData)"));
+        must(s.window->rows().moveTo(4242));
         state.ResumeTiming();
     }
 }
@@ -244,21 +244,21 @@ void BM_RekordDupla_CopyOnly(benchmark::State& state) {
     vela::RecordSource scratch;
     scratch.setDatabase(s.ctx.db.veladata.get());
     scratch.setQuery(vela::Query(vela::schema::velaIdeigl()));
-    rows.moveTo(4242);
+    must(rows.moveTo(4242));
     for (auto _ : state) {
-        scratch.refresh();
-        scratch.deleteAll();
-        scratch.addNew();
-        for (int i = 0; i < 21; ++i) scratch.setField(i, rows.field(i));
-        scratch.setField("Részkiegyenlités", true);
-        scratch.update();
-        scratch.moveLast();
-        rows.addNew();
-        for (int i = 0; i < 21; ++i) rows.setField(i, scratch.field(i));
-        rows.update();
+        must(scratch.refresh());
+        must(scratch.deleteAll());
+        must(scratch.addNew());
+        for (int i = 0; i < 21; ++i) must(scratch.setField(i, rows.field(i)));
+        must(scratch.setField("Részkiegyenlités", true));
+        must(scratch.update());
+        must(scratch.moveLast());
+        must(rows.addNew());
+        for (int i = 0; i < 21; ++i) must(rows.setField(i, scratch.field(i)));
+        must(rows.update());
         state.PauseTiming();
-        rows.deleteCurrent();
-        rows.moveTo(4242);
+        must(rows.deleteCurrent());
+        must(rows.moveTo(4242));
         state.ResumeTiming();
     }
 }
@@ -272,13 +272,15 @@ void BM_Bare_RekordDupla(benchmark::State& state) {
         "BankiKiegyenlitésKelte, Megjegyzés, recordID, FIGYELEM, FigyelemMegjegyzés, "
         "Részkiegyenlités";
     for (auto _ : state) {
-        db->exec("DELETE FROM VelaIdeigl");
-        db->exec("INSERT INTO VelaIdeigl (" + cols + ") SELECT " + cols +
-                 " FROM VelanakData WHERE rowid = 4243");
-        db->exec("UPDATE VelaIdeigl SET recordID = 'x', Részkiegyenlités = 1");
-        db->exec("INSERT INTO VelanakData (" + cols + ") SELECT " + cols + " FROM VelaIdeigl");
+        must(db->exec("DELETE FROM VelaIdeigl"));
+        must(db->exec("INSERT INTO VelaIdeigl (" + cols + ") SELECT " + cols +
+                      " FROM VelanakData WHERE rowid = 4243"));
+        must(db->exec("UPDATE VelaIdeigl SET recordID = 'x', Részkiegyenlités = 1"));
+        must(
+            db->exec("INSERT INTO VelanakData (" + cols + ") SELECT " + cols + " FROM VelaIdeigl"));
         state.PauseTiming();
-        db->exec("DELETE FROM VelanakData WHERE rowid = (SELECT max(rowid) FROM VelanakData)");
+        must(
+            db->exec("DELETE FROM VelanakData WHERE rowid = (SELECT max(rowid) FROM VelanakData)"));
         state.ResumeTiming();
     }
 }
@@ -288,7 +290,7 @@ void BM_ReszosszegSzam(benchmark::State& state) {
     Session s(int(state.range(0)), true);
     for (auto _ : state) {
         state.PauseTiming();
-        s.ctx.db.veladata->exec("UPDATE VelanakData SET RészösszegÖsszesen = -1");
+        must(s.ctx.db.veladata->exec("UPDATE VelanakData SET RészösszegÖsszesen = -1"));
         state.ResumeTiming();
         s.window->ReszosszegSzam_Click();
     }
@@ -297,15 +299,15 @@ void BM_ReszosszegSzam(benchmark::State& state) {
 void BM_Bare_ReszosszegSzam(benchmark::State& state) {
     Session s(int(state.range(0)), true);
     vela::Database* db = s.ctx.db.veladata.get();
-    db->exec("PRAGMA cache_size = -131072");  // as the pass has it
+    must(db->exec("PRAGMA cache_size = -131072"));  // as the pass has it
     for (auto _ : state) {
         state.PauseTiming();
-        db->exec("UPDATE VelanakData SET RészösszegÖsszesen = -1");
+        must(db->exec("UPDATE VelanakData SET RészösszegÖsszesen = -1"));
         state.ResumeTiming();
-        db->exec(
+        must(db->exec(
             "UPDATE VelanakData SET RészösszegÖsszesen = ifnull((SELECT sum(RészÖsszeg) FROM "
             "VelanakData AS o WHERE o.Szamlaszam = VelanakData.Szamlaszam AND o.RészÖsszeg > 0), "
-            "0) WHERE Szamlaszam <> ''");
+            "0) WHERE Szamlaszam <> ''"));
     }
 }
 
@@ -313,7 +315,7 @@ void BM_Ellenorzes(benchmark::State& state) {
     Session s(int(state.range(0)), true);
     for (auto _ : state) {
         state.PauseTiming();
-        s.ctx.db.veladata->exec("UPDATE VelanakData SET Brutto = -1, RészÖsszegBruttó = -1");
+        must(s.ctx.db.veladata->exec("UPDATE VelanakData SET Brutto = -1, RészÖsszegBruttó = -1"));
         state.ResumeTiming();
         s.window->Ellenorzes_Click();
     }
@@ -335,17 +337,17 @@ void BM_ReszosszegSzam_NothingToChange(benchmark::State& state) {
 void BM_Bare_Ellenorzes(benchmark::State& state) {
     Session s(int(state.range(0)), true);
     vela::Database* db = s.ctx.db.veladata.get();
-    db->exec("PRAGMA cache_size = -131072");  // as the pass has it
+    must(db->exec("PRAGMA cache_size = -131072"));  // as the pass has it
     for (auto _ : state) {
         state.PauseTiming();
-        db->exec("UPDATE VelanakData SET Brutto = -1, RészÖsszegBruttó = -1");
+        must(db->exec("UPDATE VelanakData SET Brutto = -1, RészÖsszegBruttó = -1"));
         state.ResumeTiming();
-        db->exec(
+        must(db->exec(
             "UPDATE VelanakData SET Kivezetés = CASE WHEN FizetésMódja = 'átutalás E' THEN 'I' "
             "WHEN Kivezetés IS NULL OR Kivezetés = '' THEN 'N' ELSE Kivezetés END, "
             "Brutto = CASE WHEN AFA IS NOT NULL AND Netto > 0 THEN Netto * (100 + AFA) / 100 "
             "ELSE Brutto END, RészÖsszegBruttó = CASE WHEN AFA IS NOT NULL AND RészÖsszeg > 0 "
-            "THEN RészÖsszeg * (100 + AFA) / 100 ELSE RészÖsszegBruttó END");
+            "THEN RészÖsszeg * (100 + AFA) / 100 ELSE RészÖsszegBruttó END"));
     }
 }
 

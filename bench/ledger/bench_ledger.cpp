@@ -73,7 +73,7 @@ void BM_OpenToFirstPaint(benchmark::State& state) {
 void BM_ScrollPageDown(benchmark::State& state) {
     Session s(int(state.range(0)));
     auto w = s.openWindow();
-    w->rows().moveFirst();
+    must(w->rows().moveFirst());
     QWidget* grid = w->findChild<QWidget*>("DBGrid1");
     grid->setFocus();
     for (auto _ : state) {
@@ -105,7 +105,7 @@ void BM_Save(benchmark::State& state) {
     auto w = s.openWindow();
     double v = 1;
     for (auto _ : state) {
-        w->rows().setField("Netto", v++);
+        must(w->rows().setField("Netto", v++));
         w->Command3_Click();
     }
 }
@@ -116,7 +116,7 @@ void BM_NewRow(benchmark::State& state) {
     for (auto _ : state) {
         w->Command2_Click();
         state.PauseTiming();
-        w->rows().deleteCurrent();
+        must(w->rows().deleteCurrent());
         state.ResumeTiming();
     }
 }

@@ -42,11 +42,13 @@ QString ledgerFolder(int rows) {
 struct Session {
     explicit Session(int rows) {
         QDir::setCurrent(ledgerFolder(rows));
-        QString err;
-        veladata = vela::Database::open("veladata.mdb", &err);
+        auto opened = vela::Database::open("veladata.mdb");
+        if (!opened)
+            qFatal("%s", qPrintable(opened.errorText()));
+        veladata = std::move(*opened);
         grid.setDatabase(veladata.get());
         grid.setQuery(vela::Query(vela::schema::velaData(), {}, {{"Sorszám"}, {"recordID"}}));
-        grid.refresh();
+        must(grid.refresh());
     }
     vela::AppContext ctx;
     std::unique_ptr<vela::Database> veladata;

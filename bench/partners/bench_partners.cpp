@@ -27,21 +27,27 @@ QString partnerFolder(int rows) {
     QDir().mkpath(dir);
     for (const char* f : {"veladata.mdb", "betarol.kdb", "parameter.kdb", "LFakturo.mdb"})
         QFile::copy(QStringLiteral(VELA_TEMPLATE_DIR "/") + f, dir + "/" + f);
-    QString err;
-    auto db = vela::Database::openPath(dir + "/betarol.kdb", &err);
-    db->exec(QStringLiteral(
-                 "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
-                 "INSERT INTO beraktar (BerNev, BerIrszam, BerSzekhely, BerCim, BerTelefon, "
-                 "recordID, BerOrszag, \"VevöBeszállitó\") "
-                 "SELECT CASE i % 4 WHEN 0 THEN 'Kovács ' WHEN 1 THEN 'Ősz ' "
-                 "WHEN 2 THEN 'Partner ' ELSE 'Zeta ' END || printf('%06d', i * 7919 % %1) "
-                 "|| ' Kft', 1000 + i % 9000, 'Budapest', 'Fő utca ' || (i % 200), "
-                 "'06-1-' || i, i, 'H', CASE i % 3 WHEN 0 THEN 'B' WHEN 1 THEN 'V' END FROM c")
-                 .arg(rows),
-             {}, &err);
-    db->exec(
-        QStringLiteral("INSERT INTO TorzsOrszagok VALUES ('H', 'Magyarország'), "
-                       "('A', 'Ausztria')"));
+    auto opened = vela::Database::openPath(dir + "/betarol.kdb");
+    if (!opened)
+        qFatal("%s", qPrintable(opened.errorText()));
+    auto& db = *opened;
+    const vela::Status filled =
+        db->exec(QStringLiteral(
+                     "WITH RECURSIVE c(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM c WHERE i < %1) "
+                     "INSERT INTO beraktar (BerNev, BerIrszam, BerSzekhely, BerCim, BerTelefon, "
+                     "recordID, BerOrszag, \"VevöBeszállitó\") "
+                     "SELECT CASE i % 4 WHEN 0 THEN 'Kovács ' WHEN 1 THEN 'Ősz ' "
+                     "WHEN 2 THEN 'Partner ' ELSE 'Zeta ' END || printf('%06d', i * 7919 % %1) "
+                     "|| ' Kft', 1000 + i % 9000, 'Budapest', 'Fő utca ' || (i % 200), "
+                     "'06-1-' || i, i, 'H', CASE i % 3 WHEN 0 THEN 'B' WHEN 1 THEN 'V' END FROM c")
+                     .arg(rows));
+    if (!filled)
+        qFatal("%s", qPrintable(filled.errorText()));
+    const vela::Status countries =
+        db->exec(QStringLiteral("INSERT INTO TorzsOrszagok VALUES ('H', 'Magyarország'), "
+                                "('A', 'Ausztria')"));
+    if (!countries)
+        qFatal("%s", qPrintable(countries.errorText()));
     QFile ready(dir + "/ready");
     ready.open(QIODevice::WriteOnly);
     return dir;

@@ -40,13 +40,21 @@ QString ledgerFile(int rows) {
     return QDir(ledgerFolder(rows)).filePath("veladata.mdb");
 }
 
+// A step of a benchmark that must not fail: the figures would mean nothing.
+void must(const vela::Status& status) {
+    if (!status)
+        qFatal("%s", qPrintable(status.errorText()));
+}
+
 // Makes the ledger of rows rows unless a folder with that many rows is there.
 bool ensureLedger(int rows) {
     if (QFile::exists(ledgerFile(rows))) {
-        QString error;
-        auto db = Database::openPath(ledgerFile(rows), &error, {"VelaData"});
-        if (db && db->scalar("SELECT count(*) FROM VelaData")->toInt() == rows)
-            return true;
+        auto db = Database::openPath(ledgerFile(rows), {"VelaData"});
+        if (db) {
+            const auto count = (*db)->scalar("SELECT count(*) FROM VelaData");
+            if (count && count->toInt() == rows)
+                return true;
+        }
     }
     std::fprintf(stderr, "Making a ledger of %d rows in %s ...\n", rows,
                  qPrintable(ledgerFolder(rows)));
@@ -77,13 +85,16 @@ Database* ledger(benchmark::State& state) {
     const int rows = int(state.range(0));
     auto& db = open[rows];
     if (!db) {
-        QString error;
-        if (ensureLedger(rows))
-            db = Database::openPath(ledgerFile(rows), &error, {"VelaData"});
-        if (!db) {
-            state.SkipWithError(qPrintable("no ledger: " + error));
+        if (!ensureLedger(rows)) {
+            state.SkipWithError("no ledger");
             return nullptr;
         }
+        auto opened = Database::openPath(ledgerFile(rows), {"VelaData"});
+        if (!opened) {
+            state.SkipWithError(qPrintable("no ledger: " + opened.errorText()));
+            return nullptr;
+        }
+        db = std::move(*opened);
     }
     return db.get();
 }
@@ -91,7 +102,8 @@ Database* ledger(benchmark::State& state) {
 void openLedger(RecordSource& rs, Database* db, const vela::Condition& where = {}) {
     rs.setDatabase(db);
     rs.setQuery(vela::Query(vela::schema::velaData(), where, {{"Sorszám"}, {"recordID"}}));
-    rs.refresh();
+    if (const vela::Status s = rs.refresh(); !s)
+        qFatal("%s", qPrintable(s.errorText()));
 }
 
 // The bare work of a bound source: the ordered rowids of the matching rows.
@@ -99,7 +111,7 @@ std::vector<qint64> rawRowids(sqlite3* h, const QString& where, const QVariantLi
                               const QString& order) {
     Statement st(h, QStringLiteral("SELECT rowid FROM \"VelaData\"%1 ORDER BY %2")
                         .arg(where.isEmpty() ? QString() : " WHERE " + where, order));
-    st.bind(binds);
+    must(st.bind(binds));
     std::vector<qint64> ids;
     while (st.next()) ids.push_back(st.int64(0));
     return ids;
@@ -108,7 +120,7 @@ std::vector<qint64> rawRowids(sqlite3* h, const QString& where, const QVariantLi
 // The bare work of showing one row: all its columns.
 QVariantList rawRow(sqlite3* h, qint64 rowid) {
     Statement st(h, QStringLiteral("SELECT * FROM \"VelaData\" WHERE rowid = ?"));
-    st.bind({rowid});
+    must(st.bind({rowid}));
     QVariantList row;
     if (st.next()) {
         for (int i = 0; i < st.columnCount(); ++i) row << st.value(i);
@@ -127,11 +139,17 @@ void BM_OpenLast_RecordSource(benchmark::State& state) {
         return;
     const QString file = ledgerFile(int(state.range(0)));
     for (auto _ : state) {
-        QString error;
-        auto db = Database::openPath(file, &error, {"VelaData"});
+        auto db = Database::openPath(file, {"VelaData"});
+        if (!db) {
+            state.SkipWithError(qPrintable(db.errorText()));
+            return;
+        }
         RecordSource rs;
-        openLedger(rs, db.get());
-        rs.moveLast();
+        openLedger(rs, db->get());
+        if (const vela::Status s = rs.moveLast(); !s) {
+            state.SkipWithError(qPrintable(s.errorText()));
+            return;
+        }
         benchmark::DoNotOptimize(rs.field("Sorszám"));
     }
 }
@@ -158,8 +176,8 @@ void BM_RefreshLast_RecordSource(benchmark::State& state) {
     RecordSource rs;
     openLedger(rs, db);
     for (auto _ : state) {
-        rs.refresh();
-        rs.moveLast();
+        must(rs.refresh());
+        must(rs.moveLast());
         benchmark::DoNotOptimize(rs.field("Sorszám"));
     }
 }
@@ -187,7 +205,7 @@ void BM_FindSorszam_RecordSource(benchmark::State& state) {
     const qint64 targets[] = {state.range(0) / 2, state.range(0) / 3};
     int i = 0;
     for (auto _ : state) {
-        rs.findFirst(vela::Condition::equals("Sorszám", targets[i++ % 2]));
+        must(rs.findFirst(vela::Condition::equals("Sorszám", targets[i++ % 2])));
         benchmark::DoNotOptimize(rs.field("Sorszám"));
     }
     if (rs.noMatch())
@@ -216,8 +234,8 @@ void findPrefix(benchmark::State& state, const QString& column, const QString& p
     RecordSource rs;
     openLedger(rs, db);
     for (auto _ : state) {
-        rs.moveFirst();
-        rs.findFirstPrefix(column, prefix);
+        must(rs.moveFirst());
+        must(rs.findFirstPrefix(column, prefix));
         benchmark::DoNotOptimize(rs.field(column));
     }
     if (rs.noMatch())
@@ -272,9 +290,9 @@ void sortBy(benchmark::State& state, const char* text) {
         return;
     RecordSource rs;
     openLedger(rs, db);
-    rs.moveTo(int(state.range(0) / 2));
+    must(rs.moveTo(int(state.range(0) / 2)));
     for (auto _ : state) {
-        rs.setSort(QString::fromUtf8(text));
+        must(rs.setSort(QString::fromUtf8(text)));
         benchmark::DoNotOptimize(rs.field("Brutto"));
     }
 }
@@ -325,7 +343,7 @@ void BM_FilterRequery_RecordSource(benchmark::State& state) {
     RecordSource rs;
     for (auto _ : state) {
         openLedger(rs, db, vela::Condition::equals("FizetésMódja", QStringLiteral("készpénzes")));
-        rs.moveLast();
+        must(rs.moveLast());
         benchmark::DoNotOptimize(rs.field("Sorszám"));
     }
     state.counters["rows"] = rs.recordCount();
@@ -388,13 +406,21 @@ void BM_SaveRow_RecordSource(benchmark::State& state) {
         return;
     RecordSource rs;
     openLedger(rs, db);
-    rs.moveTo(int(state.range(0) / 2));
+    if (const vela::Status s = rs.moveTo(int(state.range(0) / 2)); !s) {
+        state.SkipWithError(qPrintable(s.errorText()));
+        return;
+    }
     int i = 0;
     for (auto _ : state) {
-        rs.setField("Megjegyzés", (i++ % 2) ? QStringLiteral("Telefonon egyeztetve.")
-                                            : QStringLiteral("Fizetési felszólítás kiküldve."));
-        if (!rs.update())
-            state.SkipWithError(qPrintable(rs.lastError()));
+        vela::Status s =
+            rs.setField("Megjegyzés", (i++ % 2) ? QStringLiteral("Telefonon egyeztetve.")
+                                                : QStringLiteral("Fizetési felszólítás kiküldve."));
+        if (s)
+            s = rs.update();
+        if (!s) {
+            state.SkipWithError(qPrintable(s.errorText()));
+            return;
+        }
     }
 }
 BENCHMARK(BM_SaveRow_RecordSource)->Apply(sizes);
@@ -409,10 +435,10 @@ void BM_SaveRow_Sqlite(benchmark::State& state) {
     for (auto _ : state) {
         Statement st(db->handle(),
                      QStringLiteral("UPDATE \"VelaData\" SET \"Megjegyzés\" = ? WHERE rowid = ?"));
-        st.bind({(i++ % 2) ? QStringLiteral("Telefonon egyeztetve.")
-                           : QStringLiteral("Fizetési felszólítás kiküldve."),
-                 id});
-        st.exec();
+        must(st.bind({(i++ % 2) ? QStringLiteral("Telefonon egyeztetve.")
+                                : QStringLiteral("Fizetési felszólítás kiküldve."),
+                      id}));
+        must(st.exec());
     }
 }
 BENCHMARK(BM_SaveRow_Sqlite)->Apply(sizes);
@@ -446,15 +472,17 @@ int measurePeakMemory(int rows) {
     const long before = highWaterKb();
     QElapsedTimer t;
     t.start();
-    QString error;
-    auto db = Database::openPath(ledgerFile(rows), &error, {"VelaData"});
+    auto db = Database::openPath(ledgerFile(rows), {"VelaData"});
     if (!db) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+        std::fprintf(stderr, "%s\n", qPrintable(db.errorText()));
         return 1;
     }
     RecordSource rs;
-    openLedger(rs, db.get());
-    rs.moveLast();
+    openLedger(rs, db->get());
+    if (const vela::Status s = rs.moveLast(); !s) {
+        std::fprintf(stderr, "%s\n", qPrintable(s.errorText()));
+        return 1;
+    }
     const QVariant last = rs.field("Sorszám");
     const qint64 ms = t.elapsed();
     const long after = highWaterKb();

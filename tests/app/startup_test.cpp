@@ -166,17 +166,20 @@ TEST_F(StartupDamage, DamageMetLaterEndsTheProgramOnceAndRefusesEveryWrite) {
     // A page of the receivables goes bad while the program runs.
     damage("veladata.mdb", leaf("VelanakData", 60));
     const QByteArray before = bytes("veladata.mdb");
-    QString error;
-    auto db = Database::open("veladata.mdb", &error);
-    ASSERT_TRUE(db) << error.toStdString();
-    db->rows("SELECT * FROM VelanakData");
+    auto opened = Database::open("veladata.mdb");
+    ASSERT_TRUE(opened) << opened.errorText().toStdString();
+    auto db = std::move(*opened);
+    const auto read = db->rows("SELECT * FROM VelanakData");
+    ASSERT_FALSE(read);
+    // SQLite's code travels with the failure.
+    EXPECT_TRUE(read.error().damaged()) << read.error().code;
     EXPECT_TRUE(db->isDamaged());
     expectOneDamageMessage("veladata.mdb");
     EXPECT_EQ(exits, QList<int>{1});
     // Nothing more goes into the file, and nothing more is said.
     EXPECT_FALSE(db->exec("INSERT INTO VelaData (\"Sorszám\") VALUES (99)"));
     EXPECT_FALSE(db->exec("DELETE FROM VelanakData"));
-    db->rows("SELECT * FROM VelanakData");
+    EXPECT_FALSE(db->rows("SELECT * FROM VelanakData"));
     EXPECT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(exits.size(), 1);
     db.reset();

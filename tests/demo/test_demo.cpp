@@ -41,10 +41,11 @@ RunResult runMaker(const QStringList& args) {
 
 std::unique_ptr<Database> openIn(const QString& dir, const QString& name,
                                  const QStringList& tables) {
-    QString error;
-    auto db = Database::openPath(Database::findFile(dir, name), &error, tables);
-    EXPECT_TRUE(db) << qPrintable(error);
-    return db;
+    auto opened = Database::openPath(Database::findFile(dir, name), tables);
+    EXPECT_TRUE(opened) << opened.errorText().toStdString();
+    if (!opened)
+        return nullptr;
+    return std::move(*opened);
 }
 
 bool validDate(const QVariant& v) {
@@ -123,7 +124,9 @@ TEST_F(DemoFolderTest, DatabasesOpenWithTheirRows) {
               QStringLiteral("Magyarország"));
 
     // One parameters row pointing at the stand-in invoicing database.
-    const auto rows = params->rows("SELECT * FROM EmblemaPath");
+    const auto rowsRead = params->rows("SELECT * FROM EmblemaPath");
+    ASSERT_TRUE(rowsRead) << rowsRead.errorText().toStdString();
+    const auto& rows = *rowsRead;
     ASSERT_EQ(rows.size(), 1u);
     const auto& p = rows[0];
     EXPECT_TRUE(p[0].isNull() && p[1].isNull() && p[4].isNull() && p[6].isNull());
@@ -144,7 +147,10 @@ TEST_F(DemoFolderTest, LedgerRowsFollowTheLedgerRules) {
         const vela::TableDef& def =
             QString(table) == "VelaData" ? vela::schema::velaData() : vela::schema::velanakData();
         auto col = [&](const char* name) { return def.indexOf(QString::fromUtf8(name)); };
-        const auto rows = db->rows(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+        const auto rowsRead =
+            db->rows(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
+        ASSERT_TRUE(rowsRead) << rowsRead.errorText().toStdString();
+        const auto& rows = *rowsRead;
         ASSERT_EQ(rows.size(), 300u);
 
         QSet<QString> methods, currencies, flags;
@@ -213,17 +219,21 @@ TEST_F(DemoFolderTest, PartialPaymentsMatchTheirBaseRows) {
     for (const char* table : {"VelaData", "VelanakData"}) {
         SCOPED_TRACE(table);
         const QString t = QString::fromLatin1(table);
-        const auto partials = db->rows(
+        const auto partialsRead = db->rows(
             QStringLiteral("SELECT \"Sorszám\", Szamlaszam, \"RészÖsszeg\", \"RészÖsszegBruttó\", "
                            "AFA, \"Kivezetés\" FROM %1 WHERE \"Részkiegyenlités\" = 1")
                 .arg(t));
+        ASSERT_TRUE(partialsRead) << partialsRead.errorText().toStdString();
+        const auto& partials = *partialsRead;
         ASSERT_GT(partials.size(), 3u);
         for (const auto& p : partials) {
-            const auto base =
+            const auto baseRead =
                 db->rows(QStringLiteral("SELECT Szamlaszam, \"Kivezetés\", Netto FROM %1 WHERE "
                                         "\"Sorszám\" = ? AND \"Részkiegyenlités\" = 0")
                              .arg(t),
                          {p[0]});
+            ASSERT_TRUE(baseRead) << baseRead.errorText().toStdString();
+            const auto& base = *baseRead;
             ASSERT_EQ(base.size(), 1u) << p[0].toLongLong();
             EXPECT_EQ(base[0][0], p[1]);
             EXPECT_EQ(base[0][1], p[5]);
@@ -256,11 +266,11 @@ TEST_F(DemoFolderTest, PartialPaymentsMatchTheirBaseRows) {
 }
 
 TEST_F(DemoFolderTest, InvoicingDatabaseHasTheSixTables) {
-    QString error;
-    auto db =
-        Database::openPath(QDir(folder_).filePath("FakturoW/LFAKTURO.MDB"), &error,
+    auto opened =
+        Database::openPath(QDir(folder_).filePath("FakturoW/LFAKTURO.MDB"),
                            {"SZAMLA", "ATUTAL", "UTANVET", "NYUGTA", "SZALLITO", "SZAMLAHE"}, true);
-    ASSERT_TRUE(db) << qPrintable(error);
+    ASSERT_TRUE(opened) << opened.errorText().toStdString();
+    auto db = std::move(*opened);
     const QStringList expected = {"SZAMLASOR INTEGER", "VEVONEV TEXT",    "VEVOSZEKH TEXT",
                                   "VEVOCIM TEXT",      "FIZ_MOD TEXT",    "SZML_KELTE TEXT",
                                   "ESEDEKES TEXT",     "MEGNEVEZES TEXT", "AFA REAL",
@@ -274,16 +284,18 @@ TEST_F(DemoFolderTest, InvoicingDatabaseHasTheSixTables) {
     for (const auto& [table, methods] : kinds) {
         SCOPED_TRACE(qPrintable(table));
         QStringList columns;
-        for (const auto& r : db->rows(QStringLiteral("PRAGMA table_info(%1)").arg(table)))
-            columns << r[1].toString() + " " + r[2].toString();
+        const auto info = db->rows(QStringLiteral("PRAGMA table_info(%1)").arg(table));
+        ASSERT_TRUE(info) << info.errorText().toStdString();
+        for (const auto& r : *info) columns << r[1].toString() + " " + r[2].toString();
         EXPECT_EQ(columns, expected);
         EXPECT_TRUE(db->scalar("SELECT 1 FROM sqlite_master WHERE type = 'index' AND tbl_name = ? "
                                "AND sql LIKE '%(SZAMLASOR)%'",
                                {table})
                         ->isValid());
         QSet<QString> seen;
-        for (const auto& r : db->rows(QStringLiteral("SELECT DISTINCT FIZ_MOD FROM %1").arg(table)))
-            seen << r[0].toString();
+        const auto paid = db->rows(QStringLiteral("SELECT DISTINCT FIZ_MOD FROM %1").arg(table));
+        ASSERT_TRUE(paid) << paid.errorText().toStdString();
+        for (const auto& r : *paid) seen << r[0].toString();
         EXPECT_EQ(seen, methods);
         // Invoices of one to five lines, each line's gross from its net.
         EXPECT_EQ(db->scalar(QStringLiteral("SELECT count(*) FROM (SELECT count(*) AS n FROM %1 "
@@ -334,8 +346,10 @@ TEST(DemoMakerTest, RefusesAFolderInUseUnlessForced) {
     auto b = openIn(other, "veladata.mdb", {"VelaData"});
     ASSERT_TRUE(a && b);
     EXPECT_EQ(a->scalar("SELECT count(*) FROM VelaData")->toInt(), 300);
-    EXPECT_EQ(a->rows("SELECT * FROM VelaData ORDER BY rowid"),
-              b->rows("SELECT * FROM VelaData ORDER BY rowid"));
+    const auto rowsA = a->rows("SELECT * FROM VelaData ORDER BY rowid");
+    const auto rowsB = b->rows("SELECT * FROM VelaData ORDER BY rowid");
+    ASSERT_TRUE(rowsA && rowsB);
+    EXPECT_EQ(*rowsA, *rowsB);
 
     EXPECT_NE(runMaker({"--ledger-rows", "sok", tmp.filePath("x")}).exitCode, 0);
     EXPECT_NE(runMaker({}).exitCode, 0);

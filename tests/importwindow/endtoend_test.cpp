@@ -27,15 +27,19 @@ TEST(ImportEndToEnd, DemoInvoicesLoadedPrunedHandedOverAndShown) {
     ASSERT_FALSE(ctx.invoicingFolder.isEmpty());
     EXPECT_FALSE(payables->menuItem("szamlabol")->isEnabled());
 
-    QString err;
-    auto db = vela::Database::open("veladata.mdb", &err);
-    ASSERT_TRUE(db);
+    auto opened = vela::Database::open("veladata.mdb");
+    ASSERT_TRUE(opened) << opened.errorText().toStdString();
+    auto db = std::move(*opened);
     const int before = db->scalar("SELECT count(*) FROM VelanakData")->toInt();
     const qint64 highest = db->scalar("SELECT max(Sorszám) FROM VelanakData")->toLongLong();
     auto openFigure = [&] {
         double g = 0, p = 0;
-        for (const auto& r : db->rows("SELECT Kivezetés, Brutto, RészÖsszegBruttó, "
-                                      "Részkiegyenlités FROM VelanakData")) {
+        const auto rows = db->rows(
+            "SELECT Kivezetés, Brutto, RészÖsszegBruttó, Részkiegyenlités FROM VelanakData");
+        EXPECT_TRUE(rows) << rows.errorText().toStdString();
+        if (!rows)
+            return rows.errorText();
+        for (const auto& r : *rows) {
             if (r[0].toString() == "N" && !r[3].toBool())
                 g += r[1].toDouble();
             if (r[0].toString() == "N")
@@ -117,7 +121,7 @@ TEST_F(ImportFixture, ParametersOkHandsTheFolderToTheImport) {
     EXPECT_TRUE(window->isVisible());
 
     // An emptied folder: the next opening refuses.
-    ctx.db.parameters->exec("UPDATE EmblemaPath SET InterfacePath = NULL");
+    EXPECT_TRUE(ctx.db.parameters->exec("UPDATE EmblemaPath SET InterfacePath = NULL"));
     opener.handlers << [&](QDialog& w) { w.findChild<QPushButton*>("Command1")->click(); };
     payables.menuItem("Parameter")->trigger();
     EXPECT_TRUE(ctx.invoicingFolder.isEmpty());

@@ -30,9 +30,12 @@ TEST_F(ImportFixture, ThreeItemLinesBecomeOneStagedRowWithSums) {
     EXPECT_EQ(dialogs.shown[0].text,
               "Kérem a sorszámot, amitől kezdve áthozza a KÉSZPÉNZES adatokat:");
     ASSERT_EQ(stagedCount(), 1);
-    const auto r = staging->rows(
+    const auto staged = staging->rows(
         "SELECT Számlaszám, Nettó, Bruttó, Megnevezés, ÁFA, Vevö, "
-        "Kelt, Teljesités FROM OsszesSzamla")[0];
+        "Kelt, Teljesités FROM OsszesSzamla");
+    ASSERT_TRUE(staged) << staged.errorText().toStdString();
+    ASSERT_EQ(staged->size(), 1u);
+    const auto& r = staged->front();
     EXPECT_EQ(r[0].toLongLong(), 7);
     EXPECT_DOUBLE_EQ(r[1].toDouble(), 600);
     EXPECT_DOUBLE_EQ(r[2].toDouble(), 762);
@@ -133,9 +136,9 @@ TEST_F(ImportFixture, ActivationWithoutFolderOrDatabaseCloses) {
         const vela::Status created =
             vela::StandInDatabase::create(partial.filePath("lfakturo.mdb"));
         ASSERT_TRUE(created) << created.errorText().toStdString();
-        QString err;
-        auto db = vela::Database::openPath(partial.filePath("lfakturo.mdb"), &err);
-        ASSERT_TRUE(db) << err.toStdString();
+        auto opened = vela::Database::openPath(partial.filePath("lfakturo.mdb"));
+        ASSERT_TRUE(opened) << opened.errorText().toStdString();
+        auto db = std::move(*opened);
         ASSERT_TRUE(db->exec("DROP TABLE NYUGTA"));
     }
     ctx.invoicingFolder = partial.path();

@@ -16,8 +16,12 @@ class TransferTest : public ImportFixture {
     // The ledger rows written, in sequence order: Sorszám, Szamlaszam, Brutto.
     std::vector<std::tuple<qint64, QString, double>> ledger() {
         std::vector<std::tuple<qint64, QString, double>> out;
-        for (const auto& r :
-             veladata->rows("SELECT Sorszám, Szamlaszam, Brutto FROM VelanakData ORDER BY Sorszám"))
+        const auto rows =
+            veladata->rows("SELECT Sorszám, Szamlaszam, Brutto FROM VelanakData ORDER BY Sorszám");
+        EXPECT_TRUE(rows) << rows.errorText().toStdString();
+        if (!rows)
+            return out;
+        for (const auto& r : *rows)
             out.emplace_back(r[0].toLongLong(), r[1].toString(), r[2].toDouble());
         return out;
     }
@@ -49,10 +53,12 @@ TEST_F(TransferTest, EmptyLedgerIsNumberedFromOneAndRowsAreMapped) {
     EXPECT_EQ(dialogs.shown[0].title, "FIGYELEM!");
     EXPECT_EQ(dialogs.shown[0].icon, Icon::Question);
     EXPECT_FALSE(window->isVisible());  // the hand-over closes the window
-    const auto rows = veladata->rows(
+    const auto rowsRead = veladata->rows(
         "SELECT Sorszám, Szamlaszam, CegNev, CegCim, Megnevezes, Netto, AFA, Brutto, Datumtol, "
         "Datumig, Teljesités, Adatfelvetel, Devizanem, RészÖsszeg, recordID, FizetésMódja, "
         "Kivezetés, FIGYELEM, Részkiegyenlités FROM VelanakData ORDER BY Sorszám");
+    ASSERT_TRUE(rowsRead) << rowsRead.errorText().toStdString();
+    const auto& rows = *rowsRead;
     ASSERT_EQ(rows.size(), 2u);
     const QString today = QDate::currentDate().toString(Qt::ISODate);
     // In the order the grid shows after the load: by payment method, "k" before "á".
@@ -147,7 +153,7 @@ TEST_F(TransferTest, NegativeChoicesOfBothPaths) {
     EXPECT_EQ(std::get<1>(rows[1]), "2");
 
     // From a starting number, negatives left out: neither 0 nor -10.
-    veladata->exec("DELETE FROM VelanakData");
+    EXPECT_TRUE(veladata->exec("DELETE FROM VelanakData"));
     window.reset();
     openKeeping();
     dialogs.answer(Answer::No);
@@ -161,7 +167,7 @@ TEST_F(TransferTest, NegativeChoicesOfBothPaths) {
     EXPECT_EQ(std::get<1>(rows[0]), "1");
 
     // From a starting number with negatives: from 2 on, both.
-    veladata->exec("DELETE FROM VelanakData");
+    EXPECT_TRUE(veladata->exec("DELETE FROM VelanakData"));
     window.reset();
     openKeeping();
     dialogs.answer(Answer::No);
@@ -185,7 +191,7 @@ TEST_F(TransferTest, AllRowsWithTheCashFilterOn) {
     EXPECT_EQ(std::get<1>(rows[1]), "3");
 
     // Negatives left out: the filter is dropped, every row of gross 0 or more goes.
-    veladata->exec("DELETE FROM VelanakData");
+    EXPECT_TRUE(veladata->exec("DELETE FROM VelanakData"));
     window.reset();
     openKeeping();
     filter("Kp");
@@ -258,7 +264,8 @@ TEST_F(TransferTest, AllRowsWithoutNegativesFindingNoneKeepsTheWindowOpen) {
 TEST_F(TransferTest, RowThatCannotBeWrittenStopsAndSaysWhich) {
     stage({{1, "készpénzes", 10}, {2, "készpénzes", 20}, {3, "készpénzes", 30}});
     // A customer name longer than the ledger takes.
-    staging->exec("UPDATE OsszesSzamla SET Vevö = ? WHERE Számlaszám = 2", {QString(300, 'x')});
+    EXPECT_TRUE(staging->exec("UPDATE OsszesSzamla SET Vevö = ? WHERE Számlaszám = 2",
+                              {QString(300, 'x')}));
     openKeeping();
     click("Command3");
     const auto rows = ledger();
@@ -293,7 +300,10 @@ TEST_F(TransferTest, RowIdentifiersFollowTheClock) {
     ASSERT_TRUE(r) << r.errorText().toStdString();
     EXPECT_EQ(r->written, 2);  // from the second row on
     EXPECT_EQ(r->firstSorszam, 1);
-    auto ids = veladata->rows("SELECT recordID, Adatfelvetel FROM VelanakData ORDER BY Sorszám");
+    const auto idsRead =
+        veladata->rows("SELECT recordID, Adatfelvetel FROM VelanakData ORDER BY Sorszám");
+    ASSERT_TRUE(idsRead) << idsRead.errorText().toStdString();
+    const auto& ids = *idsRead;
     ASSERT_EQ(ids.size(), 2u);
     EXPECT_EQ(ids[0][0].toString(), "100000001");
     EXPECT_EQ(ids[1][0].toString(), "100000002");

@@ -44,7 +44,7 @@ TEST_F(ExportFixture, SmallestNumberExportsEveryRowHiddenAndSettledInTableOrder)
         Query(vela::schema::velaData(), Condition::equals("Kivezetés", "N"), {{"Sorszám"}}));
     ASSERT_TRUE(window->rows().refresh());
     ASSERT_EQ(window->rows().recordCount(), 2);
-    window->rows().moveFirst();  // Sorszám 1; 2 and 5 are hidden
+    EXPECT_TRUE(window->rows().moveFirst());  // Sorszám 1; 2 and 5 are hidden
     dialogs.clear();
 
     const Seen seen = runExport();
@@ -98,7 +98,7 @@ TEST_F(ExportFixture, RowsSharingTheStartingNumberAreAllExported) {
                            {2, "V-2", "Béka", 20, "N", 5, 6.35, true},
                            {3, "V-3", "Cékla", 30, "I"}});
     open(LedgerKind::Receivables);
-    window->rows().moveTo(2);  // the partial payment row of number 2
+    EXPECT_TRUE(window->rows().moveTo(2));  // the partial payment row of number 2
     const Seen seen = runExport("Excelbe");
     EXPECT_EQ(seen.name, "ExcelExportVevoFormX");
     EXPECT_EQ(seen.caption, "Adatexport MS Excel 8 táblába-Vevő tartozások - VelaData");
@@ -133,7 +133,7 @@ TEST_F(ExportFixture, EmptyNumberStartsAtZeroOnlyWhenARowHasZero) {
     // With a row numbered 0 the same row starts there; the unnumbered row
     // is not at or above 0 and stays out.
     insert("VelaData", {{0, "Z-0", "Nulla", 1, "N"}});
-    window->rows().refresh();
+    EXPECT_TRUE(window->rows().refresh());
     ASSERT_TRUE(window->rows().findFirst(Condition::isNull("Sorszám")));
     dialogs.clear();
     seen = runExport();

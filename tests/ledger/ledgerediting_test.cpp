@@ -48,7 +48,7 @@ TEST_F(LedgerFixture, NewRowsNumberFromOneWithDefaults) {
 }
 
 TEST_F(LedgerFixture, NewRowAfterANullSequenceNumberIsOne) {
-    veladata->exec("INSERT INTO VelaData (Szamlaszam) VALUES ('x')");
+    EXPECT_TRUE(veladata->exec("INSERT INTO VelaData (Szamlaszam) VALUES ('x')"));
     open();
     click("Command2");
     EXPECT_EQ(field("Sorszám").toLongLong(), 1);
@@ -67,15 +67,15 @@ TEST_F(LedgerFixture, SettledFlagIsRaisedAndCheckedOnLeaving) {
     EXPECT_GE(dialogs.shown[0].beepsBefore, 1);
     EXPECT_TRUE(text("Text9")->hasFocus());
     // The refused flag never reaches the row, even when the row is left.
-    window->rows().moveFirst();
+    EXPECT_TRUE(window->rows().moveFirst());
     EXPECT_EQ(veladata->scalar("SELECT count(*) FROM VelaData WHERE Kivezetés = 'XY'")->toInt(), 0);
 
     dialogs.clear();
-    window->rows().moveLast();
+    EXPECT_TRUE(window->rows().moveLast());
     type("Text9", "i");
     EXPECT_EQ(text("Text9")->text(), "I");
     EXPECT_TRUE(dialogs.shown.isEmpty());
-    window->rows().moveFirst();
+    EXPECT_TRUE(window->rows().moveFirst());
     EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(),
               "I");
 }
@@ -190,7 +190,7 @@ TEST_F(LedgerFixture, DeleteFromHereKeepsTheRowsBefore) {
                         {4, "D", "d", 4, "N"},
                         {5, "E", "e", 5, "N"}});
     open();
-    window->rows().moveTo(2);
+    EXPECT_TRUE(window->rows().moveTo(2));
     window->menuItem("MindTorol")->trigger();
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text,
@@ -205,7 +205,7 @@ TEST_F(LedgerFixture, SettleMarksTheRowWhenItIsLeft) {
     open();
     window->menuItem("VelaKivezet")->trigger();
     EXPECT_EQ(text("Text9")->text(), "I");
-    window->rows().moveFirst();
+    EXPECT_TRUE(window->rows().moveFirst());
     EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(),
               "I");
 }
@@ -272,11 +272,12 @@ TEST_F(LedgerFixture, PayablesSaveKeepsTypedGrossAndShowsTheTotal) {
 
 TEST_F(LedgerFixture, AttentionRemarkShowsWithTheFlag) {
     insert("VelaData", {{1, "A", "a", 0, "N"}});
-    veladata->exec("INSERT INTO VelaData (Sorszám, recordID, FIGYELEM) VALUES (2, 'z', 1)");
+    EXPECT_TRUE(
+        veladata->exec("INSERT INTO VelaData (Sorszám, recordID, FIGYELEM) VALUES (2, 'z', 1)"));
     open();
     EXPECT_TRUE(text("Text16")->isVisible());
     EXPECT_TRUE(child<QWidget>("Image1")->isVisible());
-    window->rows().moveFirst();
+    EXPECT_TRUE(window->rows().moveFirst());
     EXPECT_FALSE(text("Text16")->isVisible());
     EXPECT_FALSE(child<QWidget>("Label21")->isVisible());
 }

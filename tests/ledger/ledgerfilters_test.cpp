@@ -156,7 +156,7 @@ const std::pair<const char*, const char*> kPayablesNoRows[] = {
 class LedgerFilterTest : public LedgerFixture {
   protected:
     void insertRows(const QString& table, const std::vector<FRow>& rows) {
-        veladata->begin();
+        EXPECT_TRUE(veladata->begin());
         int n = 0;
         for (const FRow& r : rows) {
             ASSERT_TRUE(veladata->exec(
@@ -169,7 +169,7 @@ class LedgerFilterTest : public LedgerFixture {
                  r.megnevezes, r.brutto, r.kivezetes, r.reszBrutto, r.partial, r.fizetesModja,
                  r.devizanem, r.figyelem, r.datumig}));
         }
-        veladata->commit();
+        EXPECT_TRUE(veladata->commit());
     }
 
     std::string shownRows() {
@@ -226,7 +226,7 @@ TEST_F(LedgerFilterTest, EveryFilterInBothKindsAndEverySignVariant) {
             SCOPED_TRACE(std::string(c.item) + " variant " + std::to_string(int(c.variant)));
             setSign(c.variant);
             window->rows().setQuery(window->traits().allRows());
-            window->rows().refresh();
+            EXPECT_TRUE(window->rows().refresh());
             ASSERT_TRUE(window->rows().moveTo(c.standOn));
             dialogs.clear();
             trigger(c.item);
@@ -277,16 +277,16 @@ TEST_F(LedgerFilterTest, PayablesNoRowsMessagesAndTheFigureOfTheEmptyFilter) {
         SCOPED_TRACE(item);
         if (qstrcmp(item, "SorszamSzur") == 0 || qstrcmp(item, "DevizaSzur") == 0) {
             // An empty field value filters for the empty text, and finds nothing.
-            window->rows().moveFirst();
-            window->rows().setField("Devizanem", QVariant());
-            window->rows().setField("Sorszám", QVariant());
-            window->rows().update();
+            EXPECT_TRUE(window->rows().moveFirst());
+            EXPECT_TRUE(window->rows().setField("Devizanem", QVariant()));
+            EXPECT_TRUE(window->rows().setField("Sorszám", QVariant()));
+            EXPECT_TRUE(window->rows().update());
             window->rows().setQuery(window->traits().allRows());
-            window->rows().refresh();
+            EXPECT_TRUE(window->rows().refresh());
         }
         if (qstrcmp(item, "SorszamSzur") == 0) {
             // A row with number 0 would be found: there is none.
-            window->rows().moveFirst();
+            EXPECT_TRUE(window->rows().moveFirst());
         }
         dialogs.clear();
         trigger(item);
@@ -345,16 +345,16 @@ TEST_F(LedgerFilterTest, QuotesAndWildcardsInAFieldValueAreTakenLiterally) {
         {0, "10.-"}, {1, "20.-"}, {3, "80.-"}, {5, "320.-"}};
     for (const auto& [position, figure] : stands) {
         window->rows().setQuery(window->traits().allRows());
-        window->rows().refresh();
-        window->rows().moveTo(position);
+        EXPECT_TRUE(window->rows().refresh());
+        EXPECT_TRUE(window->rows().moveTo(position));
         trigger("UgyfelSzur");
         EXPECT_EQ(window->rows().recordCount(), 1) << position;
         EXPECT_EQ(label27(), figure);
     }
     // Two rows share the invoice number with a double quote.
     window->rows().setQuery(window->traits().allRows());
-    window->rows().refresh();
-    window->rows().moveTo(5);
+    EXPECT_TRUE(window->rows().refresh());
+    EXPECT_TRUE(window->rows().moveTo(5));
     trigger("SzamlaSzur");
     EXPECT_EQ(shownRows(), "6,7");
     EXPECT_EQ(label27(), "960.-");
@@ -426,7 +426,7 @@ TEST_F(LedgerFilterTest, PerCurrencyLineFollowsASavedAmount) {
     open();
     trigger("Atutal");
     ASSERT_EQ(window->currencyTotalsText(), "FT: 850 · EUR: -300");
-    window->rows().moveFirst();  // A-1, 1000 Ft
+    EXPECT_TRUE(window->rows().moveFirst());  // A-1, 1000 Ft
     type("Text7", "1234,5");
     click("Command3");
     EXPECT_EQ(label27(), "784,5.-");

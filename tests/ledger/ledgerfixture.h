@@ -45,7 +45,7 @@ class LedgerFixture : public ::testing::Test {
     };
 
     void insert(const QString& table, const std::vector<Row>& rows) {
-        veladata->begin();
+        EXPECT_TRUE(veladata->begin());
         int n = 0;
         for (const Row& r : rows) {
             ASSERT_TRUE(veladata->exec(
@@ -57,7 +57,7 @@ class LedgerFixture : public ::testing::Test {
                  r.kivezetes.isNull() ? QVariant() : QVariant(r.kivezetes), r.reszOsszeg,
                  r.reszBrutto, r.reszkiegyenlites}));
         }
-        veladata->commit();
+        EXPECT_TRUE(veladata->commit());
     }
 
     void open(vela::LedgerKind kind = vela::LedgerKind::Payables) {

@@ -54,7 +54,7 @@ TEST_F(LedgerFixture, EmptiedPartialFlagInTheGridIsFalseAndTheRowStillCounts) {
     QAbstractItemModel* model = grid->model();
     const int partialFlag = 20;
     ASSERT_TRUE(model->setData(model->index(0, partialFlag), QString(), Qt::EditRole));
-    window->rows().moveTo(1);  // leaving the row stores it
+    EXPECT_TRUE(window->rows().moveTo(1));  // leaving the row stores it
     EXPECT_EQ(
         veladata->scalar("SELECT Részkiegyenlités FROM VelanakData WHERE Sorszám = 1")->toInt(), 0);
     EXPECT_FALSE(
@@ -66,7 +66,7 @@ TEST_F(LedgerFixture, EmptiedPartialFlagInTheGridIsFalseAndTheRowStillCounts) {
 TEST_F(LedgerFixture, SettledFlagIsCheckedWhenTheNavigationBarLeavesTheRow) {
     insert("VelaData", {{1, "A1", "Alma", 100, "N"}, {2, "A2", "Béka", 200, "N"}});
     open();
-    window->rows().moveFirst();
+    EXPECT_TRUE(window->rows().moveFirst());
     QLineEdit* flag = text("Text9");
     flag->setFocus();
     flag->selectAll();
@@ -79,7 +79,7 @@ TEST_F(LedgerFixture, SettledFlagIsCheckedWhenTheNavigationBarLeavesTheRow) {
     EXPECT_EQ(dialogs.shown.last().text, vela::ledgertext::kBadSettledFlag);
 
     // A lower-case "i" is taken as "I" on the same road.
-    window->rows().moveFirst();
+    EXPECT_TRUE(window->rows().moveFirst());
     flag->setFocus();
     flag->selectAll();
     keys(flag, "i");
@@ -139,7 +139,7 @@ TEST_F(LedgerFixture, PayablesExitButtonStoresTheRowAndEndsTheProgram) {
 TEST_F(LedgerFixture, ReceivablesDeleteAllAsksThenOffersANewRow) {
     insert("VelanakData", {{1, "A1", "Alma", 100, "N"}, {2, "A2", "Béka", 200, "N"}});
     open(LedgerKind::Receivables);
-    window->rows().moveLast();
+    EXPECT_TRUE(window->rows().moveLast());
     dialogs.answer(Answer::Yes);  // delete every row
     dialogs.answer(Answer::No);   // no new row
     window->menuItem("MindTorol")->trigger();
@@ -153,9 +153,9 @@ TEST_F(LedgerFixture, ReceivablesDeleteAllAsksThenOffersANewRow) {
 }
 
 TEST_F(LedgerFixture, AFailedNewRowIsToldAndTheProgramEnds) {
-    veladata->exec(
-        "CREATE TRIGGER NoNewRows BEFORE INSERT ON VelaData "
-        "BEGIN SELECT RAISE(ABORT, 'a lemez megtelt'); END");
+    EXPECT_TRUE(
+        veladata->exec("CREATE TRIGGER NoNewRows BEFORE INSERT ON VelaData "
+                       "BEGIN SELECT RAISE(ABORT, 'a lemez megtelt'); END"));
     open();
     QSignalSpy exits(window.get(), &vela::LedgerWindow::programExit);
     click("Command2");

@@ -22,7 +22,7 @@ class LedgerPartialTest : public LedgerFixture {
             values));
     }
     QVariant value(const QString& table, const QString& column, const QString& recordId) {
-        return veladata->scalar(
+        return *veladata->scalar(
             QString("SELECT \"%1\" FROM %2 WHERE recordID = ?").arg(column, table), {recordId});
     }
     void trigger(const char* item) {
@@ -36,7 +36,7 @@ TEST_F(LedgerPartialTest, DuplicatingRow12MakesAPartialCopyAndStandsOnTheFirst12
     for (const QString table : {"VelaData", "VelanakData"}) {
         SCOPED_TRACE(table.toStdString());
         window.reset();
-        veladata->exec("DELETE FROM " + table);
+        EXPECT_TRUE(veladata->exec("DELETE FROM " + table));
         for (int n : {10, 11, 12, 13})
             add(table, {{"Sorszám", n},
                         {"recordID", QString("2024%1").arg(n)},
@@ -50,7 +50,7 @@ TEST_F(LedgerPartialTest, DuplicatingRow12MakesAPartialCopyAndStandsOnTheFirst12
         open(table == "VelaData" ? LedgerKind::Payables : LedgerKind::Receivables);
         trigger("Figyelemek");
         window->menuItem("Atutal")->setChecked(true);  // as if left over
-        window->rows().findFirst(vela::Condition::equals("Sorszám", 12));
+        EXPECT_TRUE(window->rows().findFirst(vela::Condition::equals("Sorszám", 12)));
         trigger("RekordDupla");
 
         EXPECT_EQ(count(table), 5);
@@ -86,8 +86,8 @@ TEST_F(LedgerPartialTest, DuplicatingInAnEmptyLedgerOrAfterTheLastRowDoesNothing
     window.reset();
     add("VelaData", {{"Sorszám", 1}, {"recordID", "a"}, {"Brutto", 10.0}});
     open();
-    window->rows().moveLast();
-    window->rows().moveNext();  // after the last row
+    EXPECT_TRUE(window->rows().moveLast());
+    EXPECT_TRUE(window->rows().moveNext());  // after the last row
     trigger("RekordDupla");
     EXPECT_EQ(count("VelaData"), 1);
 }
@@ -112,7 +112,7 @@ TEST_F(LedgerPartialTest, PartialTotalsPerInvoiceOverTheWholeTableWrittenOnShown
     row(7, "INV-2", 10, "nyugta", 99);
     open(LedgerKind::Receivables);
     trigger("Atutal");
-    window->rows().moveTo(2);
+    EXPECT_TRUE(window->rows().moveTo(2));
     trigger("ReszosszegSzam");
     EXPECT_EQ(value(t, "RészösszegÖsszesen", "r1").toDouble(), 350);
     EXPECT_EQ(value(t, "RészösszegÖsszesen", "r2").toDouble(), 350);
@@ -132,7 +132,7 @@ TEST_F(LedgerPartialTest, PartialTotalsPerInvoiceOverTheWholeTableWrittenOnShown
     add("VelaData", {{"Sorszám", 1}, {"recordID", "p1"}, {"Szamlaszam", "X"}, {"RészÖsszeg", 5.0}});
     add("VelaData", {{"Sorszám", 2}, {"recordID", "p2"}, {"Szamlaszam", "X"}, {"RészÖsszeg", 6.0}});
     open();
-    window->rows().moveFirst();
+    EXPECT_TRUE(window->rows().moveFirst());
     trigger("ReszosszegSzam");
     EXPECT_EQ(window->rows().position(), 1);
     EXPECT_EQ(value("VelaData", "RészösszegÖsszesen", "p1").toDouble(), 11);
@@ -188,7 +188,7 @@ TEST_F(LedgerPartialTest, CheckPassFlagsAndGrossValuesByKind) {
         EXPECT_EQ(dialogs.shown[0].text,
                   "1 adatsor bruttó összegei nem változtak, mert az ÁFA mezőjük üres.");
         EXPECT_EQ(dialogs.shown[0].icon, Icon::Information);
-        veladata->exec("DELETE FROM " + table);
+        EXPECT_TRUE(veladata->exec("DELETE FROM " + table));
     }
 }
 
@@ -215,7 +215,8 @@ TEST_F(LedgerPartialTest, ARowThatCannotBeWrittenBeepsAndThePassGoesOn) {
     EXPECT_EQ(dialogs.shown[0].icon, Icon::Warning);
 
     // The same for the partial totals.
-    veladata->exec("UPDATE VelaData SET Szamlaszam = 'X', RészÖsszeg = 1 WHERE Sorszám <> 2");
+    EXPECT_TRUE(
+        veladata->exec("UPDATE VelaData SET Szamlaszam = 'X', RészÖsszeg = 1 WHERE Sorszám <> 2"));
     dialogs.clear();
     trigger("ReszosszegSzam");
     EXPECT_EQ(value("VelaData", "RészösszegÖsszesen", "f3").toDouble(), 2);

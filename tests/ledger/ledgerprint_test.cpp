@@ -57,8 +57,11 @@ class LedgerPrintTest : public LedgerFixture {
 
     QStringList scratchSorszam() {
         QStringList out;
-        for (const auto& r : veladata->rows("SELECT Sorszám FROM VelaIdeigl ORDER BY rowid"))
-            out << r.value(0).toString();
+        const auto rows = veladata->rows("SELECT Sorszám FROM VelaIdeigl ORDER BY rowid");
+        EXPECT_TRUE(rows) << rows.errorText().toStdString();
+        if (!rows)
+            return out;
+        for (const auto& r : *rows) out << r.value(0).toString();
         return out;
     }
 
@@ -78,9 +81,9 @@ class LedgerPrintTest : public LedgerFixture {
 
 TEST_F(LedgerPrintTest, ThreeFilteredRowsGiveThreeCardsInTheGridsOrder) {
     insert("VelaData", kMixed);
-    veladata->exec(
-        "UPDATE VelaData SET Datumtol = '2024-03-07', AFA = 27, Devizanem = 'HUF' "
-        "WHERE Sorszám = 2");
+    EXPECT_TRUE(
+        veladata->exec("UPDATE VelaData SET Datumtol = '2024-03-07', AFA = 27, Devizanem = 'HUF' "
+                       "WHERE Sorszám = 2"));
     dialogs.answer(vela::DialogService::Answer::Yes);
     expectPreview();
     print(LedgerKind::Payables, vela::Condition::equals("Kivezetés", "N"), {{"Sorszám", true}});
@@ -120,7 +123,7 @@ TEST_F(LedgerPrintTest, PartialAmountsOfAnInvoiceAreSummedOverTheWholeLedger) {
                         {3, "S'3", "Dió", 80, "N", 40, 50.8, true}});
     // The receivables ledger's rows of the same number do not count.
     insert("VelanakData", {{1, "S-1", "Alma", 500, "N", 1000, 1270}});
-    veladata->exec("UPDATE VelaData SET RészösszegÖsszesen = 77 WHERE Sorszám = 2");
+    EXPECT_TRUE(veladata->exec("UPDATE VelaData SET RészösszegÖsszesen = 77 WHERE Sorszám = 2"));
     expectPreview();
     using C = vela::Condition;
     print(LedgerKind::Payables, C::equals("Kivezetés", "N") && (C::notEquals("RészÖsszeg", 100) ||
@@ -171,7 +174,7 @@ TEST_F(LedgerPrintTest, NoPrintsNothingButLeavesTheRowsInTheScratchTable) {
 
 TEST_F(LedgerPrintTest, EmptyGridIsToldAndEmptiesTheScratchTable) {
     insert("VelaData", kMixed);
-    veladata->exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (8), (9)");
+    EXPECT_TRUE(veladata->exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (8), (9)"));
     print(LedgerKind::Payables, vela::Condition::equals("Kivezetés", "X"));
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown[0].text, "Nincs adat nyomtatásra!");
@@ -240,11 +243,11 @@ TEST_F(LedgerPrintTest, ElementsStandAtTheirTwips) {
 
 TEST_F(LedgerPrintTest, FailedFillLeavesScratchAndLedgerAsTheyWere) {
     insert("VelaData", kMixed);
-    veladata->exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (8), (9)");
+    EXPECT_TRUE(veladata->exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (8), (9)"));
     // The per-invoice sums cannot be written: everything is undone.
-    veladata->exec(
-        "CREATE TRIGGER nosum BEFORE UPDATE ON VelaIdeigl "
-        "BEGIN SELECT RAISE(ABORT, 'tiltva'); END");
+    EXPECT_TRUE(
+        veladata->exec("CREATE TRIGGER nosum BEFORE UPDATE ON VelaIdeigl "
+                       "BEGIN SELECT RAISE(ABORT, 'tiltva'); END"));
     print(LedgerKind::Payables);
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_TRUE(dialogs.shown[0].text.startsWith("A nyomtatandó tételek nem írhatók"));
@@ -259,9 +262,9 @@ TEST_F(LedgerPrintTest, FailedFillLeavesScratchAndLedgerAsTheyWere) {
 
 TEST_F(LedgerPrintTest, RowTheScratchTableRefusesIsLeftOutWithABeep) {
     insert("VelaData", kMixed);
-    veladata->exec(
-        "CREATE TRIGGER nofive BEFORE INSERT ON VelaIdeigl WHEN new.Sorszám = 5 "
-        "BEGIN SELECT RAISE(ABORT, 'tiltva'); END");
+    EXPECT_TRUE(
+        veladata->exec("CREATE TRIGGER nofive BEFORE INSERT ON VelaIdeigl WHEN new.Sorszám = 5 "
+                       "BEGIN SELECT RAISE(ABORT, 'tiltva'); END"));
     expectPreview();
     print(LedgerKind::Payables, vela::Condition::equals("Kivezetés", "N"));
     ASSERT_EQ(dialogs.shown.size(), 1);

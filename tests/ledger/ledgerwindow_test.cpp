@@ -59,13 +59,13 @@ TEST_F(LedgerFixture, AllSettledLedgerOwesNothing) {
 TEST_F(LedgerFixture, ReturningFromReceivablesRepeatsTheActivationSteps) {
     insert("VelaData", {{1, "A1", "Alma", 10, "N"}, {2, "A2", "Béka", 20, "N"}});
     open();
-    window->rows().moveFirst();
+    EXPECT_TRUE(window->rows().moveFirst());
     bool sawPayablesHidden = false;
     opener.handlers << [&](QDialog& receivables) {
         EXPECT_EQ(receivables.objectName(), "VelanakData");
         sawPayablesHidden = !window->isVisible();
         // Something left in the scratch table meanwhile.
-        veladata->exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (9)");
+        EXPECT_TRUE(veladata->exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (9)"));
         receivables.findChild<QPushButton*>("Kilepes")->click();
     };
     window->menuItem("Tartoznak")->trigger();
@@ -97,12 +97,13 @@ TEST_F(LedgerFixture, InvoicingFolderComesFromInterfacePath) {
     EXPECT_EQ(ctx.invoicingFolder, "előző");
     window.reset();
 
-    parameters->exec("INSERT INTO EmblemaPath (InterfacePath) VALUES (?)", {"   /home/x/Fakturo "});
+    EXPECT_TRUE(parameters->exec("INSERT INTO EmblemaPath (InterfacePath) VALUES (?)",
+                                 {"   /home/x/Fakturo "}));
     open();
     EXPECT_EQ(ctx.invoicingFolder, "/home/x/Fakturo ");
     window.reset();
 
-    parameters->exec("UPDATE EmblemaPath SET InterfacePath = NULL");
+    EXPECT_TRUE(parameters->exec("UPDATE EmblemaPath SET InterfacePath = NULL"));
     open();
     EXPECT_EQ(ctx.invoicingFolder, "");
 }
@@ -244,11 +245,11 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
     insert("VelaData", {{1, "A1", "Fő Kft", 100, "N"}, {2, "A2", "Más Bt", 200, "N"}});
     vela::Database* betarol = ctx.db.betarol.get();
     ASSERT_TRUE(betarol);
-    betarol->exec(
+    EXPECT_TRUE(betarol->exec(
         "INSERT INTO beraktar (BerNev, recordID, BerSzekhely, BerCim) VALUES "
-        "('Alfa Kft', 1, 'Győr', 'Fő tér 2.'), ('Fő Kft', 2, 'Budapest', 'Fő utca 1.')");
+        "('Alfa Kft', 1, 'Győr', 'Fő tér 2.'), ('Fő Kft', 2, 'Budapest', 'Fő utca 1.')"));
     open();
-    window->rows().moveTo(0);
+    EXPECT_TRUE(window->rows().moveTo(0));
     QString passed;
     opener.handlers << [&](QDialog& d) {
         ASSERT_EQ(d.objectName(), "BeraktarozokFormX");
@@ -265,7 +266,7 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
     EXPECT_TRUE(text("Text2")->hasFocus());
 
     // Left without a choice: the row stays as it was.
-    window->rows().moveTo(1);
+    EXPECT_TRUE(window->rows().moveTo(1));
     opener.handlers << [&](QDialog& d) {
         dialogs.answer(vela::DialogService::Answer::No);
         d.close();
@@ -276,7 +277,8 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
 }
 
 TEST_F(LedgerFixture, PartnerChosenForAnEmptyLedgerIsRefused) {
-    ctx.db.betarol->exec("INSERT INTO beraktar (BerNev, recordID) VALUES ('Alfa Kft', 1)");
+    EXPECT_TRUE(
+        ctx.db.betarol->exec("INSERT INTO beraktar (BerNev, recordID) VALUES ('Alfa Kft', 1)"));
     for (LedgerKind kind : {LedgerKind::Payables, LedgerKind::Receivables}) {
         window.reset();
         dialogs.clear();

@@ -248,10 +248,11 @@ void checkOpen(const QString& dir, const std::map<QString, Print>& expected, Fig
     const QString home = QDir::currentPath();
     QDir::setCurrent(dir);
     for (const QString& file : kFiles) {
-        QString error;
-        auto db = vela::Database::open(file, &error, {kCounted.at(file)});
-        if (db) {
-            const QString check = db->scalar("PRAGMA quick_check")->toString();
+        auto opened = vela::Database::open(file, {kCounted.at(file)});
+        if (opened) {
+            auto db = std::move(*opened);
+            const auto quick = db->scalar("PRAGMA quick_check");
+            const QString check = quick ? quick->toString() : quick.errorText();
             db.reset();
             if (check == "ok" &&
                 fingerprint(dir + "/" + file, kCounted.at(file)) == expected.at(file))
@@ -260,7 +261,7 @@ void checkOpen(const QString& dir, const std::map<QString, Print>& expected, Fig
                 ++f.halfFilledSeen;
                 say("  half-filled or damaged file opened: " + file);
             }
-        } else if (!error.isEmpty()) {
+        } else if (!opened.errorText().isEmpty()) {
             ++f.refusedWithMessage;
         } else {
             ++f.refusedSilently;

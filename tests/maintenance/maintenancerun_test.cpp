@@ -305,10 +305,10 @@ TEST(MaintenanceRun, SecondRunInTheSameSecond) {
 TEST(MaintenanceRun, DatabaseInUseIsNotMoved) {
     TempDataFolder data;
     fillUserRows();
-    QString error;
     // Held open the way VelaData holds its databases.
-    auto held = vela::Database::open("veladata.mdb", &error);
-    ASSERT_TRUE(held) << error.toStdString();
+    auto heldOpened = vela::Database::open("veladata.mdb");
+    ASSERT_TRUE(heldOpened) << heldOpened.errorText().toStdString();
+    auto held = std::move(*heldOpened);
 
     {
         Runner r;
@@ -327,8 +327,9 @@ TEST(MaintenanceRun, DatabaseInUseIsNotMoved) {
     // No stops at once: what came before stays done, the rest untouched.
     TempDataFolder again;
     fillUserRows();
-    auto held2 = vela::Database::open("veladata.mdb", &error);
-    ASSERT_TRUE(held2);
+    auto held2Opened = vela::Database::open("veladata.mdb");
+    ASSERT_TRUE(held2Opened) << held2Opened.errorText().toStdString();
+    auto held2 = std::move(*held2Opened);
     const QByteArray parameter = readFile("parameter.kdb");
     Runner r;
     r.run.setClock([] { return kStart.addSecs(1); });

@@ -157,9 +157,10 @@ TEST(AccessMigration, VelaDataTellsAnAccessFileFromADamagedOne) {
         GTEST_SKIP() << "no northwind-jet3.mdb";
     TempDataFolder data(false);
     ASSERT_TRUE(QFile::copy(jet, "veladata.mdb"));
-    QString error;
-    EXPECT_FALSE(vela::Database::open("veladata.mdb", &error));
-    EXPECT_EQ(error,
+    const auto opened = vela::Database::open("veladata.mdb");
+    ASSERT_FALSE(opened);
+    EXPECT_FALSE(opened.error().damaged());
+    EXPECT_EQ(opened.errorText(),
               QString::fromUtf8(
                   "A(z) „veladata.mdb” egy régi Access (Jet) adatbázis, nem a VelaData saját "
                   "formátuma; a VELAREP program átalakítja. Futtassa a VELAREP programot!"));
@@ -212,9 +213,9 @@ TEST(RebuildOrder, RunEndedHalfWayIsTakenUpFromItsBackupByTheNextRun) {
     const QByteArray saved = readFile("SAVE-20240101-080000/veladata.mdb");
 
     // VelaData meanwhile refuses with a message.
-    QString error;
-    EXPECT_FALSE(vela::Database::open("veladata.mdb", &error));
-    EXPECT_TRUE(error.contains("VELAREP"));
+    const auto refused = vela::Database::open("veladata.mdb");
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.errorText().contains("VELAREP"));
 
     Runner r;
     ASSERT_TRUE(r.run.run());

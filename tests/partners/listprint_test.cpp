@@ -123,7 +123,7 @@ TEST_F(ListPrintFixture, CancelStopsAfterTheFirstPage) {
 TEST_F(ListPrintFixture, PrintStartsAtTheCurrentPartnerAndFollowsTheFilter) {
     insertNumbered(30);
     open();
-    window->rows().moveTo(9);
+    EXPECT_TRUE(window->rows().moveTo(9));
     QList<PageSeen> pages = print();
     ASSERT_EQ(pages.size(), 1);
     EXPECT_EQ(pages[0].rows.size(), 21);

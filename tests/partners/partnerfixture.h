@@ -49,7 +49,7 @@ class PartnerFixture : public ::testing::Test {
     static QVariant orNull(const QString& s) { return s.isEmpty() ? QVariant() : QVariant(s); }
 
     void insert(const std::vector<Partner>& partners) {
-        betarol->begin();
+        EXPECT_TRUE(betarol->begin());
         for (const Partner& p : partners) {
             ASSERT_TRUE(betarol->exec(
                 QStringLiteral("INSERT INTO beraktar (BerNev, recordID, \"VevöBeszállitó\", "
@@ -58,7 +58,7 @@ class PartnerFixture : public ::testing::Test {
                 {orNull(p.name), p.id, orNull(p.kind), orNull(p.seat), orNull(p.address),
                  orNull(p.phone), orNull(p.fax), orNull(p.zip), orNull(p.country)}));
         }
-        betarol->commit();
+        EXPECT_TRUE(betarol->commit());
     }
 
     // n partners "Partner 001" .. with identifiers 1..n.
@@ -90,7 +90,7 @@ class PartnerFixture : public ::testing::Test {
     }
     int count() { return betarol->scalar("SELECT count(*) FROM beraktar")->toInt(); }
     QVariant idOf(const QString& name) {
-        return betarol->scalar("SELECT recordID FROM beraktar WHERE BerNev = ?", {name});
+        return *betarol->scalar("SELECT recordID FROM beraktar WHERE BerNev = ?", {name});
     }
 
     // Key presses of any characters, accented ones included.

@@ -61,7 +61,10 @@ TEST_F(ParameterTest, EmptyTableGetsExactlyOneRowWithDefaults) {
     open();
     EXPECT_EQ(window->windowTitle(), "Paraméterek-Beállítások - VelaData");
     ASSERT_EQ(rowCount(), 1);
-    const auto r = ctx.db.parameters->rows("SELECT Tizedes, DevizaNem FROM EmblemaPath")[0];
+    const auto read = ctx.db.parameters->rows("SELECT Tizedes, DevizaNem FROM EmblemaPath");
+    ASSERT_TRUE(read) << read.errorText().toStdString();
+    ASSERT_EQ(read->size(), 1u);
+    const auto& r = read->front();
     EXPECT_EQ(r[0].toInt(), 0);
     EXPECT_EQ(r[1].toString(), "Ft");
     auto* grid = window->findChild<QTableView*>("DBGrid1");
@@ -127,8 +130,9 @@ TEST_F(ParameterTest, TypingIntoTheGridGoesThroughTheRules) {
 }
 
 TEST_F(ParameterTest, OkTestsTheLogoAndSetsTheInvoicingFolder) {
-    ctx.db.parameters->exec("INSERT INTO EmblemaPath (EmblemaPath, InterfacePath) VALUES (?, ?)",
-                            {folder.file("nincs.bmp"), "  C:\\FAKTURO"});
+    EXPECT_TRUE(ctx.db.parameters->exec(
+        "INSERT INTO EmblemaPath (EmblemaPath, InterfacePath) VALUES (?, ?)",
+        {folder.file("nincs.bmp"), "  C:\\FAKTURO"}));
     open();
     window->findChild<QPushButton*>("Command1")->click();
     ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -141,8 +145,8 @@ TEST_F(ParameterTest, OkTestsTheLogoAndSetsTheInvoicingFolder) {
     QImage logo(8, 8, QImage::Format_RGB32);
     logo.fill(Qt::red);
     ASSERT_TRUE(logo.save(folder.file("Logo.PNG")));
-    ctx.db.parameters->exec("UPDATE EmblemaPath SET EmblemaPath = ?, InterfacePath = NULL",
-                            {folder.file("logo.png")});
+    EXPECT_TRUE(ctx.db.parameters->exec(
+        "UPDATE EmblemaPath SET EmblemaPath = ?, InterfacePath = NULL", {folder.file("logo.png")}));
     window.reset();
     dialogs.clear();
     open();

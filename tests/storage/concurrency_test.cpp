@@ -86,10 +86,11 @@ struct Child {
         for (int attempt = 0;; ++attempt) {
             QElapsedTimer t;
             t.start();
-            if (rs.update())
+            const vela::Status updated = rs.update();
+            if (updated)
                 return;
             longestWaitMs = std::max(longestWaitMs, t.elapsed());
-            const QString why = rs.lastError();
+            const QString why = updated.errorText();
             if (why != vela::Statement::busyText(db->handle()))
                 die(me, QStringLiteral("%1: %2").arg(QLatin1String(what), why));
             ++busy;
@@ -102,8 +103,8 @@ struct Child {
     }
 
     void addRow(int i) {
-        if (!rs.addNew())
-            die(me, rs.lastError());
+        if (const vela::Status added = rs.addNew(); !added)
+            die(me, added.errorText());
         set("CegNev", QStringLiteral("%1-%2").arg(me).arg(i));
         set("Szamlaszam", QStringLiteral("%1/%2").arg(me).arg(i));
         set("Brutto", 1000.0 + i);
@@ -113,9 +114,8 @@ struct Child {
     }
 
     void set(const char* column, const QVariant& v) {
-        QString why;
-        if (!rs.setField(QString::fromUtf8(column), v, &why))
-            die(me, why);
+        if (const vela::Status s = rs.setField(QString::fromUtf8(column), v); !s)
+            die(me, s.errorText());
     }
 
     void editOwn(qint64 rowid) {
@@ -128,11 +128,12 @@ struct Child {
 
     // The newest row of the other child that carries no mark yet gets one.
     void markOther() {
-        if (!rs.requery())
-            die(me, rs.lastError());
-        if (!rs.findFirst(
-                vela::Condition::like(QStringLiteral("CegNev"), other + QStringLiteral("-*")) &&
-                vela::Condition::isNull(QStringLiteral("Megjegyzés"))))
+        if (const vela::Status s = rs.requery(); !s)
+            die(me, s.errorText());
+        const vela::Status found = rs.findFirst(
+            vela::Condition::like(QStringLiteral("CegNev"), other + QStringLiteral("-*")) &&
+            vela::Condition::isNull(QStringLiteral("Megjegyzés")));
+        if (!found || rs.noMatch())
             return;  // none yet
         set("Megjegyzés", QStringLiteral("%1 látta").arg(me));
         write("jelölés");
@@ -145,21 +146,21 @@ struct Child {
         q.setQuery(vela::Query(
             vela::schema::velaData(),
             vela::Condition::like(QStringLiteral("CegNev"), who + QStringLiteral("-*"))));
-        if (!q.refresh())
-            die(me, q.lastError());
+        if (const vela::Status s = q.refresh(); !s)
+            die(me, s.errorText());
         return q.recordCount();
     }
 
     int run() {
-        QString error;
-        db = Database::open(QStringLiteral("veladata.mdb"), &error);
-        if (!db)
-            die(me, error);
+        auto opened = Database::open(QStringLiteral("veladata.mdb"));
+        if (!opened)
+            die(me, opened.errorText());
+        db = std::move(*opened);
         rs.setDatabase(db.get());
         rs.setQuery(vela::Query(vela::schema::velaData()));
         QObject::connect(&rs, &RecordSource::rowWritten, [this](qint64 id) { lastWritten = id; });
-        if (!rs.refresh())
-            die(me, rs.lastError());
+        if (const vela::Status s = rs.refresh(); !s)
+            die(me, s.errorText());
 
         // 1. Both write at once.
         tell(me + QStringLiteral(".ready"));
@@ -185,26 +186,27 @@ struct Child {
         // 2. A holds the file; B's row waits, is refused, and is written after.
         const int busyBefore = busy;
         if (me == QLatin1String("A")) {
-            if (!db->begin(&error))
-                die(me, error);
+            if (const vela::Status s = db->begin(); !s)
+                die(me, s.errorText());
             addRow(++i);  // inside the open transaction
             tell(QStringLiteral("A.holding"));
             // Held until B has been refused (B waits the busy timeout first).
             await(me, QStringLiteral("B.refused"));
-            if (!db->commit(&error))
-                die(me, error);
+            if (const vela::Status s = db->commit(); !s)
+                die(me, s.errorText());
             tell(QStringLiteral("A.committed"));
         } else {
             await(me, QStringLiteral("A.holding"));
-            if (!rs.addNew())
-                die(me, rs.lastError());
+            if (const vela::Status added = rs.addNew(); !added)
+                die(me, added.errorText());
             set("CegNev", QStringLiteral("B-%1").arg(++i));
             QElapsedTimer w;
             w.start();
-            if (rs.update())
+            const vela::Status refused = rs.update();
+            if (refused)
                 die(me, QStringLiteral("írt, miközben a másik fogta az adatbázist"));
             const qint64 waited = w.elapsed();
-            const QString why = rs.lastError();
+            const QString why = refused.errorText();
             if (why != vela::Statement::busyText(db->handle()))
                 die(me, QStringLiteral("nem a foglaltság szövege: ") + why);
             if (waited < 2500)
@@ -223,8 +225,8 @@ struct Child {
         // 3. What the other wrote shows after a re-query.
         tell(me + QStringLiteral(".done"), QString::number(written));
         const int otherWrote = await(me, other + QStringLiteral(".done")).toInt();
-        if (!rs.requery())
-            die(me, rs.lastError());
+        if (const vela::Status s = rs.requery(); !s)
+            die(me, s.errorText());
         const int seen = rowsOf(other);
         if (seen != otherWrote)
             die(me, QStringLiteral("a másik %1 sort írt, a re-query %2 sort mutat")
@@ -294,12 +296,12 @@ int parent(const QString& self) {
         return 1;
 
     // Every row once, with its last edit and the other's mark.
-    QString error;
-    auto db = Database::open(QStringLiteral("veladata.mdb"), &error);
-    if (!db) {
-        out() << "FAIL parent: " << error << Qt::endl;
+    auto opened = Database::open(QStringLiteral("veladata.mdb"));
+    if (!opened) {
+        out() << "FAIL parent: " << opened.errorText() << Qt::endl;
         return 1;
     }
+    auto& db = *opened;
     for (const auto& [name, r] : reported) {
         const QString other =
             name == QLatin1String("A") ? QStringLiteral("B") : QStringLiteral("A");

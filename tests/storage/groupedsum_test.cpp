@@ -11,9 +11,9 @@ using namespace vela;
 // own group, a part over no rows null, most rows first.
 TEST(GroupedSum, SumsPerKeyFoldedWithTheirOwnConditions) {
     TempDataFolder folder;
-    QString err;
-    auto db = Database::open("veladata.mdb", &err);
-    ASSERT_TRUE(db) << err.toStdString();
+    auto opened = Database::open("veladata.mdb");
+    ASSERT_TRUE(opened) << opened.errorText().toStdString();
+    auto db = std::move(*opened);
     const QList<QVariantList> rows = {
         {"Ft", "N", 100.0, 10.0}, {"FT", "N", 200.0, 0.0},     {" ft", "I", 400.0, 40.0},
         {"EUR", "N", 5.5, 1.0},   {QVariant(), "N", 7.0, 0.0}, {"USD", "I", 9.0, 0.0},
@@ -28,7 +28,8 @@ TEST(GroupedSum, SumsPerKeyFoldedWithTheirOwnConditions) {
     const Condition open = Condition::equals("Kivezetés", QStringLiteral("N"));
     sums.setSum(schema::velaData(), "Devizanem",
                 {{Amount{"Brutto"}, open}, {Amount{"RészÖsszegBruttó"}, {}}}, std::nullopt, true);
-    ASSERT_TRUE(sums.requery()) << sums.lastError().toStdString();
+    const vela::Status summed = sums.requery();
+    ASSERT_TRUE(summed) << summed.errorText().toStdString();
     const auto& g = sums.groups();
     ASSERT_EQ(g.size(), 4u);
     EXPECT_EQ(g[0].key.toString(), "FT");

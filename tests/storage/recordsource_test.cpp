@@ -25,22 +25,22 @@ struct LedgerRow {
 class RecordSourceTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        QString err;
-        db = Database::open("veladata.mdb", &err);
-        ASSERT_TRUE(db) << err.toStdString();
+        auto opened = Database::open("veladata.mdb");
+        ASSERT_TRUE(opened) << opened.errorText().toStdString();
+        db = std::move(*opened);
         rs.setDatabase(db.get());
         rs.setQuery(Query(schema::velaData(), {}, kBySequence));
     }
 
     void insert(const std::vector<LedgerRow>& rows) {
-        db->begin();
+        EXPECT_TRUE(db->begin());
         for (const LedgerRow& r : rows) {
             ASSERT_TRUE(
                 db->exec("INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, CegNev, "
                          "Brutto) VALUES (?, ?, ?, ?, ?)",
                          {r.sorszam, r.recordId, r.szamlaszam, r.cegNev, r.brutto}));
         }
-        db->commit();
+        EXPECT_TRUE(db->commit());
     }
 
     void insertFive() {
@@ -78,41 +78,54 @@ TEST_F(RecordSourceTest, WalksInQueryOrderAndMeetsEof) {
     std::vector<QString> seen;
     while (!rs.eof()) {
         seen.push_back(rs.field(0).toString() + rs.field("recordID").toString());
-        rs.moveNext();
+        EXPECT_TRUE(rs.moveNext());
     }
     EXPECT_EQ(seen, (std::vector<QString>{"1a", "2a", "2b", "3a", "5a"}));
     EXPECT_TRUE(rs.eof());
     EXPECT_FALSE(rs.bof());
+    // A move past the end fails with its reason, and the position stays.
+    const vela::Status pastEnd = rs.moveNext();
+    EXPECT_FALSE(pastEnd);
+    EXPECT_EQ(pastEnd.errorText(), "Nincs következő adatsor.");
+    EXPECT_TRUE(rs.eof());
+    EXPECT_EQ(rs.position(), 5);
     EXPECT_TRUE(rs.movePrevious());
     EXPECT_EQ(sorszam(), 5);
-    rs.moveFirst();
-    rs.movePrevious();
+    EXPECT_TRUE(rs.moveFirst());
+    EXPECT_TRUE(rs.movePrevious());
     EXPECT_TRUE(rs.bof());
-    rs.moveLast();
+    const vela::Status beforeStart = rs.movePrevious();
+    EXPECT_FALSE(beforeStart);
+    EXPECT_EQ(beforeStart.errorText(), "Nincs előző adatsor.");
+    EXPECT_TRUE(rs.bof());
+    const vela::Status noSuchRow = rs.moveTo(5);
+    EXPECT_FALSE(noSuchRow);
+    EXPECT_EQ(noSuchRow.errorText(), "Nincs ilyen adatsor.");
+    EXPECT_TRUE(rs.moveLast());
     EXPECT_EQ(rs.recordCount(), 5);
     EXPECT_EQ(sorszam(), 5);
 }
 
 TEST_F(RecordSourceTest, DeleteMovesToTheNextRowOrEof) {
     insertFive();
-    rs.refresh();
-    rs.moveTo(1);  // 2a
+    EXPECT_TRUE(rs.refresh());
+    EXPECT_TRUE(rs.moveTo(1));  // 2a
     ASSERT_TRUE(rs.deleteCurrent());
     EXPECT_EQ(rs.field("recordID").toString(), "b");
     EXPECT_EQ(rs.recordCount(), 4);
-    rs.moveLast();
+    EXPECT_TRUE(rs.moveLast());
     ASSERT_TRUE(rs.deleteCurrent());
     EXPECT_TRUE(rs.eof());
     EXPECT_EQ(db->scalar("SELECT count(*) FROM VelaData")->toInt(), 3);
     // The window then moves to the last row, the neighbour before.
-    rs.moveLast();
+    EXPECT_TRUE(rs.moveLast());
     EXPECT_EQ(sorszam(), 3);
 }
 
 TEST_F(RecordSourceTest, BookmarkSurvivesRequeryAndOtherRows) {
     insertFive();
-    rs.refresh();
-    rs.moveTo(3);
+    EXPECT_TRUE(rs.refresh());
+    EXPECT_TRUE(rs.moveTo(3));
     const qint64 mark = rs.bookmark();
     insert({{0, "x", "1", "Elso", 1}});
     ASSERT_TRUE(rs.requery());
@@ -125,13 +138,14 @@ TEST_F(RecordSourceTest, BookmarkSurvivesRequeryAndOtherRows) {
 
 TEST_F(RecordSourceTest, FindFirstTakesTheFirstMatchInTheCurrentOrder) {
     insertFive();
-    rs.refresh();
-    rs.moveLast();
+    EXPECT_TRUE(rs.refresh());
+    EXPECT_TRUE(rs.moveLast());
     ASSERT_TRUE(rs.findFirst(Condition::equals("Sorszám", 2)));
     EXPECT_EQ(rs.field("recordID").toString(), "a");
     EXPECT_FALSE(rs.noMatch());
 
-    EXPECT_FALSE(rs.findFirst(Condition::equals("Sorszám", 77)));
+    // No match is no failure: noMatch() tells it.
+    EXPECT_TRUE(rs.findFirst(Condition::equals("Sorszám", 77)));
     EXPECT_TRUE(rs.noMatch());
     EXPECT_EQ(rs.field("recordID").toString(), "a");  // the current row stays
 
@@ -143,14 +157,14 @@ TEST_F(RecordSourceTest, FindFirstTakesTheFirstMatchInTheCurrentOrder) {
 
 TEST_F(RecordSourceTest, PrefixFindFoldsHungarianCaseAndTakesQuotes) {
     insertFive();
-    rs.refresh();
+    EXPECT_TRUE(rs.refresh());
     ASSERT_TRUE(rs.findFirstPrefix("CegNev", "ő"));
     EXPECT_EQ(rs.field("CegNev").toString(), "ősi Kft");  // Sorszám 2 comes before 3
     ASSERT_TRUE(rs.findFirstPrefix("CegNev", "ŐSZ"));
     EXPECT_EQ(rs.field("CegNev").toString(), "Ősz Kft");
     ASSERT_TRUE(rs.findFirstPrefix("CegNev", "o'brien \"í"));
     EXPECT_EQ(sorszam(), 2);
-    EXPECT_FALSE(rs.findFirstPrefix("CegNev", "o'x"));
+    EXPECT_TRUE(rs.findFirstPrefix("CegNev", "o'x"));
     EXPECT_TRUE(rs.noMatch());
 
     // Narrowing step by step: 1, 12, then 129.
@@ -169,60 +183,90 @@ TEST_F(RecordSourceTest, FilterWithQuotedValueAndSort) {
                           Condition::equals("CegNev", "Zebra Zrt"),
                       kBySequence));
     ASSERT_TRUE(rs.refresh());
-    rs.moveLast();
+    EXPECT_TRUE(rs.moveLast());
     EXPECT_EQ(rs.recordCount(), 2);
 
     rs.setQuery(Query(schema::velaData(), {}, kBySequence));
-    rs.refresh();
+    EXPECT_TRUE(rs.refresh());
     ASSERT_TRUE(rs.setSort("Brutto, Szamlaszam"));
     EXPECT_EQ(rs.sort(), "Brutto, Szamlaszam");
     EXPECT_EQ(rs.field("Brutto").toDouble(), 50);
     ASSERT_TRUE(rs.setSort("Brutto DESC, Szamlaszam DESC"));
-    rs.moveFirst();
+    EXPECT_TRUE(rs.moveFirst());
     EXPECT_EQ(rs.field("Brutto").toDouble(), 300);
     EXPECT_FALSE(rs.setSort("Brutto; DROP TABLE VelaData"));
     EXPECT_FALSE(rs.setSort("NincsIlyen"));
     // A refresh drops the sort, a requery keeps it.
-    rs.requery();
+    EXPECT_TRUE(rs.requery());
     EXPECT_EQ(rs.field("Brutto").toDouble(), 300);
-    rs.refresh();
+    EXPECT_TRUE(rs.refresh());
     EXPECT_EQ(rs.field("Brutto").toDouble(), 100);
 }
 
 TEST_F(RecordSourceTest, EditsAreWrittenWhenTheRowIsLeftAndBadValuesRefused) {
     insertFive();
-    rs.refresh();
+    EXPECT_TRUE(rs.refresh());
     ASSERT_TRUE(rs.setField("Netto", QString("1234,5")));
     ASSERT_TRUE(rs.setField("CegNev", QString("D'Artagnan Kft")));
     EXPECT_EQ(rs.field("CegNev").toString(), "D'Artagnan Kft");
     EXPECT_TRUE(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1")->isNull());
 
-    QString why;
-    EXPECT_FALSE(rs.setField("Netto", QString("1,2,3"), &why));
-    EXPECT_FALSE(why.isEmpty());
-    EXPECT_FALSE(rs.setField("Datumtol", QString("2024.02.30"), &why));
+    const vela::Status notANumber = rs.setField("Netto", QString("1,2,3"));
+    EXPECT_FALSE(notANumber);
+    EXPECT_FALSE(notANumber.errorText().isEmpty());
+    EXPECT_FALSE(rs.setField("Datumtol", QString("2024.02.30")));
     EXPECT_EQ(rs.field("Netto").toDouble(), 1234.5);  // the previous value stays
 
-    rs.moveNext();
+    EXPECT_TRUE(rs.moveNext());
     EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1")->toDouble(), 1234.5);
     EXPECT_EQ(db->scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1")->toString(),
               "D'Artagnan Kft");
-    rs.moveFirst();
+    EXPECT_TRUE(rs.moveFirst());
     EXPECT_EQ(rs.field("Netto").toDouble(), 1234.5);
 }
 
+// A write the database refuses hands back the database's own reason; the
+// edit stays pending, and a move that has to write it first fails the same
+// way and leaves the current row where it was.
+TEST_F(RecordSourceTest, ARefusedWriteReturnsItsReasonAndTheRowStays) {
+    insertFive();
+    ASSERT_TRUE(
+        db->exec("CREATE TRIGGER zarolt BEFORE UPDATE OF CegNev ON VelaData "
+                 "WHEN NEW.CegNev = 'Tiltott Kft' "
+                 "BEGIN SELECT RAISE(ABORT, 'A sor zárolva van'); END"));
+    ASSERT_TRUE(rs.refresh());
+    ASSERT_TRUE(rs.moveTo(1));
+    ASSERT_TRUE(rs.setField("CegNev", QString("Tiltott Kft")));
+    const vela::Status refused = rs.update();
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.errorText().contains("A sor zárolva van"))
+        << refused.errorText().toStdString();
+    EXPECT_TRUE(rs.editPending());
+
+    QSignalSpy failed(&rs, &RecordSource::writeFailed);
+    const vela::Status moved = rs.moveNext();
+    ASSERT_FALSE(moved);
+    EXPECT_EQ(moved.errorText(), refused.errorText());
+    EXPECT_EQ(failed.count(), 1);
+    EXPECT_EQ(rs.position(), 1);
+    EXPECT_EQ(rs.field("CegNev").toString(), "Tiltott Kft");
+    rs.cancelUpdate();
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelaData WHERE CegNev = 'Tiltott Kft'")->toInt(), 0);
+}
+
 TEST_F(RecordSourceTest, AddNewAppendsAtTheEnd) {
-    rs.refresh();
+    EXPECT_TRUE(rs.refresh());
     QSignalSpy inserted(&rs, &RecordSource::rowInserted);
     ASSERT_TRUE(rs.addNew());
-    rs.setField(0, 1);
-    rs.setField("recordID", "20241231");
-    rs.setField("Datumtol", QDate(2024, 12, 31));
-    rs.setField("FIGYELEM", true);
-    ASSERT_TRUE(rs.update()) << rs.lastError().toStdString();
+    EXPECT_TRUE(rs.setField(0, 1));
+    EXPECT_TRUE(rs.setField("recordID", "20241231"));
+    EXPECT_TRUE(rs.setField("Datumtol", QDate(2024, 12, 31)));
+    EXPECT_TRUE(rs.setField("FIGYELEM", true));
+    const vela::Status written = rs.update();
+    ASSERT_TRUE(written) << written.errorText().toStdString();
     EXPECT_EQ(inserted.count(), 1);
     EXPECT_EQ(rs.recordCount(), 1);
-    rs.moveLast();
+    EXPECT_TRUE(rs.moveLast());
     EXPECT_EQ(rs.field("Datumtol").toDate(), QDate(2024, 12, 31));
     EXPECT_EQ(rs.field("FIGYELEM").toBool(), true);
     EXPECT_EQ(db->scalar("SELECT Datumtol FROM VelaData")->toString(), "2024-12-31");
@@ -233,33 +277,33 @@ TEST_F(RecordSourceTest, ManyRowsArePagedAndEditedAcrossPages) {
     for (int i = 1; i <= 1000; ++i)
         rows.push_back({i, "r", QString::number(i), "Cég " + QString::number(i), double(i)});
     insert(rows);
-    rs.refresh();
-    rs.moveLast();
+    EXPECT_TRUE(rs.refresh());
+    EXPECT_TRUE(rs.moveLast());
     EXPECT_EQ(sorszam(), 1000);
     EXPECT_EQ(rs.valueAt(500, 0).toLongLong(), 501);
-    rs.moveTo(700);
-    rs.deleteCurrent();
+    EXPECT_TRUE(rs.moveTo(700));
+    EXPECT_TRUE(rs.deleteCurrent());
     EXPECT_EQ(sorszam(), 702);
     EXPECT_EQ(rs.valueAt(699, 0).toLongLong(), 700);
     EXPECT_EQ(rs.valueAt(700, 0).toLongLong(), 702);
     ASSERT_TRUE(rs.findFirstPrefix("CegNev", "cég 99"));
     EXPECT_EQ(sorszam(), 99);
     // The sum of an aggregate over no rows reads as 0 through NumOrZero.
-    EXPECT_EQ(Funcs::NumOrZero(db->scalar("SELECT sum(Brutto) FROM VelaData WHERE Sorszám < 0"))
+    EXPECT_EQ(Funcs::NumOrZero(*db->scalar("SELECT sum(Brutto) FROM VelaData WHERE Sorszám < 0"))
                   .toDouble(),
               0.0);
 }
 
 TEST_F(RecordSourceTest, FollowedTotalsMatchAFullSumAfterEveryKindOfWrite) {
     insertFive();
-    rs.refresh();
+    EXPECT_TRUE(rs.refresh());
     AggregateQuery open;
     open.setDatabase(db.get());
     open.setSum(schema::velaData(), {{"Brutto", "RészÖsszeg"}},
                 Condition::equals("Kivezetés", "N") || Condition::isNull("Kivezetés"));
     open.follow(&rs);
     auto fullSum = [&] {
-        return db->scalar(
+        return *db->scalar(
             "SELECT sum(Brutto - ifnull(RészÖsszeg, 0)) FROM VelaData WHERE "
             "Kivezetés = 'N' OR Kivezetés IS NULL");
     };
@@ -267,30 +311,30 @@ TEST_F(RecordSourceTest, FollowedTotalsMatchAFullSumAfterEveryKindOfWrite) {
     EXPECT_EQ(open.value().toDouble(), fullSum().toDouble());
     const int runs = open.fullRuns();
 
-    rs.moveTo(2);
-    rs.setField("Brutto", 1000.5);
-    rs.setField("RészÖsszeg", 0.5);
-    rs.update();
-    rs.moveTo(0);
-    rs.setField("Kivezetés", "I");  // leaves the summed rows
-    rs.moveTo(4);                   // stored by leaving
-    rs.deleteCurrent();
-    rs.addNew();
-    rs.setField("Brutto", 7.25);
-    rs.update();
+    EXPECT_TRUE(rs.moveTo(2));
+    EXPECT_TRUE(rs.setField("Brutto", 1000.5));
+    EXPECT_TRUE(rs.setField("RészÖsszeg", 0.5));
+    EXPECT_TRUE(rs.update());
+    EXPECT_TRUE(rs.moveTo(0));
+    EXPECT_TRUE(rs.setField("Kivezetés", "I"));  // leaves the summed rows
+    EXPECT_TRUE(rs.moveTo(4));                   // stored by leaving
+    EXPECT_TRUE(rs.deleteCurrent());
+    EXPECT_TRUE(rs.addNew());
+    EXPECT_TRUE(rs.setField("Brutto", 7.25));
+    EXPECT_TRUE(rs.update());
     ASSERT_TRUE(open.requery());
     EXPECT_EQ(open.fullRuns(), runs);  // followed, not summed again
     EXPECT_DOUBLE_EQ(open.value().toDouble(), fullSum().toDouble());
 
     // A change the record source did not make is noticed.
-    db->exec("UPDATE VelaData SET Brutto = Brutto + 1");
+    EXPECT_TRUE(db->exec("UPDATE VelaData SET Brutto = Brutto + 1"));
     ASSERT_TRUE(open.requery());
     EXPECT_EQ(open.fullRuns(), runs + 1);
     EXPECT_DOUBLE_EQ(open.value().toDouble(), fullSum().toDouble());
 
     // Deleting every summed row gives back a null sum, read as 0.
-    rs.moveFirst();
-    while (!rs.eof()) rs.deleteCurrent();
+    EXPECT_TRUE(rs.moveFirst());
+    while (!rs.eof()) ASSERT_TRUE(rs.deleteCurrent());
     ASSERT_TRUE(open.requery());
     EXPECT_TRUE(open.value().isNull());
 }
@@ -302,12 +346,13 @@ TEST_F(RecordSourceTest, FindsInAFilteredResultSkipRowsOutsideIt) {
     insert(rows);
     rs.setQuery(
         Query(schema::velaData(), Condition::equals("CegNev", "Páros"), {{"Sorszám", true}}));
-    rs.refresh();
+    EXPECT_TRUE(rs.refresh());
     ASSERT_TRUE(rs.findFirstPrefix("CegNev", "pá"));
     EXPECT_EQ(sorszam(), 600);
     ASSERT_TRUE(rs.findFirst(Condition::less("Sorszám", 10)));  // beyond the first rows tried
     EXPECT_EQ(sorszam(), 8);
-    EXPECT_FALSE(
-        rs.findFirst(Condition::equals("Sorszám", 7)));  // in the table, not in this result
+    // In the table, not in this result.
+    EXPECT_TRUE(rs.findFirst(Condition::equals("Sorszám", 7)));
+    EXPECT_TRUE(rs.noMatch());
     EXPECT_EQ(sorszam(), 8);
 }

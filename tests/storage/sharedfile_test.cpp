@@ -17,10 +17,11 @@ using vela::RecordSource;
 namespace {
 
 std::unique_ptr<Database> openLedger() {
-    QString err;
-    auto db = Database::open("veladata.mdb", &err);
-    EXPECT_TRUE(db) << err.toStdString();
-    return db;
+    auto opened = Database::open("veladata.mdb");
+    EXPECT_TRUE(opened) << opened.errorText().toStdString();
+    if (!opened)
+        return nullptr;
+    return std::move(*opened);
 }
 
 }  // namespace
@@ -42,17 +43,19 @@ TEST(SharedFile, EditOfARowTheOtherDeletedIsRefusedAndTheOtherRowsKeepTheirs) {
 
     ASSERT_TRUE(theirs->exec("DELETE FROM VelaData WHERE CegNev = ?", {QString("Első Kft.")}));
     ASSERT_TRUE(rs.setField("Megnevezes", QString("javítás")));
-    EXPECT_FALSE(rs.update());
-    EXPECT_TRUE(rs.lastError().contains("másik munkaállomás törölte"))
-        << rs.lastError().toStdString();
+    const vela::Status refused = rs.update();
+    EXPECT_FALSE(refused);
+    EXPECT_TRUE(refused.errorText().contains("másik munkaállomás törölte"))
+        << refused.errorText().toStdString();
     rs.cancelUpdate();
 
     // The row still there takes the edit, and the other connection sees it.
     ASSERT_TRUE(rs.moveNext());
     ASSERT_TRUE(rs.setField("Megnevezes", QString("javítás")));
-    EXPECT_TRUE(rs.update()) << rs.lastError().toStdString();
-    EXPECT_EQ(theirs->scalar("SELECT Megnevezes FROM VelaData WHERE CegNev = ?",
-                             {QString("Második Bt.")}),
+    const vela::Status updated = rs.update();
+    EXPECT_TRUE(updated) << updated.errorText().toStdString();
+    EXPECT_EQ(*theirs->scalar("SELECT Megnevezes FROM VelaData WHERE CegNev = ?",
+                              {QString("Második Bt.")}),
               QVariant("javítás"));
     ASSERT_TRUE(rs.requery());
     EXPECT_EQ(rs.recordCount(), 1);
@@ -74,14 +77,17 @@ TEST(SharedFile, AHeldFileIsWaitedForThenNamedInHungarianAndTheEditStaysPending)
     ASSERT_TRUE(rs.setField("CegNev", QString("Váró Kft.")));
     QElapsedTimer waited;
     waited.start();
-    EXPECT_FALSE(rs.update());
+    const vela::Status refused = rs.update();
+    EXPECT_FALSE(refused);
     EXPECT_GE(waited.elapsed(), 2500);  // the busy timeout, 3 s
-    EXPECT_EQ(rs.lastError(),
+    EXPECT_TRUE(!refused && refused.error().busy());
+    EXPECT_EQ(refused.errorText(),
               "A(z) „veladata.mdb” adatbázisba most egy másik munkaállomás ír. A program néhány "
               "másodpercig várt rá, de nem sikerült; próbálja újra egy kis idő múlva!");
     EXPECT_TRUE(rs.addingNew());
 
     ASSERT_TRUE(theirs->commit());
-    EXPECT_TRUE(rs.update()) << rs.lastError().toStdString();
+    const vela::Status written = rs.update();
+    EXPECT_TRUE(written) << written.errorText().toStdString();
     EXPECT_EQ(mine->scalar("SELECT count(*) FROM VelaData")->toInt(), 2);
 }

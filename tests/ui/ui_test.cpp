@@ -63,19 +63,19 @@ TEST(FocusHighlighter, LightCyanWhileFocused) {
 class BoundTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        QString err;
-        db = Database::open("veladata.mdb", &err);
-        ASSERT_TRUE(db);
-        db->begin();
+        auto opened = Database::open("veladata.mdb");
+        ASSERT_TRUE(opened) << opened.errorText().toStdString();
+        db = std::move(*opened);
+        EXPECT_TRUE(db->begin());
         for (int i = 1; i <= 200; ++i)
-            db->exec(
+            EXPECT_TRUE(db->exec(
                 "INSERT INTO VelaData (Sorszám, recordID, Netto, Datumtol) VALUES (?, 'r', ?, "
                 "'2024-01-02')",
-                {i, i * 10.0});
-        db->commit();
+                {i, i * 10.0}));
+        EXPECT_TRUE(db->commit());
         rs.setDatabase(db.get());
         rs.setQuery(Query(schema::velaData(), {}, {{"Sorszám"}, {"recordID"}}));
-        rs.refresh();
+        EXPECT_TRUE(rs.refresh());
     }
     TempDataFolder folder;
     std::unique_ptr<Database> db;
@@ -97,14 +97,14 @@ TEST_F(BoundTest, GridModelPassesTheModelTesterThroughChanges) {
     EXPECT_FALSE(model.setData(model.index(3, 5), "1,2,3"));
     EXPECT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(model.data(model.index(3, 5)).toString(), "12,5");
-    rs.moveTo(150);
-    rs.deleteCurrent();
-    rs.addNew();
-    rs.setField(0, 999);
-    rs.update();
+    EXPECT_TRUE(rs.moveTo(150));
+    EXPECT_TRUE(rs.deleteCurrent());
+    EXPECT_TRUE(rs.addNew());
+    EXPECT_TRUE(rs.setField(0, 999));
+    EXPECT_TRUE(rs.update());
     EXPECT_EQ(model.rowCount(), 200);
-    rs.setSort("Netto DESC");
-    rs.refresh();
+    EXPECT_TRUE(rs.setSort("Netto DESC"));
+    EXPECT_TRUE(rs.refresh());
     EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 4")->toDouble(), 12.5);
 }
 
@@ -117,7 +117,7 @@ TEST_F(BoundTest, BoundFieldsFollowTheRowAndRefuseBadValues) {
     binder.bind(netto, "Netto");
     binder.bind(date, "Datumtol");
     EXPECT_EQ(netto->text(), "10");
-    rs.moveNext();
+    EXPECT_TRUE(rs.moveNext());
     EXPECT_EQ(netto->text(), "20");
     EXPECT_EQ(date->value().toDate(), QDate(2024, 1, 2));
 
@@ -137,7 +137,7 @@ TEST_F(BoundTest, BoundFieldsFollowTheRowAndRefuseBadValues) {
     QTest::keyClicks(netto, "33,5");
     other->setFocus();
     QApplication::processEvents();
-    rs.moveNext();  // the edit is stored when the row is left
+    EXPECT_TRUE(rs.moveNext());  // the edit is stored when the row is left
     EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 2")->toDouble(), 33.5);
 
     // Typed but not yet left: a move of the row (a navigation button takes no
@@ -145,7 +145,7 @@ TEST_F(BoundTest, BoundFieldsFollowTheRowAndRefuseBadValues) {
     netto->setFocus();
     netto->selectAll();
     QTest::keyClicks(netto, "44");
-    rs.moveFirst();
+    EXPECT_TRUE(rs.moveFirst());
     EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 3")->toDouble(), 44);
 
     date->setDate(QDate(2025, 5, 6));  // a picker change goes into the row at once

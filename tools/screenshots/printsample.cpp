@@ -21,12 +21,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
-    QString err;
-    auto veladata = vela::Database::open(QStringLiteral("veladata.mdb"), &err);
-    if (!veladata) {
-        std::fprintf(stderr, "%s\n", qPrintable(err));
+    auto opened = vela::Database::open(QStringLiteral("veladata.mdb"));
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", qPrintable(opened.errorText()));
         return 1;
     }
+    auto veladata = std::move(*opened);
+    QString err;
     vela::ScriptedDialogService dialogs;
     vela::ScriptedWindowOpener opener;
     bool saved = false;
@@ -38,7 +39,10 @@ int main(int argc, char** argv) {
     vela::RecordSource rows;
     rows.setDatabase(veladata.get());
     rows.setQuery(vela::Query(vela::schema::velaData(), {}, {{"Sorszám"}, {"recordID"}}));
-    rows.refresh();
+    if (const vela::Status read = rows.refresh(); !read) {
+        std::fprintf(stderr, "%s\n", qPrintable(read.errorText()));
+        return 1;
+    }
     vela::LedgerPrintReport(ctx, vela::LedgerKind::Payables, *veladata).run(rows);
     if (!saved) {
         std::fprintf(stderr, "not printed: %s\n", qPrintable(err));

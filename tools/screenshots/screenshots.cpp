@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
     opener.handlers << [&](QDialog& window) {
         window.resize(1366, 740);
         auto* receivables = static_cast<vela::LedgerWindow*>(&window);
-        receivables->rows().moveTo(3);
+        ok = receivables->rows().moveTo(3).ok() && ok;
         ok = save(window, out.filePath("tartoznak.png")) && ok;
 
         // The import window with every kind loaded from number 1, its
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
             auto& form = static_cast<vela::SzamlaImportFormX&>(import);
             scripted.answer(vela::DialogService::Answer::No);  // keep what was there: none
             form.Command1_Click();
-            form.staging().moveTo(std::max(0, form.staging().recordCount() - 8));
+            ok = form.staging().moveTo(std::max(0, form.staging().recordCount() - 8)).ok() && ok;
             ok = save(import, out.filePath("szamlaimport.png")) && ok;
             form.Kilepes_Click();
         };
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
         auto* partners = static_cast<vela::BeraktarozokFormX*>(&window);
         partners->resize(1200, 720);
         ok = save(window, out.filePath("ugyfeltorzs.png")) && ok;
-        partners->rows().moveFirst();
+        ok = partners->rows().moveFirst().ok() && ok;
         opener.handlers << [&](QDialog& page) {
             ok = save(page, out.filePath("ugyfellista.png")) && ok;
             static_cast<vela::BeszallitoNyomFormX&>(page).Command3_Click();
