@@ -57,9 +57,8 @@ int makeSeeds(const QDir& out) {
         }
         ++made;
     };
-    QString error;
     QFile::remove(work);
-    if (!StandInDatabase::create(work, &error))
+    if (!StandInDatabase::create(work))
         return 0;
     keep(QStringLiteral("empty"));
     std::vector<QVariantList> lines;
@@ -67,9 +66,8 @@ int makeSeeds(const QDir& out) {
         lines.push_back(line(1001 + i / 3, QStringLiteral("tétel %1").arg(i), 1000.0 + i,
                              i == 4 ? QVariant() : QVariant(QDate(2024, 3, 5).addDays(i))));
     const QStringList tables = InvoiceSource::documentTables();
-    if (!StandInDatabase::appendLines(work, tables[0], lines, &error) ||
-        !StandInDatabase::appendLines(work, tables[3], {line(7, "nyugta", 500, "nem dátum")},
-                                      &error))
+    if (!StandInDatabase::appendLines(work, tables[0], lines) ||
+        !StandInDatabase::appendLines(work, tables[3], {line(7, "nyugta", 500, "nem dátum")}))
         return 0;
     keep(QStringLiteral("lines"));
     return made;
@@ -85,27 +83,23 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const QString path = fuzz::scratchDir() + QStringLiteral("/LFAKTURO.MDB");
     fuzz::writeFile(path, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-    QString error;
-    auto source = InvoiceSource::openFile(path, &error);
-    if (!source) {
-        FUZZ_CHECK(!error.isEmpty());
+    auto opened = InvoiceSource::openFile(path);
+    if (!opened) {
+        FUZZ_CHECK(!opened.errorText().isEmpty());
         return 0;
     }
-    if (source->format() != InvoiceSource::Format::StandIn)
+    InvoiceSource& source = **opened;
+    if (source.format() != InvoiceSource::Format::StandIn)
         return 0;  // an Access header: the helper process's business
     for (const QString& table : InvoiceSource::documentTables()) {
-        bool any = false;
-        error.clear();
-        if (!source->hasRows(table, &any, &error)) {
-            FUZZ_CHECK(!error.isEmpty());
+        if (const auto any = source.hasRows(table); !any) {
+            FUZZ_CHECK(!any.errorText().isEmpty());
             continue;
         }
-        std::vector<InvoiceSource::Row> rows;
-        error.clear();
-        if (source->groupedRows(table, 0, &rows, &error)) {
-            for (const auto& r : rows) FUZZ_CHECK(r.size() == 14);
+        if (const auto rows = source.groupedRows(table, 0)) {
+            for (const auto& r : *rows) FUZZ_CHECK(r.size() == 14);
         } else {
-            FUZZ_CHECK(!error.isEmpty());
+            FUZZ_CHECK(!rows.errorText().isEmpty());
         }
     }
     return 0;

@@ -11,9 +11,8 @@
 // invoices of one to six lines, numbered from 1, written in order like the
 // invoicing program does. Ends the benchmark when it cannot be written.
 inline void makeBenchStandIn(const QString& path, int count) {
-    QString err;
-    if (!vela::StandInDatabase::create(path, &err))
-        qFatal("%s", qPrintable(err));
+    if (const vela::Status created = vela::StandInDatabase::create(path); !created)
+        qFatal("%s", qPrintable(created.errorText()));
     std::vector<QVariantList> lines;
     lines.reserve(size_t(count));
     qint64 number = 0;
@@ -32,6 +31,7 @@ inline void makeBenchStandIn(const QString& path, int count) {
                          day.addDays(number % 365 + 8), QStringLiteral("Tétel %1").arg(i), 27.0,
                          0.0, QStringLiteral("HUF"), net, net * 1.27, day.addDays(number % 365)});
     }
-    if (!vela::StandInDatabase::appendLines(path, "SZAMLA", lines, &err))
-        qFatal("%s", qPrintable(err));
+    if (const vela::Status added = vela::StandInDatabase::appendLines(path, "SZAMLA", lines);
+        !added)
+        qFatal("%s", qPrintable(added.errorText()));
 }

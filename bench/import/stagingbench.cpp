@@ -63,10 +63,9 @@ const QString& standIn() {
 // grouped into invoices and append them to the staging table.
 void BM_LoadMillionLines(benchmark::State& state) {
     auto staging = templateCopy("LFakturo.mdb");
-    QString err;
-    auto src = InvoiceSource::openFile(standIn(), &err);
+    auto src = InvoiceSource::openFile(standIn());
     if (!src) {
-        state.SkipWithError(qPrintable(err));
+        state.SkipWithError(qPrintable(src.errorText()));
         return;
     }
     size_t invoices = 0;
@@ -74,13 +73,13 @@ void BM_LoadMillionLines(benchmark::State& state) {
         state.PauseTiming();
         staging->exec("DELETE FROM OsszesSzamla");
         state.ResumeTiming();
-        std::vector<InvoiceSource::Row> rows;
-        if (!src->groupedRows("SZAMLA", 1, &rows, &err)) {
-            state.SkipWithError(qPrintable(err));
+        const auto rows = (*src)->groupedRows("SZAMLA", 1);
+        if (!rows) {
+            state.SkipWithError(qPrintable(rows.errorText()));
             return;
         }
         vela::bulk::StagingReport report;
-        vela::bulk::appendStagedInvoices(*staging, vela::schema::osszesSzamla(), rows, &report);
+        vela::bulk::appendStagedInvoices(*staging, vela::schema::osszesSzamla(), *rows, &report);
         invoices = size_t(report.written);
     }
     state.counters["lines"] = double(kLines);
@@ -120,11 +119,11 @@ void BM_TransferHundredThousand(benchmark::State& state) {
         const auto r = vela::StagedTransfer::run(data, 0, *veladata, vela::schema::velanakData(),
                                                  &vela::LedgerWindow::NewRowId,
                                                  [] { return QDateTime::currentDateTime(); });
-        if (r.failed) {
-            state.SkipWithError(qPrintable(r.error));
+        if (!r || r->stopped) {
+            state.SkipWithError(qPrintable(r ? r->failedWhy : r.errorText()));
             return;
         }
-        written = r.written;
+        written = r->written;
     }
     state.counters["rows"] = double(written);
 }

@@ -104,24 +104,16 @@ const QStringList& InvoiceSource::groupedColumns() {
     return columns;
 }
 
-std::unique_ptr<InvoiceSource> InvoiceSource::open(const QString& folder, QString* error) {
-    if (folder.trimmed().isEmpty() || !QFileInfo(folder).isDir()) {
-        if (error)
-            *error = QStringLiteral(
-                         "A számlázó mappája („%1”) nem létezik, így a(z) „%2” sem "
-                         "olvasható!")
-                         .arg(QDir::toNativeSeparators(folder), databaseName());
-        return nullptr;
-    }
-    return openFile(Database::findFile(folder, databaseName()), error);
+Result<std::unique_ptr<InvoiceSource>> InvoiceSource::open(const QString& folder) {
+    if (folder.trimmed().isEmpty() || !QFileInfo(folder).isDir())
+        return Error{QStringLiteral("A számlázó mappája („%1”) nem létezik, így a(z) „%2” sem "
+                                    "olvasható!")
+                         .arg(QDir::toNativeSeparators(folder), databaseName())};
+    return openFile(Database::findFile(folder, databaseName()));
 }
 
-std::unique_ptr<InvoiceSource> InvoiceSource::openFile(const QString& path, QString* error) {
-    auto fail = [&](const QString& text) -> std::unique_ptr<InvoiceSource> {
-        if (error)
-            *error = text;
-        return nullptr;
-    };
+Result<std::unique_ptr<InvoiceSource>> InvoiceSource::openFile(const QString& path) {
+    auto fail = [](const QString& text) { return Error{text}; };
     const QFileInfo fi(path);
     const QString name = fi.fileName();
     if (!fi.exists())
@@ -143,16 +135,18 @@ std::unique_ptr<InvoiceSource> InvoiceSource::openFile(const QString& path, QStr
     src->path_ = fi.absoluteFilePath();
     if (head.startsWith(QByteArray("SQLite format 3\0", 16))) {
         src->format_ = Format::StandIn;
-        src->standIn_ = StandInReader::open(src->path_, error);
-        if (!src->standIn_)
-            return nullptr;
+        Result<std::unique_ptr<StandInReader>> reader = StandInReader::open(src->path_);
+        if (!reader)
+            return reader.error();
+        src->standIn_ = std::move(*reader);
         return src;
     }
     if (JetHeader::read(head).isJet) {
         src->format_ = Format::Jet;
-        src->jet_ = JetReader::open(src->path_, error);
-        if (!src->jet_)
-            return nullptr;
+        Result<std::unique_ptr<JetReader>> reader = JetReader::open(src->path_);
+        if (!reader)
+            return reader.error();
+        src->jet_ = std::move(*reader);
         return src;
     }
     return fail(head.isEmpty() ? QStringLiteral("A(z) „%1” nem olvasható: üres állomány.").arg(name)
@@ -165,20 +159,21 @@ QString InvoiceSource::fileName() const {
     return QFileInfo(path_).fileName();
 }
 
-bool InvoiceSource::hasRows(const QString& table, bool* out, QString* error) {
+Result<bool> InvoiceSource::hasRows(const QString& table) {
     if (jet_)
-        return jet_->hasRows(table, out, error);
-    return standIn_->hasRows(table, out, error);
+        return jet_->hasRows(table);
+    return standIn_->hasRows(table);
 }
 
-bool InvoiceSource::groupedRows(const QString& table, double from, std::vector<Row>* out,
-                                QString* error) {
+Result<std::vector<InvoiceSource::Row>> InvoiceSource::groupedRows(const QString& table,
+                                                                   double from) {
     std::vector<Row> rows;
     notice_.clear();
     if (jet_) {
-        JetReader::Table lines;
-        if (!jet_->read(table, &lines, error, sourceColumns()))
-            return false;
+        Result<JetReader::Table> read = jet_->read(table, sourceColumns());
+        if (!read)
+            return read.error();
+        JetReader::Table& lines = *read;
         if (lines.storedRows >= 0)
             notice_ = QStringLiteral(
                           "A(z) „%1” „%2” táblája szerint %3 tételsor van benne, de %4 "
@@ -189,12 +184,14 @@ bool InvoiceSource::groupedRows(const QString& table, double from, std::vector<R
                           .arg(lines.storedRows)
                           .arg(lines.rows.size());
         rows = groupLines(std::move(lines.rows), from);
-    } else if (!standIn_->groupedRows(table, from, &rows, error)) {
-        return false;
+    } else {
+        Result<std::vector<Row>> grouped = standIn_->groupedRows(table, from);
+        if (!grouped)
+            return grouped.error();
+        rows = std::move(*grouped);
     }
     for (Row& r : rows) r = normalised(std::move(r));
-    *out = std::move(rows);
-    return true;
+    return rows;
 }
 
 std::vector<InvoiceSource::Row> InvoiceSource::groupLines(std::vector<Row> lines, double from) {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/result.h"
+
 namespace vela {
 
 class JetReader;
@@ -43,18 +45,18 @@ class InvoiceSource {
     static const QStringList& groupedColumns();
 
     // Opens LFAKTURO.MDB in folder (the name matched case-insensitively).
-    static std::unique_ptr<InvoiceSource> open(const QString& folder, QString* error);
+    static Result<std::unique_ptr<InvoiceSource>> open(const QString& folder);
     // Opens a file by its path.
-    static std::unique_ptr<InvoiceSource> openFile(const QString& path, QString* error);
+    static Result<std::unique_ptr<InvoiceSource>> openFile(const QString& path);
 
     Format format() const { return format_; }
     QString path() const { return path_; }
     QString fileName() const;
 
     // Whether table has at least one line; a missing table is an error.
-    bool hasRows(const QString& table, bool* out, QString* error);
+    Result<bool> hasRows(const QString& table);
     // The invoices of table numbered from on, one row each, by invoice number.
-    bool groupedRows(const QString& table, double from, std::vector<Row>* out, QString* error);
+    Result<std::vector<Row>> groupedRows(const QString& table, double from);
     // What the user should know about the last groupedRows() that still
     // succeeded (a stored row count that differs from the lines read); empty
     // when there is nothing to tell.

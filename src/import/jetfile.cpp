@@ -34,12 +34,8 @@ JetFile::~JetFile() {
         mdb_close(handle(mdb_));
 }
 
-std::unique_ptr<JetFile> JetFile::open(const QString& path, QString* error) {
-    auto fail = [&](const QString& text) -> std::unique_ptr<JetFile> {
-        if (error)
-            *error = text;
-        return nullptr;
-    };
+Result<std::unique_ptr<JetFile>> JetFile::open(const QString& path) {
+    auto fail = [](const QString& text) { return Error{text}; };
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return fail(f.errorString());
@@ -127,14 +123,10 @@ QString JetFile::typeName(int jetType) {
     }
 }
 
-bool JetFile::read(const QString& table, const QStringList& wanted, qint64 limit,
-                   const std::function<void(const std::vector<Column>&)>& onColumns,
-                   const std::function<void(const QVariantList&)>& onRow, QString* error) {
-    auto fail = [&](const QString& text) {
-        if (error)
-            *error = text;
-        return false;
-    };
+Status JetFile::read(const QString& table, const QStringList& wanted, qint64 limit,
+                     const std::function<void(const std::vector<Column>&)>& onColumns,
+                     const std::function<void(const QVariantList&)>& onRow) {
+    auto fail = [](const QString& text) { return Error{text}; };
     MdbHandle* mdb = handle(mdb_);
     MdbCatalogEntry* found = nullptr;
     for (unsigned int i = 0; i < mdb->num_catalog && !found; ++i) {
@@ -265,7 +257,7 @@ bool JetFile::read(const QString& table, const QStringList& wanted, qint64 limit
     // carry a row count that differs from the rows there are: the rows read
     // are passed on, and the caller is told about the difference.
     storedRowsDiffering_ = limit <= 0 && count != qint64(t->num_rows) ? qint64(t->num_rows) : -1;
-    return true;
+    return {};
 }
 
 }  // namespace vela

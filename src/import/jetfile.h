@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/result.h"
+
 typedef struct _GPtrArray GPtrArray;
 
 namespace vela {
@@ -27,7 +29,7 @@ class JetFile {
     JetFile& operator=(const JetFile&) = delete;
 
     // Checks the header, the page size and the length before libmdb sees the file.
-    static std::unique_ptr<JetFile> open(const QString& path, QString* error);
+    static Result<std::unique_ptr<JetFile>> open(const QString& path);
 
     int jetVersion() const;
     // The user tables (no system tables), in catalog order.
@@ -36,9 +38,9 @@ class JetFile {
     // Reads a table in the order its rows lie in the file. wanted: column names
     // (case-insensitive), empty for all. limit: at most that many rows, 0 for all.
     // onColumns gets the columns once before the first row.
-    bool read(const QString& table, const QStringList& wanted, qint64 limit,
-              const std::function<void(const std::vector<Column>&)>& onColumns,
-              const std::function<void(const QVariantList&)>& onRow, QString* error);
+    Status read(const QString& table, const QStringList& wanted, qint64 limit,
+                const std::function<void(const std::vector<Column>&)>& onColumns,
+                const std::function<void(const QVariantList&)>& onRow);
 
     static QString typeName(int jetType);
 

@@ -22,12 +22,8 @@ QString cannotRead(const QString& name, const QString& detail) {
 
 }  // namespace
 
-std::unique_ptr<JetReader> JetReader::open(const QString& path, QString* error) {
-    auto fail = [&](const QString& text) -> std::unique_ptr<JetReader> {
-        if (error)
-            *error = text;
-        return nullptr;
-    };
+Result<std::unique_ptr<JetReader>> JetReader::open(const QString& path) {
+    auto fail = [](const QString& text) { return Error{text}; };
     const QFileInfo fi(path);
     const QString name = fi.fileName();
     if (!fi.exists())
@@ -73,14 +69,9 @@ void JetReader::setTimeout(int ms) {
     g_timeoutMs = ms;
 }
 
-bool JetReader::run(const QStringList& args, Table* table, QStringList* tables,
-                    QString* error) const {
+Status JetReader::run(const QStringList& args, Table* table, QStringList* tables) const {
     const QString name = fileName();
-    auto fail = [&](const QString& text) {
-        if (error)
-            *error = text;
-        return false;
-    };
+    auto fail = [](const QString& text) { return Error{text}; };
     QProcess p;
     p.setProgram(helperPath());
     p.setArguments(args);
@@ -173,7 +164,7 @@ bool JetReader::run(const QStringList& args, Table* table, QStringList* tables,
                 if (in.status() != QDataStream::Ok || p.exitCode() != 0 ||
                     (table && count != qint64(table->rows.size())))
                     return fail(cannotRead(name, QStringLiteral("hibás válasz")));
-                return true;
+                return {};
             }
             default:
                 return fail(cannotRead(name, QStringLiteral("hibás válasz")));
@@ -183,39 +174,36 @@ bool JetReader::run(const QStringList& args, Table* table, QStringList* tables,
     return fail(cannotRead(name, QStringLiteral("sérült állomány (az olvasás megszakadt)")));
 }
 
-bool JetReader::tables(QStringList* out, QString* error) const {
+Result<QStringList> JetReader::tables() const {
     QStringList list;
-    if (!run({QStringLiteral("tables"), path_}, nullptr, &list, error))
-        return false;
-    *out = list;
-    return true;
+    if (Status st = run({QStringLiteral("tables"), path_}, nullptr, &list); !st)
+        return st.error();
+    return list;
 }
 
-bool JetReader::columns(const QString& table, std::vector<Column>* out, QString* error) const {
+Result<std::vector<JetReader::Column>> JetReader::columns(const QString& table) const {
     Table t;
-    if (!run({QStringLiteral("columns"), path_, table}, &t, nullptr, error))
-        return false;
-    *out = std::move(t.columns);
-    return true;
+    if (Status st = run({QStringLiteral("columns"), path_, table}, &t, nullptr); !st)
+        return st.error();
+    return std::move(t.columns);
 }
 
-bool JetReader::read(const QString& table, Table* out, QString* error, const QStringList& columns,
-                     qint64 limit) const {
+Result<JetReader::Table> JetReader::read(const QString& table, const QStringList& columns,
+                                         qint64 limit) const {
     Table t;
     QStringList args{QStringLiteral("rows"), path_, table, QString::number(qMax<qint64>(limit, 0))};
     args << columns;
-    if (!run(args, &t, nullptr, error))
-        return false;
-    *out = std::move(t);
-    return true;
+    if (Status st = run(args, &t, nullptr); !st)
+        return st.error();
+    return t;
 }
 
-bool JetReader::hasRows(const QString& table, bool* out, QString* error) const {
+Result<bool> JetReader::hasRows(const QString& table) const {
     Table t;
-    if (!run({QStringLiteral("rows"), path_, table, QStringLiteral("1")}, &t, nullptr, error))
-        return false;
-    *out = !t.rows.empty();
-    return true;
+    if (Status st = run({QStringLiteral("rows"), path_, table, QStringLiteral("1")}, &t, nullptr);
+        !st)
+        return st.error();
+    return !t.rows.empty();
 }
 
 }  // namespace vela

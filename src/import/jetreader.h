@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/result.h"
 #include "import/jetheader.h"
 
 namespace vela {
@@ -37,20 +38,20 @@ class JetReader {
     };
 
     // Checks that path is a readable Jet file; the helper is not started yet.
-    static std::unique_ptr<JetReader> open(const QString& path, QString* error);
+    static Result<std::unique_ptr<JetReader>> open(const QString& path);
 
     QString path() const { return path_; }
     QString fileName() const;
     // 3 or 4 (later Access formats give 5 and up).
     int jetVersion() const { return header_.version == 0 ? 3 : header_.version + 3; }
 
-    bool tables(QStringList* out, QString* error) const;
-    bool columns(const QString& table, std::vector<Column>* out, QString* error) const;
+    Result<QStringList> tables() const;
+    Result<std::vector<Column>> columns(const QString& table) const;
     // The rows of table in file order. columns: names to read (case-insensitive),
     // empty for all of them; limit: at most that many rows, 0 for all.
-    bool read(const QString& table, Table* out, QString* error, const QStringList& columns = {},
-              qint64 limit = 0) const;
-    bool hasRows(const QString& table, bool* out, QString* error) const;
+    Result<Table> read(const QString& table, const QStringList& columns = {},
+                       qint64 limit = 0) const;
+    Result<bool> hasRows(const QString& table) const;
 
     // The helper program: beside the running program, else in the build's bin folder.
     static QString helperPath();
@@ -60,7 +61,7 @@ class JetReader {
 
   private:
     JetReader() = default;
-    bool run(const QStringList& args, Table* table, QStringList* tables, QString* error) const;
+    Status run(const QStringList& args, Table* table, QStringList* tables) const;
 
     QString path_;
     JetHeader header_;

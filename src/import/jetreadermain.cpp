@@ -78,10 +78,10 @@ int main(int argc, char** argv) {
         return JetProtocol::kExitError;
     };
 
-    QString err;
-    std::unique_ptr<JetFile> file = JetFile::open(args.at(1), &err);
-    if (!file)
-        return error(err);
+    Result<std::unique_ptr<JetFile>> opened = JetFile::open(args.at(1));
+    if (!opened)
+        return error(opened.errorText());
+    const std::unique_ptr<JetFile>& file = *opened;
     if (tables) {
         s << qint8(JetProtocol::TagTables) << file->tables() << qint8(JetProtocol::TagEnd)
           << qint64(0);
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     if (!columns && (!ok || limit < 0))
         return JetProtocol::kExitUsage;
     qint64 written = 0;
-    const bool read = file->read(
+    const Status read = file->read(
         args.at(2), rows ? args.mid(4) : QStringList(), limit,
         [&](const std::vector<JetFile::Column>& cols) {
             s << qint8(JetProtocol::TagColumns) << qint32(cols.size());
@@ -105,10 +105,9 @@ int main(int argc, char** argv) {
                 return;
             s << qint8(JetProtocol::TagRow) << row;
             ++written;
-        },
-        &err);
+        });
     if (!read)
-        return error(err);
+        return error(read.errorText());
     if (file->storedRowsDiffering() >= 0)
         s << qint8(JetProtocol::TagStored) << file->storedRowsDiffering();
     s << qint8(JetProtocol::TagEnd) << written;

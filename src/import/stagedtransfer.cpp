@@ -88,18 +88,16 @@ QVariantList StagedTransfer::ledgerValues(const QVariantList& s, qint64 sorszam,
             payment == QStringLiteral("átutalás E") ? QStringLiteral("I") : QStringLiteral("N")};
 }
 
-StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from, Database& veladata,
-                                           const TableDef& ledger, const RowIdMaker& newRowId,
-                                           const Clock& clock) {
-    Result result;
+Result<StagedTransfer::Transferred> StagedTransfer::run(const RecordSource& staged, int from,
+                                                        Database& veladata, const TableDef& ledger,
+                                                        const RowIdMaker& newRowId,
+                                                        const Clock& clock) {
+    Transferred result;
     QString error;
     const QVariant highest =
         bulk::highestValue(veladata, ledger, QStringLiteral("Sorszám"), &error);
-    if (!error.isEmpty()) {
-        result.failed = true;
-        result.error = error;
-        return result;
-    }
+    if (!error.isEmpty())
+        return Error{error};
     qint64 next = qint64(num(highest)) + 1;
     result.firstSorszam = next;
     // The identifier is made afresh after each row; within one millisecond
@@ -117,11 +115,8 @@ StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
     identifierAt(clock());
 
     BulkInsert insert(veladata, ledger, ledgerColumns());
-    if (!insert.ok()) {
-        result.failed = true;
-        result.error = insert.error();
-        return result;
-    }
+    if (!insert.ok())
+        return Error{insert.error()};
     const int count = staged.recordCount();
     QVariantList row;
     row.reserve(kStagedColumns);
@@ -129,20 +124,16 @@ StagedTransfer::Result StagedTransfer::run(const RecordSource& staged, int from,
         row.clear();
         for (int c = 0; c < kStagedColumns; ++c) row << staged.valueAt(r, c);
         if (!insert.append(ledgerValues(row, next, rowId, idMoment.date()))) {
-            result.failed = true;
+            result.stopped = true;
             result.failedInvoice = qint64(num(row.value(SNumber)));
-            result.error = insert.error();
+            result.failedWhy = insert.error();
             break;
         }
         ++next;
         identifierAt(clock());
     }
-    if (!insert.finish()) {
-        result.failed = true;
-        result.error = insert.error();
-        result.written = 0;
-        return result;
-    }
+    if (!insert.finish())
+        return Error{insert.error()};
     result.written = insert.written();
     return result;
 }

@@ -6,6 +6,8 @@
 #include <QVariantList>
 #include <functional>
 
+#include "base/result.h"
+
 namespace vela {
 
 class Database;
@@ -15,7 +17,8 @@ struct TableDef;
 // Hands staged invoices over into the receivables ledger: one new open
 // ledger row per staged row, numbered on from the ledger's highest sequence
 // number, all in one transaction. A row that cannot be written stops the
-// hand-over; the rows written before it stay.
+// hand-over; the rows written before it stay (and the call succeeds, telling
+// which row stopped it).
 class StagedTransfer {
   public:
     // The row identifier of a row made at a moment.
@@ -23,12 +26,13 @@ class StagedTransfer {
     // The moment now (the tests and benchmarks fix it).
     using Clock = std::function<QDateTime()>;
 
-    struct Result {
+    struct Transferred {
         int written = 0;
-        bool failed = false;
-        qint64 failedInvoice = 0;  // the staged invoice number that could not be written
-        QString error;             // why
-        qint64 firstSorszam = 0;   // the sequence number of the first row written
+        qint64 firstSorszam = 0;  // the sequence number of the first row written
+        // A row that could not be written stopped the hand-over after `written` rows.
+        bool stopped = false;
+        qint64 failedInvoice = 0;  // the staged invoice number of that row
+        QString failedWhy;         // why it could not be written
     };
 
     // The ledger columns a staged row fills, in the order of ledgerValues().
@@ -40,8 +44,9 @@ class StagedTransfer {
 
     // Writes the rows of staged from row position from to its end into the
     // ledger table of veladata.
-    static Result run(const RecordSource& staged, int from, Database& veladata,
-                      const TableDef& ledger, const RowIdMaker& newRowId, const Clock& clock);
+    static vela::Result<Transferred> run(const RecordSource& staged, int from, Database& veladata,
+                                         const TableDef& ledger, const RowIdMaker& newRowId,
+                                         const Clock& clock);
 };
 
 }  // namespace vela

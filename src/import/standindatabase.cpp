@@ -21,14 +21,19 @@ struct Connection {
     }
 };
 
-bool exec(sqlite3* db, const QString& sql, QString* error) {
+Status exec(sqlite3* db, const QString& sql) {
     char* msg = nullptr;
-    if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg) == SQLITE_OK)
-        return true;
-    if (error)
-        *error = QString::fromUtf8(msg ? msg : sqlite3_errmsg(db));
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
+    if (rc == SQLITE_OK)
+        return {};
+    Error error{QString::fromUtf8(msg ? msg : sqlite3_errmsg(db)), sqlite3_extended_errcode(db)};
     sqlite3_free(msg);
-    return false;
+    return error;
+}
+
+Error openError(sqlite3* db) {
+    return db ? Error{QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_extended_errcode(db)}
+              : Error{QStringLiteral("sqlite3_open_v2")};
 }
 
 }  // namespace
@@ -43,19 +48,13 @@ QStringList StandInDatabase::columnDefinitions() {
             QStringLiteral("BRUTTO REAL"),       QStringLiteral("TELJ_DATUM TEXT")};
 }
 
-bool StandInDatabase::create(const QString& path, QString* error) {
-    if (QFileInfo::exists(path)) {
-        if (error)
-            *error = QStringLiteral("A(z) „%1” már létezik.").arg(path);
-        return false;
-    }
+Status StandInDatabase::create(const QString& path) {
+    if (QFileInfo::exists(path))
+        return Error{QStringLiteral("A(z) „%1” már létezik.").arg(path)};
     Connection c;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &c.db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
-        if (error)
-            *error = QString::fromUtf8(c.db ? sqlite3_errmsg(c.db) : "sqlite3_open_v2");
-        return false;
-    }
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        return openError(c.db);
     QString sql = QStringLiteral("BEGIN;");
     const QString columns = columnDefinitions().join(QStringLiteral(", "));
     for (const QString& table : InvoiceSource::documentTables()) {
@@ -63,20 +62,17 @@ bool StandInDatabase::create(const QString& path, QString* error) {
         sql += QStringLiteral("CREATE INDEX %1_SZAMLASOR ON %1 (SZAMLASOR);").arg(table);
     }
     sql += QStringLiteral("COMMIT;");
-    return exec(c.db, sql, error);
+    return exec(c.db, sql);
 }
 
-bool StandInDatabase::appendLines(const QString& path, const QString& table,
-                                  const std::vector<QVariantList>& lines, QString* error) {
+Status StandInDatabase::appendLines(const QString& path, const QString& table,
+                                    const std::vector<QVariantList>& lines) {
     Connection c;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &c.db, SQLITE_OPEN_READWRITE,
-                        nullptr) != SQLITE_OK) {
-        if (error)
-            *error = QString::fromUtf8(c.db ? sqlite3_errmsg(c.db) : "sqlite3_open_v2");
-        return false;
-    }
-    if (!exec(c.db, QStringLiteral("BEGIN"), error))
-        return false;
+                        nullptr) != SQLITE_OK)
+        return openError(c.db);
+    if (Status begun = exec(c.db, QStringLiteral("BEGIN")); !begun)
+        return begun;
     {
         QString id = table;
         id.replace(QLatin1Char('"'), QLatin1String("\"\""));
@@ -90,15 +86,16 @@ bool StandInDatabase::appendLines(const QString& path, const QString& table,
                     v = v.toDate().toString(Qt::ISODate);
             }
             if (values.size() != 14 || !st.ok() || !st.bind(values) || !st.exec() || !st.reset()) {
-                if (error)
-                    *error = st.error().isEmpty() ? QStringLiteral("14 érték kell soronként")
-                                                  : st.error();
-                exec(c.db, QStringLiteral("ROLLBACK"), nullptr);
-                return false;
+                Error error{st.error().isEmpty() ? QStringLiteral("14 érték kell soronként")
+                                                 : st.error()};
+                // The line's own failure is what the caller is told; a failed
+                // rollback leaves nothing half written, as the connection closes.
+                (void)exec(c.db, QStringLiteral("ROLLBACK"));
+                return error;
             }
         }
     }
-    return exec(c.db, QStringLiteral("COMMIT"), error);
+    return exec(c.db, QStringLiteral("COMMIT"));
 }
 
 }  // namespace vela

@@ -41,14 +41,10 @@ QString StandInReader::failText(const QString& detail) const {
     return QStringLiteral("A(z) „%1” nem olvasható: %2.").arg(fileName(), detail);
 }
 
-std::unique_ptr<StandInReader> StandInReader::open(const QString& path, QString* error) {
+Result<std::unique_ptr<StandInReader>> StandInReader::open(const QString& path) {
     std::unique_ptr<StandInReader> r(new StandInReader);
     r->path_ = QFileInfo(path).absoluteFilePath();
-    auto fail = [&](const QString& detail) -> std::unique_ptr<StandInReader> {
-        if (error)
-            *error = r->failText(detail);
-        return nullptr;
-    };
+    auto fail = [&](const QString& detail) { return Error{r->failText(detail)}; };
     const int rc = sqlite3_open_v2(QFile::encodeName(r->path_).constData(), &r->db_,
                                    SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK)
@@ -67,30 +63,20 @@ bool StandInReader::hasTable(const QString& table) {
     return st.ok() && st.bind(1, table) && st.next();
 }
 
-bool StandInReader::hasRows(const QString& table, bool* out, QString* error) {
-    if (!hasTable(table)) {
-        if (error)
-            *error = failText(QStringLiteral("nincs „%1” tábla").arg(table));
-        return false;
-    }
+Result<bool> StandInReader::hasRows(const QString& table) {
+    if (!hasTable(table))
+        return Error{failText(QStringLiteral("nincs „%1” tábla").arg(table))};
     Statement st(db_, QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quoted(table)));
     const bool any = st.ok() && st.next();
-    if (!st.error().isEmpty()) {
-        if (error)
-            *error = failText(st.error());
-        return false;
-    }
-    *out = any;
-    return true;
+    if (!st.error().isEmpty())
+        return Error{failText(st.error())};
+    return any;
 }
 
-bool StandInReader::groupedRows(const QString& table, double from, std::vector<Row>* out,
-                                QString* error) {
-    if (!hasTable(table)) {
-        if (error)
-            *error = failText(QStringLiteral("nincs „%1” tábla").arg(table));
-        return false;
-    }
+Result<std::vector<StandInReader::Row>> StandInReader::groupedRows(const QString& table,
+                                                                   double from) {
+    if (!hasTable(table))
+        return Error{failText(QStringLiteral("nincs „%1” tábla").arg(table))};
     // With exactly one max() in the query SQLite takes the other bare columns
     // from the row that holds the maximum: the invoice's last line. One pass
     // over the index on SZAMLASOR, which also gives the order.
@@ -109,13 +95,9 @@ bool StandInReader::groupedRows(const QString& table, double from, std::vector<R
             rows.push_back(std::move(r));
         }
     }
-    if (!st.error().isEmpty()) {
-        if (error)
-            *error = failText(st.error());
-        return false;
-    }
-    *out = std::move(rows);
-    return true;
+    if (!st.error().isEmpty())
+        return Error{failText(st.error())};
+    return rows;
 }
 
 }  // namespace vela

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/result.h"
+
 struct sqlite3;
 
 namespace vela {
@@ -21,15 +23,15 @@ class StandInReader {
     StandInReader(const StandInReader&) = delete;
     StandInReader& operator=(const StandInReader&) = delete;
 
-    static std::unique_ptr<StandInReader> open(const QString& path, QString* error);
+    static Result<std::unique_ptr<StandInReader>> open(const QString& path);
 
     QString fileName() const;
     bool hasTable(const QString& table);
-    bool hasRows(const QString& table, bool* out, QString* error);
+    Result<bool> hasRows(const QString& table);
     // One row per SZAMLASOR >= from, ordered by it: the invoice number, the
     // last line's header columns, MEGNEVEZES and AFA, the sums of NETTO_ERTE
     // and BRUTTO, the last TELJ_DATUM. Values are as stored (no conversion).
-    bool groupedRows(const QString& table, double from, std::vector<Row>* out, QString* error);
+    Result<std::vector<Row>> groupedRows(const QString& table, double from);
 
   private:
     StandInReader() = default;

@@ -313,13 +313,14 @@ void SzamlaImportFormX::Form_Activate() {
     }
     {
         BusyCursor busy;
-        QString error;
-        invoices_ = InvoiceSource::open(ctx_.invoicingFolder, &error);
-        bool ok = invoices_ != nullptr;
-        for (int k = 0; ok && k < 6; ++k) {
-            bool any = false;
-            ok = invoices_->hasRows(QLatin1String(kKinds[k].table), &any, &error);
-        }
+        // Whatever the reason, the folder is wrong for this window: its own
+        // message says so, the reader's text is not shown.
+        Result<std::unique_ptr<InvoiceSource>> opened = InvoiceSource::open(ctx_.invoicingFolder);
+        bool ok = opened.ok();
+        if (ok)
+            invoices_ = std::move(*opened);
+        for (int k = 0; ok && k < 6; ++k)
+            ok = invoices_->hasRows(QLatin1String(kKinds[k].table)).ok();
         if (!ok) {
             invoices_.reset();
             BusyCursor::Suspend normal;
@@ -417,13 +418,12 @@ void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
     DialogService* d = ctx_.dialogs;
     const Kind& kind = kKinds[k];
     const QString table = QLatin1String(kind.table);
-    QString error;
-    bool any = false;
-    if (!invoices_->hasRows(table, &any, &error)) {
-        showError(text::kReadFailed.arg(table, error));
+    const Result<bool> any = invoices_->hasRows(table);
+    if (!any) {
+        showError(text::kReadFailed.arg(table, any.errorText()));
         return;
     }
-    if (!any)
+    if (!any.value())
         return;
     QString answer;
     {
@@ -435,12 +435,13 @@ void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
         d->beep();
         return;
     }
-    std::vector<InvoiceSource::Row> invoices;
-    if (!invoices_->groupedRows(table, *from, &invoices, &error)) {
-        showError(text::kReadFailed.arg(table, error));
+    Result<std::vector<InvoiceSource::Row>> grouped = invoices_->groupedRows(table, *from);
+    if (!grouped) {
+        showError(text::kReadFailed.arg(table, grouped.errorText()));
         kindFrom_[k] = 0;
         return;
     }
+    std::vector<InvoiceSource::Row>& invoices = *grouped;
     if (!invoices_->notice().isEmpty()) {
         BusyCursor::Suspend normal;
         d->beep();
@@ -628,16 +629,18 @@ void SzamlaImportFormX::Command3_Click() {
 }
 
 void SzamlaImportFormX::writeFromCurrent() {
-    StagedTransfer::Result r;
-    {
+    const Result<StagedTransfer::Transferred> r = [&] {
         BusyCursor busy;
-        r = StagedTransfer::run(Data, std::max(0, Data.position()), *veladata_,
-                                schema::velanakData(), newRowId_,
-                                [] { return QDateTime::currentDateTime(); });
-    }
-    transferred_ = r.written;
-    if (r.failed)
-        showError(text::kTransferFailed.arg(r.failedInvoice).arg(r.error).arg(r.written));
+        return StagedTransfer::run(Data, std::max(0, Data.position()), *veladata_,
+                                   schema::velanakData(), newRowId_,
+                                   [] { return QDateTime::currentDateTime(); });
+    }();
+    transferred_ = r ? r->written : 0;
+    // A failure of the whole hand-over left no row written and names no invoice.
+    if (!r)
+        showError(text::kTransferFailed.arg(qint64(0)).arg(r.errorText()).arg(0));
+    else if (r->stopped)
+        showError(text::kTransferFailed.arg(r->failedInvoice).arg(r->failedWhy).arg(r->written));
     refreshPresent();
 }
 

@@ -29,24 +29,24 @@ QString native(const QString& path) {
 
 }  // namespace
 
-QString lockExclusive(const QString& path, int* fd) {
-    *fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (*fd < 0)
-        return QStringLiteral("A(z) „%1” nem nyitható meg: %2")
-            .arg(native(path), systemError(errno));
-    if (::flock(*fd, LOCK_EX | LOCK_NB) != 0) {
+vela::Result<int> lockExclusive(const QString& path) {
+    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return vela::Error{
+            QStringLiteral("A(z) „%1” nem nyitható meg: %2").arg(native(path), systemError(errno))};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
-        ::close(*fd);
-        *fd = -1;
+        ::close(fd);
         if (err == EWOULDBLOCK)
-            return QStringLiteral(
-                       "A(z) „%1” adatbázist egy másik program (például a VelaData) "
-                       "használja, ezért nem helyezhető át. Zárja be azt a programot, "
-                       "és futtassa újra a karbantartást!")
-                .arg(native(path));
-        return QStringLiteral("A(z) „%1” nem zárolható: %2").arg(native(path), systemError(err));
+            return vela::Error{
+                QStringLiteral("A(z) „%1” adatbázist egy másik program (például a VelaData) "
+                               "használja, ezért nem helyezhető át. Zárja be azt a programot, "
+                               "és futtassa újra a karbantartást!")
+                    .arg(native(path))};
+        return vela::Error{
+            QStringLiteral("A(z) „%1” nem zárolható: %2").arg(native(path), systemError(err))};
     }
-    return {};
+    return fd;
 }
 
 void unlock(int fd) {
@@ -54,7 +54,7 @@ void unlock(int fd) {
         ::close(fd);
 }
 
-QString moveNoReplace(const QString& from, const QString& to) {
+vela::Status moveNoReplace(const QString& from, const QString& to) {
     const QByteArray f = encoded(from);
     const QByteArray t = encoded(to);
     int rc = ::renameat2(AT_FDCWD, f.constData(), AT_FDCWD, t.constData(), RENAME_NOREPLACE);
@@ -67,23 +67,26 @@ QString moveNoReplace(const QString& from, const QString& to) {
     }
     if (rc != 0) {
         if (errno == EEXIST)
-            return QStringLiteral("A(z) „%1” nem helyezhető át, mert a(z) „%2” már létezik.")
-                .arg(native(from), native(to));
-        return QStringLiteral("A(z) „%1” nem helyezhető át ide: „%2”: %3")
-            .arg(native(from), native(to), systemError(errno));
+            return vela::Error{
+                QStringLiteral("A(z) „%1” nem helyezhető át, mert a(z) „%2” már létezik.")
+                    .arg(native(from), native(to))};
+        return vela::Error{QStringLiteral("A(z) „%1” nem helyezhető át ide: „%2”: %3")
+                               .arg(native(from), native(to), systemError(errno))};
     }
     return {};
 }
 
-QString copyDurable(const QString& from, const QString& to) {
+vela::Status copyDurable(const QString& from, const QString& to) {
     const int in = ::open(encoded(from).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
-        return QStringLiteral("A(z) „%1” nem olvasható: %2").arg(native(from), systemError(errno));
+        return vela::Error{
+            QStringLiteral("A(z) „%1” nem olvasható: %2").arg(native(from), systemError(errno))};
     const int out = ::open(encoded(to).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (out < 0) {
         const int err = errno;
         ::close(in);
-        return QStringLiteral("A(z) „%1” nem hozható létre: %2").arg(native(to), systemError(err));
+        return vela::Error{
+            QStringLiteral("A(z) „%1” nem hozható létre: %2").arg(native(to), systemError(err))};
     }
     // O_TRUNC keeps the mode of a file left over by an earlier run.
     ::fchmod(out, 0644);
@@ -120,19 +123,20 @@ QString copyDurable(const QString& from, const QString& to) {
     ::close(in);
     if (::close(out) != 0 && error.isEmpty())
         error = QStringLiteral("A(z) „%1” nem írható: %2").arg(native(to), systemError(errno));
-    if (!error.isEmpty())
-        ::unlink(encoded(to).constData());
-    return error;
+    if (error.isEmpty())
+        return {};
+    ::unlink(encoded(to).constData());
+    return vela::Error{error};
 }
 
-QString syncFile(const QString& path) {
+vela::Status syncFile(const QString& path) {
     const int fd = ::open(encoded(path).constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0 || ::fsync(fd) != 0) {
         const QString error =
             QStringLiteral("A(z) „%1” nem írható: %2").arg(native(path), systemError(errno));
         if (fd >= 0)
             ::close(fd);
-        return error;
+        return vela::Error{error};
     }
     ::close(fd);
     return {};

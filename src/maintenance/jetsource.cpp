@@ -16,12 +16,11 @@ QString JetSource::helperPath() {
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vela-jetreader"));
 }
 
-bool JetSource::run(const QStringList& args, Table* table, QStringList* tables,
-                    QString* error) const {
+vela::Status JetSource::run(const QStringList& args, Table* table, QStringList* tables) const {
     const QString name = QFileInfo(path_).fileName();
     auto fail = [&](const QString& detail) {
-        *error = QStringLiteral("A(z) „%1” Access adatbázis nem olvasható: %2").arg(name, detail);
-        return false;
+        return vela::Error{
+            QStringLiteral("A(z) „%1” Access adatbázis nem olvasható: %2").arg(name, detail)};
     };
     QProcess p;
     p.setProgram(helperPath());
@@ -96,7 +95,7 @@ bool JetSource::run(const QStringList& args, Table* table, QStringList* tables,
                 if (in.status() != QDataStream::Ok || p.exitCode() != 0 ||
                     (table && count != qint64(table->rows.size())))
                     return fail(QStringLiteral("hibás válasz"));
-                return true;
+                return {};
             }
             default:
                 return fail(QStringLiteral("hibás válasz"));
@@ -105,23 +104,28 @@ bool JetSource::run(const QStringList& args, Table* table, QStringList* tables,
     return fail(QStringLiteral("sérült állomány (az olvasás megszakadt)"));
 }
 
-bool JetSource::tables(QStringList* out, QString* error) const {
-    return run({QStringLiteral("tables"), path_}, nullptr, out, error);
+vela::Result<QStringList> JetSource::tables() const {
+    QStringList list;
+    if (vela::Status st = run({QStringLiteral("tables"), path_}, nullptr, &list); !st)
+        return st.error();
+    return list;
 }
 
-bool JetSource::columns(const QString& table, QStringList* out, QString* error) const {
+vela::Result<QStringList> JetSource::columns(const QString& table) const {
     Table t;
-    if (!run({QStringLiteral("columns"), path_, table}, &t, nullptr, error))
-        return false;
-    *out = t.columns;
-    return true;
+    if (vela::Status st = run({QStringLiteral("columns"), path_, table}, &t, nullptr); !st)
+        return st.error();
+    return t.columns;
 }
 
-bool JetSource::read(const QString& table, const QStringList& columns, Table* out,
-                     QString* error) const {
+vela::Result<JetSource::Table> JetSource::read(const QString& table,
+                                               const QStringList& columns) const {
     QStringList args{QStringLiteral("rows"), path_, table, QStringLiteral("0")};
     args << columns;
-    return run(args, out, nullptr, error);
+    Table t;
+    if (vela::Status st = run(args, &t, nullptr); !st)
+        return st.error();
+    return t;
 }
 
 }  // namespace velarep

@@ -5,6 +5,8 @@
 #include <QVariantList>
 #include <vector>
 
+#include "base/result.h"
+
 namespace velarep {
 
 // The rows of an Access (Jet) file, read by the Jet reading helper program
@@ -20,16 +22,16 @@ class JetSource {
 
     explicit JetSource(QString path) : path_(std::move(path)) {}
 
-    bool tables(QStringList* out, QString* error) const;
+    vela::Result<QStringList> tables() const;
     // Every row of table, only the columns named (in that order).
-    bool read(const QString& table, const QStringList& columns, Table* out, QString* error) const;
-    bool columns(const QString& table, QStringList* out, QString* error) const;
+    vela::Result<Table> read(const QString& table, const QStringList& columns) const;
+    vela::Result<QStringList> columns(const QString& table) const;
 
     // The helper beside the running program.
     static QString helperPath();
 
   private:
-    bool run(const QStringList& args, Table* table, QStringList* tables, QString* error) const;
+    vela::Status run(const QStringList& args, Table* table, QStringList* tables) const;
 
     QString path_;
 };

@@ -47,28 +47,38 @@ QString sqlError(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-bool exec(sqlite3* db, const QString& sql, QString* error = nullptr, int* code = nullptr) {
+// A failure carries SQLite's extended result code.
+vela::Status exec(sqlite3* db, const QString& sql) {
     vela::Statement st(db, sql);
-    const bool ok = st.exec();
-    if (error)
-        *error = ok ? QString() : st.error();
-    if (code)
-        *code = ok ? 0 : st.errorCode();
-    return ok;
+    if (st.exec())
+        return {};
+    return vela::Error{st.error(), st.errorCode()};
+}
+
+// A statement whose failure needs no handling of its own: a setting that
+// only speeds the copy up, a savepoint whose loss the closing RELEASE
+// reports, a rollback or an index dropped before the step that follows
+// finds whatever state it left.
+void tryExec(sqlite3* db, const QString& sql) {
+    (void)exec(db, sql);
 }
 
 // The first column of every row.
-QStringList column(sqlite3* db, const QString& sql, const QStringList& binds, QString* error,
-                   int* code = nullptr) {
+vela::Result<QStringList> column(sqlite3* db, const QString& sql, const QStringList& binds = {}) {
     vela::Statement st(db, sql);
     for (int i = 0; i < binds.size(); ++i) st.bind(i + 1, binds[i]);
     QStringList out;
     while (st.next()) out << st.text(0);
-    if (error)
-        *error = st.error();
-    if (code)
-        *code = st.errorCode();
+    if (!st.error().isEmpty())
+        return vela::Error{st.error(), st.errorCode()};
     return out;
+}
+
+// The rows of a lookup whose failure needs no message of its own (the
+// template's own tables, a schema already read once): none when it failed,
+// which the step using them takes as "nothing there".
+QStringList rowsOrNone(vela::Result<QStringList> rows) {
+    return rows ? std::move(*rows) : QStringList();
 }
 
 // A failure to write the fresh file itself (a full disk, an I/O error), as
@@ -93,7 +103,7 @@ void settle(const QString& path) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
         SQLITE_OK)
-        exec(db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        tryExec(db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
     sqlite3_close(db);
 }
 
@@ -122,7 +132,10 @@ struct MaintenanceRun::Entry {
     QString writeError;
     // The backup's table list is unreadable: the template's stands in for it.
     bool schemaLost = false;
+    // The page-by-page reader of a damaged file, opened at its first use.
+    bool salvageTried = false;
     std::unique_ptr<PageSalvage> salvage;
+    QString salvageError;
     std::unique_ptr<JetSource> jet;
     QStringList jetTables;
     QStringList skipped;
@@ -258,9 +271,9 @@ bool MaintenanceRun::runEntry(const QString& name) {
     // moves, and takes the user's place only once it is whole: a run ended
     // at any moment leaves each file whole in its place or in the backup
     // folder, and the temporary file tells the next run where it stopped.
-    bool ok = proceed(u(texts::kFileSource), copyTemplate(e)) &&
-              proceed(u(texts::kFileSource), moveToBackup(e)) &&
-              proceed(u(texts::kFileSource), checkMoved(e));
+    bool ok = proceed(u(texts::kFileSource), copyTemplate(e).errorText()) &&
+              proceed(u(texts::kFileSource), moveToBackup(e).errorText()) &&
+              proceed(u(texts::kFileSource), checkMoved(e).errorText());
     if (ok && !e.tempPath.isEmpty() && !e.backupPath.isEmpty())
         ok = copyDatabase(e);
     if (!ok) {
@@ -286,7 +299,7 @@ QString MaintenanceRun::olderBackupOf(const QString& name) const {
     return {};
 }
 
-QString MaintenanceRun::copyTemplate(Entry& e) {
+vela::Status MaintenanceRun::copyTemplate(Entry& e) {
     e.fileName = vela::findEntryNoCase(dataDir_, e.name);
     const QString templateName = vela::findEntryNoCase(templateDir_, e.name);
     // The user's spelling when there is a file, the template's otherwise.
@@ -305,33 +318,39 @@ QString MaintenanceRun::copyTemplate(Entry& e) {
         }
     }
     if (templateName.isEmpty())
-        return QStringLiteral("A(z) „%1” sablon adatbázis nem található a(z) „%2” mappában.")
-            .arg(e.name, QDir::toNativeSeparators(templateDir_));
+        return vela::Error{
+            QStringLiteral("A(z) „%1” sablon adatbázis nem található a(z) „%2” mappában.")
+                .arg(e.name, QDir::toNativeSeparators(templateDir_))};
     const QString tempPath = data.filePath(tempNameFor(fileName));
-    const QString error = fileops::copyDurable(QDir(templateDir_).filePath(templateName), tempPath);
-    if (!error.isEmpty())
-        return error;
-    fileops::lockExclusive(tempPath, &e.freshLock);
+    if (vela::Status copied =
+            fileops::copyDurable(QDir(templateDir_).filePath(templateName), tempPath);
+        !copied)
+        return copied;
+    // The lock only keeps VelaData off the fresh file while it is filled; a
+    // file system without locks leaves it unguarded, and the run goes on.
+    if (const vela::Result<int> lock = fileops::lockExclusive(tempPath))
+        e.freshLock = *lock;
     e.tempPath = tempPath;
     e.finalPath = data.filePath(fileName);
     return {};
 }
 
-QString MaintenanceRun::moveToBackup(Entry& e) {
+vela::Status MaintenanceRun::moveToBackup(Entry& e) {
     if (e.fileName.isEmpty())
         return {};
     const QDir data(dataDir_);
     const QString userPath = data.filePath(e.fileName);
-    QString error = fileops::lockExclusive(userPath, &e.userLock);
-    if (!error.isEmpty())
-        return error;
+    const vela::Result<int> lock = fileops::lockExclusive(userPath);
+    if (!lock)
+        return lock.error();
+    e.userLock = *lock;
     settle(userPath);
     const QString target = QDir(backupDir_).filePath(e.fileName);
-    error = fileops::moveNoReplace(userPath, target);
-    if (!error.isEmpty()) {
+    vela::Status moved = fileops::moveNoReplace(userPath, target);
+    if (!moved) {
         fileops::unlock(e.userLock);
         e.userLock = -1;
-        return error;
+        return moved;
     }
     e.backupPath = target;
     e.moved = true;
@@ -339,27 +358,26 @@ QString MaintenanceRun::moveToBackup(Entry& e) {
     for (const QString& suffix : kCompanions) {
         const QString companion = userPath + suffix;
         if (QFileInfo::exists(companion)) {
-            error = fileops::moveNoReplace(companion, target + suffix);
-            if (!error.isEmpty())
+            moved = fileops::moveNoReplace(companion, target + suffix);
+            if (!moved)
                 break;
         }
     }
     fileops::syncFolder(backupDir_);
     fileops::syncFolder(dataDir_);
-    return error;
+    return moved;
 }
 
-QString MaintenanceRun::checkMoved(Entry& e) {
+vela::Status MaintenanceRun::checkMoved(Entry& e) {
     if (e.tempPath.isEmpty())
         return {};
     const QString inPlace = vela::findEntryNoCase(dataDir_, e.name);
     if (inPlace.isEmpty())
         return {};
     discardFresh(e);
-    return QStringLiteral(
-               "A(z) „%1” nem került át a mentési mappába, ezért nem írható "
-               "felül a sablonnal; a helyén marad.")
-        .arg(inPlace);
+    return vela::Error{QStringLiteral("A(z) „%1” nem került át a mentési mappába, ezért nem írható "
+                                      "felül a sablonnal; a helyén marad.")
+                           .arg(inPlace)};
 }
 
 void MaintenanceRun::discardFresh(Entry& e) {
@@ -378,24 +396,25 @@ void MaintenanceRun::finishFresh(Entry& e) {
     if (!e.writeError.isEmpty()) {
         // Not whole: the user's file goes back to its place, as it was.
         discardFresh(e);
-        QString error = QStringLiteral("-");
+        // A file an earlier run moved (a resumed run) stays in that backup folder.
+        bool restored = false;
         if (e.moved) {
-            error = fileops::moveNoReplace(e.backupPath, e.finalPath);
+            restored = fileops::moveNoReplace(e.backupPath, e.finalPath).ok();
             fileops::syncFolder(dataDir_);
         }
-        if (error.isEmpty())
+        if (restored)
             notes_ << u(texts::kRestored).arg(name, e.writeError);
         else
             notes_ << u(texts::kRestoreFailed)
                           .arg(name, e.writeError, QFileInfo(e.backupPath).dir().dirName());
         return;
     }
-    QString error = fileops::syncFile(e.tempPath);
-    if (error.isEmpty())
-        error = fileops::moveNoReplace(e.tempPath, e.finalPath);
-    if (!error.isEmpty()) {
+    vela::Status placed = fileops::syncFile(e.tempPath);
+    if (placed)
+        placed = fileops::moveNoReplace(e.tempPath, e.finalPath);
+    if (!placed) {
         discardFresh(e);
-        notes_ << error;
+        notes_ << placed.errorText();
         return;
     }
     fileops::syncFolder(dataDir_);
@@ -419,7 +438,7 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
         error = sqlError(db);
     else
-        exec(db, QStringLiteral("SELECT count(*) FROM main.sqlite_master"), &error);
+        error = exec(db, QStringLiteral("SELECT count(*) FROM main.sqlite_master")).errorText();
     if (!error.isEmpty()) {
         sqlite3_close(db);
         // Nothing more can be done for this database whatever the answer.
@@ -430,18 +449,20 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         sqlite3* db;
         ~Closer() { sqlite3_close(db); }
     } closer{db};
-    exec(db, QStringLiteral("PRAGMA cache_size = -16384"));
+    tryExec(db, QStringLiteral("PRAGMA cache_size = -16384"));
     // The file under its temporary name is thrown away if the run ends before
     // it is whole, so it needs no journal on disk; it is flushed once, before
     // it takes the user's place.
-    exec(db, QStringLiteral("PRAGMA journal_mode = MEMORY"));
-    exec(db, QStringLiteral("PRAGMA synchronous = OFF"));
+    tryExec(db, QStringLiteral("PRAGMA journal_mode = MEMORY"));
+    tryExec(db, QStringLiteral("PRAGMA synchronous = OFF"));
 
     QStringList sourceTables;
     if (e.kind == vela::FileKind::Access) {
         e.jet = std::make_unique<JetSource>(e.backupPath);
-        if (!e.jet->tables(&e.jetTables, &error))
-            return proceed(source, error);
+        vela::Result<QStringList> jetTables = e.jet->tables();
+        if (!jetTables)
+            return proceed(source, jetTables.errorText());
+        e.jetTables = std::move(*jetTables);
     } else {
         int code = 0;
         {
@@ -452,10 +473,16 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
                 code = attach.errorCode();
             }
         }
-        if (error.isEmpty())
-            sourceTables = column(
-                db, QStringLiteral("SELECT name FROM src.sqlite_master WHERE type = 'table'"), {},
-                &error, &code);
+        if (error.isEmpty()) {
+            vela::Result<QStringList> names = column(
+                db, QStringLiteral("SELECT name FROM src.sqlite_master WHERE type = 'table'"));
+            if (names) {
+                sourceTables = std::move(*names);
+            } else {
+                error = names.error().text;
+                code = names.error().code;
+            }
+        }
         if (!error.isEmpty() && e.kind == vela::FileKind::Sqlite &&
             vela::Statement::isDamage(code)) {
             // An SQLite file whose table list is damaged: its tables are
@@ -470,18 +497,19 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
     }
 
     show([](MaintenanceView& v) { v.setStatusText(QString()); });
-    const QStringList tables = column(
+    const vela::Result<QStringList> templateTables = column(
         db,
-        QStringLiteral("SELECT name FROM main.sqlite_master WHERE type = 'table' ORDER BY rowid"),
-        {}, &error);
-    const QStringList linked =
-        column(db,
-               QStringLiteral("SELECT name FROM main.sqlite_master WHERE type = 'table' AND "
-                              "sql LIKE 'CREATE VIRTUAL TABLE%'"),
-               {}, &error);
-    if (!error.isEmpty())
-        return proceed(source, QStringLiteral("A(z) „%1” táblái nem olvashatók: %2")
-                                   .arg(QFileInfo(e.finalPath).fileName(), error));
+        QStringLiteral("SELECT name FROM main.sqlite_master WHERE type = 'table' ORDER BY rowid"));
+    const vela::Result<QStringList> virtualTables =
+        column(db, QStringLiteral("SELECT name FROM main.sqlite_master WHERE type = 'table' AND "
+                                  "sql LIKE 'CREATE VIRTUAL TABLE%'"));
+    for (const vela::Result<QStringList>* read : {&templateTables, &virtualTables}) {
+        if (!*read)
+            return proceed(source, QStringLiteral("A(z) „%1” táblái nem olvashatók: %2")
+                                       .arg(QFileInfo(e.finalPath).fileName(), read->errorText()));
+    }
+    const QStringList& tables = *templateTables;
+    const QStringList& linked = *virtualTables;
     if (e.schemaLost)
         sourceTables = tables;
     tablesDone_ = 0;
@@ -518,8 +546,8 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
                 t.toLower().startsWith(QLatin1String("sqlite_")) ||
                 kSystemTables.contains(t.toLower()))
                 continue;
-            const QStringList n = column(
-                db, QStringLiteral("SELECT count(*) FROM src.%1").arg(quoteId(t)), {}, &error);
+            const QStringList n = rowsOrNone(
+                column(db, QStringLiteral("SELECT count(*) FROM src.%1").arg(quoteId(t))));
             if (!n.isEmpty() && n.first().toLongLong() > 0)
                 e.skipped << u(texts::kNoTemplateTable).arg(shownName, t, n.first());
         }
@@ -533,10 +561,9 @@ namespace {
 
 // The template table's Yes/No columns: never null in the fresh file.
 QStringList booleanColumns(sqlite3* db, const QString& table, const QStringList& columns) {
-    QString error;
-    const QStringList sql = column(
+    const QStringList sql = rowsOrNone(column(
         db, QStringLiteral("SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ?1"),
-        {table}, &error);
+        {table}));
     QStringList out;
     if (sql.isEmpty())
         return out;
@@ -549,18 +576,59 @@ QStringList booleanColumns(sqlite3* db, const QString& table, const QStringList&
     return out;
 }
 
+// Every table tree of a damaged file (its schema attached as `schema`), so
+// that pages cut off from one are not taken for another's. A lookup that
+// fails gives nothing; the survey then finds nothing readable there.
+std::vector<PageSalvage::Tree> salvageTrees(sqlite3* db, const QString& schema) {
+    std::vector<PageSalvage::Tree> trees;
+    const QStringList names = rowsOrNone(column(
+        db,
+        QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'table' AND rootpage > 0")
+            .arg(schema)));
+    for (const QString& name : names) {
+        PageSalvage::Tree t;
+        t.name = name;
+        t.root = rowsOrNone(column(db,
+                                   QStringLiteral("SELECT rootpage FROM %1.sqlite_master WHERE "
+                                                  "type = 'table' AND name = ?1")
+                                       .arg(schema),
+                                   {name}))
+                     .value(0)
+                     .toUInt();
+        const QStringList pk = rowsOrNone(
+            column(db,
+                   QStringLiteral("SELECT cid FROM pragma_table_info(?1, '%1') WHERE pk = 1 AND "
+                                  "upper(type) = 'INTEGER' AND (SELECT count(*) FROM "
+                                  "pragma_table_info(?1, '%1') WHERE pk > 0) = 1")
+                       .arg(schema),
+                   {name}));
+        t.columns = rowsOrNone(column(db,
+                                      QStringLiteral("SELECT count(*) FROM pragma_table_info(?1, "
+                                                     "'%1')")
+                                          .arg(schema),
+                                      {name}))
+                        .value(0)
+                        .toInt();
+        t.rowidColumn = pk.isEmpty() ? -1 : pk.first().toInt();
+        trees.push_back(t);
+    }
+    return trees;
+}
+
 }  // namespace
 
 void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString& sourceTable,
                                Entry& e) {
-    QString error;
     const QString shownName = e.fileName.isEmpty() ? QFileInfo(e.finalPath).fileName() : e.fileName;
-    const QStringList targetColumns = column(
-        db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}, &error);
+    // Column lists that cannot be read leave no column in common: the table's
+    // rows are then counted as not copied.
+    const QStringList targetColumns = rowsOrNone(
+        column(db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}));
     const QStringList sourceColumns =
-        e.schemaLost ? targetColumns
-                     : column(db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'src')"),
-                              {sourceTable}, &error);
+        e.schemaLost
+            ? targetColumns
+            : rowsOrNone(column(db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'src')"),
+                                {sourceTable}));
     const QStringList booleans = booleanColumns(db, table, targetColumns);
     // Shared columns in the source's order; names compared as Jet does, ignoring case.
     QStringList into, from;
@@ -577,14 +645,14 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
     const QString source = QStringLiteral("src.") + quoteId(sourceTable);
 
     auto begin = [&] {
-        exec(db, QStringLiteral("SAVEPOINT velarep_table"));
+        tryExec(db, QStringLiteral("SAVEPOINT velarep_table"));
         if (kEmptiedFirst.contains(lower))
-            exec(db, QStringLiteral("DELETE FROM ") + target);
+            tryExec(db, QStringLiteral("DELETE FROM ") + target);
     };
     // A damaged page met while reading leaves SQLite's transaction unusable
     // to its end: the table's transaction starts again from nothing.
     auto restart = [&] {
-        exec(db, QStringLiteral("ROLLBACK"));
+        tryExec(db, QStringLiteral("ROLLBACK"));
         begin();
     };
     // The source's rows counted first, outside the write: a count walks
@@ -593,45 +661,45 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
     qint64 total = 0;
     bool sourceDamaged = e.schemaLost;
     if (!e.schemaLost) {
-        int countCode = 0;
-        const QStringList count =
-            column(db, QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(source), {},
-                   &error, &countCode);
-        total = count.value(0).toLongLong();
-        sourceDamaged = vela::Statement::isDamage(countCode);
-        error.clear();
+        const vela::Result<QStringList> count =
+            column(db, QStringLiteral("SELECT count(*) FROM %1 NOT INDEXED").arg(source));
+        // Any other failure of the count shows again in the copy itself.
+        total = count ? count->value(0).toLongLong() : 0;
+        sourceDamaged = !count && count.error().damaged();
     }
     begin();
-    const QStringList hasRows =
-        column(db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(target), {}, &error);
-    const bool filled = !hasRows.isEmpty() && hasRows.first() != QLatin1String("0");
-    int code = 0;
-    if (!filled && lower != kNeverFilled && error.isEmpty() && sourceDamaged) {
+    const vela::Result<QStringList> hasRows =
+        column(db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM %1)").arg(target));
+    // A fresh table that cannot even be looked into is left alone.
+    const bool readable = hasRows.ok();
+    const bool filled = readable && !hasRows->isEmpty() && hasRows->first() != QLatin1String("0");
+    if (!filled && lower != kNeverFilled && readable && sourceDamaged) {
         salvageTable(db, table, sourceTable, sourceColumns, e);
-    } else if (!filled && lower != kNeverFilled && error.isEmpty() && into.isEmpty()) {
+    } else if (!filled && lower != kNeverFilled && readable && into.isEmpty()) {
         if (total > 0)
             e.skipped << u(texts::kNoCommonColumn).arg(shownName, table).arg(total);
-    } else if (!filled && lower != kNeverFilled && error.isEmpty()) {
+    } else if (!filled && lower != kNeverFilled && readable) {
         qint64 inserted = -1;
         bool damaged = false;
         if (sameShape(db, table, sourceTable)) {
             // The same table in both files (the usual case): SQLite copies
             // the stored rows and index entries as they are.
-            exec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
-            if (exec(db, QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(target, source),
-                     nullptr, &code)) {
+            tryExec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
+            const vela::Status copied =
+                exec(db, QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(target, source));
+            if (copied) {
                 inserted = sqlite3_changes64(db);
                 for (const QString& b : booleans)
-                    exec(db, QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %2 IS NULL")
-                                 .arg(target, quoteId(b)));
-                exec(db, QStringLiteral("RELEASE velarep_bulk"));
-            } else if (vela::Statement::isDamage(code)) {
+                    tryExec(db, QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %2 IS NULL")
+                                    .arg(target, quoteId(b)));
+                tryExec(db, QStringLiteral("RELEASE velarep_bulk"));
+            } else if (copied.error().damaged()) {
                 // A damaged index, say: the rows are read again without it.
                 restart();
             } else {
-                exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
-                exec(db, QStringLiteral("RELEASE velarep_bulk"));
-                if (isWriteFailure(code))
+                tryExec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
+                tryExec(db, QStringLiteral("RELEASE velarep_bulk"));
+                if (isWriteFailure(copied.error().code))
                     e.writeError = sqlError(db);
             }
         }
@@ -640,59 +708,67 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
             // Plain indexes are built again after the rows are in: one sort
             // instead of a million scattered index updates. Unique ones stay,
             // so that a duplicate is refused row by row.
-            indexes = column(db,
-                             QStringLiteral("SELECT m.sql FROM pragma_index_list(?1, 'main') AS l "
-                                            "JOIN main.sqlite_master AS m ON m.name = l.name "
-                                            "WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL"),
-                             {table}, &error);
-            const QStringList indexNames =
+            // Indexes that cannot be listed stay in place: the copy is only slower.
+            indexes = rowsOrNone(
+                column(db,
+                       QStringLiteral("SELECT m.sql FROM pragma_index_list(?1, 'main') AS l "
+                                      "JOIN main.sqlite_master AS m ON m.name = l.name "
+                                      "WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL"),
+                       {table}));
+            const QStringList indexNames = rowsOrNone(
                 column(db,
                        QStringLiteral("SELECT m.name FROM pragma_index_list(?1, 'main') AS l "
                                       "JOIN main.sqlite_master AS m ON m.name = l.name "
                                       "WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL"),
-                       {table}, &error);
+                       {table}));
             for (const QString& name : indexNames)
-                exec(db, QStringLiteral("DROP INDEX main.") + quoteId(name));
+                tryExec(db, QStringLiteral("DROP INDEX main.") + quoteId(name));
             const QString head = QStringLiteral("INSERT OR IGNORE INTO %1 (%2) ")
                                      .arg(target, into.join(QLatin1Char(',')));
             const QString select = QStringLiteral("SELECT %1 FROM %2 NOT INDEXED")
                                        .arg(from.join(QLatin1Char(',')), source);
-            exec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
-            if (exec(db, head + select, nullptr, &code)) {
+            tryExec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
+            const vela::Status copied = exec(db, head + select);
+            if (copied) {
                 inserted = sqlite3_changes64(db);
-                exec(db, QStringLiteral("RELEASE velarep_bulk"));
+                tryExec(db, QStringLiteral("RELEASE velarep_bulk"));
             } else {
                 // A value the fresh column refuses (a type that no longer
                 // fits) fails the whole statement: then the rows go one by
                 // one and only the refused ones stay behind. A damaged page
                 // of the source ends the reading: then what can be read is
                 // salvaged page by page.
-                damaged = vela::Statement::isDamage(code);
+                damaged = copied.error().damaged();
                 if (!damaged) {
-                    exec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
-                    if (isWriteFailure(code))
+                    tryExec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
+                    if (isWriteFailure(copied.error().code))
                         e.writeError = sqlError(db);
                 }
                 if (!damaged && e.writeError.isEmpty()) {
-                    int readCode = 0;
-                    inserted = copyRowByRow(db, head, select, int(into.size()), &readCode);
-                    damaged = vela::Statement::isDamage(readCode);
-                    if (isWriteFailure(readCode))
-                        e.writeError = sqlError(db);
+                    const vela::Result<qint64> copiedRows =
+                        copyRowByRow(db, head, select, int(into.size()));
+                    if (copiedRows) {
+                        inserted = *copiedRows;
+                    } else {
+                        damaged = copiedRows.error().damaged();
+                        if (isWriteFailure(copiedRows.error().code))
+                            e.writeError = sqlError(db);
+                    }
                 }
                 if (damaged) {
                     // The template's indexes come back with the rollback.
                     restart();
                     indexes.clear();
                 } else {
-                    exec(db, QStringLiteral("RELEASE velarep_bulk"));
+                    tryExec(db, QStringLiteral("RELEASE velarep_bulk"));
                 }
             }
         }
         if (damaged && e.writeError.isEmpty())
             salvageTable(db, table, sourceTable, sourceColumns, e);
         for (const QString& sql : indexes) {
-            if (!exec(db, sql, nullptr, &code) && isWriteFailure(code))
+            if (const vela::Status built = exec(db, sql);
+                !built && isWriteFailure(built.error().code))
                 e.writeError = sqlError(db);
         }
         if (!damaged && total > inserted)
@@ -700,66 +776,34 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
                              .arg(shownName, table)
                              .arg(total - qMax<qint64>(inserted, 0));
     }
-    if (!exec(db, QStringLiteral("RELEASE velarep_table"), nullptr, &code)) {
+    if (!exec(db, QStringLiteral("RELEASE velarep_table"))) {
         // The table's rows did not reach the disk: the fresh file is not whole.
         if (e.writeError.isEmpty())
             e.writeError = sqlError(db);
-        exec(db, QStringLiteral("ROLLBACK"));
+        tryExec(db, QStringLiteral("ROLLBACK"));
     }
 }
 
 void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QString& sourceTable,
                                   const QStringList& sourceColumns, Entry& e) {
     const QString shownName = e.fileName.isEmpty() ? QFileInfo(e.finalPath).fileName() : e.fileName;
-    if (!e.salvage) {
-        // Every table tree of the damaged file, so that pages cut off from
-        // one are not taken for another's.
-        e.salvage = std::make_unique<PageSalvage>(e.backupPath);
-        std::vector<PageSalvage::Tree> trees;
-        const QString schema = e.schemaLost ? QStringLiteral("main") : QStringLiteral("src");
-        QString error;
-        const QStringList names =
-            column(db,
-                   QStringLiteral(
-                       "SELECT name FROM %1.sqlite_master WHERE type = 'table' AND rootpage > 0")
-                       .arg(schema),
-                   {}, &error);
-        for (const QString& name : names) {
-            PageSalvage::Tree t;
-            t.name = name;
-            t.root = column(db,
-                            QStringLiteral("SELECT rootpage FROM %1.sqlite_master WHERE type = "
-                                           "'table' AND name = ?1")
-                                .arg(schema),
-                            {name}, &error)
-                         .value(0)
-                         .toUInt();
-            const QStringList pk = column(
-                db,
-                QStringLiteral("SELECT cid FROM pragma_table_info(?1, '%1') WHERE pk = 1 AND "
-                               "upper(type) = 'INTEGER' AND (SELECT count(*) FROM "
-                               "pragma_table_info(?1, '%1') WHERE pk > 0) = 1")
-                    .arg(schema),
-                {name}, &error);
-            t.columns = int(
-                column(
-                    db,
-                    QStringLiteral("SELECT count(*) FROM pragma_table_info(?1, '%1')").arg(schema),
-                    {name}, &error)
-                    .value(0)
-                    .toInt());
-            t.rowidColumn = pk.isEmpty() ? -1 : pk.first().toInt();
-            trees.push_back(t);
+    if (!e.salvageTried) {
+        e.salvageTried = true;
+        vela::Result<std::unique_ptr<PageSalvage>> opened = PageSalvage::open(e.backupPath);
+        if (opened) {
+            e.salvage = std::move(*opened);
+            e.salvage->survey(
+                salvageTrees(db, e.schemaLost ? QStringLiteral("main") : QStringLiteral("src")));
+        } else {
+            e.salvageError = opened.errorText();
         }
-        e.salvage->survey(trees);
     }
-    if (!e.salvage->ok()) {
-        e.skipped << u(texts::kUnreadableTable).arg(shownName, table, e.salvage->error());
+    if (!e.salvage) {
+        e.skipped << u(texts::kUnreadableTable).arg(shownName, table, e.salvageError);
         return;
     }
-    QString error;
-    const QStringList targetColumns = column(
-        db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}, &error);
+    const QStringList targetColumns = rowsOrNone(
+        column(db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}));
     const QStringList booleans = booleanColumns(db, table, targetColumns);
     QStringList into, marks;
     std::vector<int> positions;
@@ -777,14 +821,16 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
     const QString indexQuery = QStringLiteral(
         "SELECT m.%1 FROM pragma_index_list(?1, 'main') AS l JOIN main.sqlite_master AS m "
         "ON m.name = l.name WHERE l.\"unique\" = 0 AND m.sql IS NOT NULL");
-    const QStringList indexes = column(db, indexQuery.arg(QStringLiteral("sql")), {table}, &error);
-    for (const QString& name : column(db, indexQuery.arg(QStringLiteral("name")), {table}, &error))
-        exec(db, QStringLiteral("DROP INDEX main.") + quoteId(name));
+    const QStringList indexes =
+        rowsOrNone(column(db, indexQuery.arg(QStringLiteral("sql")), {table}));
+    for (const QString& name :
+         rowsOrNone(column(db, indexQuery.arg(QStringLiteral("name")), {table})))
+        tryExec(db, QStringLiteral("DROP INDEX main.") + quoteId(name));
     qint64 inserted = 0;
     vela::Statement write(
         db, QStringLiteral("INSERT OR IGNORE INTO main.%1 (%2) VALUES (%3)")
                 .arg(quoteId(table), into.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-    const PageSalvage::Result found =
+    const PageSalvage::Salvaged found =
         e.salvage->read(sourceTable, [&](const PageSalvage::Row& row) {
             if (into.isEmpty() || !e.writeError.isEmpty())
                 return;
@@ -801,8 +847,8 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
             write.reset();
         });
     for (const QString& sql : indexes) {
-        int code = 0;
-        if (!exec(db, sql, nullptr, &code) && isWriteFailure(code) && e.writeError.isEmpty())
+        if (const vela::Status built = exec(db, sql);
+            !built && isWriteFailure(built.error().code) && e.writeError.isEmpty())
             e.writeError = sqlError(db);
     }
     const QString unreadable = found.unreadable < 0
@@ -820,26 +866,26 @@ void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
     const QString sourceTable = findTable(e.jetTables, table);
     if (sourceTable.isEmpty())
         return;
-    QString error;
-    const QStringList targetColumns = column(
-        db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}, &error);
-    const QStringList types =
-        column(db, QStringLiteral("SELECT upper(type) FROM pragma_table_info(?1, 'main')"), {table},
-               &error);
+    // The template's own tables: a lookup that fails leaves no column in common.
+    const QStringList targetColumns = rowsOrNone(
+        column(db, QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main')"), {table}));
+    const QStringList types = rowsOrNone(column(
+        db, QStringLiteral("SELECT upper(type) FROM pragma_table_info(?1, 'main')"), {table}));
     const QStringList booleans = booleanColumns(db, table, targetColumns);
     QString sql;
     {
-        const QStringList s = column(
+        const QStringList s = rowsOrNone(column(
             db,
             QStringLiteral("SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ?1"),
-            {table}, &error);
+            {table}));
         sql = s.value(0).simplified();
     }
-    QStringList sourceColumns;
-    if (!e.jet->columns(sourceTable, &sourceColumns, &error)) {
-        e.skipped << u(texts::kUnreadableTable).arg(shownName, table, error);
+    const vela::Result<QStringList> jetColumns = e.jet->columns(sourceTable);
+    if (!jetColumns) {
+        e.skipped << u(texts::kUnreadableTable).arg(shownName, table, jetColumns.errorText());
         return;
     }
+    const QStringList& sourceColumns = *jetColumns;
     QStringList into, read, marks;
     std::vector<bool> isBool, isDate, isText;
     for (const QString& c : sourceColumns) {
@@ -854,19 +900,20 @@ void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
         isText.push_back(types.value(targetColumns.indexOf(t)) == QLatin1String("TEXT"));
     }
     const QString lower = table.toLower();
-    exec(db, QStringLiteral("SAVEPOINT velarep_table"));
+    tryExec(db, QStringLiteral("SAVEPOINT velarep_table"));
     if (kEmptiedFirst.contains(lower))
-        exec(db, QStringLiteral("DELETE FROM main.") + quoteId(table));
-    const QStringList hasRows =
-        column(db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM main.%1)").arg(quoteId(table)), {},
-               &error);
+        tryExec(db, QStringLiteral("DELETE FROM main.") + quoteId(table));
+    // A table that cannot be looked into counts as empty: the copy into it
+    // then tells what went wrong row by row.
+    const QStringList hasRows = rowsOrNone(
+        column(db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM main.%1)").arg(quoteId(table))));
     const bool filled = !hasRows.isEmpty() && hasRows.first() != QLatin1String("0");
     if (!filled && lower != kNeverFilled) {
-        JetSource::Table rows;
-        QString readError;
-        if (!e.jet->read(sourceTable, into.isEmpty() ? QStringList() : read, &rows, &readError)) {
-            e.skipped << u(texts::kUnreadableTable).arg(shownName, table, readError);
-        } else if (into.isEmpty()) {
+        vela::Result<JetSource::Table> jetRows =
+            e.jet->read(sourceTable, into.isEmpty() ? QStringList() : read);
+        if (!jetRows) {
+            e.skipped << u(texts::kUnreadableTable).arg(shownName, table, jetRows.errorText());
+        } else if (const JetSource::Table& rows = *jetRows; into.isEmpty()) {
             if (!rows.rows.empty())
                 e.skipped << u(texts::kNoCommonColumn)
                                  .arg(shownName, table)
@@ -909,11 +956,10 @@ void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
                                  .arg(total - inserted);
         }
     }
-    int code = 0;
-    if (!exec(db, QStringLiteral("RELEASE velarep_table"), nullptr, &code)) {
+    if (!exec(db, QStringLiteral("RELEASE velarep_table"))) {
         if (e.writeError.isEmpty())
             e.writeError = sqlError(db);
-        exec(db, QStringLiteral("ROLLBACK"));
+        tryExec(db, QStringLiteral("ROLLBACK"));
     }
 }
 
@@ -923,14 +969,14 @@ bool MaintenanceRun::sameShape(sqlite3* db, const QString& table, const QString&
         "SELECT group_concat(x, char(10)) FROM (SELECT coalesce(sql, '') AS x FROM "
         "%1.sqlite_master "
         "WHERE tbl_name = ?1 AND type IN ('index', 'table') ORDER BY type DESC, x)");
-    QString error;
-    const QStringList mine = column(db, query.arg(QStringLiteral("main")), {table}, &error);
-    const QStringList theirs = column(db, query.arg(QStringLiteral("src")), {sourceTable}, &error);
-    return error.isEmpty() && table == sourceTable && mine == theirs && !mine.isEmpty();
+    const vela::Result<QStringList> mine = column(db, query.arg(QStringLiteral("main")), {table});
+    const vela::Result<QStringList> theirs =
+        column(db, query.arg(QStringLiteral("src")), {sourceTable});
+    return mine && theirs && table == sourceTable && *mine == *theirs && !mine->isEmpty();
 }
 
-qint64 MaintenanceRun::copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select,
-                                    int columns, int* readError) {
+vela::Result<qint64> MaintenanceRun::copyRowByRow(sqlite3* db, const QString& insertHead,
+                                                  const QString& select, int columns) {
     QStringList marks;
     for (int i = 0; i < columns; ++i) marks << QStringLiteral("?");
     vela::Statement read(db, select);
@@ -944,12 +990,12 @@ qint64 MaintenanceRun::copyRowByRow(sqlite3* db, const QString& insertHead, cons
         if (write.exec()) {
             inserted += sqlite3_changes64(db);
         } else if (isWriteFailure(write.errorCode())) {
-            *readError = write.errorCode();
-            return inserted;
+            return vela::Error{write.error(), write.errorCode()};
         }
         write.reset();
     }
-    *readError = read.errorCode();
+    if (vela::Statement::isDamage(read.errorCode()) || isWriteFailure(read.errorCode()))
+        return vela::Error{read.error(), read.errorCode()};
     return inserted;
 }
 

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "base/result.h"
+
 struct sqlite3;
 
 namespace velarep {
@@ -43,9 +45,9 @@ class MaintenanceRun {
 
     bool runSteps();
     bool runEntry(const QString& name);
-    QString moveToBackup(Entry& e);
-    QString copyTemplate(Entry& e);
-    QString checkMoved(Entry& e);
+    vela::Status moveToBackup(Entry& e);
+    vela::Status copyTemplate(Entry& e);
+    vela::Status checkMoved(Entry& e);
     bool copyDatabase(Entry& e);
     void copyTable(sqlite3* db, const QString& table, const QString& sourceTable, Entry& e);
     void copyJetTable(sqlite3* db, const QString& table, Entry& e);
@@ -56,8 +58,11 @@ class MaintenanceRun {
     void discardFresh(Entry& e);
     QString olderBackupOf(const QString& name) const;
     static bool sameShape(sqlite3* db, const QString& table, const QString& sourceTable);
-    qint64 copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select, int columns,
-                        int* readError);
+    // The rows written; a source row that cannot be read ends the copy, and
+    // the rows after it count as not copied. An Error when the source turns
+    // out damaged or the fresh file cannot be written.
+    vela::Result<qint64> copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select,
+                                      int columns);
 
     // Handles a step's error: true goes on (no error, an ignored one, or Yes).
     bool proceed(const QString& source, const QString& error);

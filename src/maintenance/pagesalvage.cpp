@@ -1,5 +1,7 @@
 #include "maintenance/pagesalvage.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -104,36 +106,32 @@ bool decodeRecord(const QByteArray& payload, int columns, QVariantList* out, int
 
 }  // namespace
 
-PageSalvage::PageSalvage(const QString& path) : file_(path) {
-    if (!file_.open(QIODevice::ReadOnly)) {
-        error_ = file_.errorString();
-        return;
-    }
-    size_ = file_.size();
-    if (size_ < 512) {
-        error_ = QStringLiteral("az állomány csonka");
-        return;
-    }
-    data_ = file_.map(0, size_);
-    if (!data_) {
-        error_ = file_.errorString();
-        return;
-    }
-    pageSize_ = be16(data_ + 16);
-    if (pageSize_ == 1)
-        pageSize_ = 65536;
-    const quint32 reserved = data_[20];
-    if (pageSize_ < 512 || (pageSize_ & (pageSize_ - 1)) || reserved >= pageSize_ - 480) {
-        error_ = QStringLiteral("az állomány fejléce sérült");
-        return;
-    }
-    if (be32(data_ + 56) > 1) {
-        error_ = QStringLiteral("nem UTF-8 kódolású adatbázis");
-        return;
-    }
-    usable_ = pageSize_ - reserved;
-    pageCount_ = quint32(size_ / pageSize_);
-    markFreelist();
+vela::Result<std::unique_ptr<PageSalvage>> PageSalvage::open(const QString& path) {
+    std::unique_ptr<PageSalvage> s(new PageSalvage(path));
+    // A file too short or with a header no SQLite file has is damaged the way
+    // SQLite itself would call it.
+    auto damaged = [](const QString& text) { return vela::Error{text, SQLITE_CORRUPT}; };
+    if (!s->file_.open(QIODevice::ReadOnly))
+        return vela::Error{s->file_.errorString()};
+    s->size_ = s->file_.size();
+    if (s->size_ < 512)
+        return damaged(QStringLiteral("az állomány csonka"));
+    s->data_ = s->file_.map(0, s->size_);
+    if (!s->data_)
+        return vela::Error{s->file_.errorString()};
+    quint32 pageSize = be16(s->data_ + 16);
+    if (pageSize == 1)
+        pageSize = 65536;
+    const quint32 reserved = s->data_[20];
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) || reserved >= pageSize - 480)
+        return damaged(QStringLiteral("az állomány fejléce sérült"));
+    if (be32(s->data_ + 56) > 1)
+        return vela::Error{QStringLiteral("nem UTF-8 kódolású adatbázis")};
+    s->pageSize_ = pageSize;
+    s->usable_ = pageSize - reserved;
+    s->pageCount_ = quint32(s->size_ / pageSize);
+    s->markFreelist();
+    return s;
 }
 
 const uchar* PageSalvage::page(quint32 n) const {
@@ -277,8 +275,6 @@ bool PageSalvage::readLeaf(quint32 n, int columns, int rowidColumn, std::vector<
 }
 
 void PageSalvage::survey(const std::vector<Tree>& trees) {
-    if (!ok())
-        return;
     {
         // The table list's own pages are nobody's rows.
         TreeState schema;
@@ -322,9 +318,9 @@ void PageSalvage::survey(const std::vector<Tree>& trees) {
     }
 }
 
-PageSalvage::Result PageSalvage::read(const QString& table,
-                                      const std::function<void(const Row&)>& row) const {
-    Result result;
+PageSalvage::Salvaged PageSalvage::read(const QString& table,
+                                        const std::function<void(const Row&)>& row) const {
+    Salvaged result;
     const auto it = trees_.constFind(table);
     if (it == trees_.cend())
         return result;

@@ -6,8 +6,11 @@
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
+
+#include "base/result.h"
 
 namespace velarep {
 
@@ -30,7 +33,7 @@ class PageSalvage {
         qint64 rowid;
         QVariantList values;
     };
-    struct Result {
+    struct Salvaged {
         qint64 rowsRead = 0;
         int damagedPages = 0;
         // Rowids in the lost ranges that no page gave back: the rows that
@@ -39,17 +42,18 @@ class PageSalvage {
         qint64 unreadable = 0;
     };
 
-    explicit PageSalvage(const QString& path);
-    bool ok() const { return error_.isEmpty(); }
-    QString error() const { return error_; }
+    // Maps the file and checks its header; an Error when it cannot be read
+    // as an SQLite file at all.
+    static vela::Result<std::unique_ptr<PageSalvage>> open(const QString& path);
 
     // Walks the trees of every table of the file; call once before rows().
     void survey(const std::vector<Tree>& trees);
     // Hands every readable row of the table to `row`, in rowid order, each
     // rowid once; a page at a time, so a large table does not fill memory.
-    Result read(const QString& table, const std::function<void(const Row&)>& row) const;
+    Salvaged read(const QString& table, const std::function<void(const Row&)>& row) const;
 
   private:
+    explicit PageSalvage(const QString& path) : file_(path) {}
     struct Range {
         qint64 lo, hi;  // (lo, hi]; lo = min / hi = max for no bound
     };
@@ -76,7 +80,6 @@ class PageSalvage {
     quint32 pageSize_ = 0;
     quint32 usable_ = 0;
     quint32 pageCount_ = 0;
-    QString error_;
     QSet<quint32> reached_;
     QHash<QString, TreeState> trees_;
 };

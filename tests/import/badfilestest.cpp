@@ -37,15 +37,14 @@ QByteArray randomBytes(qsizetype n, quint32 seed) {
 // Opens dir's LFAKTURO.MDB and reads every document table as the import does;
 // the first error's text, or "" when all went through.
 QString importError(const QString& dir) {
-    QString err;
-    auto src = InvoiceSource::open(dir, &err);
+    auto src = InvoiceSource::open(dir);
     if (!src)
-        return err;
+        return src.errorText();
     for (const QString& table : InvoiceSource::documentTables()) {
-        bool any = false;
-        std::vector<InvoiceSource::Row> rows;
-        if (!src->hasRows(table, &any, &err) || !src->groupedRows(table, 1, &rows, &err))
-            return err;
+        if (const auto any = (*src)->hasRows(table); !any)
+            return any.errorText();
+        if (const auto rows = (*src)->groupedRows(table, 1); !rows)
+            return rows.errorText();
     }
     return {};
 }
@@ -105,21 +104,20 @@ TEST(BadFileTest, JetFileCutInHalf) {
     const QByteArray whole = sharedBytes("northwind-jet3.mdb");
     const QString path = dir.filePath("half.mdb");
     writeFile(path, whole.left(whole.size() / 2));
-    QString err;
-    auto r = JetReader::open(path, &err);
-    ASSERT_TRUE(r) << err.toStdString();  // the header is whole
-    QStringList tables;
-    if (!r->tables(&tables, &err))
-        tables = QStringList{"Order Details", "Orders", "Customers", "Umsätze"};
+    auto r = JetReader::open(path);
+    ASSERT_TRUE(r) << r.errorText().toStdString();  // the header is whole
+    const auto listed = (*r)->tables();
+    const QStringList tables =
+        listed ? *listed : QStringList{"Order Details", "Orders", "Customers", "Umsätze"};
     int failed = 0;
     for (const QString& t : tables) {
-        JetReader::Table table;
-        if (!r->read(t, &table, &err)) {
+        const auto table = (*r)->read(t);
+        if (!table) {
             ++failed;
-            EXPECT_TRUE(err.contains("half.mdb")) << err.toStdString();
+            EXPECT_TRUE(table.errorText().contains("half.mdb")) << table.errorText().toStdString();
         } else if (t == "Order Details") {
             // What reads at all must read whole, never a silently short table.
-            EXPECT_EQ(table.rows.size(), 2155u);
+            EXPECT_EQ(table->rows.size(), 2155u);
         }
     }
     EXPECT_GT(failed, 0);
@@ -139,19 +137,18 @@ TEST(BadFileTest, JetHeaderOverRandomPagesNeverCrashes) {
             bytes += randomBytes(page * 40, seed);
             const QString path = dir.filePath(QStringLiteral("garbage%1.mdb").arg(seed));
             writeFile(path, bytes);
-            QString err;
-            auto r = JetReader::open(path, &err);
-            ASSERT_TRUE(r) << err.toStdString();
-            QStringList tables;
-            if (!r->tables(&tables, &err)) {
-                EXPECT_TRUE(err.contains(QStringLiteral("garbage%1.mdb").arg(seed)))
-                    << err.toStdString();
+            auto r = JetReader::open(path);
+            ASSERT_TRUE(r) << r.errorText().toStdString();
+            const auto tables = (*r)->tables();
+            if (!tables) {
+                EXPECT_TRUE(tables.errorText().contains(QStringLiteral("garbage%1.mdb").arg(seed)))
+                    << tables.errorText().toStdString();
                 continue;
             }
-            for (const QString& t : tables + QStringList{"SZAMLA"}) {
-                JetReader::Table table;
-                if (!r->read(t, &table, &err)) {
-                    EXPECT_TRUE(err.contains("garbage")) << err.toStdString();
+            for (const QString& t : *tables + QStringList{"SZAMLA"}) {
+                if (const auto table = (*r)->read(t); !table) {
+                    EXPECT_TRUE(table.errorText().contains("garbage"))
+                        << table.errorText().toStdString();
                 }
             }
         }

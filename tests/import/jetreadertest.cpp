@@ -16,10 +16,9 @@ namespace JetDate = vela::JetDate;
 namespace {
 
 std::unique_ptr<JetReader> openShared(const char* name) {
-    QString err;
-    auto r = JetReader::open(TempDataFolder::sharedTestData(name), &err);
-    EXPECT_TRUE(r) << err.toStdString();
-    return r;
+    auto r = JetReader::open(TempDataFolder::sharedTestData(name));
+    EXPECT_TRUE(r) << r.errorText().toStdString();
+    return r ? std::move(*r) : nullptr;
 }
 
 QDateTime utc(int y, int m, int d, int h = 0, int min = 0, int s = 0, int ms = 0) {
@@ -40,18 +39,17 @@ TEST(JetReaderTest, Jet3TablesAndColumnTypes) {
     auto r = openShared("northwind-jet3.mdb");
     ASSERT_TRUE(r);
     EXPECT_EQ(r->jetVersion(), 3);
-    QStringList tables;
-    QString err;
-    ASSERT_TRUE(r->tables(&tables, &err)) << err.toStdString();
-    QStringList sorted = tables;
+    const auto tables = r->tables();
+    ASSERT_TRUE(tables) << tables.errorText().toStdString();
+    QStringList sorted = *tables;
     sorted.sort();
     EXPECT_EQ(sorted, QStringList({"Categories", "Customers", "Employees", "Order Details",
                                    "Orders", "Products", "Shippers", "Suppliers", "Umsätze"}));
 
-    std::vector<JetReader::Column> cols;
-    ASSERT_TRUE(r->columns("Order Details", &cols, &err)) << err.toStdString();
+    const auto cols = r->columns("Order Details");
+    ASSERT_TRUE(cols) << cols.errorText().toStdString();
     QStringList described;
-    for (const auto& c : cols) described << c.name + ":" + c.typeName;
+    for (const auto& c : *cols) described << c.name + ":" + c.typeName;
     EXPECT_EQ(described,
               QStringList({"OrderID:Long Integer", "ProductID:Long Integer", "UnitPrice:Currency",
                            "Quantity:Integer", "Discount:Single"}));
@@ -60,9 +58,9 @@ TEST(JetReaderTest, Jet3TablesAndColumnTypes) {
 TEST(JetReaderTest, OrderDetailsRowCountAndSums) {
     auto r = openShared("northwind-jet3.mdb");
     ASSERT_TRUE(r);
-    JetReader::Table t;
-    QString err;
-    ASSERT_TRUE(r->read("Order Details", &t, &err)) << err.toStdString();
+    const auto read = r->read("Order Details");
+    ASSERT_TRUE(read) << read.errorText().toStdString();
+    const JetReader::Table& t = *read;
     ASSERT_EQ(t.rows.size(), 2155u);
     qint64 quantity = 0;
     double value = 0, prices = 0, discount = 0;
@@ -86,33 +84,35 @@ TEST(JetReaderTest, OrderDetailsRowCountAndSums) {
 TEST(JetReaderTest, SelectedColumnsAndLimit) {
     auto r = openShared("northwind-jet3.mdb");
     ASSERT_TRUE(r);
-    JetReader::Table t;
-    QString err;
     // Table and column names are found whatever their case, as Jet does.
-    ASSERT_TRUE(r->read("order details", &t, &err, {"quantity", "OrderID"}, 3))
-        << err.toStdString();
+    const auto read = r->read("order details", {"quantity", "OrderID"}, 3);
+    ASSERT_TRUE(read) << read.errorText().toStdString();
+    const JetReader::Table& t = *read;
     ASSERT_EQ(t.columns.size(), 2u);
     EXPECT_EQ(t.columns[0].name, "Quantity");
     ASSERT_EQ(t.rows.size(), 3u);
     EXPECT_EQ(t.rows[0], (QVariantList{12, 10248}));
 
-    EXPECT_FALSE(r->read("Order Details", &t, &err, {"NoSuchColumn"}));
-    EXPECT_TRUE(err.contains("NoSuchColumn")) << err.toStdString();
-    EXPECT_TRUE(err.contains("northwind-jet3.mdb")) << err.toStdString();
+    const auto missing = r->read("Order Details", {"NoSuchColumn"});
+    EXPECT_FALSE(missing);
+    EXPECT_TRUE(missing.errorText().contains("NoSuchColumn")) << missing.errorText().toStdString();
+    EXPECT_TRUE(missing.errorText().contains("northwind-jet3.mdb"))
+        << missing.errorText().toStdString();
 
-    bool any = false;
-    ASSERT_TRUE(r->hasRows("Shippers", &any, &err)) << err.toStdString();
-    EXPECT_TRUE(any);
-    EXPECT_FALSE(r->hasRows("NoSuchTable", &any, &err));
-    EXPECT_TRUE(err.contains("NoSuchTable")) << err.toStdString();
+    const auto any = r->hasRows("Shippers");
+    ASSERT_TRUE(any) << any.errorText().toStdString();
+    EXPECT_TRUE(any.value());
+    const auto noTable = r->hasRows("NoSuchTable");
+    EXPECT_FALSE(noTable);
+    EXPECT_TRUE(noTable.errorText().contains("NoSuchTable")) << noTable.errorText().toStdString();
 }
 
 TEST(JetReaderTest, TableWithAccentedNameAndCodePageTexts) {
     auto r = openShared("northwind-jet3.mdb");
     ASSERT_TRUE(r);
-    JetReader::Table t;
-    QString err;
-    ASSERT_TRUE(r->read("Umsätze", &t, &err)) << err.toStdString();
+    const auto read = r->read("Umsätze");
+    ASSERT_TRUE(read) << read.errorText().toStdString();
+    const JetReader::Table& t = *read;
     EXPECT_EQ(t.rows.size(), 830u);
     const int id = columnIndex(t, "OrderID");
     const int name = columnIndex(t, "ShipName");
@@ -138,9 +138,9 @@ TEST(JetReaderTest, Jet4EdgeDatesReadExactly) {
     auto r = openShared("datetest-jet4.mdb");
     ASSERT_TRUE(r);
     EXPECT_EQ(r->jetVersion(), 4);
-    JetReader::Table t;
-    QString err;
-    ASSERT_TRUE(r->read("DateTest", &t, &err)) << err.toStdString();
+    const auto read = r->read("DateTest");
+    ASSERT_TRUE(read) << read.errorText().toStdString();
+    const JetReader::Table& t = *read;
     ASSERT_EQ(t.rows.size(), 6u);
     auto dates = [&](int i) {
         return QList<QDateTime>{t.rows[i][1].toDateTime(), t.rows[i][2].toDateTime(),
@@ -230,11 +230,10 @@ QString withSortOrder(const QTemporaryDir& dir, int sortOrder) {
 }
 
 QString shipName(JetReader& r, int order) {
-    JetReader::Table t;
-    QString err;
-    if (!r.read("Umsätze", &t, &err, {"OrderID", "ShipName"}))
-        return err;
-    for (const auto& row : t.rows)
+    const auto t = r.read("Umsätze", {"OrderID", "ShipName"});
+    if (!t)
+        return t.errorText();
+    for (const auto& row : t->rows)
         if (row[0].toInt() == order)
             return row[1].toString();
     return {};
@@ -257,11 +256,10 @@ TEST(JetReaderTest, Jet3TextsInTheCodePageOfTheFilesSortOrder) {
     EXPECT_EQ(shipName(*asIs, 10332), QString::fromUtf8("Mère Paillarde"));
 
     QTemporaryDir dir;
-    QString err;
-    auto hungarian = JetReader::open(withSortOrder(dir, 1038), &err);
-    ASSERT_TRUE(hungarian) << err.toStdString();
+    auto hungarian = JetReader::open(withSortOrder(dir, 1038));
+    ASSERT_TRUE(hungarian) << hungarian.errorText().toStdString();
     // 0xE8 is "è" in Windows-1252 and "č" in Windows-1250.
-    EXPECT_EQ(shipName(*hungarian, 10332), QString::fromUtf8("Mčre Paillarde"));
+    EXPECT_EQ(shipName(**hungarian, 10332), QString::fromUtf8("Mčre Paillarde"));
     qunsetenv("MDB_JET3_CHARSET");
     qunsetenv("MDBICONV");
 }
@@ -290,14 +288,13 @@ TEST(JetReaderTest, StoredRowCountThatDiffersIsReportedNotRefused) {
         f.seek(found[0] + 12);
         f.write(QByteArray("\x05", 1));
     }
-    QString err;
-    auto r = JetReader::open(path, &err);
-    ASSERT_TRUE(r) << err.toStdString();
-    JetReader::Table t;
-    ASSERT_TRUE(r->read("Shippers", &t, &err)) << err.toStdString();
-    EXPECT_EQ(t.rows.size(), 3u);
-    EXPECT_EQ(t.storedRows, 5);
-    JetReader::Table sound;
-    ASSERT_TRUE(r->read("Categories", &sound, &err));
-    EXPECT_EQ(sound.storedRows, -1);
+    auto r = JetReader::open(path);
+    ASSERT_TRUE(r) << r.errorText().toStdString();
+    const auto t = (*r)->read("Shippers");
+    ASSERT_TRUE(t) << t.errorText().toStdString();
+    EXPECT_EQ(t->rows.size(), 3u);
+    EXPECT_EQ(t->storedRows, 5);
+    const auto sound = (*r)->read("Categories");
+    ASSERT_TRUE(sound) << sound.errorText().toStdString();
+    EXPECT_EQ(sound->storedRows, -1);
 }

@@ -37,20 +37,19 @@ Row line(qint64 number, const QString& item, double vat, double net, double gros
 class StandInFolder {
   public:
     explicit StandInFolder(const QString& name = "LFAKTURO.MDB") {
-        QString err;
-        ok = StandInDatabase::create(dir.filePath(name), &err);
-        EXPECT_TRUE(ok) << err.toStdString();
+        const vela::Status created = StandInDatabase::create(dir.filePath(name));
+        ok = created.ok();
+        EXPECT_TRUE(created) << created.errorText().toStdString();
     }
     void add(const QString& table, const std::vector<Row>& lines) {
-        QString err;
-        EXPECT_TRUE(StandInDatabase::appendLines(dir.filePath("LFAKTURO.MDB"), table, lines, &err))
-            << err.toStdString();
+        const vela::Status added =
+            StandInDatabase::appendLines(dir.filePath("LFAKTURO.MDB"), table, lines);
+        EXPECT_TRUE(added) << added.errorText().toStdString();
     }
     std::unique_ptr<InvoiceSource> open() {
-        QString err;
-        auto src = InvoiceSource::open(dir.path(), &err);
-        EXPECT_TRUE(src) << err.toStdString();
-        return src;
+        auto src = InvoiceSource::open(dir.path());
+        EXPECT_TRUE(src) << src.errorText().toStdString();
+        return src ? std::move(*src) : nullptr;
     }
 
     QTemporaryDir dir;
@@ -58,10 +57,9 @@ class StandInFolder {
 };
 
 std::vector<Row> grouped(InvoiceSource& src, const QString& table, double from) {
-    std::vector<Row> rows;
-    QString err;
-    EXPECT_TRUE(src.groupedRows(table, from, &rows, &err)) << err.toStdString();
-    return rows;
+    auto rows = src.groupedRows(table, from);
+    EXPECT_TRUE(rows) << rows.errorText().toStdString();
+    return rows ? std::move(*rows) : std::vector<Row>();
 }
 
 }  // namespace
@@ -128,13 +126,13 @@ TEST(StandInTest, StartingNumberEmptyTableAndSameNumberInTwoKinds) {
     EXPECT_EQ(transfer[0][0].toLongLong(), 150);
     EXPECT_EQ(transfer[0][11].toDouble(), 1000.0);
 
-    bool any = true;
-    QString err;
-    ASSERT_TRUE(src->hasRows("UTANVET", &any, &err)) << err.toStdString();
-    EXPECT_FALSE(any);
+    const auto none = src->hasRows("UTANVET");
+    ASSERT_TRUE(none) << none.errorText().toStdString();
+    EXPECT_FALSE(none.value());
     EXPECT_TRUE(grouped(*src, "UTANVET", 1).empty());
-    ASSERT_TRUE(src->hasRows("SZAMLA", &any, &err));
-    EXPECT_TRUE(any);
+    const auto some = src->hasRows("SZAMLA");
+    ASSERT_TRUE(some) << some.errorText().toStdString();
+    EXPECT_TRUE(some.value());
 }
 
 TEST(StandInTest, NullsAndValuesOfTheWrongKind) {
@@ -162,19 +160,19 @@ TEST(StandInTest, FoundCaseInsensitivelyAndOpenedReadOnly) {
     StandInFolder f("lfakturo.mdb");
     const QString path = f.dir.filePath("lfakturo.mdb");
     QFile::setPermissions(path, QFileDevice::ReadOwner);
-    QString err;
-    auto src = InvoiceSource::open(f.dir.path(), &err);
-    ASSERT_TRUE(src) << err.toStdString();
-    EXPECT_EQ(src->fileName(), "lfakturo.mdb");
-    EXPECT_TRUE(grouped(*src, "SZAMLAHE", 1).empty());
+    auto opened = InvoiceSource::open(f.dir.path());
+    ASSERT_TRUE(opened) << opened.errorText().toStdString();
+    InvoiceSource& src = **opened;
+    EXPECT_EQ(src.fileName(), "lfakturo.mdb");
+    EXPECT_TRUE(grouped(src, "SZAMLAHE", 1).empty());
 
     // A missing table is an error that names the file and the table.
-    std::vector<Row> rows;
-    EXPECT_FALSE(src->groupedRows("SZAMLA; DROP TABLE SZAMLA", 1, &rows, &err));
-    EXPECT_TRUE(err.contains("lfakturo.mdb")) << err.toStdString();
-    bool any = false;
-    EXPECT_FALSE(src->hasRows("NINCSILYEN", &any, &err));
-    EXPECT_TRUE(err.contains("NINCSILYEN")) << err.toStdString();
+    const auto rows = src.groupedRows("SZAMLA; DROP TABLE SZAMLA", 1);
+    EXPECT_FALSE(rows);
+    EXPECT_TRUE(rows.errorText().contains("lfakturo.mdb")) << rows.errorText().toStdString();
+    const auto any = src.hasRows("NINCSILYEN");
+    EXPECT_FALSE(any);
+    EXPECT_TRUE(any.errorText().contains("NINCSILYEN")) << any.errorText().toStdString();
 }
 
 TEST(GroupLinesTest, EngineOrderSumsAndStartingNumber) {

@@ -35,9 +35,9 @@ class ImportFixture : public ::testing::Test {
         staging = ctx.db.lfakturo.get();
         ASSERT_TRUE(veladata && staging) << ctx.db.lfakturoError.toStdString();
         ASSERT_TRUE(invoicing.isValid());
-        QString err;
-        ASSERT_TRUE(vela::StandInDatabase::create(invoicing.filePath("LFAKTURO.MDB"), &err))
-            << err.toStdString();
+        const vela::Status created =
+            vela::StandInDatabase::create(invoicing.filePath("LFAKTURO.MDB"));
+        ASSERT_TRUE(created) << created.errorText().toStdString();
         ctx.invoicingFolder = invoicing.path();
     }
 
@@ -67,10 +67,9 @@ class ImportFixture : public ::testing::Test {
         for (const Line& l : ls)
             rows.push_back({l.number, l.customer, l.seat, l.address, l.payment, l.issued, l.due,
                             l.item, l.vat, 0.0, QStringLiteral("Ft"), l.net, l.gross, l.performed});
-        QString err;
-        ASSERT_TRUE(vela::StandInDatabase::appendLines(invoicing.filePath("LFAKTURO.MDB"), table,
-                                                       rows, &err))
-            << err.toStdString();
+        const vela::Status added =
+            vela::StandInDatabase::appendLines(invoicing.filePath("LFAKTURO.MDB"), table, rows);
+        ASSERT_TRUE(added) << added.errorText().toStdString();
     }
 
     // Staged rows put straight into the staging table: number, payment, gross.

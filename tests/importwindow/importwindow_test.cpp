@@ -130,8 +130,10 @@ TEST_F(ImportFixture, ActivationWithoutFolderOrDatabaseCloses) {
     // A database that lacks one of the six tables.
     QTemporaryDir partial;
     {
+        const vela::Status created =
+            vela::StandInDatabase::create(partial.filePath("lfakturo.mdb"));
+        ASSERT_TRUE(created) << created.errorText().toStdString();
         QString err;
-        ASSERT_TRUE(vela::StandInDatabase::create(partial.filePath("lfakturo.mdb"), &err));
         auto db = vela::Database::openPath(partial.filePath("lfakturo.mdb"), &err);
         ASSERT_TRUE(db) << err.toStdString();
         ASSERT_TRUE(db->exec("DROP TABLE NYUGTA"));

@@ -290,8 +290,9 @@ TEST_F(TransferTest, RowIdentifiersFollowTheClock) {
     };
     auto r =
         vela::StagedTransfer::run(data, 1, *veladata, vela::schema::velanakData(), maker, stepping);
-    EXPECT_EQ(r.written, 2);  // from the second row on
-    EXPECT_EQ(r.firstSorszam, 1);
+    ASSERT_TRUE(r) << r.errorText().toStdString();
+    EXPECT_EQ(r->written, 2);  // from the second row on
+    EXPECT_EQ(r->firstSorszam, 1);
     auto ids = veladata->rows("SELECT recordID, Adatfelvetel FROM VelanakData ORDER BY Sorszám");
     ASSERT_EQ(ids.size(), 2u);
     EXPECT_EQ(ids[0][0].toString(), "100000001");
@@ -300,13 +301,39 @@ TEST_F(TransferTest, RowIdentifiersFollowTheClock) {
 
     made = 0;
     auto still = [&] { return now; };
-    r = vela::StagedTransfer::run(data, 0, *veladata, vela::schema::velanakData(), maker, still);
-    EXPECT_EQ(r.written, 3);
-    EXPECT_EQ(r.firstSorszam, 3);
+    const auto again =
+        vela::StagedTransfer::run(data, 0, *veladata, vela::schema::velanakData(), maker, still);
+    ASSERT_TRUE(again) << again.errorText().toStdString();
+    EXPECT_EQ(again->written, 3);
+    EXPECT_EQ(again->firstSorszam, 3);
     EXPECT_EQ(made, 1);
     EXPECT_EQ(veladata
                   ->scalar("SELECT count(DISTINCT recordID) FROM VelanakData WHERE "
                            "Sorszám >= 3")
                   .toInt(),
               1);
+}
+
+// A row the ledger refuses stops the hand-over: the call itself succeeds and
+// says which invoice stopped it and why; the rows before it stay written.
+TEST_F(TransferTest, RefusedRowStopsTheHandOverAndTheRowsBeforeItStay) {
+    stage({{1, "készpénzes", 10}, {3, "készpénzes", 30}});
+    ASSERT_TRUE(
+        staging->exec("INSERT INTO OsszesSzamla (Számlaszám, Vevö, FizMód, Bruttó) "
+                      "VALUES (2, ?, 'készpénzes', 20)",
+                      {QString(300, QLatin1Char('x'))}));
+    vela::RecordSource data;
+    data.setDatabase(staging);
+    data.setQuery(vela::Query(vela::schema::osszesSzamla(), {}, {{"Számlaszám"}}));
+    ASSERT_TRUE(data.refresh());
+    const auto r = vela::StagedTransfer::run(
+        data, 0, *veladata, vela::schema::velanakData(),
+        [](const QDateTime&) { return QStringLiteral("ID"); },
+        [] { return QDateTime(QDate(2024, 5, 6), QTime(10, 0)); });
+    ASSERT_TRUE(r) << r.errorText().toStdString();
+    EXPECT_TRUE(r->stopped);
+    EXPECT_EQ(r->written, 1);
+    EXPECT_EQ(r->failedInvoice, 2);
+    EXPECT_TRUE(r->failedWhy.contains("CegNev")) << r->failedWhy.toStdString();
+    EXPECT_EQ(ledger(), (std::vector<std::tuple<qint64, QString, double>>{{1, "1", 10}}));
 }

@@ -7,6 +7,7 @@
 
 #include "common/tempdatafolder.h"
 #include "maintenance/maintenancerun.h"
+#include "maintenance/pagesalvage.h"
 #include "reptesthelpers.h"
 
 using velarep::MaintenanceRun;
@@ -235,4 +236,39 @@ TEST(DamagedDatabase, DamagedPartnerTableLeafOfAnotherDatabase) {
                                          .arg(2000 - leaves[5].cells)
                                          .arg(leaves[5].cells)))
         << r.endText().toStdString();
+}
+
+// The page reader refuses what is no SQLite file at all: a file too short or
+// with a header no SQLite file has is damage, a file that is not there is not.
+TEST(PageSalvage, FilesItCannotReadAreErrorsThatTellDamage) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("nincs.db");
+    const auto none = velarep::PageSalvage::open(missing);
+    ASSERT_FALSE(none);
+    EXPECT_FALSE(none.error().damaged());
+
+    const QString shortFile = dir.filePath("rovid.db");
+    {
+        QFile f(shortFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("SQLite format 3\0", 16));
+    }
+    const auto cut = velarep::PageSalvage::open(shortFile);
+    ASSERT_FALSE(cut);
+    EXPECT_TRUE(cut.error().damaged());
+    EXPECT_EQ(cut.errorText(), QString::fromUtf8("az állomány csonka"));
+
+    const QString badHeader = dir.filePath("fejlec.db");
+    {
+        QFile f(badHeader);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        QByteArray bytes(4096, '\0');
+        bytes.replace(0, 16, QByteArray("SQLite format 3\0", 16));
+        bytes[16] = 3;  // a page size of 768: no power of two
+        f.write(bytes);
+    }
+    const auto header = velarep::PageSalvage::open(badHeader);
+    ASSERT_FALSE(header);
+    EXPECT_TRUE(header.error().damaged());
+    EXPECT_EQ(header.errorText(), QString::fromUtf8("az állomány fejléce sérült"));
 }
