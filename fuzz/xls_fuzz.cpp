@@ -44,27 +44,26 @@ int makeSeeds(const QDir& out) {
         ++made;
     };
     const QString work = fuzz::scratchDir() + QStringLiteral("/seed.xls");
-    QString error;
     for (const auto& [name, columns] :
          {std::pair{QStringLiteral("few"), few}, std::pair{QStringLiteral("many"), many}}) {
         QFile::remove(work);
-        if (!TemplateWriter::write(work, QStringLiteral("Munka1"), columns, &error))
+        if (!TemplateWriter::write(work, QStringLiteral("Munka1"), columns))
             return 0;
         keep(name + QStringLiteral("-empty.xls"), work);
-        if (!Workbook::appendRows(work, appended(), &error))
+        if (!Workbook::appendRows(work, appended()))
             return 0;
         keep(name + QStringLiteral("-2rows.xls"), work);
         Rows block;
         for (int r = 0; r < 40; ++r)
             block.push_back({QVariant(r * 1.25), QDate(2023, 1, 1).addDays(r),
                              QStringLiteral("tétel %1").arg(r % 7)});
-        if (!Workbook::appendRows(work, block, &error))
+        if (!Workbook::appendRows(work, block))
             return 0;
         keep(name + QStringLiteral("-42rows.xls"), work);
     }
     Rows texts;
     for (int r = 0; r < 500; ++r) texts.push_back({QStringLiteral("egyedi szöveg %1 őűáé").arg(r)});
-    if (!Workbook::appendRows(work, texts, &error))
+    if (!Workbook::appendRows(work, texts))
         return 0;
     keep(QStringLiteral("many-sst-continue.xls"), work);
     return made;
@@ -84,17 +83,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const QString path = fuzz::scratchDir() + QStringLiteral("/input.xls");
     static const Rows rows = appended();
     fuzz::writeFile(path, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
-    QString error;
-    const int before = Workbook::rowCount(path, &error);
-    FUZZ_CHECK(before >= 0 || !error.isEmpty());
-    error.clear();
-    if (Workbook::appendRows(path, rows, &error)) {
-        FUZZ_CHECK(before >= 0);
-        error.clear();
-        const int after = Workbook::rowCount(path, &error);
-        FUZZ_CHECK(after == before + int(rows.size()));
+    const vela::Result<int> before = Workbook::rowCount(path);
+    FUZZ_CHECK(before ? *before >= 0 : !before.errorText().isEmpty());
+    const vela::Status written = Workbook::appendRows(path, rows);
+    if (written) {
+        FUZZ_CHECK(before.ok());
+        const vela::Result<int> after = Workbook::rowCount(path);
+        FUZZ_CHECK(after && *after == *before + int(rows.size()));
     } else {
-        FUZZ_CHECK(!error.isEmpty());
+        FUZZ_CHECK(!written.errorText().isEmpty());
         // A refused workbook is left as it was.
         FUZZ_CHECK(fuzz::readFile(path) ==
                    QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));

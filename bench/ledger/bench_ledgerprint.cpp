@@ -107,11 +107,14 @@ void BM_PrintRenderPdf(benchmark::State& state) {
     const QString pdf = QDir::current().filePath("print.pdf");
     for (auto _ : state) {
         vela::DataReportVD1 report(*s.veladata);
-        report.refresh(&err);
+        if (const vela::Status read = report.refresh(); !read) {
+            state.SkipWithError(qPrintable(read.errorText()));
+            break;
+        }
         report.setTitle(vela::LedgerPrintReport::title(
             vela::LedgerKind::Payables, vela::LedgerPrintReport::grandTotal(report.rows())));
-        if (!report.printToPdf(pdf, &err))
-            state.SkipWithError(qPrintable(err));
+        if (const vela::Status printed = report.printToPdf(pdf); !printed)
+            state.SkipWithError(qPrintable(printed.errorText()));
     }
     state.counters["MB"] = double(QFileInfo(pdf).size()) / 1e6;
 }

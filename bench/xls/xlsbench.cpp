@@ -58,9 +58,9 @@ void BM_AppendToTemplate(benchmark::State& state) {
         QFile::copy(kTemplate, path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         state.ResumeTiming();
-        QString error;
-        if (!vela::xls::Workbook::appendRows(path, rows, &error))
-            state.SkipWithError(error.toStdString().c_str());
+        const vela::Status written = vela::xls::Workbook::appendRows(path, rows);
+        if (!written)
+            state.SkipWithError(written.errorText().toStdString().c_str());
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
@@ -74,7 +74,12 @@ void BM_AppendToFullWorkbook(benchmark::State& state) {
     const QString path = dir.filePath(QStringLiteral("work.xls"));
     QFile::copy(kTemplate, full);
     QFile::setPermissions(full, QFile::ReadOwner | QFile::WriteOwner);
-    vela::xls::Workbook::appendRows(full, ledgerRows(int(state.range(0))));
+    if (const vela::Status filled =
+            vela::xls::Workbook::appendRows(full, ledgerRows(int(state.range(0))));
+        !filled) {
+        state.SkipWithError(filled.errorText().toStdString().c_str());
+        return;
+    }
     const auto rows = ledgerRows(100);
     for (auto _ : state) {
         state.PauseTiming();
@@ -82,9 +87,9 @@ void BM_AppendToFullWorkbook(benchmark::State& state) {
         QFile::copy(full, path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         state.ResumeTiming();
-        QString error;
-        if (!vela::xls::Workbook::appendRows(path, rows, &error))
-            state.SkipWithError(error.toStdString().c_str());
+        const vela::Status written = vela::xls::Workbook::appendRows(path, rows);
+        if (!written)
+            state.SkipWithError(written.errorText().toStdString().c_str());
     }
 }
 BENCHMARK(BM_AppendToFullWorkbook)->Arg(60000)->Unit(benchmark::kMillisecond);

@@ -116,37 +116,37 @@ DataReportVD1::DataReportVD1(Database& veladata, QWidget* parent)
     rsCommand1.setObjectName(QStringLiteral("rsCommand1"));
     rsCommand1.setDatabase(&veladata);
     rsCommand1.setQuery(Query(schema::velaIdeigl()));
-    connect(this, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* printer) { render(*printer); });
+    connect(this, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* printer) {
+        // The preview shows what could be drawn; it has no place to say more.
+        (void)render(*printer);
+    });
 }
 
 DataReportVD1::~DataReportVD1() = default;
 
-bool DataReportVD1::refresh(QString* error) {
-    if (const Status read = rsCommand1.refresh(); !read) {
-        if (error)
-            *error = read.errorText();
+Status DataReportVD1::refresh() {
+    if (Status read = rsCommand1.refresh(); !read) {
         report_.setRows(0, {});
-        return false;
+        return read;
     }
     report_.setDateText(values::formatDate(QDate::currentDate()));
     report_.setRows(rsCommand1.recordCount(), [this](int row, int field) {
         return values::toText(rsCommand1.valueAt(row, field));
     });
-    return true;
+    return {};
 }
 
-bool DataReportVD1::render(QPagedPaintDevice& device, QString* error) const {
-    return report_.paint(device, error);
+Status DataReportVD1::render(QPagedPaintDevice& device) const {
+    return report_.paint(device);
 }
 
-bool DataReportVD1::printToPdf(const QString& path, QString* error) const {
+Status DataReportVD1::printToPdf(const QString& path) const {
     QPdfWriter pdf(path);
     pdf.setResolution(1200);
     pdf.setCreator(QStringLiteral("VelaData"));
     pdf.setTitle(kHeading);
     report_.setUpPage(pdf);
-    return render(pdf, error);
+    return render(pdf);
 }
 
 }  // namespace vela

@@ -26,17 +26,17 @@ class DataReportVD1 : public QPrintPreviewDialog {
     // The value the title placeholder prints.
     void setTitle(const QString& title) { report_.setTitle(title); }
     QString title() const { return report_.title(); }
-    // Reads the scratch table anew (rsCommand1); false with the error text.
-    bool refresh(QString* error = nullptr);
+    // Reads the scratch table anew (rsCommand1); fails with the error text.
+    Status refresh();
     int rowCount() const { return report_.rowCount(); }
     // The rows read, in the scratch table's order.
     const RecordSource& rows() const { return rsCommand1; }
 
     const report::BandedReport& report() const { return report_; }
     // Draws the report on a printer or a PDF writer set up for it.
-    bool render(QPagedPaintDevice& device, QString* error = nullptr) const;
+    Status render(QPagedPaintDevice& device) const;
     // The same pages into a PDF file.
-    bool printToPdf(const QString& path, QString* error = nullptr) const;
+    Status printToPdf(const QString& path) const;
 
   private:
     RecordSource rsCommand1;

@@ -168,9 +168,9 @@ void ExcelExportFormX::run() {
     // A workbook that cannot take the rows at all (missing, read-only, in
     // use, damaged, no room below its last row) is told before the copy.
     const QString path = workbookPath();
-    QString error;
-    if (!xls::Workbook::canAppend(path, total, &error)) {
-        stop(text::kError, text::kNotExported.arg(error), text::kErrorTitle, Icon::Critical);
+    if (const Status room = xls::Workbook::canAppend(path, total); !room) {
+        stop(text::kError, text::kNotExported.arg(room.errorText()), text::kErrorTitle,
+             Icon::Critical);
         return;
     }
 
@@ -208,8 +208,9 @@ void ExcelExportFormX::run() {
     }
 
     // All the rows in one write: the workbook takes all of them or none.
-    if (!xls::Workbook::appendRows(path, rows, &error)) {
-        stop(text::kError, text::kNotExported.arg(error), text::kErrorTitle, Icon::Critical);
+    if (const Status written = xls::Workbook::appendRows(path, rows); !written) {
+        stop(text::kError, text::kNotExported.arg(written.errorText()), text::kErrorTitle,
+             Icon::Critical);
         return;
     }
     finished_ = true;

@@ -41,6 +41,7 @@ void LedgerWindow::exportToExcel() {
         const QString folder = ctx_.dataFolder.isEmpty() ? QDir::currentPath() : ctx_.dataFolder;
         // Refused while the workbook is open elsewhere: a copy over it would
         // succeed unnoticed and the other program would save its old rows back.
+        // The window has one message for every reason the copy failed.
         if (!xls::Workbook::resetFrom(t.templatePath(folder), t.workbookPath(folder))) {
             ctx_.dialogs->beep();
             ctx_.dialogs->message(text::kResetFailed, text::kResetFailedTitle, Icon::Critical);

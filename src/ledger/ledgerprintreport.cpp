@@ -83,9 +83,9 @@ void LedgerPrintReport::run(const RecordSource& rows) {
         return;
 
     DataReportVD1 report(veladata_, parent_);
-    QString error;
-    if (!report.refresh(&error)) {
-        tell(printtext::kReportFailed.arg(error), printtext::kErrorTitle, Icon::Critical);
+    if (const Status read = report.refresh(); !read) {
+        tell(printtext::kReportFailed.arg(read.errorText()), printtext::kErrorTitle,
+             Icon::Critical);
         return;
     }
     report.setTitle(title(kind_, grandTotal(report.rows())));

@@ -186,13 +186,14 @@ void BeszallitoNyomFormX::Command1_Click() {
 void BeszallitoNyomFormX::Command2_Click() {
     busy::run(buttons_[1], [this] {
         bool printed = false;
-        QString error;
         {
             BusyCursor busyPointer;
             showButtons(false);
+            // Whatever stopped the job, the user is told the printer is not ready.
             if (ctx_.printer)
-                printed = ctx_.printer->print([this](QPrinter& p) { paintPage(p); },
-                                              QPageLayout::Landscape, &error);
+                printed = ctx_.printer
+                              ->print([this](QPrinter& p) { paintPage(p); }, QPageLayout::Landscape)
+                              .ok();
         }
         if (!printed && ctx_.dialogs) {
             ctx_.dialogs->beep();

@@ -154,13 +154,10 @@ void BandedReport::paintBand(QPainter& p, const Band& band, const BandFonts& fon
     }
 }
 
-bool BandedReport::paint(QPagedPaintDevice& device, QString* error) const {
+Status BandedReport::paint(QPagedPaintDevice& device) const {
     QPainter p;
-    if (!p.begin(&device)) {
-        if (error)
-            *error = QStringLiteral("A nyomtatás nem indítható el.");
-        return false;
-    }
+    if (!p.begin(&device))
+        return Error{QStringLiteral("A nyomtatás nem indítható el.")};
     // Twips to device pixels; the painter starts at the top left corner of
     // the area inside the margins.
     const double scaleX = double(device.logicalDpiX()) / kTwipsPerInch;
@@ -176,10 +173,8 @@ bool BandedReport::paint(QPagedPaintDevice& device, QString* error) const {
 
     for (size_t i = 0; i < pages.size(); ++i) {
         if (i > 0 && !device.newPage()) {
-            if (error)
-                *error = QStringLiteral("Az új oldal nem kezdhető el.");
             p.end();
-            return false;
+            return Error{QStringLiteral("Az új oldal nem kezdhető el.")};
         }
         const int page = int(i);
         int y = 0;
@@ -196,7 +191,9 @@ bool BandedReport::paint(QPagedPaintDevice& device, QString* error) const {
         paintBand(p, layout_.pageFooter, pageFooter, printableHeight - layout_.pageFooter.height,
                   -1, page, scaleX, scaleY);
     }
-    return p.end();
+    if (!p.end())
+        return Error{QStringLiteral("A nyomtatás nem fejezhető be.")};
+    return {};
 }
 
 }  // namespace vela::report

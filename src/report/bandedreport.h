@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QMarginsF>
 #include <QString>
 #include <QStringList>
@@ -101,9 +103,9 @@ class BandedReport {
 
     // The rows of each page for a printable height (twips).
     std::vector<Page> paginate(int printableHeight) const;
-    // Draws every page onto device; false with a readable text when the
+    // Draws every page onto device; fails with a readable text when the
     // device cannot be painted on.
-    bool paint(QPagedPaintDevice& device, QString* error = nullptr) const;
+    Status paint(QPagedPaintDevice& device) const;
 
   private:
     void paintBand(QPainter& p, const Band& band, const BandFonts& fonts, int top, int row,

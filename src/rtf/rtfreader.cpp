@@ -1073,7 +1073,7 @@ void Parser::finishDocument() {
 
 }  // namespace
 
-bool RtfReader::read(const QByteArray& data, QTextDocument* doc, QString* error) {
+Status RtfReader::read(const QByteArray& data, QTextDocument* doc) {
     doc->clear();
     qsizetype start = 0;
     if (data.startsWith("\xEF\xBB\xBF"))
@@ -1081,34 +1081,27 @@ bool RtfReader::read(const QByteArray& data, QTextDocument* doc, QString* error)
     while (start < data.size() && (data[start] == ' ' || data[start] == '\t' ||
                                    data[start] == '\r' || data[start] == '\n'))
         ++start;
-    if (data.mid(start, 5) != "{\\rtf") {
-        if (error)
-            *error = QStringLiteral("Az állomány nem RTF formátumú szöveg.");
-        return false;
-    }
+    if (data.mid(start, 5) != "{\\rtf")
+        return Error{QStringLiteral("Az állomány nem RTF formátumú szöveg.")};
     const QByteArray body = data.mid(start);
     Parser parser(body, doc);
     parser.run();
     doc->setModified(false);
-    return true;
+    return {};
 }
 
-bool RtfReader::readFile(const QString& path, QTextDocument* doc, QString* error) {
+Status RtfReader::readFile(const QString& path, QTextDocument* doc) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         doc->clear();
-        if (error)
-            *error = QStringLiteral("A(z) %1 állomány nem nyitható meg: %2")
-                         .arg(QFileInfo(path).fileName(), file.errorString());
-        return false;
+        return Error{QStringLiteral("A(z) %1 állomány nem nyitható meg: %2")
+                         .arg(QFileInfo(path).fileName(), file.errorString())};
     }
     if (file.size() > kMaxFileBytes) {
         doc->clear();
-        if (error)
-            *error = QStringLiteral("A(z) %1 állomány túl nagy.").arg(QFileInfo(path).fileName());
-        return false;
+        return Error{QStringLiteral("A(z) %1 állomány túl nagy.").arg(QFileInfo(path).fileName())};
     }
-    return read(file.readAll(), doc, error);
+    return read(file.readAll(), doc);
 }
 
 }  // namespace vela

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,11 +15,11 @@ namespace vela {
 // or hangs the reader; only data that is not RTF at all is refused.
 class RtfReader {
   public:
-    // Replaces the content of doc. False, with a readable Hungarian text in
-    // error, when data does not start as an RTF document.
-    static bool read(const QByteArray& data, QTextDocument* doc, QString* error = nullptr);
+    // Replaces the content of doc. Fails with a readable Hungarian text
+    // when data does not start as an RTF document.
+    static Status read(const QByteArray& data, QTextDocument* doc);
     // The same for a file; a missing or unreadable file is an error too.
-    static bool readFile(const QString& path, QTextDocument* doc, QString* error = nullptr);
+    static Status readFile(const QString& path, QTextDocument* doc);
 
     // Files larger than this are refused rather than read.
     static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;

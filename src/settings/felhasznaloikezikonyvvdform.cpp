@@ -61,7 +61,7 @@ QUrl FelhasznaloiKezikonyvVDForm::manualUrl() {
 void FelhasznaloiKezikonyvVDForm::Command2_Click() {
     std::optional<BusyCursor> busy(std::in_place);
     const QString plain = PlainTextPrinter::printableText(*RichTextBox1_->document());
-    const bool printed = PlainTextPrinter::print(ctx_.printer, plain);
+    const bool printed = PlainTextPrinter::print(ctx_.printer, plain).ok();
     busy.reset();
     if (!printed && ctx_.dialogs) {
         ctx_.dialogs->beep();

@@ -71,8 +71,8 @@ void HelpFormX::showEvent(QShowEvent* event) {
 
 void HelpFormX::Form_Activate() {
     if (ctx_.helpTopic == partnerTopic) {
-        QString error;
-        if (!RtfReader::readFile(helpFilePath(), RichTextBox1_->document(), &error)) {
+        // The window has one message for every reason the file cannot be read.
+        if (!RtfReader::readFile(helpFilePath(), RichTextBox1_->document())) {
             RichTextBox1_->clear();
             if (ctx_.dialogs) {
                 ctx_.dialogs->beep();

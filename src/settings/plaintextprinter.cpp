@@ -14,12 +14,9 @@ QString PlainTextPrinter::printableText(const QTextDocument& doc) {
     return text;
 }
 
-bool PlainTextPrinter::print(PrinterService* printer, const QString& text, QString* error) {
-    if (!printer) {
-        if (error)
-            *error = QStringLiteral("Nincs nyomtató.");
-        return false;
-    }
+Status PlainTextPrinter::print(PrinterService* printer, const QString& text) {
+    if (!printer)
+        return Error{QStringLiteral("Nincs nyomtató.")};
     return printer->print(
         [&text](QPrinter& device) {
             QTextDocument page;
@@ -29,7 +26,7 @@ bool PlainTextPrinter::print(PrinterService* printer, const QString& text, QStri
             page.setPlainText(text);
             page.print(&device);
         },
-        QPageLayout::Portrait, error);
+        QPageLayout::Portrait);
 }
 
 }  // namespace vela

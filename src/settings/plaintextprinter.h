@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 
 class QTextDocument;
@@ -14,8 +16,8 @@ class PlainTextPrinter {
   public:
     // The characters of doc as they are printed: pictures left out.
     static QString printableText(const QTextDocument& doc);
-    // One print job; false with the printer's error when it could not print.
-    static bool print(PrinterService* printer, const QString& text, QString* error = nullptr);
+    // One print job; fails with the printer's error when it could not print.
+    static Status print(PrinterService* printer, const QString& text);
 };
 
 }  // namespace vela

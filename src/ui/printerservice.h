@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QPageLayout>
 #include <QString>
 #include <functional>
@@ -18,12 +20,11 @@ class PrinterService {
 
     // Whether a printer is there to print on.
     virtual bool ready() = 0;
-    // Prints at once; false with a readable error when it could not.
-    virtual bool print(const PaintFn& paint, QPageLayout::Orientation orientation,
-                       QString* error = nullptr) = 0;
+    // Prints at once; fails with a readable error when it could not.
+    virtual Status print(const PaintFn& paint, QPageLayout::Orientation orientation) = 0;
     // Shows the pages in a modal preview from which the user may print.
-    virtual bool preview(const PaintFn& paint, QPageLayout::Orientation orientation,
-                         QString* error = nullptr) = 0;
+    // Closing the preview without printing is no failure.
+    virtual Status preview(const PaintFn& paint, QPageLayout::Orientation orientation) = 0;
 };
 
 }  // namespace vela

@@ -12,21 +12,16 @@ bool QtPrinterService::ready() {
     return !QPrinterInfo::defaultPrinter().isNull();
 }
 
-bool QtPrinterService::print(const PaintFn& paint, QPageLayout::Orientation orientation,
-                             QString* error) {
-    if (!ready()) {
-        if (error)
-            *error = QStringLiteral("Nincs nyomtató.");
-        return false;
-    }
+Status QtPrinterService::print(const PaintFn& paint, QPageLayout::Orientation orientation) {
+    if (!ready())
+        return Error{QStringLiteral("Nincs nyomtató.")};
     QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
     printer.setPageOrientation(orientation);
     paint(printer);
-    return true;
+    return {};
 }
 
-bool QtPrinterService::preview(const PaintFn& paint, QPageLayout::Orientation orientation,
-                               QString*) {
+Status QtPrinterService::preview(const PaintFn& paint, QPageLayout::Orientation orientation) {
     BusyCursor::Suspend normalPointer;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(orientation);
@@ -34,30 +29,26 @@ bool QtPrinterService::preview(const PaintFn& paint, QPageLayout::Orientation or
     dlg.setWindowTitle(QStringLiteral("Nyomtatási kép"));
     QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested,
                      [&paint](QPrinter* p) { paint(*p); });
+    // Closed without printing or printed, the preview did what was asked.
     dlg.exec();
-    return true;
+    return {};
 }
 
-bool PdfPrinterService::print(const PaintFn& paint, QPageLayout::Orientation orientation,
-                              QString* error) {
-    if (!ready_) {
-        if (error)
-            *error = QStringLiteral("Nincs nyomtató.");
-        return false;
-    }
+Status PdfPrinterService::print(const PaintFn& paint, QPageLayout::Orientation orientation) {
+    if (!ready_)
+        return Error{QStringLiteral("Nincs nyomtató.")};
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path_);
     printer.setPageOrientation(orientation);
     paint(printer);
     ++jobs;
-    return true;
+    return {};
 }
 
-bool PdfPrinterService::preview(const PaintFn& paint, QPageLayout::Orientation orientation,
-                                QString* error) {
+Status PdfPrinterService::preview(const PaintFn& paint, QPageLayout::Orientation orientation) {
     ++previews;
-    return print(paint, orientation, error);
+    return print(paint, orientation);
 }
 
 }  // namespace vela

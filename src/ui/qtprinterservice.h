@@ -8,10 +8,8 @@ namespace vela {
 class QtPrinterService : public PrinterService {
   public:
     bool ready() override;
-    bool print(const PaintFn& paint, QPageLayout::Orientation orientation,
-               QString* error = nullptr) override;
-    bool preview(const PaintFn& paint, QPageLayout::Orientation orientation,
-                 QString* error = nullptr) override;
+    Status print(const PaintFn& paint, QPageLayout::Orientation orientation) override;
+    Status preview(const PaintFn& paint, QPageLayout::Orientation orientation) override;
 };
 
 // A printer for tests and for saving: every job goes into a PDF file.
@@ -21,10 +19,8 @@ class PdfPrinterService : public PrinterService {
         : path_(std::move(pdfPath)), ready_(ready) {}
     bool ready() override { return ready_; }
     void setReady(bool r) { ready_ = r; }
-    bool print(const PaintFn& paint, QPageLayout::Orientation orientation,
-               QString* error = nullptr) override;
-    bool preview(const PaintFn& paint, QPageLayout::Orientation orientation,
-                 QString* error = nullptr) override;
+    Status print(const PaintFn& paint, QPageLayout::Orientation orientation) override;
+    Status preview(const PaintFn& paint, QPageLayout::Orientation orientation) override;
 
     QString path() const { return path_; }
     int jobs = 0;

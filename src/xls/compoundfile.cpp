@@ -10,9 +10,14 @@
 #include <gsf/gsf-output.h>
 #include <gsf/gsf-utils.h>
 
+#include <sqlite3.h>
+
 #include <mutex>
 
 namespace vela::xls {
+
+static_assert(CompoundFile::kNotCompound == SQLITE_NOTADB);
+static_assert(CompoundFile::kDamaged == SQLITE_CORRUPT);
 
 namespace {
 
@@ -66,19 +71,15 @@ bool writeAll(GsfOutput* out, const QByteArray& data) {
                                               reinterpret_cast<const guint8*>(data.constData()));
 }
 
-GsfInfile* openInfile(const QByteArray& file, CompoundFile::Status* status, QString* detail) {
+Result<GsfInfile*> openInfile(const QByteArray& file) {
     initGsf();
     GsfInput* input = gsf_input_memory_new(reinterpret_cast<const guint8*>(file.constData()),
                                            gsf_off_t(file.size()), FALSE);
     GError* err = nullptr;
     GsfInfile* infile = gsf_infile_msole_new(input, &err);
     g_object_unref(input);  // the infile keeps its own reference
-    if (!infile) {
-        *status = CompoundFile::Status::NotCompound;
-        *detail = takeError(err);
-        return nullptr;
-    }
-    *status = CompoundFile::Status::Ok;
+    if (!infile)
+        return Error{takeError(err), CompoundFile::kNotCompound};
     return infile;
 }
 
@@ -92,111 +93,104 @@ int findChild(GsfInfile* dir, const char* name) {
     return -1;
 }
 
-bool copyTree(GsfInfile* in, GsfOutfile* out, const char* replaceName,
-              const QByteArray* replacement, QString* detail) {
+QString unwritable() {
+    return QStringLiteral("a tároló nem írható");
+}
+
+QString unreadable(const char* name) {
+    return QStringLiteral("a(z) %1 adatfolyam nem olvasható").arg(QString::fromUtf8(name));
+}
+
+Status copyTree(GsfInfile* in, GsfOutfile* out, const char* replaceName,
+                const QByteArray* replacement) {
     const int n = gsf_infile_num_children(in);
     for (int i = 0; i < n; ++i) {
         const char* name = gsf_infile_name_by_index(in, i);
         Ref<GsfInput> child(gsf_infile_child_by_index(in, i));
-        if (!child.p || !name) {
-            *detail = QStringLiteral("olvashatatlan tároló-bejegyzés");
-            return false;
-        }
+        if (!child.p || !name)
+            return Error{QStringLiteral("olvashatatlan tároló-bejegyzés")};
         const bool isDir =
             GSF_IS_INFILE(child.p) && gsf_infile_num_children(GSF_INFILE(child.p)) >= 0;
         Ref<GsfOutput> target(gsf_outfile_new_child(out, name, isDir));
-        if (!target.p) {
-            *detail = QStringLiteral("a tároló nem írható");
-            return false;
-        }
-        bool ok = true;
+        if (!target.p)
+            return Error{unwritable()};
+        Status copied;
         if (isDir) {
             guint8 clsid[16];
             if (GSF_IS_INFILE_MSOLE(child.p) &&
                 gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(child.p), clsid))
                 gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(target.p), clsid);
-            ok = copyTree(GSF_INFILE(child.p), GSF_OUTFILE(target.p), nullptr, nullptr, detail);
+            copied = copyTree(GSF_INFILE(child.p), GSF_OUTFILE(target.p), nullptr, nullptr);
         } else if (replaceName && g_ascii_strcasecmp(name, replaceName) == 0) {
-            ok = writeAll(target.p, *replacement);
+            if (!writeAll(target.p, *replacement))
+                copied = Error{unwritable()};
         } else {
             QByteArray data;
-            ok = readAll(child.p, &data) && writeAll(target.p, data);
-            if (!ok)
-                *detail =
-                    QStringLiteral("a(z) %1 adatfolyam nem olvasható").arg(QString::fromUtf8(name));
+            if (!readAll(child.p, &data) || !writeAll(target.p, data))
+                copied = Error{unreadable(name)};
         }
-        if (!gsf_output_close(target.p))
-            ok = false;
-        if (!ok) {
-            if (detail->isEmpty())
-                *detail = QStringLiteral("a tároló nem írható");
-            return false;
-        }
+        if (!gsf_output_close(target.p) && copied)
+            copied = Error{unwritable()};
+        if (!copied)
+            return copied;
     }
-    return true;
+    return {};
 }
 
-bool finish(GsfOutfile* outfile, GsfOutput* sink, QByteArray* out, QString* detail) {
+Result<QByteArray> finish(GsfOutfile* outfile, GsfOutput* sink) {
     const bool closed = gsf_output_close(GSF_OUTPUT(outfile));
-    if (!closed || (!gsf_output_is_closed(sink) && !gsf_output_close(sink))) {
-        *detail = QStringLiteral("a tároló nem zárható le");
-        return false;
-    }
+    if (!closed || (!gsf_output_is_closed(sink) && !gsf_output_close(sink)))
+        return Error{QStringLiteral("a tároló nem zárható le")};
     const gsf_off_t size = gsf_output_size(sink);
     const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink));
-    *out = QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size));
-    return true;
+    return QByteArray(reinterpret_cast<const char*>(bytes), qsizetype(size));
 }
 
 }  // namespace
 
-CompoundFile::Status CompoundFile::readStream(const QByteArray& file, const char* name,
-                                              QByteArray* stream, QString* detail) {
-    Status status;
-    Ref<GsfInfile> infile(openInfile(file, &status, detail));
-    if (!infile.p)
-        return status;
+Result<QByteArray> CompoundFile::readStream(const QByteArray& file, const char* name) {
+    Result<GsfInfile*> opened = openInfile(file);
+    if (!opened)
+        return opened.error();
+    Ref<GsfInfile> infile(*opened);
+    const Error none{QStringLiteral("nincs %1 adatfolyam").arg(QString::fromUtf8(name)), kNoStream};
     const int index = findChild(infile.p, name);
     if (index < 0)
-        return Status::NoStream;
+        return none;
     Ref<GsfInput> child(gsf_infile_child_by_index(infile.p, index));
     if (!child.p || (GSF_IS_INFILE(child.p) && gsf_infile_num_children(GSF_INFILE(child.p)) >= 0))
-        return Status::NoStream;
-    if (!readAll(child.p, stream)) {
-        *detail = QStringLiteral("a(z) %1 adatfolyam nem olvasható").arg(QString::fromUtf8(name));
-        return Status::Damaged;
-    }
-    return Status::Ok;
+        return none;
+    QByteArray stream;
+    if (!readAll(child.p, &stream))
+        return Error{unreadable(name), kDamaged};
+    return stream;
 }
 
-bool CompoundFile::rewrite(const QByteArray& file, const char* name, const QByteArray& replacement,
-                           QByteArray* out, QString* detail) {
-    Status status;
-    Ref<GsfInfile> infile(openInfile(file, &status, detail));
-    if (!infile.p)
-        return false;
+Result<QByteArray> CompoundFile::rewrite(const QByteArray& file, const char* name,
+                                         const QByteArray& replacement) {
+    Result<GsfInfile*> opened = openInfile(file);
+    if (!opened)
+        return opened.error();
+    Ref<GsfInfile> infile(*opened);
     Ref<GsfOutput> sink(gsf_output_memory_new());
     Ref<GsfOutfile> outfile(gsf_outfile_msole_new(sink.p));
     guint8 clsid[16];
     if (gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(infile.p), clsid))
         gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(outfile.p), clsid);
-    if (!copyTree(infile.p, outfile.p, name, &replacement, detail))
-        return false;
-    return finish(outfile.p, sink.p, out, detail);
+    if (Status copied = copyTree(infile.p, outfile.p, name, &replacement); !copied)
+        return copied.error();
+    return finish(outfile.p, sink.p);
 }
 
-bool CompoundFile::create(const char* name, const QByteArray& stream, QByteArray* out,
-                          QString* detail) {
+Result<QByteArray> CompoundFile::create(const char* name, const QByteArray& stream) {
     initGsf();
     Ref<GsfOutput> sink(gsf_output_memory_new());
     Ref<GsfOutfile> outfile(gsf_outfile_msole_new(sink.p));
     gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(outfile.p), kWorkbookClassId);
     Ref<GsfOutput> child(gsf_outfile_new_child(outfile.p, name, FALSE));
-    if (!child.p || !writeAll(child.p, stream) || !gsf_output_close(child.p)) {
-        *detail = QStringLiteral("a tároló nem írható");
-        return false;
-    }
-    return finish(outfile.p, sink.p, out, detail);
+    if (!child.p || !writeAll(child.p, stream) || !gsf_output_close(child.p))
+        return Error{unwritable()};
+    return finish(outfile.p, sink.p);
 }
 
 }  // namespace vela::xls

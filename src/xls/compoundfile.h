@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -9,20 +11,25 @@ namespace vela::xls {
 // one stream is taken out or replaced, everything else is copied as it is.
 class CompoundFile {
   public:
-    enum class Status { Ok, NotCompound, NoStream, Damaged };
+    // The Error::code of a readStream that failed tells why, the way SQLite
+    // tells of a database file: the file is no compound file (SQLite's
+    // "not a database"), or the stream is there but cannot be read (SQLite's
+    // "corrupt"); both count as Error::damaged(). No root stream of that
+    // name is code 0.
+    static constexpr int kNotCompound = 26;  // SQLITE_NOTADB
+    static constexpr int kDamaged = 11;      // SQLITE_CORRUPT
+    static constexpr int kNoStream = 0;
 
     // Reads the root stream called name (matched case-insensitively).
-    static Status readStream(const QByteArray& file, const char* name, QByteArray* stream,
-                             QString* detail);
+    static Result<QByteArray> readStream(const QByteArray& file, const char* name);
 
-    // Copies every storage and stream of file into *out, with replacement in
-    // place of the root stream called name.
-    static bool rewrite(const QByteArray& file, const char* name, const QByteArray& replacement,
-                        QByteArray* out, QString* detail);
+    // Copies every storage and stream of file into a new compound file, with
+    // replacement in place of the root stream called name.
+    static Result<QByteArray> rewrite(const QByteArray& file, const char* name,
+                                      const QByteArray& replacement);
 
     // A new compound file with one root stream and the workbook class id.
-    static bool create(const char* name, const QByteArray& stream, QByteArray* out,
-                       QString* detail);
+    static Result<QByteArray> create(const char* name, const QByteArray& stream);
 };
 
 }  // namespace vela::xls

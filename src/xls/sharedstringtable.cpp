@@ -125,12 +125,11 @@ class RecordBuilder {
 
 }  // namespace
 
-bool SharedStringTable::parse(const std::vector<QByteArray>& parts, QString* detail) {
+Status SharedStringTable::parse(const std::vector<QByteArray>& parts) {
     entries_.clear();
     plain_.clear();
     if (parts.empty() || parts[0].size() < 8) {
-        *detail = QStringLiteral("hiányos megosztott szövegtábla");
-        return false;
+        return Error{QStringLiteral("hiányos megosztott szövegtábla")};
     }
     totalRefs_ = get32(parts[0].constData());
     const quint32 unique = get32(parts[0].constData() + 4);
@@ -152,14 +151,13 @@ bool SharedStringTable::parse(const std::vector<QByteArray>& parts, QString* det
         ok = ok && r.readChars(cch, flags & 0x01, &e.text) && r.readBytes(4 * runs, &e.runs) &&
              r.readBytes(int(extSize), &e.ext);
         if (!ok || extSize > 0x7FFFFFF) {
-            *detail = QStringLiteral("sérült megosztott szövegtábla (%1. szöveg)").arg(i + 1);
-            return false;
+            return Error{QStringLiteral("sérült megosztott szövegtábla (%1. szöveg)").arg(i + 1)};
         }
         if (e.runs.isEmpty() && e.ext.isEmpty())
             plain_.insert(e.text, quint32(entries_.size()));
         entries_.push_back(std::move(e));
     }
-    return true;
+    return {};
 }
 
 quint32 SharedStringTable::add(const QString& s) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
@@ -14,7 +16,8 @@ namespace vela::xls {
 class SharedStringTable {
   public:
     // parts: the SST payload, then the payloads of the CONTINUE records after it.
-    bool parse(const std::vector<QByteArray>& parts, QString* detail);
+    // Fails with a short text of what is damaged.
+    Status parse(const std::vector<QByteArray>& parts);
 
     int count() const { return int(entries_.size()); }
     const QString& text(int index) const { return entries_[size_t(index)].text; }

@@ -147,24 +147,18 @@ QByteArray TemplateWriter::workbookStream(const QString& sheetName,
     return out;
 }
 
-bool TemplateWriter::write(const QString& path, const QString& sheetName,
-                           const std::vector<TemplateColumn>& columns, QString* error) {
-    QByteArray file;
-    QString detail;
-    if (!CompoundFile::create("Workbook", workbookStream(sheetName, columns), &file, &detail)) {
-        if (error)
-            *error = QStringLiteral("A munkafüzet nem hozható létre: %1 (%2)")
-                         .arg(QDir::toNativeSeparators(path), detail);
-        return false;
-    }
+Status TemplateWriter::write(const QString& path, const QString& sheetName,
+                             const std::vector<TemplateColumn>& columns) {
+    const Result<QByteArray> file =
+        CompoundFile::create("Workbook", workbookStream(sheetName, columns));
+    if (!file)
+        return Error{QStringLiteral("A munkafüzet nem hozható létre: %1 (%2)")
+                         .arg(QDir::toNativeSeparators(path), file.errorText())};
     QSaveFile save(path);
-    if (!save.open(QIODevice::WriteOnly) || save.write(file) != file.size() || !save.commit()) {
-        if (error)
-            *error = QStringLiteral("A munkafüzet nem írható: %1 (%2)")
-                         .arg(QDir::toNativeSeparators(path), save.errorString());
-        return false;
-    }
-    return true;
+    if (!save.open(QIODevice::WriteOnly) || save.write(*file) != file->size() || !save.commit())
+        return Error{QStringLiteral("A munkafüzet nem írható: %1 (%2)")
+                         .arg(QDir::toNativeSeparators(path), save.errorString())};
+    return {};
 }
 
 }  // namespace vela::xls

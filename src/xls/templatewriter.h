@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <vector>
@@ -17,8 +19,9 @@ struct TemplateColumn {
 // format on the date columns, ready for Workbook::appendRows.
 class TemplateWriter {
   public:
-    static bool write(const QString& path, const QString& sheetName,
-                      const std::vector<TemplateColumn>& columns, QString* error = nullptr);
+    // Fails with a Hungarian error text naming the file.
+    static Status write(const QString& path, const QString& sheetName,
+                        const std::vector<TemplateColumn>& columns);
 
     // The Workbook stream of such a workbook.
     static QByteArray workbookStream(const QString& sheetName,

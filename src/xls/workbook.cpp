@@ -80,12 +80,6 @@ QString saveFailed(const QString& p, const QString& why) {
 
 }  // namespace msg
 
-bool fail(QString* error, const QString& text) {
-    if (error)
-        *error = text;
-    return false;
-}
-
 bool isCellRecord(quint16 t) {
     switch (t) {
         case kFormula:
@@ -231,44 +225,42 @@ struct Loaded {
     bool date1904 = false;
 };
 
-bool load(const QString& path, Loaded* l, QString* error) {
+Status load(const QString& path, Loaded* l) {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
-        return fail(error, msg::notFound(path));
+        return Error{msg::notFound(path)};
     FileLock lock(path);
     if (!lock.open())
-        return fail(error, msg::notReadable(path, lock.file().errorString()));
+        return Error{msg::notReadable(path, lock.file().errorString())};
     l->file = lock.file().readAll();
     if (lock.file().error() != QFileDevice::NoError)
-        return fail(error, msg::notReadable(path, lock.file().errorString()));
+        return Error{msg::notReadable(path, lock.file().errorString())};
 
-    QString detail;
-    switch (CompoundFile::readStream(l->file, "Workbook", &l->stream, &detail)) {
-        case CompoundFile::Status::Ok:
-            break;
-        case CompoundFile::Status::NotCompound:
-            return fail(error, msg::notWorkbook(path));
-        case CompoundFile::Status::NoStream: {
-            QByteArray old;
-            if (CompoundFile::readStream(l->file, "Book", &old, &detail) ==
-                CompoundFile::Status::Ok)
-                return fail(error, msg::notExcel8(path));
-            return fail(error, msg::notWorkbook(path));
+    Result<QByteArray> stream = CompoundFile::readStream(l->file, "Workbook");
+    if (!stream) {
+        switch (stream.error().code) {
+            case CompoundFile::kNoStream:
+                if (CompoundFile::readStream(l->file, "Book"))
+                    return Error{msg::notExcel8(path)};
+                return Error{msg::notWorkbook(path)};
+            case CompoundFile::kDamaged:
+                return Error{msg::damaged(path, stream.errorText())};
+            default:
+                return Error{msg::notWorkbook(path)};
         }
-        case CompoundFile::Status::Damaged:
-            return fail(error, msg::damaged(path, detail));
     }
+    l->stream = std::move(*stream);
     if (l->stream.size() < 8 || get16(l->stream.constData()) != kBof)
-        return fail(error, msg::notWorkbook(path));
+        return Error{msg::notWorkbook(path)};
     if (get16(l->stream.constData() + 4) != kBiff8 ||
         get16(l->stream.constData() + 6) != kBofGlobals)
-        return fail(error, msg::notExcel8(path));
-    if (!l->wb.parse(l->stream, &detail))
-        return fail(error, msg::damaged(path, detail));
+        return Error{msg::notExcel8(path)};
+    if (Status parsed = l->wb.parse(l->stream); !parsed)
+        return Error{msg::damaged(path, parsed.errorText())};
 
     for (const Record& r : l->wb.globals().records) {
         if (r.type == kFilePass)
-            return fail(error, msg::password(path));
+            return Error{msg::password(path)};
         if (r.type == kDateMode && r.data.size() >= 2)
             l->date1904 = get16(r.data.constData()) == 1;
     }
@@ -282,7 +274,7 @@ bool load(const QString& path, Loaded* l, QString* error) {
         }
     }
     if (l->sheet < 0)
-        return fail(error, msg::noSheet(path));
+        return Error{msg::noSheet(path)};
 
     int depth = 0;
     for (const Record& r : l->wb.sheet(l->sheet).records) {
@@ -293,7 +285,7 @@ bool load(const QString& path, Loaded* l, QString* error) {
         else if (depth == 1 && isCellRecord(r.type) && r.data.size() >= 2)
             l->usedRows = std::max(l->usedRows, get16(r.data.constData()) + 1);
     }
-    return true;
+    return {};
 }
 
 // Where each kind of value goes: the cell formats of the columns, and a
@@ -554,7 +546,7 @@ class CellWriter {
 
 // Takes the shared string table out of the globals, leaving the placeholders
 // that WorkbookStream::serialize fills in.
-bool takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst, QString* detail) {
+Status takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst) {
     auto& recs = globals.records;
     std::vector<Record> kept;
     kept.reserve(recs.size() + 2);
@@ -565,8 +557,8 @@ bool takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst, QString
             std::vector<QByteArray> parts{recs[i].data};
             while (i + 1 < recs.size() && recs[i + 1].type == kContinue)
                 parts.push_back(recs[++i].data);
-            if (!sst->parse(parts, detail))
-                return false;
+            if (Status parsed = sst->parse(parts); !parsed)
+                return parsed;
             kept.push_back({kSst, {}});
             kept.push_back({kExtSst, {}});
         } else if (recs[i].type == kExtSst) {
@@ -581,7 +573,7 @@ bool takeSst(WorkbookStream::Substream& globals, SharedStringTable* sst, QString
         }
     }
     recs = std::move(kept);
-    return true;
+    return {};
 }
 
 // The LibreOffice lock file of a workbook: ".~lock.<name>#" beside it.
@@ -593,43 +585,41 @@ bool officeLockFilePresent(const QFileInfo& info) {
 // Everything that must hold before a workbook is appended to: the file is
 // there and writable, nobody has it open, and it reads as an Excel 8
 // workbook. Holds lock from then on.
-bool openForAppend(const QString& path, FileLock& lock, Loaded* l, QString* error) {
+Status openForAppend(const QString& path, FileLock& lock, Loaded* l) {
     const QFileInfo info(path);
     if (!info.exists() || !info.isFile())
-        return fail(error, msg::notFound(path));
+        return Error{msg::notFound(path)};
     if (!(info.permissions() & QFileDevice::WriteOwner) || !info.dir().exists())
-        return fail(error, msg::readOnly(path));
+        return Error{msg::readOnly(path)};
     if (officeLockFilePresent(info))
-        return fail(error, msg::locked(path));
+        return Error{msg::locked(path)};
     if (!lock.open())
-        return fail(error, msg::notReadable(path, lock.file().errorString()));
+        return Error{msg::notReadable(path, lock.file().errorString())};
     if (!lock.lock())
-        return fail(error, msg::locked(path));
-    return load(path, l, error);
+        return Error{msg::locked(path)};
+    return load(path, l);
 }
 
 }  // namespace
 
-bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows,
-                          QString* error) {
+Status Workbook::appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows) {
     FileLock lock(path);
     Loaded l;
-    if (!openForAppend(path, lock, &l, error))
-        return false;
+    if (Status opened = openForAppend(path, lock, &l); !opened)
+        return opened;
     for (size_t r = 0; r < rows.size(); ++r) {
         if (rows[r].size() > size_t(kMaxColumns))
-            return fail(error, msg::tooManyColumns(qsizetype(r) + 1));
+            return Error{msg::tooManyColumns(qsizetype(r) + 1)};
     }
     if (qsizetype(l.usedRows) + qsizetype(rows.size()) > kMaxRows)
-        return fail(error, msg::tooManyRows(l.usedRows, qsizetype(rows.size())));
+        return Error{msg::tooManyRows(l.usedRows, qsizetype(rows.size()))};
     if (rows.empty())
-        return true;
+        return {};
 
-    QString detail;
     SharedStringTable sst;
     auto& globals = l.wb.globals();
-    if (!takeSst(globals, &sst, &detail))
-        return fail(error, msg::damaged(path, detail));
+    if (Status taken = takeSst(globals, &sst); !taken)
+        return Error{msg::damaged(path, taken.errorText())};
 
     auto& sheet = l.wb.sheet(l.sheet).records;
     const int startRow = l.usedRows;
@@ -719,7 +709,7 @@ bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVa
     if (insertAt < 0)
         insertAt = dimensionsAt >= 0 ? dimensionsAt : window2At;
     if (insertAt < 0)
-        return fail(error, msg::damaged(path, QStringLiteral("a munkalap vége hiányzik")));
+        return Error{msg::damaged(path, QStringLiteral("a munkalap vége hiányzik"))};
     std::vector<Record> inserted;
     if (dimensionsAt < 0) {
         QByteArray d;
@@ -738,31 +728,32 @@ bool Workbook::appendRows(const QString& path, const std::vector<std::vector<QVa
     if (stream.size() < kMinStreamSize)
         stream.append(QByteArray(kMinStreamSize - stream.size(), '\0'));
     block.clear();
-    QByteArray file;
-    if (!CompoundFile::rewrite(l.file, "Workbook", stream, &file, &detail))
-        return fail(error, msg::saveFailed(path, detail));
+    Result<QByteArray> rewritten = CompoundFile::rewrite(l.file, "Workbook", stream);
+    if (!rewritten)
+        return Error{msg::saveFailed(path, rewritten.errorText())};
+    const QByteArray& file = *rewritten;
 
     QSaveFile save(path);
     if (!save.open(QIODevice::WriteOnly))
-        return fail(error, msg::saveFailed(path, save.errorString()));
+        return Error{msg::saveFailed(path, save.errorString())};
     if (save.write(file) != file.size()) {
         const QString why = save.errorString();
         save.cancelWriting();
-        return fail(error, msg::saveFailed(path, why));
+        return Error{msg::saveFailed(path, why)};
     }
     if (!save.commit())
-        return fail(error, msg::saveFailed(path, save.errorString()));
-    return true;
+        return Error{msg::saveFailed(path, save.errorString())};
+    return {};
 }
 
-bool Workbook::canAppend(const QString& path, qsizetype rowsToAdd, QString* error) {
+Status Workbook::canAppend(const QString& path, qsizetype rowsToAdd) {
     FileLock lock(path);
     Loaded l;
-    if (!openForAppend(path, lock, &l, error))
-        return false;
+    if (Status opened = openForAppend(path, lock, &l); !opened)
+        return opened;
     if (qsizetype(l.usedRows) + rowsToAdd > kMaxRows)
-        return fail(error, msg::tooManyRows(l.usedRows, rowsToAdd));
-    return true;
+        return Error{msg::tooManyRows(l.usedRows, rowsToAdd)};
+    return {};
 }
 
 bool Workbook::inUse(const QString& path) {
@@ -777,37 +768,37 @@ bool Workbook::inUse(const QString& path) {
     return lock.open() && !lock.lock();
 }
 
-bool Workbook::resetFrom(const QString& templatePath, const QString& path, QString* error) {
+Status Workbook::resetFrom(const QString& templatePath, const QString& path) {
     const QFileInfo info(path);
     if (inUse(path))
-        return fail(error, msg::locked(path));
+        return Error{msg::locked(path)};
     if (info.exists() && (!info.isFile() || !(info.permissions() & QFileDevice::WriteOwner)))
-        return fail(error, msg::readOnly(path));
+        return Error{msg::readOnly(path)};
     const QFileInfo source(templatePath);
     if (!source.exists() || !source.isFile())
-        return fail(error, msg::notFound(templatePath));
+        return Error{msg::notFound(templatePath)};
     QFile in(templatePath);
     if (!in.open(QIODevice::ReadOnly))
-        return fail(error, msg::notReadable(templatePath, in.errorString()));
+        return Error{msg::notReadable(templatePath, in.errorString())};
     const QByteArray bytes = in.readAll();
     if (in.error() != QFileDevice::NoError)
-        return fail(error, msg::notReadable(templatePath, in.errorString()));
+        return Error{msg::notReadable(templatePath, in.errorString())};
 
     // Held while the copy is put in place, so no append runs in between.
     FileLock lock(path);
     if (info.exists() && lock.open() && !lock.lock())
-        return fail(error, msg::locked(path));
+        return Error{msg::locked(path)};
     QSaveFile save(path);
     if (!save.open(QIODevice::WriteOnly))
-        return fail(error, msg::saveFailed(path, save.errorString()));
+        return Error{msg::saveFailed(path, save.errorString())};
     if (save.write(bytes) != bytes.size()) {
         const QString why = save.errorString();
         save.cancelWriting();
-        return fail(error, msg::saveFailed(path, why));
+        return Error{msg::saveFailed(path, why)};
     }
     if (!save.commit())
-        return fail(error, msg::saveFailed(path, save.errorString()));
-    return true;
+        return Error{msg::saveFailed(path, save.errorString())};
+    return {};
 }
 
 bool Workbook::storable(const QVariant& value) {
@@ -839,10 +830,10 @@ bool Workbook::storable(const QVariant& value) {
     }
 }
 
-int Workbook::rowCount(const QString& path, QString* error) {
+Result<int> Workbook::rowCount(const QString& path) {
     Loaded l;
-    if (!load(path, &l, error))
-        return -1;
+    if (Status loaded = load(path, &l); !loaded)
+        return loaded.error();
     return l.usedRows;
 }
 

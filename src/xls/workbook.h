@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/result.h"
+
 #include <QString>
 #include <QVariant>
 #include <vector>
@@ -16,19 +18,17 @@ class Workbook {
     // Appends rows below the last used row of the first worksheet. Values by
     // kind: double and whole numbers -> number, QString -> text, QDate and
     // QDateTime -> date (a number with a date format), bool -> boolean, a null
-    // QVariant -> empty cell. Returns false with a Hungarian error text in
-    // *error when the file cannot be written; the file is then unchanged.
-    static bool appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows,
-                           QString* error = nullptr);
+    // QVariant -> empty cell. Fails with a Hungarian error text when the
+    // file cannot be written; the file is then unchanged.
+    static Status appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows);
 
-    // Number of used rows of the first worksheet (the heading row included),
-    // or -1 with *error set.
-    static int rowCount(const QString& path, QString* error = nullptr);
+    // Number of used rows of the first worksheet (the heading row included).
+    static Result<int> rowCount(const QString& path);
 
     // Whether appendRows would take rowsToAdd more rows: the file is there,
     // writable, not in use, a readable Excel 8 workbook with room for them.
-    // Nothing is written; false with the same Hungarian text appendRows gives.
-    static bool canAppend(const QString& path, qsizetype rowsToAdd, QString* error = nullptr);
+    // Nothing is written; fails with the same Hungarian text appendRows gives.
+    static Status canAppend(const QString& path, qsizetype rowsToAdd);
 
     // Whether someone has the workbook open: LibreOffice's lock file beside
     // it, or an advisory lock held by another writer. A spreadsheet program
@@ -37,10 +37,9 @@ class Workbook {
     static bool inUse(const QString& path);
 
     // Puts a copy of templatePath in place of path (which need not exist),
-    // whole or not at all; refused while the workbook is in use. False with a
-    // Hungarian error text when the copy could not be made.
-    static bool resetFrom(const QString& templatePath, const QString& path,
-                          QString* error = nullptr);
+    // whole or not at all; refused while the workbook is in use. Fails with
+    // a Hungarian error text when the copy could not be made.
+    static Status resetFrom(const QString& templatePath, const QString& path);
 
     // Whether appendRows stores the value as it is: false for a number that
     // is not finite, a text longer than a cell holds (32 767 characters), an

@@ -8,7 +8,7 @@ namespace vela::xls {
 
 using namespace biff;
 
-bool WorkbookStream::parse(const QByteArray& stream, QString* detail) {
+Status WorkbookStream::parse(const QByteArray& stream) {
     substreams_.clear();
     boundSheets_.clear();
     tail_.clear();
@@ -23,25 +23,21 @@ bool WorkbookStream::parse(const QByteArray& stream, QString* detail) {
             break;
         }
         if (pos + 4 > size) {
-            *detail = QStringLiteral("csonka rekord a %1. bájtnál").arg(pos);
-            return false;
+            return Error{QStringLiteral("csonka rekord a %1. bájtnál").arg(pos)};
         }
         const quint16 type = get16(base + pos);
         const quint16 len = get16(base + pos + 2);
         if (pos + 4 + len > size) {
-            *detail = QStringLiteral("csonka rekord a %1. bájtnál").arg(pos);
-            return false;
+            return Error{QStringLiteral("csonka rekord a %1. bájtnál").arg(pos)};
         }
         if (type == kVerbatim) {
             // No record has this type; the writer uses it for runs of records
             // it puts in whole, and would drop this one's header.
-            *detail = QStringLiteral("ismeretlen rekordtípus a %1. bájtnál").arg(pos);
-            return false;
+            return Error{QStringLiteral("ismeretlen rekordtípus a %1. bájtnál").arg(pos)};
         }
         if (depth == 0) {
             if (type != kBof) {
-                *detail = QStringLiteral("hiányzó BOF rekord a %1. bájtnál").arg(pos);
-                return false;
+                return Error{QStringLiteral("hiányzó BOF rekord a %1. bájtnál").arg(pos)};
             }
             substreams_.push_back({quint32(pos), {}});
         }
@@ -64,20 +60,18 @@ bool WorkbookStream::parse(const QByteArray& stream, QString* detail) {
         }
     }
     if (depth != 0 || substreams_.empty()) {
-        *detail = QStringLiteral("a munkafüzet adatfolyama idő előtt véget ér");
-        return false;
+        return Error{QStringLiteral("a munkafüzet adatfolyama idő előtt véget ér")};
     }
     QHash<quint32, int> byOffset;
     for (size_t i = 1; i < substreams_.size(); ++i) byOffset.insert(substreams_[i].offset, int(i));
     for (BoundSheet& b : boundSheets_) {
         const Record& r = substreams_[0].records[size_t(b.record)];
         if (r.data.size() < 8 || !byOffset.contains(get32(r.data.constData()))) {
-            *detail = QStringLiteral("a munkalap-hivatkozás nem munkalap elejére mutat");
-            return false;
+            return Error{QStringLiteral("a munkalap-hivatkozás nem munkalap elejére mutat")};
         }
         b.substream = byOffset.value(get32(r.data.constData()));
     }
-    return true;
+    return {};
 }
 
 QByteArray WorkbookStream::serialize(const SharedStringTable& sst) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/result.h"
 #include "xls/biff.h"
 
 #include <QByteArray>
@@ -22,7 +23,8 @@ class WorkbookStream {
     };
 
     // The stream must outlive this object: unchanged payloads refer into it.
-    bool parse(const QByteArray& stream, QString* detail);
+    // Fails with a short text of where the stream is damaged.
+    Status parse(const QByteArray& stream);
 
     Substream& globals() { return substreams_[0]; }
     int sheetCount() const { return int(boundSheets_.size()); }

@@ -282,7 +282,8 @@ TEST_F(ExportFixture, FullSheetStopsBeforeAnyRowIsWritten) {
     // 65 535 rows used: one more fits, two do not. The template is gone, so
     // the reset cannot empty it.
     std::vector<std::vector<QVariant>> filler(65534, std::vector<QVariant>{1.0});
-    ASSERT_TRUE(vela::xls::Workbook::appendRows(workbook(), filler));
+    const vela::Status filled = vela::xls::Workbook::appendRows(workbook(), filler);
+    ASSERT_TRUE(filled) << filled.errorText().toStdString();
     ASSERT_TRUE(QFile::remove(folder.file("data/VelaDataStatTartozunk.xls")));
     const QByteArray before = bytes(workbook());
     open();
@@ -303,7 +304,9 @@ TEST_F(ExportFixture, FullSheetStopsBeforeAnyRowIsWritten) {
     dialogs.clear();
     runExport();
     EXPECT_EQ(dialogs.shown.size(), 2);
-    EXPECT_EQ(vela::xls::Workbook::rowCount(workbook()), 65536);
+    const vela::Result<int> used = vela::xls::Workbook::rowCount(workbook());
+    ASSERT_TRUE(used) << used.errorText().toStdString();
+    EXPECT_EQ(*used, 65536);
 }
 
 TEST_F(ExportFixture, ValuesACellCannotHoldLeaveTheirCellsEmpty) {

@@ -28,8 +28,8 @@ class LedgerPrintTest : public LedgerFixture {
             ASSERT_TRUE(report);
             caption = report->windowTitle();
             title = report->title();
-            QString err;
-            EXPECT_TRUE(report->printToPdf(pdf, &err)) << err.toStdString();
+            const vela::Status printed = report->printToPdf(pdf);
+            EXPECT_TRUE(printed) << printed.errorText().toStdString();
         };
     }
 

@@ -43,8 +43,8 @@ QString render(const BandedReport& r, const QString& path) {
     QPdfWriter pdf(path);
     pdf.setResolution(1200);
     r.setUpPage(pdf);
-    QString err;
-    EXPECT_TRUE(r.paint(pdf, &err)) << err.toStdString();
+    const vela::Status painted = r.paint(pdf);
+    EXPECT_TRUE(painted) << painted.errorText().toStdString();
     return path;
 }
 

@@ -75,10 +75,10 @@ class ViewerTest : public ::testing::Test {
     // Tells the test when a print job starts.
     struct WatchedPrinter : vela::PdfPrinterService {
         using PdfPrinterService::PdfPrinterService;
-        bool print(const PaintFn& paint, QPageLayout::Orientation o, QString* error) override {
+        vela::Status print(const PaintFn& paint, QPageLayout::Orientation o) override {
             if (onPrint)
                 onPrint();
-            return PdfPrinterService::print(paint, o, error);
+            return PdfPrinterService::print(paint, o);
         }
         std::function<void()> onPrint;
     } printer;

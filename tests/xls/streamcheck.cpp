@@ -1,6 +1,7 @@
 #include "streamcheck.h"
 
 #include "xls/compoundfile.h"
+#include "xls/workbook.h"
 
 #include <gtest/gtest.h>
 #include <QString>
@@ -30,11 +31,10 @@ static quint32 u32(const QByteArray& s, quint32 at) {
 // Checks the sheet positions and INDEX records of a workbook file; returns the
 // number of INDEX records of each sheet.
 std::vector<int> checkSheets(const QByteArray& file) {
-    QByteArray stream;
-    QString detail;
+    const vela::Result<QByteArray> read = vela::xls::CompoundFile::readStream(file, "Workbook");
+    EXPECT_TRUE(read) << read.errorText().toStdString();
+    const QByteArray stream = read ? *read : QByteArray();
     std::vector<int> counts;
-    EXPECT_EQ(vela::xls::CompoundFile::readStream(file, "Workbook", &stream, &detail),
-              vela::xls::CompoundFile::Status::Ok);
     for (const auto& [pos, type] : recordsOf(stream, 0)) {
         if (type != 0x0085)
             continue;
@@ -60,4 +60,10 @@ std::vector<int> checkSheets(const QByteArray& file) {
         counts.push_back(indexes);
     }
     return counts;
+}
+
+int usedRows(const QString& path) {
+    const vela::Result<int> rows = vela::xls::Workbook::rowCount(path);
+    EXPECT_TRUE(rows) << rows.errorText().toStdString();
+    return rows ? *rows : -1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <utility>
 #include <vector>
 
@@ -12,3 +13,7 @@ std::vector<std::pair<quint32, quint16>> recordsOf(const QByteArray& stream, qui
 // INDEX entry at a DBCELL record (gtest expectations); returns the number of
 // INDEX records of each sheet.
 std::vector<int> checkSheets(const QByteArray& file);
+
+// The used rows of a workbook's first sheet; -1, with a test failure, when
+// the workbook cannot be read.
+int usedRows(const QString& path);

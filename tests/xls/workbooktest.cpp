@@ -56,9 +56,9 @@ class XlsWorkbook : public ::testing::Test {
     void expectRefused(const Rows& rows, const QString& file, const QString& fragment) {
         const QByteArray before = bytesOf(file);
         const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
-        QString error;
-        EXPECT_FALSE(Workbook::appendRows(file, rows, &error));
-        EXPECT_TRUE(error.contains(fragment)) << error.toStdString();
+        const vela::Status written = Workbook::appendRows(file, rows);
+        EXPECT_FALSE(written);
+        EXPECT_TRUE(written.errorText().contains(fragment)) << written.errorText().toStdString();
         EXPECT_EQ(bytesOf(file), before);
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
     }
@@ -83,7 +83,7 @@ TEST_F(XlsWorkbook, TemplatesHoldTheLedgerHeadings) {
             EXPECT_EQ(s.at(0, c).type, FREEXL_CELL_SST_TEXT);
             EXPECT_EQ(s.at(0, c).text, ledger[c].name);
         }
-        EXPECT_EQ(Workbook::rowCount(file), 1);
+        EXPECT_EQ(usedRows(file), 1);
         // The workbook the export appends to starts as a copy of its template.
         EXPECT_EQ(bytesOf(QStringLiteral(VELA_BIN_DIR "/DataFolder/") + name), bytesOf(file));
     }
@@ -98,9 +98,9 @@ TEST_F(XlsWorkbook, AppendedRowsReadBackWithTheirKinds) {
          QDateTime(QDate(2024, 3, 15), QTime(12, 0))},
         {qlonglong(2), QStringLiteral("SZ-2024/001"), QStringLiteral("ő")},
     };
-    QString error;
-    ASSERT_TRUE(Workbook::appendRows(path, rows, &error)) << error.toStdString();
-    EXPECT_EQ(Workbook::rowCount(path), 3);
+    vela::Status written = Workbook::appendRows(path, rows);
+    ASSERT_TRUE(written) << written.errorText().toStdString();
+    EXPECT_EQ(usedRows(path), 3);
 
     FreexlSheet s = readWithFreexl(path);
     ASSERT_TRUE(s.ok) << s.error.toStdString();
@@ -133,8 +133,8 @@ TEST_F(XlsWorkbook, AppendedRowsReadBackWithTheirKinds) {
     EXPECT_EQ(s.at(2, 2).text, QStringLiteral("ő"));
 
     // A second append goes below the first and leaves it alone.
-    ASSERT_TRUE(Workbook::appendRows(path, {{qlonglong(3), QStringLiteral("harmadik")}}, &error))
-        << error.toStdString();
+    written = Workbook::appendRows(path, {{qlonglong(3), QStringLiteral("harmadik")}});
+    ASSERT_TRUE(written) << written.errorText().toStdString();
     const FreexlSheet again = readWithFreexl(path);
     ASSERT_TRUE(again.ok) << again.error.toStdString();
     ASSERT_EQ(again.rows, 4u);
@@ -162,8 +162,8 @@ TEST_F(XlsWorkbook, LargeStringTableSurvivesRepeatedAppends) {
                             QStringLiteral("latin %1 ").arg(n).repeated(1 + n % 40),
                             QStringLiteral("ismétlődő")});
         }
-        QString error;
-        ASSERT_TRUE(Workbook::appendRows(path, rows, &error)) << error.toStdString();
+        const vela::Status written = Workbook::appendRows(path, rows);
+        ASSERT_TRUE(written) << written.errorText().toStdString();
         all.insert(all.end(), rows.begin(), rows.end());
     }
     const FreexlSheet s = readWithFreexl(path);
@@ -180,9 +180,9 @@ TEST_F(XlsWorkbook, SheetEndsAtRow65536) {
     Rows one(65535, std::vector<QVariant>{QVariant(1.0)});
     expectRefused(Rows(65536, std::vector<QVariant>{QVariant(1.0)}), path,
                   QStringLiteral("65 536"));
-    QString error;
-    ASSERT_TRUE(Workbook::appendRows(path, one, &error)) << error.toStdString();
-    EXPECT_EQ(Workbook::rowCount(path), 65536);
+    const vela::Status written = Workbook::appendRows(path, one);
+    ASSERT_TRUE(written) << written.errorText().toStdString();
+    EXPECT_EQ(usedRows(path), 65536);
     expectRefused({{QVariant(2.0)}}, path, QStringLiteral("65 536"));
     const FreexlSheet s = readWithFreexl(path);
     ASSERT_TRUE(s.ok) << s.error.toStdString();
@@ -220,13 +220,15 @@ TEST_F(XlsWorkbook, FailuresLeaveTheFileUntouched) {
     // A compound file whose workbook stream breaks off in the middle.
     const QByteArray stream = vela::xls::TemplateWriter::workbookStream(
         QStringLiteral("Munka1"), {{QStringLiteral("A"), false}, {QStringLiteral("B"), true}});
-    QByteArray file;
-    QString detail;
     const QString broken = dir.filePath(QStringLiteral("csonka.xls"));
-    ASSERT_TRUE(vela::xls::CompoundFile::create("Workbook", stream.left(300), &file, &detail));
-    writeBytes(broken, file);
+    vela::Result<QByteArray> file = vela::xls::CompoundFile::create("Workbook", stream.left(300));
+    ASSERT_TRUE(file) << file.errorText().toStdString();
+    writeBytes(broken, *file);
     expectRefused(rows, broken, QStringLiteral("sérült"));
-    EXPECT_EQ(Workbook::rowCount(broken), -1);
+    const vela::Result<int> brokenRows = Workbook::rowCount(broken);
+    EXPECT_FALSE(brokenRows);
+    EXPECT_TRUE(brokenRows.errorText().contains(QStringLiteral("sérült")))
+        << brokenRows.errorText().toStdString();
 
     // A record of type FFFF, which no workbook holds, just before the sheet's end.
     QByteArray odd = stream;
@@ -241,8 +243,9 @@ TEST_F(XlsWorkbook, FailuresLeaveTheFileUntouched) {
                                    "ab",
                                    6));
     const QString unknown = dir.filePath(QStringLiteral("ismeretlen.xls"));
-    ASSERT_TRUE(vela::xls::CompoundFile::create("Workbook", odd, &file, &detail));
-    writeBytes(unknown, file);
+    file = vela::xls::CompoundFile::create("Workbook", odd);
+    ASSERT_TRUE(file) << file.errorText().toStdString();
+    writeBytes(unknown, *file);
     expectRefused(rows, unknown, QStringLiteral("ismeretlen rekordtípus"));
 
     // A compound file damaged on disk.
@@ -253,17 +256,20 @@ TEST_F(XlsWorkbook, FailuresLeaveTheFileUntouched) {
 
     // An Excel 5 workbook has a "Book" stream instead.
     const QString old = dir.filePath(QStringLiteral("regi.xls"));
-    ASSERT_TRUE(vela::xls::CompoundFile::create("Book", stream, &file, &detail));
-    writeBytes(old, file);
+    file = vela::xls::CompoundFile::create("Book", stream);
+    ASSERT_TRUE(file) << file.errorText().toStdString();
+    writeBytes(old, *file);
     expectRefused(rows, old, QStringLiteral("Excel 8"));
 
-    QString error;
-    EXPECT_FALSE(Workbook::appendRows(dir.filePath(QStringLiteral("nincs.xls")), rows, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("nem található"))) << error.toStdString();
+    vela::Status written = Workbook::appendRows(dir.filePath(QStringLiteral("nincs.xls")), rows);
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(written.errorText().contains(QStringLiteral("nem található")))
+        << written.errorText().toStdString();
 
     // After all that the workbook still takes rows.
-    ASSERT_TRUE(Workbook::appendRows(path, rows, &error)) << error.toStdString();
-    EXPECT_EQ(Workbook::rowCount(path), 2);
+    written = Workbook::appendRows(path, rows);
+    ASSERT_TRUE(written) << written.errorText().toStdString();
+    EXPECT_EQ(usedRows(path), 2);
 }
 
 TEST_F(XlsWorkbook, LaterSheetsMoveWithTheirIndex) {
@@ -320,15 +326,14 @@ TEST_F(XlsWorkbook, LaterSheetsMoveWithTheirIndex) {
     appendRecord(stream, kWindow2, QByteArray::fromHex("b60600000000400000000000000000000000"));
     appendRecord(stream, kEof, {});
 
-    QByteArray file;
-    QString detail;
-    ASSERT_TRUE(vela::xls::CompoundFile::create("Workbook", stream, &file, &detail));
-    writeBytes(path, file);
-    ASSERT_EQ(checkSheets(file), (std::vector<int>{0, 1}));
+    const vela::Result<QByteArray> file = vela::xls::CompoundFile::create("Workbook", stream);
+    ASSERT_TRUE(file) << file.errorText().toStdString();
+    writeBytes(path, *file);
+    ASSERT_EQ(checkSheets(*file), (std::vector<int>{0, 1}));
 
-    QString error;
-    ASSERT_TRUE(Workbook::appendRows(path, {{QStringLiteral("Ádám"), QDate(2024, 1, 2)}}, &error))
-        << error.toStdString();
+    const vela::Status written =
+        Workbook::appendRows(path, {{QStringLiteral("Ádám"), QDate(2024, 1, 2)}});
+    ASSERT_TRUE(written) << written.errorText().toStdString();
     EXPECT_EQ(checkSheets(bytesOf(path)), (std::vector<int>{0, 1}));
     const FreexlSheet first = readWithFreexl(path, 0);
     ASSERT_TRUE(first.ok) << first.error.toStdString();
@@ -370,18 +375,17 @@ QByteArray streamOf(const std::vector<Rec>& records) {
 }
 
 QByteArray workbookStream(const QString& path) {
-    QByteArray stream;
-    QString detail;
-    EXPECT_EQ(vela::xls::CompoundFile::readStream(bytesOf(path), "Workbook", &stream, &detail),
-              vela::xls::CompoundFile::Status::Ok);
-    return stream;
+    const vela::Result<QByteArray> stream =
+        vela::xls::CompoundFile::readStream(bytesOf(path), "Workbook");
+    EXPECT_TRUE(stream) << stream.errorText().toStdString();
+    return stream ? *stream : QByteArray();
 }
 
 void writeWorkbook(const QString& path, const std::vector<Rec>& records) {
-    QByteArray file;
-    QString detail;
-    ASSERT_TRUE(vela::xls::CompoundFile::create("Workbook", streamOf(records), &file, &detail));
-    writeBytes(path, file);
+    const vela::Result<QByteArray> file =
+        vela::xls::CompoundFile::create("Workbook", streamOf(records));
+    ASSERT_TRUE(file) << file.errorText().toStdString();
+    writeBytes(path, *file);
 }
 
 constexpr quint16 kXfRecord = 0x00E0;
@@ -391,7 +395,8 @@ constexpr quint16 kRowRecord = 0x0208;
 
 TEST_F(XlsWorkbook, NumbersAreStoredLeastSignificantByteFirst) {
     // 1234.5678 has no compact form: a NUMBER record holds its eight bytes.
-    ASSERT_TRUE(Workbook::appendRows(path, {{1234.5678}}));
+    const vela::Status written = Workbook::appendRows(path, {{1234.5678}});
+    ASSERT_TRUE(written) << written.errorText().toStdString();
     bool found = false;
     for (const Rec& r : recordsIn(workbookStream(path))) {
         if (r.type == 0x0203) {
@@ -418,7 +423,8 @@ TEST_F(XlsWorkbook, AddedDateFormatNamesAStyleAsItsParent) {
         ++xf;
     }
     writeWorkbook(path, records);
-    ASSERT_TRUE(Workbook::appendRows(path, {{QDate(2024, 3, 15)}}));
+    const vela::Status written = Workbook::appendRows(path, {{QDate(2024, 3, 15)}});
+    ASSERT_TRUE(written) << written.errorText().toStdString();
 
     std::vector<QByteArray> xfs;
     for (const Rec& r : recordsIn(workbookStream(path)))
@@ -451,9 +457,10 @@ TEST_F(XlsWorkbook, FormattedEmptyRowsBelowTheDataKeepTheirFormat) {
     }
     records.insert(firstRow + 1, tall.begin(), tall.end());
     writeWorkbook(path, records);
-    ASSERT_EQ(Workbook::rowCount(path), 1);
+    ASSERT_EQ(usedRows(path), 1);
 
-    ASSERT_TRUE(Workbook::appendRows(path, {{1.0, QStringLiteral("a")}, {2.0}}));
+    const vela::Status written = Workbook::appendRows(path, {{1.0, QStringLiteral("a")}, {2.0}});
+    ASSERT_TRUE(written) << written.errorText().toStdString();
     std::vector<std::pair<int, QByteArray>> rows;  // row, payload, in stream order
     for (const Rec& r : recordsIn(workbookStream(path)))
         if (r.type == kRowRecord)
@@ -472,4 +479,36 @@ TEST_F(XlsWorkbook, FormattedEmptyRowsBelowTheDataKeepTheirFormat) {
     ASSERT_TRUE(s.ok) << s.error.toStdString();
     EXPECT_EQ(s.rows, 3u);
     EXPECT_EQ(s.at(2, 0).number, 2);
+}
+
+TEST(XlsCompoundFile, FailedReadTellsWhyInItsCode) {
+    using vela::xls::CompoundFile;
+    const vela::Result<QByteArray> file = CompoundFile::create("Workbook", QByteArray(5000, 'x'));
+    ASSERT_TRUE(file) << file.errorText().toStdString();
+
+    const vela::Result<QByteArray> stream = CompoundFile::readStream(*file, "workbook");
+    ASSERT_TRUE(stream) << stream.errorText().toStdString();
+    EXPECT_EQ(*stream, QByteArray(5000, 'x'));
+
+    // No stream of that name: the file is sound.
+    const vela::Result<QByteArray> none = CompoundFile::readStream(*file, "Book");
+    ASSERT_FALSE(none);
+    EXPECT_EQ(none.error().code, CompoundFile::kNoStream);
+    EXPECT_FALSE(none.error().damaged());
+
+    // Plain text is no compound file, which counts as damage, as with a database.
+    const vela::Result<QByteArray> text =
+        CompoundFile::readStream("Sorszám;Szamlaszam\n1;A\n", "Workbook");
+    ASSERT_FALSE(text);
+    EXPECT_EQ(text.error().code, CompoundFile::kNotCompound);
+    EXPECT_TRUE(text.error().damaged());
+    EXPECT_FALSE(text.errorText().isEmpty());
+
+    const vela::Result<QByteArray> rewritten = CompoundFile::rewrite(*file, "Workbook", "új");
+    ASSERT_TRUE(rewritten) << rewritten.errorText().toStdString();
+    const vela::Result<QByteArray> again = CompoundFile::readStream(*rewritten, "Workbook");
+    ASSERT_TRUE(again) << again.errorText().toStdString();
+    EXPECT_EQ(*again, QByteArray("új"));
+    EXPECT_EQ(CompoundFile::rewrite("nem tároló", "Workbook", "új").error().code,
+              CompoundFile::kNotCompound);
 }

@@ -31,8 +31,11 @@ int main(int argc, char** argv) {
     vela::ScriptedDialogService dialogs;
     vela::ScriptedWindowOpener opener;
     bool saved = false;
-    opener.handlers <<
-        [&](QDialog& w) { saved = static_cast<vela::DataReportVD1&>(w).printToPdf(out, &err); };
+    opener.handlers << [&](QDialog& w) {
+        const vela::Status printed = static_cast<vela::DataReportVD1&>(w).printToPdf(out);
+        saved = printed.ok();
+        err = printed.errorText();
+    };
     vela::AppContext ctx;
     ctx.dialogs = &dialogs;
     ctx.opener = &opener;

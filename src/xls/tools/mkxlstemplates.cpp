@@ -32,12 +32,12 @@ int main(int argc, char** argv) {
 
     for (const char* name : {"VelaDataStatTartozunk.xls", "VelaDataStatTartoznak.xls"}) {
         const QString file = QString::fromLatin1(name);
-        QString error;
         for (const QString& path :
              {root.filePath(QStringLiteral("data/") + file), root.filePath(file)}) {
-            if (!vela::xls::TemplateWriter::write(path, QStringLiteral("Munka1"), columns,
-                                                  &error)) {
-                QTextStream(stderr) << error << '\n';
+            const vela::Status written =
+                vela::xls::TemplateWriter::write(path, QStringLiteral("Munka1"), columns);
+            if (!written) {
+                QTextStream(stderr) << written.errorText() << '\n';
                 return 1;
             }
         }
