@@ -59,8 +59,14 @@ class [[nodiscard]] Result {
 
 // The Result of an operation that gives no value: success, or an Error.
 // A default Status is success (`return {};`).
+//
+// A Result with a value is never to be dropped. A Status is marked
+// [[nodiscard]] on each function whose failure only its caller can tell;
+// a cursor's moves and a statement's binds are not, because their failure
+// reaches the user anyway: through the cursor's writeFailed signal, or the
+// statement's status, which its next step returns.
 template <>
-class [[nodiscard]] Result<void> {
+class Result<void> {
   public:
     Result() = default;
     Result(Error error) : error_(std::move(error)) {}

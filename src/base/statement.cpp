@@ -150,7 +150,9 @@ Status Statement::bindValue(int index, const sqlite3_value* value) {
 }
 
 bool Statement::next() {
-    if (!stmt_)
+    // A failed bind or step is not stepped past: only reset() forgets it,
+    // so a statement never runs with a value missing.
+    if (!stmt_ || !status_)
         return false;
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW)

@@ -53,7 +53,7 @@ class Statement {
     // Steps once: true while a row is there; false at the end or on error
     // (status() tells which).
     bool next();
-    Status exec();  // runs to the end
+    [[nodiscard]] Status exec();  // runs to the end
     // Rewinds for another run and forgets a failure of the last one; a
     // statement that could not be prepared stays failed.
     Status reset();

@@ -38,9 +38,9 @@ class JetFile {
     // Reads a table in the order its rows lie in the file. wanted: column names
     // (case-insensitive), empty for all. limit: at most that many rows, 0 for all.
     // onColumns gets the columns once before the first row.
-    Status read(const QString& table, const QStringList& wanted, qint64 limit,
-                const std::function<void(const std::vector<Column>&)>& onColumns,
-                const std::function<void(const QVariantList&)>& onRow);
+    [[nodiscard]] Status read(const QString& table, const QStringList& wanted, qint64 limit,
+                              const std::function<void(const std::vector<Column>&)>& onColumns,
+                              const std::function<void(const QVariantList&)>& onRow);
 
     static QString typeName(int jetType);
 

@@ -61,7 +61,7 @@ class JetReader {
 
   private:
     JetReader() = default;
-    Status run(const QStringList& args, Table* table, QStringList* tables) const;
+    [[nodiscard]] Status run(const QStringList& args, Table* table, QStringList* tables) const;
 
     QString path_;
     JetHeader header_;

@@ -17,11 +17,11 @@ class StandInDatabase {
     // The column definitions, in order, as "NAME TYPE".
     static QStringList columnDefinitions();
     // Creates the file with the six empty tables; an existing file is an error.
-    static Status create(const QString& path);
+    [[nodiscard]] static Status create(const QString& path);
     // Appends item lines (14 values each, in column order; a QDate is written
     // as 'YYYY-MM-DD') to table, in one transaction, in the order given.
-    static Status appendLines(const QString& path, const QString& table,
-                              const std::vector<QVariantList>& lines);
+    [[nodiscard]] static Status appendLines(const QString& path, const QString& table,
+                                            const std::vector<QVariantList>& lines);
 };
 
 }  // namespace vela

@@ -341,7 +341,7 @@ void SzamlaImportFormX::Form_Activate() {
     if (Data.recordCount() > 0) {
         setButtons(true);
         // Nothing is pending here, so no row must be written to move.
-        (void)Data.moveLast();
+        Data.moveLast();
         Text1->setFocus();
         Text1->selectAll();
         d->beep();
@@ -389,8 +389,7 @@ void SzamlaImportFormX::Command1_Click() {
         setButtons(false);
         Command1->setFocus();
     } else {
-        // Just read anew: no row is pending, the move cannot fail.
-        (void)Data.moveLast();
+        Data.moveLast();
         Text1->setText(numberText(Data.field(kNumber)));
         Text1->setFocus();
         setButtons(true);
@@ -418,8 +417,7 @@ void SzamlaImportFormX::Command1_Click() {
     reportFailure(Data.refresh());
     if (Data.recordCount() > 0) {
         setButtons(true);
-        // Just read anew: no row is pending, the move cannot fail.
-        (void)Data.moveLast();
+        Data.moveLast();
     } else {
         setButtons(false);
     }
@@ -491,8 +489,7 @@ void SzamlaImportFormX::filter_Click(const Filter& f) {
         Command1->setFocus();
         return;
     }
-    // Just read anew: no row is pending, the move cannot fail.
-    (void)Data.moveLast();
+    Data.moveLast();
     Text1->setText(numberText(Data.field(kNumber)));
     Text1->setFocus();
     setButtons(true);
@@ -508,8 +505,7 @@ void SzamlaImportFormX::Text1_Change() {
     const Status search = Data.findFirst(Condition::equals(kNumber, qlonglong(*n)));
     if (!search || Data.noMatch()) {
         ctx_.dialogs->beep();
-        // The pending row was stored above: the move cannot fail.
-        (void)Data.moveLast();
+        Data.moveLast();
     }
 }
 
@@ -536,8 +532,7 @@ void SzamlaImportFormX::Command2_Click() {
         setButtons(false);
         Command1->setFocus();
     } else if (Data.eof()) {
-        // Nothing is pending after a delete: the move cannot fail.
-        (void)Data.moveLast();
+        Data.moveLast();
     }
 }
 
@@ -597,8 +592,7 @@ void SzamlaImportFormX::Command3_Click() {
     if (Data.recordCount() > 0) {
         d->beep();
         if (d->ask(text::kTransferAll, text::kAttention, Icon::Question)) {
-            // The pending row was stored above: the move cannot fail.
-            (void)Data.moveFirst();
+            Data.moveFirst();
             d->beep();
             if (d->ask(text::kNegativesToo, text::kAttention, Icon::Question)) {
                 writeFromCurrent();
@@ -610,8 +604,7 @@ void SzamlaImportFormX::Command3_Click() {
                     d->beep();
                     return;  // nothing to hand over; the window stays
                 }
-                // Just read anew: no row is pending, the move cannot fail.
-                (void)Data.moveFirst();
+                Data.moveFirst();
                 writeFromCurrent();
             }
         } else {
@@ -634,8 +627,7 @@ void SzamlaImportFormX::Command3_Click() {
                     d->beep();
                     d->message(text::kNoRowForCondition, text::kNumberTitle, Icon::Warning);
                 } else {
-                    // Just read anew: no row is pending, the move cannot fail.
-                    (void)Data.moveFirst();
+                    Data.moveFirst();
                     writeFromCurrent();
                 }
             }

@@ -27,16 +27,16 @@ class DataReportVD1 : public QPrintPreviewDialog {
     void setTitle(const QString& title) { report_.setTitle(title); }
     QString title() const { return report_.title(); }
     // Reads the scratch table anew (rsCommand1); fails with the error text.
-    Status refresh();
+    [[nodiscard]] Status refresh();
     int rowCount() const { return report_.rowCount(); }
     // The rows read, in the scratch table's order.
     const RecordSource& rows() const { return rsCommand1; }
 
     const report::BandedReport& report() const { return report_; }
     // Draws the report on a printer or a PDF writer set up for it.
-    Status render(QPagedPaintDevice& device) const;
+    [[nodiscard]] Status render(QPagedPaintDevice& device) const;
     // The same pages into a PDF file.
-    Status printToPdf(const QString& path) const;
+    [[nodiscard]] Status printToPdf(const QString& path) const;
 
   private:
     RecordSource rsCommand1;

@@ -180,7 +180,7 @@ void ExcelExportFormX::run() {
     std::vector<std::vector<QVariant>> rows;
     rows.reserve(size_t(total));
     // Nothing is ever edited here, so no move must write a row first.
-    (void)AnalitikaData.moveFirst();
+    AnalitikaData.moveFirst();
     Status moved;
     for (int k = 1; moved && !AnalitikaData.eof(); ++k) {
         std::vector<QVariant> row(schema::kLedgerGridColumns);

@@ -69,7 +69,7 @@ void LedgerWindow::Command2_Click() {
 
     qlonglong next = 1;
     if (VelaData1.recordCount() > 0) {
-        (void)VelaData1.moveLast();
+        VelaData1.moveLast();
         next = qlonglong(Funcs::NumOrZero(VelaData1.field(0)).toDouble()) + 1;
     }
 
@@ -97,14 +97,13 @@ void LedgerWindow::Command2_Click() {
         Kilepes_Click();
         return;
     }
-    (void)VelaData1.moveLast();
+    VelaData1.moveLast();
 
     const QDate today = QDate::currentDate();
     // Here and below, values of the column's own kind go into the current
     // row: nothing refuses them, so their Status is discarded.
-    (void)VelaData1.setField("Kivezetés", QStringLiteral("N"));
-    for (const char* column : kDateColumns)
-        (void)VelaData1.setField(QString::fromUtf8(column), today);
+    VelaData1.setField("Kivezetés", QStringLiteral("N"));
+    for (const char* column : kDateColumns) VelaData1.setField(QString::fromUtf8(column), today);
     binder_->load();
     DBGrid1->followCurrent();
     text("Text10")->setFocus();
@@ -127,21 +126,21 @@ void LedgerWindow::Command3_Click() {
     if (traits_.recomputeOnSave && !VelaData1.bof() && !VelaData1.eof()) {
         binder_->reload(QStringLiteral("BankiKiegyenlitésKelte"));
         if (text("Text19")->text() == QStringLiteral("átutalás E"))
-            (void)VelaData1.setField("Kivezetés", QStringLiteral("I"));
+            VelaData1.setField("Kivezetés", QStringLiteral("I"));
         // An empty VAT rate counts as 0 %; one that is no number was refused
         // when its field was left, so the stored rate is used.
         const double afa = Funcs::NumOrZero(VelaData1.field("AFA")).toDouble();
         // The fields were written into the row just above.
         const double partial = Funcs::NumOrZero(VelaData1.field("RészÖsszeg")).toDouble();
         if (partial > 0)
-            (void)VelaData1.setField("RészÖsszegBruttó", partial * (afa + 100) / 100);
+            VelaData1.setField("RészÖsszegBruttó", partial * (afa + 100) / 100);
         const double net = Funcs::NumOrZero(VelaData1.field("Netto")).toDouble();
         if (net > 0)
-            (void)VelaData1.setField("Brutto", net * (afa + 100) / 100);
+            VelaData1.setField("Brutto", net * (afa + 100) / 100);
     }
 
     if (VelaData1.bof() || VelaData1.eof())
-        (void)VelaData1.moveLast();
+        VelaData1.moveLast();
     const qint64 mark = VelaData1.bookmark();
     // Leaving the row stores it; here that is one write.
     if (const Status failed = VelaData1.update(); !failed) {
@@ -151,16 +150,16 @@ void LedgerWindow::Command3_Click() {
     if (!VelaData1.setBookmark(mark)) {
         ctx_.dialogs->beep();
         if (VelaData1.recordCount() > 0)
-            (void)VelaData1.moveLast();
+            VelaData1.moveLast();
     } else {
         if (Funcs::TextOrEmpty(VelaData1.field("Kivezetés")).toString().isEmpty())
-            (void)VelaData1.setField("Kivezetés", QStringLiteral("N"));
+            VelaData1.setField("Kivezetés", QStringLiteral("N"));
         text("Text10")->setFocus();
         for (const char* control : {"Text8", "Text9"}) {
             const QString column = control == QLatin1String("Text8") ? "Devizanem" : "Kivezetés";
             const QString upper = Funcs::TextOrEmpty(VelaData1.field(column)).toString().toUpper();
             if (upper != Funcs::TextOrEmpty(VelaData1.field(column)).toString())
-                (void)VelaData1.setField(column, upper);
+                VelaData1.setField(column, upper);
         }
         // Stored now rather than at the next move, so a closing window loses nothing.
         if (const Status failed = VelaData1.update(); !failed)
@@ -188,7 +187,7 @@ void LedgerWindow::Command4_Click() {
         return;
     BusyCursor busy;
     if (VelaData1.eof() || VelaData1.bof())
-        (void)VelaData1.moveLast();
+        VelaData1.moveLast();
     if (const Status failed = VelaData1.deleteCurrent(); !failed) {
         ctx_.dialogs->beep();
         if (payables) {
@@ -197,7 +196,7 @@ void LedgerWindow::Command4_Click() {
             ctx_.dialogs->message(text::kDeleteFailed, text::kAttention, Icon::Warning);
             // All rows again ("Minden adat (szűrés ki)").
             VelaData1.setQuery(traits_.allRows());
-            (void)VelaData1.refresh();
+            reportFailure(VelaData1.refresh());
             ShowOpenTotal();
         }
         return;
@@ -205,7 +204,7 @@ void LedgerWindow::Command4_Click() {
     if (VelaData1.recordCount() == 0) {
         deletedAllAskNew(traits_.deletedAllIcon);
     } else if (VelaData1.eof()) {
-        (void)VelaData1.moveLast();
+        VelaData1.moveLast();
     }
 }
 
@@ -226,9 +225,9 @@ void LedgerWindow::MindTorol_Click() {
         return;
     BusyCursor busy;
     if (!payables)
-        (void)VelaData1.moveFirst();
+        VelaData1.moveFirst();
     if (VelaData1.bof())
-        (void)VelaData1.moveFirst();
+        VelaData1.moveFirst();
     // Each row is its own delete: a failure stops there and keeps the rest.
     while (!VelaData1.eof() && VelaData1.recordCount() > 0) {
         if (const Status failed = VelaData1.deleteCurrent(); !failed) {
@@ -239,7 +238,7 @@ void LedgerWindow::MindTorol_Click() {
     if (VelaData1.recordCount() == 0)
         deletedAllAskNew(Icon::Warning);
     else if (VelaData1.eof())
-        (void)VelaData1.moveLast();
+        VelaData1.moveLast();
 }
 
 void LedgerWindow::VelaKivezet_Click() {
@@ -248,7 +247,7 @@ void LedgerWindow::VelaKivezet_Click() {
         return;
     }
     binder_->commit();
-    (void)VelaData1.setField("Kivezetés", QStringLiteral("I"));
+    VelaData1.setField("Kivezetés", QStringLiteral("I"));
     binder_->reload(QStringLiteral("Kivezetés"));
 }
 
@@ -321,7 +320,7 @@ void LedgerWindow::runFinder(QLineEdit* finder) {
     if (found) {
         lastFoundMark_ = VelaData1.bookmark();
     } else if (lastFoundMark_ >= 0) {
-        (void)VelaData1.setBookmark(lastFoundMark_);  // a failure to return is forgotten
+        VelaData1.setBookmark(lastFoundMark_);  // a failure to return is forgotten
     }
 }
 

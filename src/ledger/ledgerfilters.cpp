@@ -186,9 +186,9 @@ void LedgerWindow::setTotals(const Condition& gross, const Condition& partial) {
     // The gross rows of a filter are among its partial rows.
     currencyWhere_ = partial;
     CountData.setSum(traits_.table, {grossAmount_}, gross);
-    (void)CountData.requery();
+    reportFailure(CountData.requery());
     CountData2.setSum(traits_.table, {traits_.partialTotal}, partial);
-    (void)CountData2.requery();
+    reportFailure(CountData2.requery());
     currencyTotalsStale_ = true;
 }
 
@@ -297,7 +297,7 @@ void LedgerWindow::showNoData() {
 void LedgerWindow::showRowsFound() {
     // The last row's number into the finder, which makes the first row with
     // that number current.
-    (void)VelaData1.moveLast();
+    VelaData1.moveLast();
     const QString number =
         QString::number(qlonglong(Funcs::NumOrZero(VelaData1.field(0)).toDouble()));
     QLineEdit* finder = text("Text13");
@@ -342,7 +342,7 @@ void LedgerWindow::Command5_Click() {
         return;
     }
     if (VelaData1.recordCount() > 0) {
-        (void)VelaData1.moveFirst();
+        VelaData1.moveFirst();
         return;
     }
     {

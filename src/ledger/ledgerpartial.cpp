@@ -76,7 +76,7 @@ void LedgerWindow::RekordDupla_Click() {
         ctx_.dialogs->message(text::kNotStorable, text::kScratchUpdateTitle, Icon::Critical);
         return;
     }
-    (void)VelaIdeiglData.moveLast();
+    VelaIdeiglData.moveLast();
     stored = VelaData1.addNew().ok();
     if (stored) {
         copyPositions(VelaIdeiglData, VelaData1);
@@ -94,7 +94,7 @@ void LedgerWindow::RekordDupla_Click() {
     // All rows and their figure again, then the first row with the number.
     checkFilterItem("SzurKi");
     runAllRows();
-    (void)VelaData1.moveFirst();
+    VelaData1.moveFirst();
     if (const Status search = VelaData1.findFirst(sameNumber); search && !VelaData1.noMatch()) {
         lastFoundMark_ = VelaData1.bookmark();
     } else {
@@ -102,7 +102,7 @@ void LedgerWindow::RekordDupla_Click() {
                               ? lastFoundMark_ >= 0 && VelaData1.setBookmark(lastFoundMark_).ok()
                               : VelaData1.moveTo(remembered).ok();
         if (!back)
-            (void)VelaData1.moveLast();
+            VelaData1.moveLast();
     }
     text("Text13")->setFocus();
 }
@@ -130,12 +130,12 @@ void LedgerWindow::afterPass(int rememberedPosition) {
         return;
     }
     if (rememberedPosition < 0 || VelaData1.recordCount() == 0) {
-        (void)VelaData1.moveLast();
+        VelaData1.moveLast();
         return;
     }
     if (!VelaData1.moveTo(rememberedPosition)) {
         ctx_.dialogs->beep();
-        (void)VelaData1.moveLast();
+        VelaData1.moveLast();
     }
 }
 

@@ -157,10 +157,8 @@ void LedgerWindow::buildRecordSources() {
         ParameterData.setDatabase(parameters_);
         ParameterData.setQuery(Query(schema::emblemaPath()));
     }
-    // The window's moves and refreshes discard their Status ("(void)"): they
-    // fail only when the row being left cannot be written, which this tells
-    // the user, and the row then stays. A read that fails leaves the grid
-    // empty, as the totals beside it show.
+    // A move fails only when the row being left cannot be written: this
+    // tells the user, and the row stays current.
     connect(&VelaData1, &RecordSource::writeFailed, this,
             [this](const QString& error) { showDatabaseError(text::kSaveFailed.arg(error)); });
 }
@@ -433,10 +431,10 @@ void LedgerWindow::Form_Load() {
     BusyCursor busy;
     if (const Status failed = VelaData1.refresh(); !failed)
         showDatabaseError(failed.errorText());
-    (void)CountData2.requery();
-    (void)VelaIdeiglData.refresh();
+    reportFailure(CountData2.requery());
+    reportFailure(VelaIdeiglData.refresh());
     if (parameters_)
-        (void)ParameterData.refresh();
+        reportFailure(ParameterData.refresh());
 }
 
 void LedgerWindow::showEvent(QShowEvent* event) {
@@ -452,16 +450,16 @@ void LedgerWindow::becomeActive() {
     if (traits_.kind == LedgerKind::Payables) {
         emptyScratchTable();
         if (parameters_) {
-            (void)ParameterData.refresh();
+            reportFailure(ParameterData.refresh());
             if (ParameterData.recordCount() > 0) {
-                (void)ParameterData.moveFirst();
+                ParameterData.moveFirst();
                 QString folder = Funcs::TextOrEmpty(ParameterData.field(5)).toString();
                 while (folder.startsWith(QLatin1Char(' '))) folder.remove(0, 1);
                 ctx_.invoicingFolder = folder;
             }
         }
         if (VelaData1.recordCount() > 0) {
-            (void)VelaData1.moveLast();
+            VelaData1.moveLast();
             text("Text10")->setFocus();
         }
     } else {
@@ -473,7 +471,7 @@ void LedgerWindow::becomeActive() {
 }
 
 void LedgerWindow::emptyScratchTable() {
-    (void)VelaIdeiglData.refresh();
+    reportFailure(VelaIdeiglData.refresh());
     if (VelaIdeiglData.recordCount() == 0)
         return;
     // One statement does what deleting the rows one by one would.
@@ -483,8 +481,8 @@ void LedgerWindow::emptyScratchTable() {
 
 void LedgerWindow::ShowOpenTotal() {
     // The partial sum is read afresh as well: a save may have changed it.
-    (void)CountData.requery();
-    (void)CountData2.requery();
+    reportFailure(CountData.requery());
+    reportFailure(CountData2.requery());
     const double g = Funcs::NumOrZero(CountData.value(0)).toDouble();
     const double p = Funcs::NumOrZero(CountData2.value(0)).toDouble();
     const QString figure = values::formatNumber(g - p) + QStringLiteral(".-");
@@ -592,9 +590,9 @@ void LedgerWindow::szamlabol_Click() {
             ctx_.opener->openModal(import);
     }
     VelaData1.setQuery(traits_.allRows());
-    (void)VelaData1.refresh();
+    reportFailure(VelaData1.refresh());
     if (VelaData1.recordCount() > 0)
-        (void)VelaData1.moveLast();
+        VelaData1.moveLast();
     becomeActive();
 }
 
@@ -621,7 +619,13 @@ void LedgerWindow::Parameter_Click() {
 void LedgerWindow::Command7_Click() {
     storeCurrentRow();
     LedgerPrintReport(ctx_, traits_.kind, *veladata_, this).run(VelaData1);
-    (void)VelaIdeiglData.refresh();
+    reportFailure(VelaIdeiglData.refresh());
+}
+
+bool LedgerWindow::reportFailure(const Status& status) {
+    if (!status)
+        showDatabaseError(status.errorText());
+    return status.ok();
 }
 
 void LedgerWindow::showDatabaseError(const QString& error) {

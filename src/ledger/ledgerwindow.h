@@ -133,6 +133,8 @@ class LedgerWindow : public QDialog {
     bool noCurrentRow() const;
     void deletedAllAskNew(DialogService::Icon icon);
     void showDatabaseError(const QString& error);
+    // Tells a failed read or write with showDatabaseError; true on success.
+    bool reportFailure(const Status& status);
     void storeCurrentRow();
     void closeRecordSources();
     void exportToExcel();

@@ -15,14 +15,14 @@ vela::Result<int> lockExclusive(const QString& path);
 void unlock(int fd);
 
 // Renames `from` to `to` without ever replacing an existing `to`.
-vela::Status moveNoReplace(const QString& from, const QString& to);
+[[nodiscard]] vela::Status moveNoReplace(const QString& from, const QString& to);
 
 // Copies `from` to `to` (created or truncated, writable by the user whatever
 // the template's permissions) and flushes it to disk.
-vela::Status copyDurable(const QString& from, const QString& to);
+[[nodiscard]] vela::Status copyDurable(const QString& from, const QString& to);
 
 // Flushes a file's content to disk.
-vela::Status syncFile(const QString& path);
+[[nodiscard]] vela::Status syncFile(const QString& path);
 
 // Flushes a folder's entries (after renames) to disk; best effort.
 void syncFolder(const QString& dir);

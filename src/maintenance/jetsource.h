@@ -31,7 +31,8 @@ class JetSource {
     static QString helperPath();
 
   private:
-    vela::Status run(const QStringList& args, Table* table, QStringList* tables) const;
+    [[nodiscard]] vela::Status run(const QStringList& args, Table* table,
+                                   QStringList* tables) const;
 
     QString path_;
 };

@@ -73,7 +73,7 @@ vela::Result<QStringList> column(sqlite3* db, const QString& sql, const QStringL
     vela::Statement st(db, sql);
     // A value that cannot be bound leaves the statement failed: its status
     // below tells it.
-    for (int i = 0; i < binds.size(); ++i) (void)st.bind(i + 1, binds[i]);
+    for (int i = 0; i < binds.size(); ++i) st.bind(i + 1, binds[i]);
     QStringList out;
     while (st.next()) out << st.text(0);
     if (!st.status())
@@ -475,7 +475,7 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         {
             vela::Statement attach(db, QStringLiteral("ATTACH DATABASE ?1 AS src"));
             // A failed bind fails the exec below, which tells it.
-            (void)attach.bind(1, fileUri(e.backupPath));
+            attach.bind(1, fileUri(e.backupPath));
             if (!attach.exec()) {
                 error = attach.status().errorText();
                 code = codeOf(attach.status());
@@ -846,13 +846,13 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
                 QVariant v = row.values.value(positions[c]);
                 if (isBool[c] && v.isNull())
                     v = qlonglong(0);
-                (void)write.bind(int(c) + 1, v);  // a failed bind fails the exec
+                write.bind(int(c) + 1, v);
             }
             if (write.exec())
                 inserted += sqlite3_changes64(db);
             else if (isWriteFailure(codeOf(write.status())))
                 e.writeError = write.status().errorText();
-            (void)write.reset();  // rewinding a prepared statement cannot fail
+            write.reset();
         });
     for (const QString& sql : indexes) {
         if (const vela::Status built = exec(db, sql);
@@ -947,7 +947,7 @@ void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
                                v.typeId() != QMetaType::QByteArray) {
                         v = v.toString();
                     }
-                    (void)write.bind(c + 1, v);  // a failed bind fails the exec
+                    write.bind(c + 1, v);
                 }
                 if (write.exec()) {
                     inserted += sqlite3_changes64(db);
@@ -955,7 +955,7 @@ void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
                     e.writeError = write.status().errorText();
                     break;
                 }
-                (void)write.reset();  // rewinding a prepared statement cannot fail
+                write.reset();
             }
             const qint64 total = qint64(rows.rows.size());
             if (total > inserted)
@@ -995,13 +995,13 @@ vela::Result<qint64> MaintenanceRun::copyRowByRow(sqlite3* db, const QString& in
     qint64 inserted = 0;
     while (read.next()) {
         // A failed bind fails the exec, which tells it.
-        for (int i = 0; i < columns; ++i) (void)write.bindValue(i + 1, read.rawValue(i));
+        for (int i = 0; i < columns; ++i) write.bindValue(i + 1, read.rawValue(i));
         if (write.exec()) {
             inserted += sqlite3_changes64(db);
         } else if (isWriteFailure(codeOf(write.status()))) {
             return write.status().error();
         }
-        (void)write.reset();  // rewinding a prepared statement cannot fail
+        write.reset();
     }
     if (vela::Statement::isDamage(codeOf(read.status())) || isWriteFailure(codeOf(read.status())))
         return read.status().error();

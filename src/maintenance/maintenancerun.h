@@ -45,9 +45,9 @@ class MaintenanceRun {
 
     bool runSteps();
     bool runEntry(const QString& name);
-    vela::Status moveToBackup(Entry& e);
-    vela::Status copyTemplate(Entry& e);
-    vela::Status checkMoved(Entry& e);
+    [[nodiscard]] vela::Status moveToBackup(Entry& e);
+    [[nodiscard]] vela::Status copyTemplate(Entry& e);
+    [[nodiscard]] vela::Status checkMoved(Entry& e);
     bool copyDatabase(Entry& e);
     void copyTable(sqlite3* db, const QString& table, const QString& sourceTable, Entry& e);
     void copyJetTable(sqlite3* db, const QString& table, Entry& e);

@@ -234,10 +234,8 @@ void BeraktarozokFormX::buildRecordSources() {
                 text::kTooLong.arg(QString::fromUtf8(b.caption).chopped(1)).arg(longest));
         }
     }
-    // The window's moves and refreshes discard their Status ("(void)"): they
-    // fail only when the row being left cannot be written, which this tells
-    // the user, and the row then stays. A read that fails leaves the grid
-    // empty, as the totals beside it show.
+    // A move fails only when the row being left cannot be written: this
+    // tells the user, and the row stays current.
     connect(&Beraktarozok, &RecordSource::writeFailed, this,
             [this](const QString& error) { showDatabaseError(error); });
 }
@@ -472,13 +470,13 @@ void BeraktarozokFormX::Form_Load() {
 }
 
 bool BeraktarozokFormX::addFirstRow() {
-    (void)Beraktarozok.requery();
+    reportFailure(Beraktarozok.requery());
     if (!Beraktarozok.addNew() || !Beraktarozok.setField(kRecordId, qlonglong(1)) ||
         !Beraktarozok.update()) {
         Beraktarozok.cancelUpdate();
         return false;
     }
-    (void)Beraktarozok.moveLast();
+    Beraktarozok.moveLast();
     return true;
 }
 
@@ -501,13 +499,13 @@ void BeraktarozokFormX::Form_Activate() {
             ctx_.dialogs->beep();
         return;
     }
-    (void)Beraktarozok.moveFirst();
+    Beraktarozok.moveFirst();
     if (!name.isEmpty()) {
         // The passed name itself, letter case aside.
         const Condition c = Condition::like(kBerNev, Condition::literalPattern(name));
         criterion_ = name;
         if (!(Beraktarozok.findFirst(c).ok() && !Beraktarozok.noMatch()))
-            (void)Beraktarozok.moveFirst();
+            Beraktarozok.moveFirst();
     }
 }
 
@@ -517,6 +515,12 @@ void BeraktarozokFormX::storeCurrentRow() {
         if (const Status stored = Beraktarozok.update(); !stored)
             showDatabaseError(stored.errorText());
     }
+}
+
+bool BeraktarozokFormX::reportFailure(const Status& status) {
+    if (!status)
+        showDatabaseError(status.errorText());
+    return status.ok();
 }
 
 void BeraktarozokFormX::showDatabaseError(const QString& error) {
@@ -545,7 +549,7 @@ void BeraktarozokFormX::Kilepes_Click() {
             BusyCursor busy;
             if (!Beraktarozok.requery() && ctx_.dialogs)
                 ctx_.dialogs->beep();
-            (void)Beraktarozok.moveLast();
+            Beraktarozok.moveLast();
             DBGrid1->setVisible(false);
         }
         if (ctx_.dialogs) {
@@ -578,23 +582,30 @@ void BeraktarozokFormX::Kilepes_Click() {
             if (!nameless.empty()) {
                 // One transaction only spares a disk sync per row: without it each row
                 // is written on its own.
-                (void)betarol_->begin();
-                for (auto it = nameless.rbegin(); it != nameless.rend(); ++it) {
+                const bool together = reportFailure(betarol_->begin());
+                Status deleted;
+                for (auto it = nameless.rbegin(); it != nameless.rend() && deleted; ++it) {
                     if (Beraktarozok.moveTo(*it))
-                        (void)Beraktarozok.deleteCurrent();
+                        deleted = Beraktarozok.deleteCurrent();
                 }
-                if (const Status committed = betarol_->commit(); !committed) {
-                    betarol_->rollback();
-                    showDatabaseError(committed.errorText());
+                if (!deleted) {
+                    if (together)
+                        betarol_->rollback();
+                    showDatabaseError(deleted.errorText());
+                } else if (together) {
+                    if (const Status committed = betarol_->commit(); !committed) {
+                        betarol_->rollback();
+                        showDatabaseError(committed.errorText());
+                    }
                 }
             }
-            (void)Beraktarozok.moveLast();
+            Beraktarozok.moveLast();
             if (criterion_ == QLatin1String("i")) {
                 // The window stays open on the identifier box, with its grid.
                 ProgressBar1->setVisible(false);
                 DBGrid1->setVisible(true);
                 if (Beraktarozok.recordCount() > 0)
-                    (void)Beraktarozok.moveFirst();
+                    Beraktarozok.moveFirst();
                 if (ctx_.dialogs) {
                     ctx_.dialogs->beep();
                     ctx_.dialogs->message(text::kNoIdentifier, text::kNoIdentifierTitle,
@@ -612,7 +623,7 @@ void BeraktarozokFormX::Kilepes_Click() {
 
 void BeraktarozokFormX::unload() {
     ProgressBar1->setVisible(false);
-    (void)Beraktarozok.requery();  // a failure here changes nothing for the user
+    reportFailure(Beraktarozok.requery());
     Beraktarozok.close();
     Data1.close();
     unloaded_ = true;
@@ -673,7 +684,7 @@ void BeraktarozokFormX::Text15_Change() {
     if (found) {
         savedMark_ = Beraktarozok.bookmark();
     } else if (savedMark_ < 0 || !Beraktarozok.setBookmark(savedMark_)) {
-        (void)Beraktarozok.moveFirst();
+        Beraktarozok.moveFirst();
     }
 }
 
@@ -684,7 +695,7 @@ void BeraktarozokFormX::applyFilter(const Condition& where) {
     if (const Status failed = Beraktarozok.refresh(); !failed)
         showDatabaseError(failed.errorText());
     if (Beraktarozok.recordCount() > 0)
-        (void)Beraktarozok.moveFirst();
+        Beraktarozok.moveFirst();
 }
 
 void BeraktarozokFormX::Vevok_Click() {
@@ -718,7 +729,7 @@ void BeraktarozokFormX::Command1_Click() {
             ctx_.dialogs->beep();
             ctx_.dialogs->message(text::kNoSuchCountry, text::kNoSuchCountryTitle, Icon::Warning);
         }
-        (void)Data1.moveFirst();
+        Data1.moveFirst();
     }
     Data1Caption->setVisible(true);
     DBGrid2->setVisible(true);
@@ -727,7 +738,7 @@ void BeraktarozokFormX::Command1_Click() {
 
 void BeraktarozokFormX::DBGrid2_DblClick(const QModelIndex& index) {
     if (index.isValid())
-        (void)Data1.moveTo(index.row());
+        Data1.moveTo(index.row());
     if (Beraktarozok.recordCount() > 0 && !Beraktarozok.bof() && !Beraktarozok.eof() &&
         !Data1.bof() && !Data1.eof()) {
         BusyCursor busy;
@@ -759,7 +770,7 @@ void BeraktarozokFormX::UjAdat_Click() {
     }
     qlonglong id = 1;
     if (Beraktarozok.recordCount() > 0) {
-        (void)Beraktarozok.moveLast();
+        Beraktarozok.moveLast();
         id = Funcs::NumOrZero(Beraktarozok.field(kRecordId)).toLongLong() + 1;
     }
     Status added = Beraktarozok.addNew();
@@ -773,7 +784,7 @@ void BeraktarozokFormX::UjAdat_Click() {
         showDatabaseError(error);
         return;
     }
-    (void)Beraktarozok.moveLast();
+    Beraktarozok.moveLast();
     if (const Status search = Beraktarozok.findFirst(Condition::equals(kRecordId, id));
         search && !Beraktarozok.noMatch()) {
         ProgressBar1->setVisible(false);
@@ -793,16 +804,16 @@ void BeraktarozokFormX::Command4_Click() {
             return;
         }
         if (Beraktarozok.bof() || Beraktarozok.eof())
-            (void)Beraktarozok.moveLast();
+            Beraktarozok.moveLast();
         savedMark_ = Beraktarozok.bookmark();
         // Leaving the row writes what was typed into it.
-        (void)Beraktarozok.moveLast();
-        (void)Beraktarozok.moveFirst();
+        Beraktarozok.moveLast();
+        Beraktarozok.moveFirst();
         if (!Beraktarozok.setBookmark(savedMark_)) {
             if (ctx_.dialogs)
                 ctx_.dialogs->beep();
             if (Beraktarozok.recordCount() > 0)
-                (void)Beraktarozok.moveLast();
+                Beraktarozok.moveLast();
         }
     });
 }
@@ -826,7 +837,7 @@ void BeraktarozokFormX::BeszallTorol_Click() {
     }
     // After the last row the one before it is shown, not an empty row.
     if (Beraktarozok.eof() && Beraktarozok.recordCount() > 0)
-        (void)Beraktarozok.moveLast();
+        Beraktarozok.moveLast();
 }
 
 void BeraktarozokFormX::Szerviz_Click() {
@@ -853,19 +864,22 @@ void BeraktarozokFormX::Szerviz_Click() {
         return;
     // One transaction only spares a disk sync per row: without it each row
     // is written on its own.
-    (void)betarol_->begin();
+    const bool together = reportFailure(betarol_->begin());
     while (!Beraktarozok.eof()) {
         // A row that cannot take its number is skipped; the number goes on.
         if (!Beraktarozok.setField(kRecordId, n).ok() || !Beraktarozok.update().ok())
             Beraktarozok.cancelUpdate();
         ++n;
-        (void)Beraktarozok.moveNext();
+        Beraktarozok.moveNext();
     }
-    if (const Status committed = betarol_->commit(); !committed) {
-        betarol_->rollback();
-        showDatabaseError(committed.errorText());
+    // Without the transaction each row was written on its own.
+    if (together) {
+        if (const Status committed = betarol_->commit(); !committed) {
+            betarol_->rollback();
+            showDatabaseError(committed.errorText());
+        }
     }
-    (void)Beraktarozok.moveLast();
+    Beraktarozok.moveLast();
 }
 
 // ---------------------------------------------------------------- sorting
@@ -910,7 +924,7 @@ void BeraktarozokFormX::BeszNyom_Click() {
     }
     // The print starts at the current row.
     if (Beraktarozok.bof())
-        (void)Beraktarozok.moveFirst();
+        Beraktarozok.moveFirst();
     pageCounter_ = 1;
     auto page = std::make_unique<BeszallitoNyomFormX>(ctx_, this);
     page->preparePage(pageCounter_);
@@ -928,13 +942,13 @@ void BeraktarozokFormX::BeszNyom_Click() {
         if (Beraktarozok.eof()) {
             const bool stopped = show();
             if (!stopped && Beraktarozok.recordCount() > 0)
-                (void)Beraktarozok.moveLast();
+                Beraktarozok.moveLast();
             return;
         }
         page->fillRow(slot, {textOf("BerNev"), textOf("BerIrszam"), textOf("BerOrszag"),
                              textOf("BerSzekhely"), textOf("BerCim"),
                              textOf("BerTelefon") + QStringLiteral(" / ") + textOf("BerFax")});
-        (void)Beraktarozok.moveNext();
+        Beraktarozok.moveNext();
         if (++slot == BeszallitoNyomFormX::kRows + 1) {
             if (show())
                 return;

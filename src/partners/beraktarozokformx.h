@@ -90,6 +90,8 @@ class BeraktarozokFormX : public QDialog {
     void headClick(RecordSource& source, RecordGridModel* model, int& counter, int column);
     void storeCurrentRow();
     void showDatabaseError(const QString& error);
+    // Tells a failed read or write with showDatabaseError; true on success.
+    bool reportFailure(const Status& status);
     void unload();
 
     AppContext& ctx_;

@@ -105,7 +105,7 @@ class BandedReport {
     std::vector<Page> paginate(int printableHeight) const;
     // Draws every page onto device; fails with a readable text when the
     // device cannot be painted on.
-    Status paint(QPagedPaintDevice& device) const;
+    [[nodiscard]] Status paint(QPagedPaintDevice& device) const;
 
   private:
     void paintBand(QPainter& p, const Band& band, const BandFonts& fonts, int top, int row,

@@ -17,9 +17,9 @@ class RtfReader {
   public:
     // Replaces the content of doc. Fails with a readable Hungarian text
     // when data does not start as an RTF document.
-    static Status read(const QByteArray& data, QTextDocument* doc);
+    [[nodiscard]] static Status read(const QByteArray& data, QTextDocument* doc);
     // The same for a file; a missing or unreadable file is an error too.
-    static Status readFile(const QString& path, QTextDocument* doc);
+    [[nodiscard]] static Status readFile(const QString& path, QTextDocument* doc);
 
     // Files larger than this are refused rather than read.
     static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;

@@ -17,7 +17,7 @@ class PlainTextPrinter {
     // The characters of doc as they are printed: pictures left out.
     static QString printableText(const QTextDocument& doc);
     // One print job; fails with the printer's error when it could not print.
-    static Status print(PrinterService* printer, const QString& text);
+    [[nodiscard]] static Status print(PrinterService* printer, const QString& text);
 };
 
 }  // namespace vela

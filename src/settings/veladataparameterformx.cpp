@@ -190,9 +190,7 @@ void VelaDataParameterFormX::Form_Activate() {
         if (const Status read = EmblemaData.refresh(); !read)
             showError(text::databaseError.arg(read.errorText()));
     }
-    // Nothing is pending (the new row was written or dropped): the move
-    // cannot fail.
-    (void)EmblemaData.moveFirst();
+    EmblemaData.moveFirst();
 }
 
 bool VelaDataParameterFormX::DBGrid1_KeyPress(int column, const QString& typed,
@@ -247,7 +245,7 @@ void VelaDataParameterFormX::Command1_Click() {
     storePending();
     // A row that could not be stored was told above; the first row is shown
     // either way.
-    (void)EmblemaData.moveFirst();
+    EmblemaData.moveFirst();
     const QString logo = Funcs::TextOrEmpty(EmblemaData.field(Emblema)).toString();
     if (!logo.isEmpty() && QImage(picturePath(logo)).isNull() && ctx_.dialogs) {
         ctx_.dialogs->beep();

@@ -38,7 +38,7 @@ class AggregateQuery {
 
     // Brings the result up to date: at once when only followed writes
     // happened since the last full run, else by running the query.
-    Status requery();
+    [[nodiscard]] Status requery();
     void close();
     bool isOpen() const { return open_; }
     // The first row's field (null when there is none or the result is closed).
@@ -46,7 +46,7 @@ class AggregateQuery {
     int fullRuns() const { return fullRuns_; }
 
   private:
-    Status runFull();
+    [[nodiscard]] Status runFull();
     void settle();
     void rowWriting(qint64 rowid);
     void rowWritten(qint64 rowid);

@@ -96,11 +96,11 @@ Status BulkInsert::append(const QVariantList& values) {
         // A value that cannot be bound leaves the statement failed; its
         // exec() below tells why.
         if (in.isNull() && column.type != ColumnType::Boolean) {
-            (void)insert_->bind(i + 1, QVariant());
+            insert_->bind(i + 1, QVariant());
             continue;
         }
         if (const QVariant direct = storedAsIs(column, maxText_[size_t(i)], in); !direct.isNull()) {
-            (void)insert_->bind(i + 1, direct);
+            insert_->bind(i + 1, direct);
             continue;
         }
         Result<QVariant> stored = values::toColumnValue(column, in);
@@ -110,7 +110,7 @@ Status BulkInsert::append(const QVariantList& values) {
             ++badValues_;
             stored = QVariant();
         }
-        (void)insert_->bind(i + 1, values::toStorage(*stored));
+        insert_->bind(i + 1, values::toStorage(*stored));
     }
     if (Status s = insert_->exec(); !s)
         return s;

@@ -42,13 +42,13 @@ class BulkInsert {
     BulkInsert& operator=(const BulkInsert&) = delete;
 
     // Prepares the statement and opens the transaction.
-    Status begin();
+    [[nodiscard]] Status begin();
     // Writes one row (values in the order of the columns); the error tells
     // why it could not be written.
-    Status append(const QVariantList& values);
+    [[nodiscard]] Status append(const QVariantList& values);
     // Commits what was written (the transaction is undone when the commit
     // fails). Without an open transaction there is nothing to commit.
-    Status finish();
+    [[nodiscard]] Status finish();
 
     int written() const { return written_; }
     // Values left empty because they did not fit their column.

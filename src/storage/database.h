@@ -57,7 +57,7 @@ class Database {
     QString fileName() const;
 
     // Runs a statement with bound values.
-    Status exec(const QString& sql, const QVariantList& binds = {});
+    [[nodiscard]] Status exec(const QString& sql, const QVariantList& binds = {});
     // The first column of the first row (null when there is no row).
     Result<QVariant> scalar(const QString& sql, const QVariantList& binds = {});
     // Every row of a query: the unbound results of the windows.
@@ -65,8 +65,8 @@ class Database {
     // Whether the table exists; a file that cannot be asked has none.
     bool hasTable(const QString& table);
 
-    Status begin();
-    Status commit();
+    [[nodiscard]] Status begin();
+    [[nodiscard]] Status commit();
     // Undoes the open transaction; without one there is nothing to undo.
     void rollback();
 

@@ -43,7 +43,7 @@ class GroupedSum {
     QString query() const { return sql_; }
     QVariantList binds() const { return binds_; }
 
-    Status requery();
+    [[nodiscard]] Status requery();
     const std::vector<Group>& groups() const { return groups_; }
 
   private:

@@ -45,7 +45,7 @@ Status writeAll(Database& db, const QString& sql, const std::vector<Change>& cha
     }
     for (const Change& c : changes) {
         // A reset only forgets the last row's failure on a prepared statement.
-        (void)st.reset();
+        st.reset();
         if (bind(st, c) && st.exec()) {
             ++result.written;
         } else {

@@ -44,9 +44,9 @@ class RecordSource : public QObject {
     const TableDef* table() const { return table_; }
 
     // Re-runs the query without any sort set since; the first row becomes current.
-    Status refresh();
+    [[nodiscard]] Status refresh();
     // Re-runs the query keeping the sort; the first row becomes current.
-    Status requery();
+    [[nodiscard]] Status requery();
     void close();
     bool isOpen() const { return open_; }
 
@@ -83,17 +83,17 @@ class RecordSource : public QObject {
     void setColumnRule(const QString& column, const ColumnRule& rule, const QString& refusal);
 
     // Starts a new row; update() inserts it at the end of the rows.
-    Status addNew();
+    [[nodiscard]] Status addNew();
     // Writes the pending edit or new row. Nothing pending: success.
-    Status update();
+    [[nodiscard]] Status update();
     void cancelUpdate();
     bool editPending() const { return edit_.has_value(); }
     bool addingNew() const { return adding_; }
 
     // Deletes the current row; the next row becomes current (EOF after the last).
-    Status deleteCurrent();
+    [[nodiscard]] Status deleteCurrent();
     // Deletes every row of the query in one statement; the result is empty.
-    Status deleteAll();
+    [[nodiscard]] Status deleteAll();
 
     // The first row in the current order that matches condition becomes
     // current. When none does the search still succeeds, noMatch() tells
@@ -112,7 +112,7 @@ class RecordSource : public QObject {
     // becomes current. sort() gives back label when one is given (the text a
     // window compares), else the sort text itself.
     QString sort() const { return sortText_; }
-    Status setSort(const QString& sortText, const QString& label = {});
+    [[nodiscard]] Status setSort(const QString& sortText, const QString& label = {});
 
     static std::optional<std::vector<SortKey>> parseOrder(const TableDef& table,
                                                           const QString& text);
@@ -140,13 +140,13 @@ class RecordSource : public QObject {
   private:
     using Row = std::vector<QVariant>;
 
-    Status load(const QString& order);
-    Status findFirstSql(const QString& condition, const QVariantList& binds);
+    [[nodiscard]] Status load(const QString& order);
+    [[nodiscard]] Status findFirstSql(const QString& condition, const QVariantList& binds);
     QString orderSql(const std::vector<SortKey>& keys, bool noIndex) const;
     QString effectiveOrderSql(bool noIndex) const;
     QString whereSql() const;
-    Status leaveCurrent();
-    Status setPosition(int position);
+    [[nodiscard]] Status leaveCurrent();
+    [[nodiscard]] Status setPosition(int position);
     const Row* rowAt(int row) const;
     void invalidate(qint64 rowid);
     int findRowid(qint64 rowid) const;

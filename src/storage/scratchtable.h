@@ -34,12 +34,12 @@ class ScratchTable {
     Result<FillResult> fill(const TableDef& ledger, int count, const RowFn& row);
 
     // Empties the table.
-    Status clear();
+    [[nodiscard]] Status clear();
     Result<int> rowCount();
 
   private:
-    Status fillInTransaction(const TableDef& ledger, int count, const RowFn& row,
-                             FillResult& result);
+    [[nodiscard]] Status fillInTransaction(const TableDef& ledger, int count, const RowFn& row,
+                                           FillResult& result);
 
     Database& db_;
 };

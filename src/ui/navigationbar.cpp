@@ -32,16 +32,16 @@ NavigationBar::NavigationBar(RecordSource* source, const QString& caption, QWidg
     last_ = button(QStringLiteral("▶|"), QStringLiteral("Utolsó adatsor"));
     // A move fails only when the row being left cannot be written; the
     // source's writeFailed tells the window that, and the row stays.
-    connect(first_, &QToolButton::clicked, this, [this] { (void)source_->moveFirst(); });
+    connect(first_, &QToolButton::clicked, this, [this] { source_->moveFirst(); });
     connect(previous_, &QToolButton::clicked, this, [this] {
         if (source_->position() > 0)
-            (void)source_->movePrevious();
+            source_->movePrevious();
     });
     connect(next_, &QToolButton::clicked, this, [this] {
         if (source_->position() < source_->recordCount() - 1)
-            (void)source_->moveNext();
+            source_->moveNext();
     });
-    connect(last_, &QToolButton::clicked, this, [this] { (void)source_->moveLast(); });
+    connect(last_, &QToolButton::clicked, this, [this] { source_->moveLast(); });
 }
 
 void NavigationBar::setCaption(const QString& caption) {

@@ -21,10 +21,12 @@ class PrinterService {
     // Whether a printer is there to print on.
     virtual bool ready() = 0;
     // Prints at once; fails with a readable error when it could not.
-    virtual Status print(const PaintFn& paint, QPageLayout::Orientation orientation) = 0;
+    [[nodiscard]] virtual Status print(const PaintFn& paint,
+                                       QPageLayout::Orientation orientation) = 0;
     // Shows the pages in a modal preview from which the user may print.
     // Closing the preview without printing is no failure.
-    virtual Status preview(const PaintFn& paint, QPageLayout::Orientation orientation) = 0;
+    [[nodiscard]] virtual Status preview(const PaintFn& paint,
+                                         QPageLayout::Orientation orientation) = 0;
 };
 
 }  // namespace vela

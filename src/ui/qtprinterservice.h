@@ -8,8 +8,9 @@ namespace vela {
 class QtPrinterService : public PrinterService {
   public:
     bool ready() override;
-    Status print(const PaintFn& paint, QPageLayout::Orientation orientation) override;
-    Status preview(const PaintFn& paint, QPageLayout::Orientation orientation) override;
+    [[nodiscard]] Status print(const PaintFn& paint, QPageLayout::Orientation orientation) override;
+    [[nodiscard]] Status preview(const PaintFn& paint,
+                                 QPageLayout::Orientation orientation) override;
 };
 
 // A printer for tests and for saving: every job goes into a PDF file.
@@ -19,8 +20,9 @@ class PdfPrinterService : public PrinterService {
         : path_(std::move(pdfPath)), ready_(ready) {}
     bool ready() override { return ready_; }
     void setReady(bool r) { ready_ = r; }
-    Status print(const PaintFn& paint, QPageLayout::Orientation orientation) override;
-    Status preview(const PaintFn& paint, QPageLayout::Orientation orientation) override;
+    [[nodiscard]] Status print(const PaintFn& paint, QPageLayout::Orientation orientation) override;
+    [[nodiscard]] Status preview(const PaintFn& paint,
+                                 QPageLayout::Orientation orientation) override;
 
     QString path() const { return path_; }
     int jobs = 0;

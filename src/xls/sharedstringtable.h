@@ -17,7 +17,7 @@ class SharedStringTable {
   public:
     // parts: the SST payload, then the payloads of the CONTINUE records after it.
     // Fails with a short text of what is damaged.
-    Status parse(const std::vector<QByteArray>& parts);
+    [[nodiscard]] Status parse(const std::vector<QByteArray>& parts);
 
     int count() const { return int(entries_.size()); }
     const QString& text(int index) const { return entries_[size_t(index)].text; }

@@ -20,8 +20,8 @@ struct TemplateColumn {
 class TemplateWriter {
   public:
     // Fails with a Hungarian error text naming the file.
-    static Status write(const QString& path, const QString& sheetName,
-                        const std::vector<TemplateColumn>& columns);
+    [[nodiscard]] static Status write(const QString& path, const QString& sheetName,
+                                      const std::vector<TemplateColumn>& columns);
 
     // The Workbook stream of such a workbook.
     static QByteArray workbookStream(const QString& sheetName,

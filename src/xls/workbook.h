@@ -20,7 +20,8 @@ class Workbook {
     // QDateTime -> date (a number with a date format), bool -> boolean, a null
     // QVariant -> empty cell. Fails with a Hungarian error text when the
     // file cannot be written; the file is then unchanged.
-    static Status appendRows(const QString& path, const std::vector<std::vector<QVariant>>& rows);
+    [[nodiscard]] static Status appendRows(const QString& path,
+                                           const std::vector<std::vector<QVariant>>& rows);
 
     // Number of used rows of the first worksheet (the heading row included).
     static Result<int> rowCount(const QString& path);
@@ -28,7 +29,7 @@ class Workbook {
     // Whether appendRows would take rowsToAdd more rows: the file is there,
     // writable, not in use, a readable Excel 8 workbook with room for them.
     // Nothing is written; fails with the same Hungarian text appendRows gives.
-    static Status canAppend(const QString& path, qsizetype rowsToAdd);
+    [[nodiscard]] static Status canAppend(const QString& path, qsizetype rowsToAdd);
 
     // Whether someone has the workbook open: LibreOffice's lock file beside
     // it, or an advisory lock held by another writer. A spreadsheet program
@@ -39,7 +40,7 @@ class Workbook {
     // Puts a copy of templatePath in place of path (which need not exist),
     // whole or not at all; refused while the workbook is in use. Fails with
     // a Hungarian error text when the copy could not be made.
-    static Status resetFrom(const QString& templatePath, const QString& path);
+    [[nodiscard]] static Status resetFrom(const QString& templatePath, const QString& path);
 
     // Whether appendRows stores the value as it is: false for a number that
     // is not finite, a text longer than a cell holds (32 767 characters), an

@@ -24,7 +24,7 @@ class WorkbookStream {
 
     // The stream must outlive this object: unchanged payloads refer into it.
     // Fails with a short text of where the stream is damaged.
-    Status parse(const QByteArray& stream);
+    [[nodiscard]] Status parse(const QByteArray& stream);
 
     Substream& globals() { return substreams_[0]; }
     int sheetCount() const { return int(boundSheets_.size()); }

@@ -164,3 +164,25 @@ TEST(Base, ErrorsTellDamageAndBusyFromTheirExtendedCodes) {
     EXPECT_TRUE((Error{{}, SQLITE_LOCKED}.busy()));
     EXPECT_FALSE((Error{{}, SQLITE_FULL}.busy()));
 }
+
+TEST(Base, AStatementWithAFailedBindWritesNothingUntilReset) {
+    Db d;
+    ASSERT_TRUE(
+        Statement(d.db, QStringLiteral("CREATE TABLE t (a TEXT NOT NULL DEFAULT 'x', b)")).exec());
+    Statement insert(d.db, QStringLiteral("INSERT INTO t (b) VALUES (?)"));
+    // Parameter 2 does not exist: the bind fails, and the insert must not
+    // then run with its value missing.
+    EXPECT_FALSE(insert.bind(2, 7).ok());
+    EXPECT_FALSE(insert.exec().ok());
+    EXPECT_EQ(insert.status().error().code, SQLITE_RANGE);
+    Statement count(d.db, QStringLiteral("SELECT count(*) FROM t"));
+    ASSERT_TRUE(count.next());
+    EXPECT_EQ(count.int64(0), 0);
+
+    insert.reset();
+    insert.bind(1, 7);
+    ASSERT_TRUE(insert.exec()) << insert.status().errorText().toStdString();
+    Statement again(d.db, QStringLiteral("SELECT count(*) FROM t"));
+    ASSERT_TRUE(again.next());
+    EXPECT_EQ(again.int64(0), 1);
+}

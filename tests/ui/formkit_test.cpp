@@ -42,15 +42,14 @@ class CountryTestWindow : public QDialog {
         auto* bar = new QMenuBar(this);
         // The test window tells no failure: a refused move or delete leaves
         // the current row, which is what the tests look at.
-        menus = new MenuTable(
-            bar,
-            {MenuTable::menu("Adat", "&Adat"),
-             MenuTable::item("Elso", "&Első", [this] { (void)Countries.moveFirst(); }),
-             MenuTable::separator(),
-             MenuTable::item(
-                 "Torol", "&Törlés", [this] { (void)Countries.deleteCurrent(); },
-                 [this] { return Countries.recordCount() > 0; })},
-            this);
+        menus = new MenuTable(bar,
+                              {MenuTable::menu("Adat", "&Adat"),
+                               MenuTable::item("Elso", "&Első", [this] { Countries.moveFirst(); }),
+                               MenuTable::separator(),
+                               MenuTable::item(
+                                   "Torol", "&Törlés", [this] { (void)Countries.deleteCurrent(); },
+                                   [this] { return Countries.recordCount() > 0; })},
+                              this);
         auto* lay = new QVBoxLayout(this);
         lay->setMenuBar(bar);
         lay->addWidget(grid);
