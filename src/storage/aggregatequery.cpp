@@ -63,9 +63,16 @@ void AggregateQuery::settle() {
         writing_ = false;
 }
 
+qint64 AggregateQuery::othersVersion() const {
+    // Changes whenever another connection (another workstation) commits.
+    Statement st(db_->handle(), QStringLiteral("PRAGMA data_version"));
+    return st.next() ? st.int64(0) : -1;
+}
+
 Status AggregateQuery::requery() {
     settle();
-    if (live_ && !writing_ && changes() == syncedChanges_ && adjustments_ < kMaxAdjustments) {
+    if (live_ && !writing_ && changes() == syncedChanges_ && adjustments_ < kMaxAdjustments &&
+        othersVersion() == syncedVersion_) {
         open_ = true;
         return {};
     }
@@ -80,6 +87,9 @@ Status AggregateQuery::runFull() {
     if (!db_)
         return Error{QStringLiteral("Az adatbázis nincs megnyitva.")};
     ++fullRuns_;
+    // Read before the sums: a commit of another connection meanwhile makes
+    // the next requery read again.
+    syncedVersion_ = othersVersion();
     Statement st(db_->handle(), sql_);
     if (Status s = st.bind(binds_); !s)
         return s;

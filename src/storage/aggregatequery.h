@@ -21,8 +21,9 @@ class RecordSource;
 // source over the same table: each written row moves the sums by what it
 // takes away and adds, so a million-row ledger need not be summed again
 // after every save. Any other change of the database found since (the
-// connection's change counter says so), or a followed row that could not be
-// read, makes the next requery a full one, which tells any failure.
+// connection's change counter says so, or SQLite's data version for a commit
+// of another connection: another workstation), or a followed row that could
+// not be read, makes the next requery a full one, which tells any failure.
 class AggregateQuery {
   public:
     void setDatabase(Database* db) { db_ = db; }
@@ -52,6 +53,7 @@ class AggregateQuery {
     void rowWritten(qint64 rowid);
     bool adjust(qint64 rowid, double sign);
     qint64 changes() const;
+    qint64 othersVersion() const;
 
     Database* db_ = nullptr;
     QString sql_;
@@ -68,6 +70,7 @@ class AggregateQuery {
     bool live_ = false;     // sums_ match the table as of syncedChanges_
     bool writing_ = false;  // a followed write is under way
     qint64 syncedChanges_ = 0;
+    qint64 syncedVersion_ = -1;  // data_version when the sums were last read in full
     int adjustments_ = 0;
     int fullRuns_ = 0;
 };

@@ -295,3 +295,20 @@ TEST_F(LedgerFixture, PartnerChosenForAnEmptyLedgerIsRefused) {
         EXPECT_TRUE(text("Text2")->hasFocus());
     }
 }
+
+TEST_F(LedgerFixture, AFigureThatCannotBeReadIsToldNotShownAsNothingOwed) {
+    insert("VelaData", {{1, "A1", "Alma", 1270, "N"}});
+    open();
+    EXPECT_EQ(label27(), "1270.-");
+    dialogs.clear();
+    // Another workstation takes the table away under the window: the total
+    // can no longer be read.
+    auto other = vela::Database::open("veladata.mdb");
+    ASSERT_TRUE(other) << other.errorText().toStdString();
+    ASSERT_TRUE((*other)->exec("ALTER TABLE VelaData RENAME TO VelaDataMashol"));
+    window->ShowOpenTotal();
+    ASSERT_FALSE(dialogs.texts().isEmpty());
+    EXPECT_TRUE(dialogs.texts().first().startsWith("Adatbázis-hiba: "))
+        << dialogs.texts().first().toStdString();
+    EXPECT_TRUE(dialogs.texts().first().contains("VelaData"));
+}

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 
 #include "base/statement.h"
+#include "storage/aggregatequery.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/query.h"
@@ -90,4 +91,36 @@ TEST(SharedFile, AHeldFileIsWaitedForThenNamedInHungarianAndTheEditStaysPending)
     const vela::Status written = rs.update();
     EXPECT_TRUE(written) << written.errorText().toStdString();
     EXPECT_EQ(mine->scalar("SELECT count(*) FROM VelaData")->toInt(), 2);
+}
+
+TEST(SharedFile, AFollowedTotalTakesInWhatTheOtherWorkstationWrote) {
+    TempDataFolder folder;
+    auto mine = openLedger();
+    auto theirs = openLedger();
+    ASSERT_TRUE(mine && theirs);
+    ASSERT_TRUE(mine->exec("INSERT INTO VelaData (CegNev, Brutto) VALUES ('Első', 100)"));
+
+    RecordSource rs;
+    rs.setDatabase(mine.get());
+    rs.setQuery(vela::Query(vela::schema::velaData()));
+    ASSERT_TRUE(rs.refresh());
+    vela::AggregateQuery total;
+    total.setDatabase(mine.get());
+    total.setSum(vela::schema::velaData(), {vela::Amount{"Brutto"}});
+    total.follow(&rs);
+    ASSERT_TRUE(total.requery());
+    EXPECT_EQ(total.value().toDouble(), 100);
+
+    // A save of mine is followed without reading the table again ...
+    ASSERT_TRUE(rs.setField("Brutto", 150));
+    ASSERT_TRUE(rs.update());
+    const int runs = total.fullRuns();
+    ASSERT_TRUE(total.requery());
+    EXPECT_EQ(total.value().toDouble(), 150);
+    EXPECT_EQ(total.fullRuns(), runs);
+
+    // ... but a row the other workstation added is read in at the next requery.
+    ASSERT_TRUE(theirs->exec("INSERT INTO VelaData (CegNev, Brutto) VALUES ('Másik', 25)"));
+    ASSERT_TRUE(total.requery());
+    EXPECT_EQ(total.value().toDouble(), 175);
 }
