@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QString>
 #include <functional>
@@ -24,8 +25,19 @@ inline QString benchFolder(const QString& name, int rows, const QString& insert,
                            const std::function<void(const QString&)>& extra = {},
                            bool analyze = false) {
     const QString dir = QStringLiteral("/tmp/%1-%2").arg(name).arg(rows);
-    if (QFile::exists(dir + "/ready"))
+    // The mark holds the fingerprint of the templates the folder was made
+    // from: a folder left by an older schema (other indexes) is made again.
+    QCryptographicHash templates(QCryptographicHash::Sha1);
+    for (const char* f : {"veladata.mdb", "parameter.kdb"}) {
+        QFile t(QStringLiteral(VELA_TEMPLATE_DIR "/") + f);
+        if (t.open(QIODevice::ReadOnly))
+            templates.addData(t.readAll());
+    }
+    const QByteArray fingerprint = templates.result().toHex();
+    QFile mark(dir + "/ready");
+    if (mark.open(QIODevice::ReadOnly) && mark.readAll() == fingerprint)
         return dir;
+    mark.close();
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);
     for (const char* f : {"veladata.mdb", "parameter.kdb"})
@@ -48,6 +60,7 @@ inline QString benchFolder(const QString& name, int rows, const QString& insert,
         (void)db->exec(QStringLiteral("ANALYZE"));
     }
     QFile ready(dir + "/ready");
-    ready.open(QIODevice::WriteOnly);
+    if (ready.open(QIODevice::WriteOnly))
+        ready.write(fingerprint);
     return dir;
 }
