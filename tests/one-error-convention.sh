@@ -5,7 +5,7 @@
 # to be asked for afterwards, and a damaged flag beside the result.
 cd "$(dirname "$0")/.." || exit 2
 hits=$(grep -rnE 'QString ?\* ?(error|err|why|detail)\b|bool ?\* ?damaged|[^.]\blastError\(\)|QString lastError|QString error\(\) const' \
-    src 2>/dev/null | grep -vE '(qt_|query|q|db|Qt|sql)\.lastError\(\)')
+    src data 2>/dev/null | grep -vE '(qt_|query|q|db|Qt|sql)\.lastError\(\)')
 if [ -n "$hits" ]; then
     echo "Failures reported outside vela::Result:"
     echo "$hits"

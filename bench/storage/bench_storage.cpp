@@ -62,11 +62,10 @@ bool ensureLedger(int rows) {
     options.payablesRows = rows;
     options.force = true;
     vela::demo::DemoFolderMaker maker(options);
-    QString error;
     QElapsedTimer t;
     t.start();
-    if (!maker.make(ledgerFolder(rows), &error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
+    if (const vela::Status made = maker.make(ledgerFolder(rows)); !made) {
+        std::fprintf(stderr, "%s\n", qPrintable(made.errorText()));
         return false;
     }
     std::fprintf(stderr, "  made in %.1f s\n", t.elapsed() / 1000.0);

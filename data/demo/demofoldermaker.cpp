@@ -32,46 +32,41 @@ struct SqliteCloser {
 using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
 
 // Opens a copied template; it must exist, nothing is created here.
-SqliteHandle openExisting(const QString& path, QString* error) {
+Result<SqliteHandle> openExisting(const QString& path) {
     sqlite3* raw = nullptr;
     const int rc =
         sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
     SqliteHandle db(raw);
     if (rc != SQLITE_OK) {
-        *error = QStringLiteral("A(z) „%1” nem nyitható meg: %2")
-                     .arg(QDir::toNativeSeparators(path), QString::fromUtf8(sqlite3_errmsg(raw)));
-        db.reset();
+        return Error{
+            QStringLiteral("A(z) „%1” nem nyitható meg: %2")
+                .arg(QDir::toNativeSeparators(path), QString::fromUtf8(sqlite3_errmsg(raw))),
+            raw ? sqlite3_extended_errcode(raw) : rc};
     }
     return db;
 }
 
 // An INSERT of the named columns of a table, the names checked against its column table.
-bool insertRow(sqlite3* db, const TableDef& table, const QStringList& names,
-               const QVariantList& values, QString* error) {
+Status insertRow(sqlite3* db, const TableDef& table, const QStringList& names,
+                 const QVariantList& values) {
     QStringList cols, marks;
     for (const QString& n : names) {
-        if (table.indexOf(n) < 0) {
-            *error = QStringLiteral("A(z) %1 táblában nincs „%2” oszlop.").arg(table.name, n);
-            return false;
-        }
+        if (table.indexOf(n) < 0)
+            return Error{QStringLiteral("A(z) %1 táblában nincs „%2” oszlop.").arg(table.name, n)};
         cols << schema::quoteName(n);
         marks << QStringLiteral("?");
     }
     Statement st(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                          .arg(schema::quoteName(table.name), cols.join(QStringLiteral(", ")),
                               marks.join(QStringLiteral(", "))));
-    if (st.status().ok() && st.bind(values) && st.exec())
-        return true;
-    *error = st.status().errorText();
-    return false;
+    if (Status bound = st.bind(values); !bound)
+        return bound;
+    return st.exec();
 }
 
-bool runSql(sqlite3* db, const QString& sql, QString* error) {
-    Statement st(db, sql);
-    if (st.status().ok() && st.exec())
-        return true;
-    *error = st.status().errorText();
-    return false;
+// A statement that could not be prepared fails its exec() with the reason.
+Status runSql(sqlite3* db, const QString& sql) {
+    return Statement(db, sql).exec();
 }
 
 QString digits(DemoRandom& rnd, int count) {
@@ -162,21 +157,17 @@ QString DemoFolderMaker::programDir() {
     return QCoreApplication::applicationDirPath();
 }
 
-bool DemoFolderMaker::prepareFolder(const QString& dir, QString* error) const {
+Status DemoFolderMaker::prepareFolder(const QString& dir) const {
     const QFileInfo fi(dir);
-    if (fi.exists() && !fi.isDir()) {
-        *error = QStringLiteral("A(z) „%1” nem mappa.").arg(QDir::toNativeSeparators(dir));
-        return false;
-    }
+    if (fi.exists() && !fi.isDir())
+        return Error{QStringLiteral("A(z) „%1” nem mappa.").arg(QDir::toNativeSeparators(dir))};
     QDir d(dir);
     if (fi.exists() &&
         !d.isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)) {
         if (!options_.force) {
-            *error = QStringLiteral(
-                         "A(z) „%1” mappa nem üres; a felülíráshoz adja meg a "
-                         "--force kapcsolót!")
-                         .arg(QDir::toNativeSeparators(dir));
-            return false;
+            return Error{QStringLiteral("A(z) „%1” mappa nem üres; a felülíráshoz adja meg a "
+                                        "--force kapcsolót!")
+                             .arg(QDir::toNativeSeparators(dir))};
         }
         // Only what this tool makes is replaced; the user's other files stay.
         QStringList ours;
@@ -190,52 +181,48 @@ bool DemoFolderMaker::prepareFolder(const QString& dir, QString* error) const {
             for (const QString& suffix : {QString(), QStringLiteral("-journal"),
                                           QStringLiteral("-wal"), QStringLiteral("-shm")}) {
                 if (QFile::exists(f + suffix) && !QFile::remove(f + suffix)) {
-                    *error = QStringLiteral("A(z) „%1” nem törölhető (használja egy program?).")
-                                 .arg(QDir::toNativeSeparators(f + suffix));
-                    return false;
+                    return Error{QStringLiteral("A(z) „%1” nem törölhető (használja egy program?).")
+                                     .arg(QDir::toNativeSeparators(f + suffix))};
                 }
             }
         }
     }
     if (!QDir().mkpath(dir)) {
-        *error =
-            QStringLiteral("A(z) „%1” mappa nem hozható létre.").arg(QDir::toNativeSeparators(dir));
-        return false;
+        return Error{QStringLiteral("A(z) „%1” mappa nem hozható létre.")
+                         .arg(QDir::toNativeSeparators(dir))};
     }
-    return true;
+    return {};
 }
 
-bool DemoFolderMaker::copyTemplates(const QString& dir, QString* error) const {
+Status DemoFolderMaker::copyTemplates(const QString& dir) const {
     const QString from =
         options_.templateDir.isEmpty() ? QDir(programDir()).filePath("Data") : options_.templateDir;
     for (const DatabaseDef& def : schema::databases()) {
         const QString src = QDir(from).filePath(def.fileName);
         const QString dst = QDir(dir).filePath(def.fileName);
         if (!QFile::exists(src)) {
-            *error = QStringLiteral(
-                         "Nem található a tiszta minta-adatbázis: „%1”. Építse meg "
-                         "a programot (cmake --build)!")
-                         .arg(QDir::toNativeSeparators(src));
-            return false;
+            return Error{QStringLiteral("Nem található a tiszta minta-adatbázis: „%1”. Építse meg "
+                                        "a programot (cmake --build)!")
+                             .arg(QDir::toNativeSeparators(src))};
         }
         if (!QFile::copy(src, dst)) {
-            *error = QStringLiteral("A(z) „%1” nem másolható ide: „%2”.")
-                         .arg(QDir::toNativeSeparators(src), QDir::toNativeSeparators(dst));
-            return false;
+            return Error{QStringLiteral("A(z) „%1” nem másolható ide: „%2”.")
+                             .arg(QDir::toNativeSeparators(src), QDir::toNativeSeparators(dst))};
         }
         QFile::setPermissions(dst, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
     }
-    return true;
+    return {};
 }
 
-bool DemoFolderMaker::fillPartners(const QString& path, QString* error) const {
-    SqliteHandle db = openExisting(path, error);
-    if (!db)
-        return false;
+Status DemoFolderMaker::fillPartners(const QString& path) const {
+    Result<SqliteHandle> opened = openExisting(path);
+    if (!opened)
+        return opened.error();
+    sqlite3* db = opened->get();
     DemoRandom rnd(options_.seed + 3);
-    if (!runSql(db.get(), QStringLiteral("BEGIN"), error))
-        return false;
+    if (Status begun = runSql(db, QStringLiteral("BEGIN")); !begun)
+        return begun;
     const QStringList partnerColumns = {
         "BerNev",        "BerIrszam",      "BerSzekhely",    "BerCim",
         "BerTelefon",    "BerFax",         "BerMobil",       "BerAdoszam",
@@ -300,31 +287,32 @@ bool DemoFolderMaker::fillPartners(const QString& path, QString* error) const {
             euTax,
             vpid,
         };
-        if (!insertRow(db.get(), schema::beraktar(), partnerColumns, values, error))
-            return false;
+        if (Status inserted = insertRow(db, schema::beraktar(), partnerColumns, values); !inserted)
+            return inserted;
     }
     for (const CountryWords& c : countries()) {
-        if (!insertRow(db.get(), schema::torzsOrszagok(), {"OrszágKód", "OrszágMegnevezés"},
-                       {QString::fromLatin1(c.code), QString::fromUtf8(c.name)}, error))
-            return false;
+        if (Status inserted =
+                insertRow(db, schema::torzsOrszagok(), {"OrszágKód", "OrszágMegnevezés"},
+                          {QString::fromLatin1(c.code), QString::fromUtf8(c.name)});
+            !inserted)
+            return inserted;
     }
-    return runSql(db.get(), QStringLiteral("COMMIT"), error);
+    return runSql(db, QStringLiteral("COMMIT"));
 }
 
-bool DemoFolderMaker::fillParameters(const QString& path, const QString& interfacePath,
-                                     QString* error) const {
-    SqliteHandle db = openExisting(path, error);
+Status DemoFolderMaker::fillParameters(const QString& path, const QString& interfacePath) const {
+    Result<SqliteHandle> db = openExisting(path);
     if (!db)
-        return false;
-    return insertRow(db.get(), schema::emblemaPath(), {"Tizedes", "DevizaNem", "InterfacePath"},
-                     {0, QStringLiteral("Ft"), interfacePath}, error);
+        return db.error();
+    return insertRow(db->get(), schema::emblemaPath(), {"Tizedes", "DevizaNem", "InterfacePath"},
+                     {0, QStringLiteral("Ft"), interfacePath});
 }
 
-bool DemoFolderMaker::copyExtraTree(const QString& dir, QString* error) const {
+Status DemoFolderMaker::copyExtraTree(const QString& dir) const {
     const QString from =
         options_.extraDir.isEmpty() ? QDir(programDir()).filePath("DataFolder") : options_.extraDir;
     if (!QFileInfo(from).isDir())
-        return true;
+        return {};
     const QDir src(from);
     QDirIterator it(from, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
@@ -336,58 +324,62 @@ bool DemoFolderMaker::copyExtraTree(const QString& dir, QString* error) const {
         if (QFile::exists(dst))
             QFile::remove(dst);
         if (!QFile::copy(file, dst)) {
-            *error = QStringLiteral("A(z) „%1” nem másolható ide: „%2”.")
-                         .arg(QDir::toNativeSeparators(file), QDir::toNativeSeparators(dst));
-            return false;
+            return Error{QStringLiteral("A(z) „%1” nem másolható ide: „%2”.")
+                             .arg(QDir::toNativeSeparators(file), QDir::toNativeSeparators(dst))};
         }
         QFile::setPermissions(dst, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
     }
-    return true;
+    return {};
 }
 
-bool DemoFolderMaker::make(const QString& dirIn, QString* error) {
+Status DemoFolderMaker::make(const QString& dirIn) {
     summary_.clear();
-    if (options_.payablesRows < 0 || options_.receivablesRows < 0) {
-        *error = QStringLiteral("A sorok száma nem lehet negatív.");
-        return false;
-    }
+    if (options_.payablesRows < 0 || options_.receivablesRows < 0)
+        return Error{QStringLiteral("A sorok száma nem lehet negatív.")};
     const QString dir = QDir(dirIn).absolutePath();
-    if (!prepareFolder(dir, error) || !copyTemplates(dir, error))
-        return false;
+    if (Status prepared = prepareFolder(dir); !prepared)
+        return prepared;
+    if (Status copied = copyTemplates(dir); !copied)
+        return copied;
 
     const QDir d(dir);
     LedgerGenerator payables(LedgerSide::Payables, options_.today, options_.seed);
     LedgerGenerator receivables(LedgerSide::Receivables, options_.today, options_.seed + 1);
     {
-        SqliteHandle db = openExisting(d.filePath("veladata.mdb"), error);
+        Result<SqliteHandle> db = openExisting(d.filePath("veladata.mdb"));
         if (!db)
-            return false;
-        if (!payables.write(db.get(), schema::velaData(), options_.payablesRows, error) ||
-            !receivables.write(db.get(), schema::velanakData(), options_.receivablesRows, error))
-            return false;
+            return db.error();
+        if (Status written = payables.write(db->get(), schema::velaData(), options_.payablesRows);
+            !written)
+            return written;
+        if (Status written =
+                receivables.write(db->get(), schema::velanakData(), options_.receivablesRows);
+            !written)
+            return written;
     }
-    if (!fillPartners(d.filePath("betarol.kdb"), error))
-        return false;
+    if (Status filled = fillPartners(d.filePath("betarol.kdb")); !filled)
+        return filled;
 
     const QString invoicingDir = d.filePath(QString::fromLatin1(kInvoicingFolder));
-    if (!fillParameters(d.filePath("parameter.kdb"), QDir::cleanPath(invoicingDir), error))
-        return false;
+    if (Status filled = fillParameters(d.filePath("parameter.kdb"), QDir::cleanPath(invoicingDir));
+        !filled)
+        return filled;
     if (!QDir().mkpath(invoicingDir)) {
-        *error = QStringLiteral("A(z) „%1” mappa nem hozható létre.")
-                     .arg(QDir::toNativeSeparators(invoicingDir));
-        return false;
+        return Error{QStringLiteral("A(z) „%1” mappa nem hozható létre.")
+                         .arg(QDir::toNativeSeparators(invoicingDir))};
     }
     // The invoicing program goes on numbering where the imported rows stopped.
     std::array<qint64, kInvoiceTableCount> next{};
     for (int t = 0; t < kInvoiceTableCount; ++t)
         next[size_t(t)] = receivables.lastInvoiceNumber(InvoiceTable(t)) + 1;
     InvoiceSourceWriter invoices(options_.today, options_.seed + 2);
-    if (!invoices.write(QDir(invoicingDir).filePath(QString::fromLatin1(kInvoicingFile)), next,
-                        error))
-        return false;
-    if (!copyExtraTree(dir, error))
-        return false;
+    if (Status written =
+            invoices.write(QDir(invoicingDir).filePath(QString::fromLatin1(kInvoicingFile)), next);
+        !written)
+        return written;
+    if (Status copied = copyExtraTree(dir); !copied)
+        return copied;
 
     summary_ = QStringLiteral(
                    "Kész: %1 (VelaData: %2 sor, ebből %3 részkiegyenlítés; "
@@ -401,7 +393,7 @@ bool DemoFolderMaker::make(const QString& dirIn, QString* error) {
                    .arg(partners().size())
                    .arg(countries().size())
                    .arg(invoices.lineCount());
-    return true;
+    return {};
 }
 
 }  // namespace vela::demo

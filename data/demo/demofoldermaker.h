@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "base/result.h"
+
 namespace vela::demo {
 
 struct DemoOptions {
@@ -24,9 +26,9 @@ class DemoFolderMaker {
   public:
     explicit DemoFolderMaker(DemoOptions options);
 
-    // false with a Hungarian reason; a folder that is not empty is refused
+    // Fails with a Hungarian reason; a folder that is not empty is refused
     // unless force is set, and then only the files made here are replaced.
-    bool make(const QString& dir, QString* error);
+    [[nodiscard]] Status make(const QString& dir);
 
     // One line telling what was made.
     QString summary() const { return summary_; }
@@ -34,11 +36,11 @@ class DemoFolderMaker {
     static QString programDir();
 
   private:
-    bool prepareFolder(const QString& dir, QString* error) const;
-    bool copyTemplates(const QString& dir, QString* error) const;
-    bool fillPartners(const QString& path, QString* error) const;
-    bool fillParameters(const QString& path, const QString& interfacePath, QString* error) const;
-    bool copyExtraTree(const QString& dir, QString* error) const;
+    [[nodiscard]] Status prepareFolder(const QString& dir) const;
+    [[nodiscard]] Status copyTemplates(const QString& dir) const;
+    [[nodiscard]] Status fillPartners(const QString& path) const;
+    [[nodiscard]] Status fillParameters(const QString& path, const QString& interfacePath) const;
+    [[nodiscard]] Status copyExtraTree(const QString& dir) const;
 
     DemoOptions options_;
     QString summary_;

@@ -21,12 +21,9 @@ struct SqliteCloser {
     void operator()(sqlite3* db) const { sqlite3_close(db); }
 };
 
-bool runSql(sqlite3* db, const QString& sql, QString* error) {
-    Statement st(db, sql);
-    if (st.status().ok() && st.exec())
-        return true;
-    *error = st.status().errorText();
-    return false;
+// A statement that could not be prepared fails its exec() with the reason.
+Status runSql(sqlite3* db, const QString& sql) {
+    return Statement(db, sql).exec();
 }
 
 }  // namespace
@@ -48,24 +45,21 @@ QString InvoiceSourceWriter::createSql(const QString& table) {
         .arg(table);
 }
 
-bool InvoiceSourceWriter::write(const QString& path, const std::array<qint64, 6>& firstNumbers,
-                                QString* error) {
+Status InvoiceSourceWriter::write(const QString& path, const std::array<qint64, 6>& firstNumbers) {
     lines_ = 0;
-    if (QFile::exists(path)) {
-        *error = QStringLiteral("A(z) „%1” már létezik.").arg(path);
-        return false;
-    }
+    if (QFile::exists(path))
+        return Error{QStringLiteral("A(z) „%1” már létezik.").arg(path)};
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     std::unique_ptr<sqlite3, SqliteCloser> db(raw);
     if (rc != SQLITE_OK) {
-        *error = QStringLiteral("A(z) „%1” nem hozható létre: %2")
-                     .arg(path, QString::fromUtf8(sqlite3_errmsg(raw)));
-        return false;
+        return Error{QStringLiteral("A(z) „%1” nem hozható létre: %2")
+                         .arg(path, QString::fromUtf8(sqlite3_errmsg(raw))),
+                     raw ? sqlite3_extended_errcode(raw) : rc};
     }
-    if (!runSql(db.get(), QStringLiteral("BEGIN"), error))
-        return false;
+    if (Status begun = runSql(db.get(), QStringLiteral("BEGIN")); !begun)
+        return begun;
 
     DemoRandom rnd(seed_);
     std::vector<const PartnerWords*> customers;
@@ -77,21 +71,20 @@ bool InvoiceSourceWriter::write(const QString& path, const std::array<qint64, 6>
 
     for (int t = 0; t < tableNames().size(); ++t) {
         const QString& table = tableNames()[t];
-        if (!runSql(db.get(), createSql(table), error) ||
-            !runSql(db.get(),
-                    QStringLiteral("CREATE INDEX %1_SZAMLASOR ON %1 (SZAMLASOR)").arg(table),
-                    error))
-            return false;
+        if (Status created = runSql(db.get(), createSql(table)); !created)
+            return created;
+        if (Status indexed = runSql(
+                db.get(), QStringLiteral("CREATE INDEX %1_SZAMLASOR ON %1 (SZAMLASOR)").arg(table));
+            !indexed)
+            return indexed;
         Statement insert(db.get(), QStringLiteral("INSERT INTO %1 (SZAMLASOR, VEVONEV, VEVOSZEKH, "
                                                   "VEVOCIM, FIZ_MOD, SZML_KELTE, ESEDEKES, "
                                                   "MEGNEVEZES, AFA, KIEGYENOSZ, PENZNEM, "
                                                   "NETTO_ERTE, BRUTTO, TELJ_DATUM) VALUES "
                                                   "(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
                                        .arg(table));
-        if (!insert.status().ok()) {
-            *error = insert.status().errorText();
-            return false;
-        }
+        if (!insert.status())
+            return insert.status();
         const int invoices = rnd.between(25, 35);
         for (int i = 0; i < invoices; ++i) {
             const PartnerWords& p = *customers[size_t(rnd.between(0, int(customers.size()) - 1))];
@@ -166,15 +159,15 @@ bool InvoiceSourceWriter::write(const QString& path, const std::array<qint64, 6>
                     gross,
                     performed,
                 };
-                if (!insert.bind(values) || !insert.exec()) {
-                    *error = insert.status().errorText();
-                    return false;
-                }
+                if (Status bound = insert.bind(values); !bound)
+                    return bound;
+                if (Status inserted = insert.exec(); !inserted)
+                    return inserted;
                 ++lines_;
             }
         }
     }
-    return runSql(db.get(), QStringLiteral("COMMIT"), error);
+    return runSql(db.get(), QStringLiteral("COMMIT"));
 }
 
 }  // namespace vela::demo

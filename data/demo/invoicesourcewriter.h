@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "base/result.h"
+
 namespace vela::demo {
 
 // Writes the stand-in of the invoicing program's database: an SQLite file
@@ -16,7 +18,7 @@ class InvoiceSourceWriter {
 
     // Creates the file at path (which must not exist yet). The invoices of
     // the n-th table (in tableNames() order) are numbered from firstNumbers[n].
-    bool write(const QString& path, const std::array<qint64, 6>& firstNumbers, QString* error);
+    [[nodiscard]] Status write(const QString& path, const std::array<qint64, 6>& firstNumbers);
 
     int lineCount() const { return lines_; }
 

@@ -21,7 +21,7 @@ struct LedgerColumns {
         recordId, figyelem, figyelemMegj, reszkiegyenlites, fizetesModja, reszOsszesen, teljesites,
         reszBrutto;
 
-    bool resolve(const TableDef& t, QString* missing) {
+    Status resolve(const TableDef& t) {
         struct Entry {
             int* at;
             const char* name;
@@ -56,11 +56,11 @@ struct LedgerColumns {
         for (const Entry& e : entries) {
             *e.at = t.indexOf(QString::fromUtf8(e.name));
             if (*e.at < 0) {
-                *missing = QString::fromUtf8(e.name);
-                return false;
+                return Error{QStringLiteral("A(z) %1 táblában nincs „%2” oszlop.")
+                                 .arg(t.name, QString::fromUtf8(e.name))};
             }
         }
-        return true;
+        return {};
     }
 };
 
@@ -74,12 +74,9 @@ const Weighted kPayablesMethods[] = {{0, 44}, {1, 5}, {2, 12}, {3, 8},
 const Weighted kReceivablesMethods[] = {{0, 40}, {1, 6}, {2, 14}, {3, 9},
                                         {4, 8},  {5, 8}, {6, 8},  {7, 7}};
 
-bool runSql(sqlite3* db, const QString& sql, QString* error) {
-    Statement st(db, sql);
-    if (st.status().ok() && st.exec())
-        return true;
-    *error = st.status().errorText();
-    return false;
+// A statement that could not be prepared fails its exec() with the reason.
+Status runSql(sqlite3* db, const QString& sql) {
+    return Statement(db, sql).exec();
 }
 
 double grossOf(double net, double vat) {
@@ -178,13 +175,10 @@ qint64 LedgerGenerator::lastInvoiceNumber(InvoiceTable table) const {
     return (int(table) + 1) * numberWidth_ + invoiceCounters_[size_t(table)];
 }
 
-bool LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows, QString* error) {
+Status LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows) {
     LedgerColumns c{};
-    QString missing;
-    if (!c.resolve(table, &missing)) {
-        *error = QStringLiteral("A(z) %1 táblában nincs „%2” oszlop.").arg(table.name, missing);
-        return false;
-    }
+    if (Status resolved = c.resolve(table); !resolved)
+        return resolved;
     DemoRandom rnd(seed_);
     partialRows_ = 0;
     std::fill(invoiceCounters_.begin(), invoiceCounters_.end(), 0);
@@ -231,25 +225,24 @@ bool LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows, QStrin
     for (int i = 0; i < 8; ++i) weightSum += weights[i].weight;
 
     const bool bulk = rows > 20000;
-    if (!runSql(db, QStringLiteral("PRAGMA synchronous = OFF"), error) ||
-        !runSql(db, QStringLiteral("PRAGMA journal_mode = MEMORY"), error) ||
-        !runSql(db, QStringLiteral("PRAGMA cache_size = -262144"), error) ||
-        !runSql(db, QStringLiteral("PRAGMA temp_store = MEMORY"), error) ||
-        !runSql(db, QStringLiteral("PRAGMA threads = 2"), error) ||
-        !runSql(db, QStringLiteral("PRAGMA mmap_size = 2147483648"), error) ||
-        !runSql(db, QStringLiteral("BEGIN"), error))
-        return false;
-    auto failed = [&](const QString& why) {
-        *error = why;
-        runSql(db, QStringLiteral("ROLLBACK"), &missing);
-        return false;
+    for (const char* sql : {"PRAGMA synchronous = OFF", "PRAGMA journal_mode = MEMORY",
+                            "PRAGMA cache_size = -262144", "PRAGMA temp_store = MEMORY",
+                            "PRAGMA threads = 2", "PRAGMA mmap_size = 2147483648", "BEGIN"}) {
+        if (Status done = runSql(db, QString::fromLatin1(sql)); !done)
+            return done;
+    }
+    auto failed = [&](Status why) {
+        // The failure told is the one that stopped the rows; a rollback that
+        // fails as well has nothing to add, the connection closes anyway.
+        (void)runSql(db, QStringLiteral("ROLLBACK"));
+        return why;
     };
     if (bulk) {
         for (const IndexDef& ix : table.indexes) {
-            if (!runSql(db,
-                        QStringLiteral("DROP INDEX IF EXISTS %1").arg(schema::quoteName(ix.name)),
-                        error))
-                return failed(*error);
+            if (Status dropped = runSql(
+                    db, QStringLiteral("DROP INDEX IF EXISTS %1").arg(schema::quoteName(ix.name)));
+                !dropped)
+                return failed(dropped);
         }
     }
 
@@ -261,8 +254,8 @@ bool LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows, QStrin
     Statement insert(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                              .arg(schema::quoteName(table.name), cols.join(QStringLiteral(", ")),
                                   marks.join(QStringLiteral(", "))));
-    if (!insert.status().ok())
-        return failed(insert.status().errorText());
+    if (!insert.status())
+        return failed(insert.status());
 
     QVariantList row;
     row.resize(qsizetype(table.columns.size()));
@@ -434,16 +427,19 @@ bool LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows, QStrin
         }
 
         // Rewinding a prepared statement cannot fail.
-
         (void)insert.reset();
-        if (!insert.bind(row) || !insert.exec())
-            return failed(insert.status().errorText());
+        if (Status bound = insert.bind(row); !bound)
+            return failed(bound);
+        if (Status inserted = insert.exec(); !inserted)
+            return failed(inserted);
         ++written;
         for (const QVariantList& pr : partials) {
             // Rewinding a prepared statement cannot fail.
             (void)insert.reset();
-            if (!insert.bind(pr) || !insert.exec())
-                return failed(insert.status().errorText());
+            if (Status bound = insert.bind(pr); !bound)
+                return failed(bound);
+            if (Status inserted = insert.exec(); !inserted)
+                return failed(inserted);
             ++written;
             ++partialRows_;
         }
@@ -451,14 +447,16 @@ bool LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows, QStrin
 
     if (bulk) {
         for (const QString& sql : table.indexSql()) {
-            if (!runSql(db, sql, error))
-                return failed(*error);
+            if (Status built = runSql(db, sql); !built)
+                return failed(built);
         }
     }
-    if (!runSql(db, QStringLiteral("COMMIT"), error))
-        return failed(*error);
-    runSql(db, QStringLiteral("PRAGMA synchronous = FULL"), error);
-    return true;
+    if (Status committed = runSql(db, QStringLiteral("COMMIT")); !committed)
+        return failed(committed);
+    // The rows are committed; the setting only matters to the rest of this
+    // connection, so a failure to restore it does not undo the work.
+    (void)runSql(db, QStringLiteral("PRAGMA synchronous = FULL"));
+    return {};
 }
 
 }  // namespace vela::demo

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/result.h"
 #include "storage/columns.h"
 
 struct sqlite3;
@@ -26,8 +27,9 @@ class LedgerGenerator {
 
     // Writes rows rows (partial-payment rows included) into table, in one
     // transaction. A large count is written without the indexes, which are
-    // built afterwards; that is several times faster.
-    bool write(sqlite3* db, const TableDef& table, int rows, QString* error);
+    // built afterwards; that is several times faster. A failure rolls the
+    // transaction back.
+    [[nodiscard]] Status write(sqlite3* db, const TableDef& table, int rows);
 
     int partialRows() const { return partialRows_; }
     // The last receivables invoice number used in the range of one invoicing

@@ -71,9 +71,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     vela::demo::DemoFolderMaker maker(options);
-    QString error;
-    if (!maker.make(dir, &error)) {
-        std::fprintf(stderr, "veladata-demo: %s\n", qPrintable(error));
+    if (const vela::Status made = maker.make(dir); !made) {
+        std::fprintf(stderr, "veladata-demo: %s\n", qPrintable(made.errorText()));
         return 1;
     }
     std::printf("%s\n", qPrintable(maker.summary()));

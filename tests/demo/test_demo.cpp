@@ -355,6 +355,45 @@ TEST(DemoMakerTest, RefusesAFolderInUseUnlessForced) {
     EXPECT_NE(runMaker({}).exitCode, 0);
 }
 
+// A template that is no database stops the maker with SQLite's code in the
+// Error, so the caller can tell damage from other failures; a folder in use
+// is refused with its own reason, which is no damage.
+TEST(DemoMakerTest, FailuresCarryTheirReasonAndTellDamage) {
+    QTemporaryDir tmp;
+    const QString templates = tmp.filePath("templates");
+    QDir().mkpath(templates);
+    for (const vela::DatabaseDef& def : vela::schema::databases())
+        ASSERT_TRUE(QFile::copy(QDir(QStringLiteral(VELA_TEMPLATE_DIR)).filePath(def.fileName),
+                                QDir(templates).filePath(def.fileName)));
+    QFile broken(QDir(templates).filePath("veladata.mdb"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write(QByteArray(4096, 'x'));
+    broken.close();
+
+    vela::demo::DemoOptions options;
+    options.today = kToday;
+    options.templateDir = templates;
+    options.extraDir = tmp.filePath("none");
+    const vela::Status damaged = vela::demo::DemoFolderMaker(options).make(tmp.filePath("a"));
+    ASSERT_FALSE(damaged);
+    EXPECT_TRUE(damaged.error().damaged()) << damaged.errorText().toStdString();
+
+    const QString used = tmp.filePath("used");
+    QDir().mkpath(used);
+    QFile keep(QDir(used).filePath("sajat.txt"));
+    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+    keep.write("marad");
+    keep.close();
+    options.templateDir = QStringLiteral(VELA_TEMPLATE_DIR);
+    const vela::Status refused = vela::demo::DemoFolderMaker(options).make(used);
+    ASSERT_FALSE(refused);
+    EXPECT_FALSE(refused.error().damaged());
+    EXPECT_EQ(refused.errorText(),
+              QStringLiteral("A(z) „%1” mappa nem üres; a felülíráshoz adja meg a "
+                             "--force kapcsolót!")
+                  .arg(QDir::toNativeSeparators(QDir(used).absolutePath())));
+}
+
 TEST(DemoMakerTest, LargeLedgerKeepsItsIndexesAndTheDataFolderFilesAreCopied) {
     QTemporaryDir tmp;
     // The files every data folder carries, in their layout.
@@ -375,8 +414,8 @@ TEST(DemoMakerTest, LargeLedgerKeepsItsIndexesAndTheDataFolderFilesAreCopied) {
     options.extraDir = extra;
     vela::demo::DemoFolderMaker maker(options);
     const QString folder = tmp.filePath("big");
-    QString error;
-    ASSERT_TRUE(maker.make(folder, &error)) << qPrintable(error);
+    const vela::Status made = maker.make(folder);
+    ASSERT_TRUE(made) << made.errorText().toStdString();
 
     EXPECT_TRUE(QFile::exists(folder + "/data/VelaDataStatTartozunk.xls"));
     EXPECT_TRUE(QFile::exists(folder + "/Segedlet/AdatszolgaltatoFormX.rtf"));
