@@ -49,7 +49,7 @@ QString ledgerFolder(int rows) {
 QString passFolder(int rows) {
     const QString from = ledgerFolder(rows);
     const QString dir = QStringLiteral("/tmp/vela-bench-passes-%1").arg(rows);
-    if (QFile::exists(dir + "/ready"))
+    if (bench::isReady(dir))
         return dir;
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);

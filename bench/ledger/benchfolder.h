@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QDir>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QString>
 #include <functional>
 
+#include "../readymark.h"
 #include "base/result.h"
 #include "storage/database.h"
 
@@ -16,28 +16,17 @@ inline void must(const vela::Status& status) {
         qFatal("%s", qPrintable(status.errorText()));
 }
 
-// A benchmark's data folder in /tmp, made once and reused while its "ready"
-// mark is there: the clean veladata.mdb and parameter.kdb, and the ledger rows
-// that insert (an INSERT ... SELECT ... FROM c) makes from the numbers
-// c(i) = 1 .. rows. extra lays in anything else the benchmark needs; analyze
-// gives the query planner the statistics of the rows.
+// A benchmark's data folder in /tmp, made once and reused while its ready
+// mark matches the templates (readymark.h): the clean veladata.mdb and parameter.kdb, and the
+// ledger rows that insert (an INSERT ... SELECT ... FROM c) makes from the numbers c(i) = 1 ..
+// rows. extra lays in anything else the benchmark needs; analyze gives the query planner the
+// statistics of the rows.
 inline QString benchFolder(const QString& name, int rows, const QString& insert,
                            const std::function<void(const QString&)>& extra = {},
                            bool analyze = false) {
     const QString dir = QStringLiteral("/tmp/%1-%2").arg(name).arg(rows);
-    // The mark holds the fingerprint of the templates the folder was made
-    // from: a folder left by an older schema (other indexes) is made again.
-    QCryptographicHash templates(QCryptographicHash::Sha1);
-    for (const char* f : {"veladata.mdb", "parameter.kdb"}) {
-        QFile t(QStringLiteral(VELA_TEMPLATE_DIR "/") + f);
-        if (t.open(QIODevice::ReadOnly))
-            templates.addData(t.readAll());
-    }
-    const QByteArray fingerprint = templates.result().toHex();
-    QFile mark(dir + "/ready");
-    if (mark.open(QIODevice::ReadOnly) && mark.readAll() == fingerprint)
+    if (bench::isReady(dir))
         return dir;
-    mark.close();
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);
     for (const char* f : {"veladata.mdb", "parameter.kdb"})
@@ -59,8 +48,6 @@ inline QString benchFolder(const QString& name, int rows, const QString& insert,
         // The statistics only steer the planner; the figures stand without them.
         (void)db->exec(QStringLiteral("ANALYZE"));
     }
-    QFile ready(dir + "/ready");
-    if (ready.open(QIODevice::WriteOnly))
-        ready.write(fingerprint);
+    bench::markReady(dir);
     return dir;
 }

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLineEdit>
 
+#include "../readymark.h"
 #include "partners/beraktarozokformx.h"
 #include "storage/database.h"
 #include "ui/appcontext.h"
@@ -21,7 +22,7 @@ namespace {
 
 QString partnerFolder(int rows) {
     const QString dir = QStringLiteral("/tmp/vela-bench-partners-%1").arg(rows);
-    if (QFile::exists(dir + "/ready"))
+    if (bench::isReady(dir))
         return dir;
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);
@@ -48,8 +49,7 @@ QString partnerFolder(int rows) {
                                 "('A', 'Ausztria')"));
     if (!countries)
         qFatal("%s", qPrintable(countries.errorText()));
-    QFile ready(dir + "/ready");
-    ready.open(QIODevice::WriteOnly);
+    bench::markReady(dir);
     return dir;
 }
 

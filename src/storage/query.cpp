@@ -52,10 +52,12 @@ Condition Condition::join(Op op, const QList<Condition>& parts) {
                 return {};  // one side takes every row
             continue;
         }
-        if (p.op_ == op)
-            c.parts_ += p.parts_;
-        else
-            c.parts_ << p;
+        // A part given twice is given once: "x or x" is x, and SQLite would
+        // otherwise walk the rows of x twice and sort out the doubles.
+        for (const Condition& q : p.op_ == op ? p.parts_ : QList<Condition>{p}) {
+            if (!c.parts_.contains(q))
+                c.parts_ << q;
+        }
     }
     if (c.parts_.isEmpty())
         return {};
