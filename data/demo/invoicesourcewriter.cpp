@@ -142,7 +142,7 @@ Status InvoiceSourceWriter::write(const QString& path, const std::array<qint64, 
                     settledPart = inEuro ? std::round(gross * 30.0) / 100.0
                                          : std::round(gross * 0.3 / 100.0) * 100.0;
                 // Rewinding a prepared statement cannot fail.
-                (void)insert.reset();
+                insert.reset();
                 const QVariantList values = {
                     firstNumbers[size_t(t)] + i,
                     QString::fromUtf8(p.name),

@@ -427,7 +427,7 @@ Status LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows) {
         }
 
         // Rewinding a prepared statement cannot fail.
-        (void)insert.reset();
+        insert.reset();
         if (Status bound = insert.bind(row); !bound)
             return failed(bound);
         if (Status inserted = insert.exec(); !inserted)
@@ -435,7 +435,7 @@ Status LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows) {
         ++written;
         for (const QVariantList& pr : partials) {
             // Rewinding a prepared statement cannot fail.
-            (void)insert.reset();
+            insert.reset();
             if (Status bound = insert.bind(pr); !bound)
                 return failed(bound);
             if (Status inserted = insert.exec(); !inserted)
