@@ -161,6 +161,13 @@ void LedgerWindow::buildRecordSources() {
     // tells the user, and the row stays current.
     connect(&VelaData1, &RecordSource::writeFailed, this,
             [this](const QString& error) { showDatabaseError(text::kSaveFailed.arg(error)); });
+    // A save that moves a row to another currency leaves the figure as it
+    // was, but not the per-currency line: it is summed again.
+    connect(&VelaData1, &RecordSource::rowWriting, this, [this] {
+        const auto currency = [](const QVariant& v) { return foldCase(v.toString().trimmed()); };
+        if (currency(VelaData1.storedField("Devizanem")) != currency(VelaData1.field("Devizanem")))
+            currencyTotalsStale_ = true;
+    });
 }
 
 void LedgerWindow::buildControls() {
@@ -488,7 +495,8 @@ void LedgerWindow::ShowOpenTotal() {
     const QString figure = values::formatNumber(g - p) + QStringLiteral(".-");
     Label27->setValue(figure);
     // The per-currency line is summed again when the figure moved (a save
-    // changed an amount) or the totals' rows changed (a filter).
+    // changed an amount), a row changed its currency, or the totals' rows
+    // changed (a filter).
     if (currencyTotalsStale_ || figure != shownTotal_)
         showCurrencyTotals();
     shownTotal_ = figure;

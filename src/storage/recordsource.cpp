@@ -305,6 +305,14 @@ QVariant RecordSource::field(const QString& name) const {
     return field(columnIndex(name));
 }
 
+QVariant RecordSource::storedField(const QString& name) const {
+    const int column = columnIndex(name);
+    if (adding_ || column < 0 || bof() || eof())
+        return {};
+    const Row* r = rowAt(pos_);
+    return r && size_t(column) < r->size() ? (*r)[size_t(column)] : QVariant();
+}
+
 Status RecordSource::setField(int column, const QVariant& value) {
     if (!table_ || column < 0 || column >= int(table_->columns.size()))
         return Error{QStringLiteral("Nincs ilyen mező.")};

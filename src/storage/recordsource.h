@@ -69,6 +69,9 @@ class RecordSource : public QObject {
     int columnIndex(const QString& name) const;
     // Any row's value, for the grid; the current row shows its pending edit.
     QVariant valueAt(int row, int column) const;
+    // The current row's value as it was read from the file, without its
+    // pending edit (null for a new row).
+    QVariant storedField(const QString& name) const;
 
     // Changes a field of the current row (an implicit Edit). The value is
     // converted to the column's type first; fails with a Hungarian reason

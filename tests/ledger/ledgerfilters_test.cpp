@@ -421,7 +421,7 @@ TEST_F(LedgerFilterTest, OverdueViewOnAnEmptyGridAndOnRowsDueToday) {
     EXPECT_EQ(checkedItems(), "Nyugta");
 }
 
-TEST_F(LedgerFilterTest, PerCurrencyLineFollowsASavedAmount) {
+TEST_F(LedgerFilterTest, PerCurrencyLineFollowsASavedAmountAndCurrency) {
     insertRows("VelaData", kRows);
     open();
     trigger("Atutal");
@@ -432,6 +432,14 @@ TEST_F(LedgerFilterTest, PerCurrencyLineFollowsASavedAmount) {
     EXPECT_EQ(label27(), "784,5.-");
     // The save wrote the currency in capitals: "FT" and "Ft" are one currency.
     EXPECT_EQ(window->currencyTotalsText().toStdString(), "FT: 1 084,5 · EUR: -300");
+
+    // A save that moves a row to another currency leaves Label27 as it was,
+    // but not the line (EUR has the more rows now, so it comes first).
+    EXPECT_TRUE(window->rows().moveLast());  // A-11, -150 Ft
+    type("Text8", "eur");
+    click("Command3");
+    EXPECT_EQ(label27(), "784,5.-");
+    EXPECT_EQ(window->currencyTotalsText().toStdString(), "EUR: -450 · FT: 1 234,5");
     // Screen readers hear the caption with the value.
     auto* line = child<QLabel>("Label27Devizanem");
     EXPECT_TRUE(line->accessibleName().contains("Tartozás devizanemenként:"));
