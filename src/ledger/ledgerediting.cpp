@@ -61,10 +61,8 @@ void LedgerWindow::Command2_Click() {
 
     BusyCursor busy;
     VelaData1.setQuery(traits_.allRows());
-    if (const Status failed = VelaData1.refresh(); !failed) {
-        showDatabaseError(failed.errorText());
+    if (!reportFailure(VelaData1.refresh()))
         return;
-    }
     Command4->setEnabled(true);
 
     qlonglong next = 1;
@@ -230,10 +228,8 @@ void LedgerWindow::MindTorol_Click() {
         VelaData1.moveFirst();
     // Each row is its own delete: a failure stops there and keeps the rest.
     while (!VelaData1.eof() && VelaData1.recordCount() > 0) {
-        if (const Status failed = VelaData1.deleteCurrent(); !failed) {
-            showDatabaseError(failed.errorText());
+        if (!reportFailure(VelaData1.deleteCurrent()))
             break;
-        }
     }
     if (VelaData1.recordCount() == 0)
         deletedAllAskNew(Icon::Warning);
@@ -350,8 +346,7 @@ void LedgerWindow::DBGrid1_HeadClick(int column) {
     const QString order =
         descending ? gridModel_->columnName(column) + QStringLiteral(" DESC, Szamlaszam DESC")
                    : key;
-    if (const Status failed = VelaData1.setSort(order, label); !failed)
-        showDatabaseError(failed.errorText());
+    reportFailure(VelaData1.setSort(order, label));
 }
 
 }  // namespace vela

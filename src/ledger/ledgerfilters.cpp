@@ -248,10 +248,8 @@ void LedgerWindow::runFilter(const char* item) {
     checkFilterItem(item);
     BusyCursor busy;
     VelaData1.setQuery(Query(traits_.table, q.rows, traits_.rowsOrder));
-    if (const Status failed = VelaData1.refresh(); !failed) {
-        showDatabaseError(failed.errorText());
+    if (!reportFailure(VelaData1.refresh()))
         return;
-    }
     setTotals(q.gross, q.partial);
     ShowOpenTotal();
     if (VelaData1.recordCount() > 0) {
@@ -272,10 +270,8 @@ bool LedgerWindow::fallBackToAllRows(const QString& noRowsMessage) {
     }
     // The totals stay those of the filter that found nothing: 0.-.
     VelaData1.setQuery(traits_.allRows());
-    if (const Status failed = VelaData1.refresh(); !failed) {
-        showDatabaseError(failed.errorText());
+    if (!reportFailure(VelaData1.refresh()))
         return false;
-    }
     if (VelaData1.recordCount() == 0) {
         showNoData();
         return false;
@@ -316,10 +312,8 @@ void LedgerWindow::runAllRows() {
         setSign(Sign::Any);
     BusyCursor busy;
     VelaData1.setQuery(traits_.allRows());
-    if (const Status failed = VelaData1.refresh(); !failed) {
-        showDatabaseError(failed.errorText());
+    if (!reportFailure(VelaData1.refresh()))
         return;
-    }
     setTotals(kOpen && kNotPartial, kOpen);
     ShowOpenTotal();
     if (VelaData1.recordCount() > 0)
@@ -337,10 +331,8 @@ void LedgerWindow::Command5_Click() {
     // totals, the check marks and the sign toggles are not touched.
     VelaData1.setQuery(Query(traits_.table, C::less("Datumig", QDate::currentDate()),
                              {{QStringLiteral("Datumig")}}));
-    if (const Status failed = VelaData1.refresh(); !failed) {
-        showDatabaseError(failed.errorText());
+    if (!reportFailure(VelaData1.refresh()))
         return;
-    }
     if (VelaData1.recordCount() > 0) {
         VelaData1.moveFirst();
         return;
@@ -351,8 +343,7 @@ void LedgerWindow::Command5_Click() {
         ctx_.dialogs->message(text::kNoOverdue, text::kAttention, Icon::Information);
     }
     VelaData1.setQuery(traits_.allRows());
-    if (const Status failed = VelaData1.refresh(); !failed)
-        showDatabaseError(failed.errorText());
+    reportFailure(VelaData1.refresh());
 }
 
 // ---------------------------------------------------------------- per currency

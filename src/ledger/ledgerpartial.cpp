@@ -125,10 +125,8 @@ void LedgerWindow::reportPass(const Result<PassCounts>& pass, bool tellNoRate) {
 void LedgerWindow::afterPass(int rememberedPosition) {
     // The rows were written beside the record source: read them anew (in
     // the sort shown), then back to the remembered row, or the last (< 0).
-    if (const Status failed = VelaData1.requery(); !failed) {
-        showDatabaseError(failed.errorText());
+    if (!reportFailure(VelaData1.requery()))
         return;
-    }
     if (rememberedPosition < 0 || VelaData1.recordCount() == 0) {
         VelaData1.moveLast();
         return;

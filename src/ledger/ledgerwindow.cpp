@@ -436,8 +436,7 @@ void LedgerWindow::Form_Load() {
     DBGrid1->setVisible(true);
     Command5->setText(QStringLiteral("Határidőn túl"));
     BusyCursor busy;
-    if (const Status failed = VelaData1.refresh(); !failed)
-        showDatabaseError(failed.errorText());
+    reportFailure(VelaData1.refresh());
     reportFailure(CountData2.requery());
     reportFailure(VelaIdeiglData.refresh());
     if (parameters_)
@@ -482,8 +481,7 @@ void LedgerWindow::emptyScratchTable() {
     if (VelaIdeiglData.recordCount() == 0)
         return;
     // One statement does what deleting the rows one by one would.
-    if (const Status failed = VelaIdeiglData.deleteAll(); !failed)
-        showDatabaseError(failed.errorText());
+    reportFailure(VelaIdeiglData.deleteAll());
 }
 
 void LedgerWindow::ShowOpenTotal() {

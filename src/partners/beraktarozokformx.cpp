@@ -125,12 +125,10 @@ BeraktarozokFormX::BeraktarozokFormX(AppContext& ctx, QWidget* parent)
     applyKeyRules();
     // Creation: an empty register gets its first row at once.
     BusyCursor busy;
-    if (const Status failed = Beraktarozok.refresh(); !failed)
-        showDatabaseError(failed.errorText());
+    reportFailure(Beraktarozok.refresh());
     if (Beraktarozok.recordCount() == 0 && betarol_)
         addFirstRow();
-    if (const Status failed = Data1.refresh(); !failed)
-        showDatabaseError(failed.errorText());
+    reportFailure(Data1.refresh());
     closeOnUnload_ = true;
     Form_Load();
     // As large as a 1366x768 screen allows, less the taskbar.
@@ -512,8 +510,7 @@ void BeraktarozokFormX::Form_Activate() {
 void BeraktarozokFormX::storeCurrentRow() {
     binder_->commit();
     if (Beraktarozok.editPending()) {
-        if (const Status stored = Beraktarozok.update(); !stored)
-            showDatabaseError(stored.errorText());
+        reportFailure(Beraktarozok.update());
     }
 }
 
@@ -692,8 +689,7 @@ void BeraktarozokFormX::applyFilter(const Condition& where) {
     storeCurrentRow();
     BusyCursor busy;
     Beraktarozok.setQuery(Query(schema::beraktar(), where, {{kBerNev}}));
-    if (const Status failed = Beraktarozok.refresh(); !failed)
-        showDatabaseError(failed.errorText());
+    reportFailure(Beraktarozok.refresh());
     if (Beraktarozok.recordCount() > 0)
         Beraktarozok.moveFirst();
 }
@@ -764,10 +760,8 @@ void BeraktarozokFormX::UjAdat_Click() {
     // filter: the filter is dropped, and an empty filtered list does not
     // mean an empty register.
     Beraktarozok.setQuery(Query(schema::beraktar(), {}, {{kRecordId}}));
-    if (const Status failed = Beraktarozok.refresh(); !failed) {
-        showDatabaseError(failed.errorText());
+    if (!reportFailure(Beraktarozok.refresh()))
         return;
-    }
     qlonglong id = 1;
     if (Beraktarozok.recordCount() > 0) {
         Beraktarozok.moveLast();
@@ -896,8 +890,7 @@ void BeraktarozokFormX::headClick(RecordSource& source, RecordGridModel* model, 
     }
     const QString name = model->columnName(column);
     const QString sort = source.sort() == name ? name + QStringLiteral(" DESC") : name;
-    if (const Status failed = source.setSort(sort); !failed)
-        showDatabaseError(failed.errorText());
+    reportFailure(source.setSort(sort));
 }
 
 void BeraktarozokFormX::DBGrid1_HeadClick(int column) {
