@@ -213,8 +213,7 @@ sqlite3_value* Statement::rawValue(int i) const {
 }
 
 bool Statement::isDamage(int code) {
-    const int primary = code & 0xff;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+    return Error{{}, code}.damaged();
 }
 
 qint64 Statement::int64(int i) const {

@@ -54,10 +54,7 @@ QString sqlError(sqlite3* db) {
 
 // A failure carries SQLite's extended result code.
 vela::Status exec(sqlite3* db, const QString& sql) {
-    vela::Statement st(db, sql);
-    if (st.exec())
-        return {};
-    return st.status();
+    return vela::Statement(db, sql).exec();
 }
 
 // A statement whose failure needs no handling of its own: a setting that

@@ -225,8 +225,7 @@ Result<std::unique_ptr<Database>> Database::openPath(const QString& path,
             const Error& e = s.error();
             if (e.damaged())
                 return fail(damageMessage(name, e.text), e.code);
-            if (e.text == Statement::busyText(db->handle_) ||
-                e.text.contains(QLatin1String("locked")))
+            if (e.busy())
                 return fail(lockedText(name), e.code);
             return fail(damagedText(name, e.text), e.code);
         }
