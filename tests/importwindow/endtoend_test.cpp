@@ -3,27 +3,18 @@
 // the new rows at its end with the open figure that includes them.
 #include <QProcess>
 
-#include "app/startup.h"
+#include "demoapp.h"
 #include "importfixture.h"
 #include "ledger/ledgerwindow.h"
 #include "storage/values.h"
 
 TEST(ImportEndToEnd, DemoInvoicesLoadedPrunedHandedOverAndShown) {
-    TempDataFolder folder(false);
-    QProcess maker;
-    maker.start(QStringLiteral(VELA_BIN_DIR "/veladata-demo"), {"--force", folder.path()});
-    ASSERT_TRUE(maker.waitForFinished(120000));
-    ASSERT_EQ(maker.exitCode(), 0) << maker.readAll().toStdString();
-
-    vela::ScriptedDialogService dialogs;
-    vela::ScriptedWindowOpener opener;
-    vela::AppContext ctx;
-    ctx.dialogs = &dialogs;
-    ctx.opener = &opener;
-    vela::Startup startup(ctx);
-    ASSERT_TRUE(startup.open());
-    vela::LedgerWindow* payables = startup.window();
-    payables->show();
+    DemoApp app;
+    ASSERT_NO_FATAL_FAILURE(app.start());
+    vela::AppContext& ctx = app.ctx;
+    vela::ScriptedDialogService& dialogs = app.dialogs;
+    vela::ScriptedWindowOpener& opener = app.opener;
+    vela::LedgerWindow* payables = app.payables;
     ASSERT_FALSE(ctx.invoicingFolder.isEmpty());
     EXPECT_FALSE(payables->menuItem("szamlabol")->isEnabled());
 

@@ -5,7 +5,7 @@
 #include <QProcess>
 #include <QTableView>
 
-#include "app/startup.h"
+#include "demoapp.h"
 #include "ledgerfixture.h"
 #include "storage/values.h"
 
@@ -190,31 +190,18 @@ TEST(Startup, MissingOrDamagedDatabasesAreToldNotCrashed) {
 }
 
 TEST(DemoData, OutstandingFiguresEqualWhatTheRowsAdd) {
-    TempDataFolder folder(false);
-    QProcess maker;
-    maker.start(QStringLiteral(VELA_BIN_DIR "/veladata-demo"), {"--force", folder.path()});
-    ASSERT_TRUE(maker.waitForFinished(120000));
-    ASSERT_EQ(maker.exitCode(), 0) << maker.readAll().toStdString();
-
-    vela::ScriptedDialogService dialogs;
-    vela::ScriptedWindowOpener opener;
-    vela::AppContext ctx;
-    ctx.dialogs = &dialogs;
-    ctx.opener = &opener;
-    vela::Startup startup(ctx);
-    ASSERT_TRUE(startup.open());
-    vela::LedgerWindow* payables = startup.window();
-    payables->show();
+    DemoApp app;
+    ASSERT_NO_FATAL_FAILURE(app.start());
 
     // The demo maker's rows are the same on every run: these are their
     // outstanding figures, added up once by hand in SQL.
-    EXPECT_EQ(payables->openTotalText(), "14488421,9739.-");
-    EXPECT_FALSE(ctx.invoicingFolder.isEmpty());
-    opener.handlers << [&](QDialog& w) {
+    EXPECT_EQ(app.payables->openTotalText(), "14488421,9739.-");
+    EXPECT_FALSE(app.ctx.invoicingFolder.isEmpty());
+    app.opener.handlers << [&](QDialog& w) {
         EXPECT_EQ(static_cast<vela::LedgerWindow&>(w).openTotalText(), "21999478,66.-");
     };
-    payables->Tartoznak_Click();
-    EXPECT_EQ(opener.opened, 1);
+    app.payables->Tartoznak_Click();
+    EXPECT_EQ(app.opener.opened, 1);
 }
 
 TEST_F(LedgerFixture, ManualOpensModallyWhileTheLedgerWaits) {
