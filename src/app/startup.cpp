@@ -68,9 +68,8 @@ void Startup::reportDamage(const QString& text) {
     if (damageReported_)
         return;
     damageReported_ = true;
-    dialogs_->beep();
-    dialogs_->message(text + QString::fromUtf8(kProgramEnds), QString::fromUtf8(kEndTitle),
-                      DialogService::Icon::Critical);
+    dialogs_->alert(text + QString::fromUtf8(kProgramEnds), QString::fromUtf8(kEndTitle),
+                    DialogService::Icon::Critical);
     quiet_->silent = true;
     if (started_)
         exit_(1);
@@ -88,18 +87,16 @@ bool Startup::open() {
         }
     }
     if (!ctx_.db.veladata) {
-        dialogs_->beep();
-        dialogs_->message(ctx_.db.veladataStatus.errorText() + QString::fromUtf8(kProgramEnds),
-                          QString::fromUtf8(kEndTitle), DialogService::Icon::Critical);
+        dialogs_->alert(ctx_.db.veladataStatus.errorText() + QString::fromUtf8(kProgramEnds),
+                        QString::fromUtf8(kEndTitle), DialogService::Icon::Critical);
         return false;
     }
     if (!ctx_.db.parameters) {
         // The ledgers work without the parameters; only the invoicing
         // folder stays unknown.
-        dialogs_->beep();
-        dialogs_->message(ctx_.db.parametersStatus.errorText() +
-                              QStringLiteral("\n\nA paraméterek nélkül folytatom."),
-                          QStringLiteral("FIGYELEM!"), DialogService::Icon::Warning);
+        dialogs_->alert(ctx_.db.parametersStatus.errorText() +
+                            QStringLiteral("\n\nA paraméterek nélkül folytatom."),
+                        QStringLiteral("FIGYELEM!"), DialogService::Icon::Warning);
     }
     // The partner register and the import's staging table are needed only by
     // their windows, which tell the user when theirs could not be opened.

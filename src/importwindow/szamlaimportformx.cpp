@@ -261,8 +261,7 @@ void SzamlaImportFormX::showError(const QString& message) {
     if (!ctx_.dialogs)
         return;
     BusyCursor::Suspend normal;
-    ctx_.dialogs->beep();
-    ctx_.dialogs->message(message, text::kErrorTitle, Icon::Critical);
+    ctx_.dialogs->alert(message, text::kErrorTitle, Icon::Critical);
 }
 
 bool SzamlaImportFormX::reportFailure(const Status& status) {
@@ -312,8 +311,7 @@ void SzamlaImportFormX::Form_Activate() {
         return;
     }
     if (ctx_.invoicingFolder.isEmpty()) {
-        d->beep();
-        d->message(text::kFolderNotSet, text::kFolderTitle, Icon::Warning);
+        d->alert(text::kFolderNotSet, text::kFolderTitle, Icon::Warning);
         closeSoon();
         return;
     }
@@ -330,8 +328,7 @@ void SzamlaImportFormX::Form_Activate() {
         if (!ok) {
             invoices_.reset();
             BusyCursor::Suspend normal;
-            d->beep();
-            d->message(text::kFolderWrong, text::kFolderTitle, Icon::Critical);
+            d->alert(text::kFolderWrong, text::kFolderTitle, Icon::Critical);
             closeSoon();
             return;
         }
@@ -454,13 +451,11 @@ void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
     std::vector<InvoiceSource::Row>& invoices = *grouped;
     if (!invoices_->notice().isEmpty()) {
         BusyCursor::Suspend normal;
-        d->beep();
-        d->message(invoices_->notice(), text::kAttention, Icon::Warning);
+        d->alert(invoices_->notice(), text::kAttention, Icon::Warning);
     }
     if (invoices.empty()) {
         BusyCursor::Suspend normal;
-        d->beep();
-        d->message(text::kNoSuchNumber, text::kNumberTitle, Icon::Warning);
+        d->alert(text::kNoSuchNumber, text::kNumberTitle, Icon::Warning);
         kindFrom_[k] = 0;
         return;
     }
@@ -483,8 +478,7 @@ void SzamlaImportFormX::filter_Click(const Filter& f) {
     refreshPresent();
     if (Data.recordCount() == 0) {
         BusyCursor::Suspend normal;
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(u(f.empty), text::kAttention, Icon::Warning);
+        ctx_.dialogs->alert(u(f.empty), text::kAttention, Icon::Warning);
         setButtons(false);
         Command1->setFocus();
         return;
@@ -527,8 +521,7 @@ void SzamlaImportFormX::Command2_Click() {
     refreshPresent();
     if (Data.recordCount() == 0) {
         BusyCursor::Suspend normal;
-        d->beep();
-        d->message(text::kDeletedAll, text::kAttention, Icon::Warning);
+        d->alert(text::kDeletedAll, text::kAttention, Icon::Warning);
         setButtons(false);
         Command1->setFocus();
     } else if (Data.eof()) {
@@ -624,8 +617,7 @@ void SzamlaImportFormX::Command3_Click() {
                 Data.setQuery(Query(staged(), where));
                 reportFailure(Data.refresh());
                 if (Data.recordCount() == 0) {
-                    d->beep();
-                    d->message(text::kNoRowForCondition, text::kNumberTitle, Icon::Warning);
+                    d->alert(text::kNoRowForCondition, text::kNumberTitle, Icon::Warning);
                 } else {
                     Data.moveFirst();
                     writeFromCurrent();

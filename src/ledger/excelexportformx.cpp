@@ -108,8 +108,7 @@ void ExcelExportFormX::stop(const QString& status, const QString& message, const
     Label2->setText(status);
     if (!ctx_.dialogs)
         return;
-    ctx_.dialogs->beep();
-    ctx_.dialogs->message(message, title, icon);
+    ctx_.dialogs->alert(message, title, icon);
 }
 
 void ExcelExportFormX::run() {

@@ -276,8 +276,7 @@ void LedgerWindow::Text9_LostFocus() {
     if (upper.isEmpty() || upper == QLatin1String("N") || upper == QLatin1String("I"))
         return;
     BusyCursor::Suspend normal;
-    ctx_.dialogs->beep();
-    ctx_.dialogs->message(text::kBadSettledFlag, text::kBadSettledFlagTitle, Icon::Warning);
+    ctx_.dialogs->alert(text::kBadSettledFlag, text::kBadSettledFlagTitle, Icon::Warning);
     e->setFocus();
 }
 

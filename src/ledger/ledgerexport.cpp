@@ -43,8 +43,7 @@ void LedgerWindow::exportToExcel() {
         // succeed unnoticed and the other program would save its old rows back.
         // The window has one message for every reason the copy failed.
         if (!xls::Workbook::resetFrom(t.templatePath(folder), t.workbookPath(folder))) {
-            ctx_.dialogs->beep();
-            ctx_.dialogs->message(text::kResetFailed, text::kResetFailedTitle, Icon::Critical);
+            ctx_.dialogs->alert(text::kResetFailed, text::kResetFailedTitle, Icon::Critical);
         }
     }
 

@@ -265,8 +265,7 @@ bool LedgerWindow::fallBackToAllRows(const QString& noRowsMessage) {
         setSign(Sign::Any);
     {
         BusyCursor::Suspend normal;
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(noRowsMessage, text::kAttention, Icon::Information);
+        ctx_.dialogs->alert(noRowsMessage, text::kAttention, Icon::Information);
     }
     // The totals stay those of the filter that found nothing: 0.-.
     VelaData1.setQuery(traits_.allRows());
@@ -283,8 +282,7 @@ bool LedgerWindow::fallBackToAllRows(const QString& noRowsMessage) {
 void LedgerWindow::showNoData() {
     {
         BusyCursor::Suspend normal;
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(text::kNoData, text::kAttention, Icon::Warning);
+        ctx_.dialogs->alert(text::kNoData, text::kAttention, Icon::Warning);
     }
     for (QPushButton* b : {Command3, Command4, Command5, Command7}) b->setEnabled(false);
     Command2->setFocus();
@@ -339,8 +337,7 @@ void LedgerWindow::Command5_Click() {
     }
     {
         BusyCursor::Suspend normal;
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(text::kNoOverdue, text::kAttention, Icon::Information);
+        ctx_.dialogs->alert(text::kNoOverdue, text::kAttention, Icon::Information);
     }
     VelaData1.setQuery(traits_.allRows());
     reportFailure(VelaData1.refresh());

@@ -72,8 +72,7 @@ void LedgerWindow::RekordDupla_Click() {
     if (!stored) {
         VelaIdeiglData.cancelUpdate();
         BusyCursor::Suspend normal;
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(text::kNotStorable, text::kScratchUpdateTitle, Icon::Critical);
+        ctx_.dialogs->alert(text::kNotStorable, text::kScratchUpdateTitle, Icon::Critical);
         return;
     }
     VelaIdeiglData.moveLast();
@@ -86,8 +85,7 @@ void LedgerWindow::RekordDupla_Click() {
         // The ledger stays as it was.
         VelaData1.cancelUpdate();
         BusyCursor::Suspend normal;
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(text::kNotStorable, traits_.ledgerUpdateTitle, Icon::Critical);
+        ctx_.dialogs->alert(text::kNotStorable, traits_.ledgerUpdateTitle, Icon::Critical);
         return;
     }
 

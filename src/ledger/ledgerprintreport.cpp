@@ -58,8 +58,7 @@ QString LedgerPrintReport::title(LedgerKind kind, double total) {
 void LedgerPrintReport::tell(const QString& text, const QString& title, Icon icon) {
     if (!ctx_.dialogs)
         return;
-    ctx_.dialogs->beep();
-    ctx_.dialogs->message(text, title, icon);
+    ctx_.dialogs->alert(text, title, icon);
 }
 
 void LedgerPrintReport::run(const RecordSource& rows) {

@@ -568,8 +568,7 @@ void LedgerWindow::VevoTorzs_Click() {
     const bool chosen = BeraktarozokFormX::openModal(ctx_, this);
     if (chosen && !ctx_.selectedPartner.name.isEmpty()) {
         if (VelaData1.recordCount() == 0 || VelaData1.bof() || VelaData1.eof()) {
-            ctx_.dialogs->beep();
-            ctx_.dialogs->message(
+            ctx_.dialogs->alert(
                 text::kNoRowsForPartner,
                 traits_.kind == LedgerKind::Payables ? text::kErrorTitle : text::kAttention,
                 Icon::Warning);
@@ -637,8 +636,7 @@ bool LedgerWindow::reportFailure(const Status& status) {
 void LedgerWindow::showDatabaseError(const QString& error) {
     if (!ctx_.dialogs)
         return;
-    ctx_.dialogs->beep();
-    ctx_.dialogs->message(text::kDatabaseError.arg(error), text::kErrorTitle, Icon::Critical);
+    ctx_.dialogs->alert(text::kDatabaseError.arg(error), text::kErrorTitle, Icon::Critical);
 }
 
 }  // namespace vela

@@ -152,9 +152,8 @@ BeraktarozokFormX::~BeraktarozokFormX() {
 bool BeraktarozokFormX::openModal(AppContext& ctx, QWidget* parent) {
     if (!ctx.db.betarol) {
         if (ctx.dialogs) {
-            ctx.dialogs->beep();
-            ctx.dialogs->message(text::kNoDatabase.arg(ctx.db.betarolStatus.errorText()),
-                                 text::kErrorTitle, Icon::Critical);
+            ctx.dialogs->alert(text::kNoDatabase.arg(ctx.db.betarolStatus.errorText()),
+                               text::kErrorTitle, Icon::Critical);
         }
         return false;
     }
@@ -523,8 +522,7 @@ bool BeraktarozokFormX::reportFailure(const Status& status) {
 void BeraktarozokFormX::showDatabaseError(const QString& error) {
     if (!ctx_.dialogs)
         return;
-    ctx_.dialogs->beep();
-    ctx_.dialogs->message(text::kDatabaseError.arg(error), text::kErrorTitle, Icon::Critical);
+    ctx_.dialogs->alert(text::kDatabaseError.arg(error), text::kErrorTitle, Icon::Critical);
 }
 
 void BeraktarozokFormX::Kilepes_Click() {
@@ -604,9 +602,8 @@ void BeraktarozokFormX::Kilepes_Click() {
                 if (Beraktarozok.recordCount() > 0)
                     Beraktarozok.moveFirst();
                 if (ctx_.dialogs) {
-                    ctx_.dialogs->beep();
-                    ctx_.dialogs->message(text::kNoIdentifier, text::kNoIdentifierTitle,
-                                          Icon::Critical);
+                    ctx_.dialogs->alert(text::kNoIdentifier, text::kNoIdentifierTitle,
+                                        Icon::Critical);
                 }
                 QLineEdit* Text1 = text("Text1");
                 Text1->setEnabled(true);
@@ -722,8 +719,7 @@ void BeraktarozokFormX::Command1_Click() {
               .ok() &&
           !Data1.noMatch())) {
         if (ctx_.dialogs) {
-            ctx_.dialogs->beep();
-            ctx_.dialogs->message(text::kNoSuchCountry, text::kNoSuchCountryTitle, Icon::Warning);
+            ctx_.dialogs->alert(text::kNoSuchCountry, text::kNoSuchCountryTitle, Icon::Warning);
         }
         Data1.moveFirst();
     }
@@ -825,8 +821,7 @@ void BeraktarozokFormX::BeszallTorol_Click() {
         return;
     BusyCursor busy;
     if (Beraktarozok.bof() || Beraktarozok.eof() || !Beraktarozok.deleteCurrent()) {
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(text::kLocked, text::kLockedTitle, Icon::Critical);
+        ctx_.dialogs->alert(text::kLocked, text::kLockedTitle, Icon::Critical);
         return;
     }
     // After the last row the one before it is shown, not an empty row.
@@ -910,8 +905,7 @@ void BeraktarozokFormX::BeszNyom_Click() {
     if (Beraktarozok.recordCount() == 0) {
         busy.reset();
         if (ctx_.dialogs) {
-            ctx_.dialogs->beep();
-            ctx_.dialogs->message(text::kNothingToPrint, text::kAttention, Icon::Warning);
+            ctx_.dialogs->alert(text::kNothingToPrint, text::kAttention, Icon::Warning);
         }
         return;
     }

@@ -196,9 +196,8 @@ void BeszallitoNyomFormX::Command2_Click() {
                               .ok();
         }
         if (!printed && ctx_.dialogs) {
-            ctx_.dialogs->beep();
-            ctx_.dialogs->message(text::kPrinterNotReady, text::kPrinterNotReadyTitle,
-                                  DialogService::Icon::Warning);
+            ctx_.dialogs->alert(text::kPrinterNotReady, text::kPrinterNotReadyTitle,
+                                DialogService::Icon::Warning);
         }
         showButtons(true);
     });

@@ -64,9 +64,8 @@ void FelhasznaloiKezikonyvVDForm::Command2_Click() {
     const bool printed = PlainTextPrinter::print(ctx_.printer, plain).ok();
     busy.reset();
     if (!printed && ctx_.dialogs) {
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(text::printerNotReady, text::printerTitle,
-                              DialogService::Icon::Critical);
+        ctx_.dialogs->alert(text::printerNotReady, text::printerTitle,
+                            DialogService::Icon::Critical);
     }
 }
 

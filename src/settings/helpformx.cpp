@@ -75,9 +75,8 @@ void HelpFormX::Form_Activate() {
         if (!RtfReader::readFile(helpFilePath(), RichTextBox1_->document())) {
             RichTextBox1_->clear();
             if (ctx_.dialogs) {
-                ctx_.dialogs->beep();
-                ctx_.dialogs->message(text::cannotLoad, text::attention,
-                                      DialogService::Icon::Critical);
+                ctx_.dialogs->alert(text::cannotLoad, text::attention,
+                                    DialogService::Icon::Critical);
             }
         }
     } else if (ctx_.helpTopic.isEmpty()) {
@@ -91,9 +90,7 @@ void HelpFormX::Form_Activate() {
 void HelpFormX::HNyom_Click() {
     const QString plain = PlainTextPrinter::printableText(*RichTextBox1_->document());
     if (!PlainTextPrinter::print(ctx_.printer, plain) && ctx_.dialogs) {
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(text::printerNotReady, text::attention,
-                              DialogService::Icon::Critical);
+        ctx_.dialogs->alert(text::printerNotReady, text::attention, DialogService::Icon::Critical);
     }
 }
 

@@ -157,8 +157,7 @@ void VelaDataParameterFormX::showError(const QString& message) {
     if (!ctx_.dialogs)
         return;
     BusyCursor::Suspend normal;
-    ctx_.dialogs->beep();
-    ctx_.dialogs->message(message, text::errorTitle, DialogService::Icon::Critical);
+    ctx_.dialogs->alert(message, text::errorTitle, DialogService::Icon::Critical);
 }
 
 void VelaDataParameterFormX::showEvent(QShowEvent* event) {
@@ -248,8 +247,7 @@ void VelaDataParameterFormX::Command1_Click() {
     EmblemaData.moveFirst();
     const QString logo = Funcs::TextOrEmpty(EmblemaData.field(Emblema)).toString();
     if (!logo.isEmpty() && QImage(picturePath(logo)).isNull() && ctx_.dialogs) {
-        ctx_.dialogs->beep();
-        ctx_.dialogs->message(text::badLogo, text::badLogoTitle, DialogService::Icon::Critical);
+        ctx_.dialogs->alert(text::badLogo, text::badLogoTitle, DialogService::Icon::Critical);
     }
     QString folder = Funcs::TextOrEmpty(EmblemaData.field(Interface)).toString();
     while (folder.startsWith(QLatin1Char(' '))) folder.remove(0, 1);

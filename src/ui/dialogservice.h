@@ -21,6 +21,13 @@ class DialogService {
                           const QString& defaultText = {}) = 0;
     virtual void beep() = 0;
 
+    // A beep, then the message: how the windows call for attention.
+    Answer alert(const QString& text, const QString& title, Icon icon,
+                 Buttons buttons = Buttons::Ok) {
+        beep();
+        return message(text, title, icon, buttons);
+    }
+
     bool ask(const QString& text, const QString& title, Icon icon) {
         return message(text, title, icon, Buttons::YesNo) == Answer::Yes;
     }

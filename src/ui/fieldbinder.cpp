@@ -124,9 +124,8 @@ bool FieldBinder::commit(Binding& b) {
     }
     if (const Status set = source_->setField(b.column, value); !set) {
         if (dialogs_) {
-            dialogs_->beep();
-            dialogs_->message(set.errorText(), QStringLiteral("FIGYELEM! Hibás adat!"),
-                              DialogService::Icon::Warning);
+            dialogs_->alert(set.errorText(), QStringLiteral("FIGYELEM! Hibás adat!"),
+                            DialogService::Icon::Warning);
         }
         show(b);
         return false;

@@ -100,9 +100,8 @@ bool RecordGridModel::setData(const QModelIndex& index, const QVariant& value, i
         return false;
     if (const Status set = source_->setField(columns_[index.column()], value); !set) {
         if (dialogs_) {
-            dialogs_->beep();
-            dialogs_->message(set.errorText(), QStringLiteral("FIGYELEM! Hibás adat!"),
-                              DialogService::Icon::Warning);
+            dialogs_->alert(set.errorText(), QStringLiteral("FIGYELEM! Hibás adat!"),
+                            DialogService::Icon::Warning);
         }
         return false;
     }
