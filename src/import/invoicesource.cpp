@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 
+#include "base/filekind.h"
 #include "import/jetdate.h"
 #include "import/jetheader.h"
 #include "import/jetreader.h"
@@ -123,6 +124,9 @@ Result<std::unique_ptr<InvoiceSource>> InvoiceSource::openFile(const QString& pa
     if (fi.isDir())
         return fail(QStringLiteral("A(z) „%1” nem olvasható: ez egy mappa, nem adatbázis-állomány.")
                         .arg(name));
+    // A FIFO or a device would hold the read below until something writes to it.
+    if (const QString special = notRegularFileText(path); !special.isEmpty())
+        return fail(special);
     QFile f(path);
     if (!fi.isReadable() || !f.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("A(z) „%1” nem nyitható meg olvasásra (nincs hozzá "

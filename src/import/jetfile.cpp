@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <cstring>
 
+#include "base/filekind.h"
 #include "import/jetdate.h"
 #include "import/jetheader.h"
 
@@ -36,6 +37,8 @@ JetFile::~JetFile() {
 
 Result<std::unique_ptr<JetFile>> JetFile::open(const QString& path) {
     auto fail = [](const QString& text) { return Error{text}; };
+    if (const QString special = notRegularFileText(path); !special.isEmpty())
+        return fail(special);
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return fail(f.errorString());

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <atomic>
 
+#include "base/filekind.h"
 #include "import/jetprotocol.h"
 
 namespace vela {
@@ -31,6 +32,8 @@ Result<std::unique_ptr<JetReader>> JetReader::open(const QString& path) {
                         .arg(name, QDir::toNativeSeparators(fi.absolutePath())));
     if (fi.isDir())
         return fail(cannotRead(name, QStringLiteral("ez egy mappa, nem adatbázis-állomány")));
+    if (const QString special = notRegularFileText(path); !special.isEmpty())
+        return fail(special);
     QFile f(path);
     if (!fi.isReadable() || !f.open(QIODevice::ReadOnly))
         return fail(cannotRead(name, QStringLiteral("nincs hozzá olvasási jogosultság, vagy egy "

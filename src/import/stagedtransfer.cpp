@@ -93,9 +93,24 @@ Result<StagedTransfer::Transferred> StagedTransfer::run(const RecordSource& stag
                                                         const RowIdMaker& newRowId,
                                                         const Clock& clock) {
     Transferred result;
+    const int count = staged.recordCount();
+    const int first = std::max(0, from);
+    // The hand-over stopped at row r: the message names that row's invoice.
+    auto stopAt = [&](int r, const QString& why) {
+        result.stopped = true;
+        result.failedInvoice = qint64(num(staged.valueAt(r, SNumber)));
+        result.failedWhy = why;
+    };
+    // Before the first row is written, a failure stops it at the first row.
+    auto stopBeforeFirst = [&](const Error& error) -> Result<Transferred> {
+        if (first >= count)
+            return error;
+        stopAt(first, error.text);
+        return result;
+    };
     const auto highest = bulk::highestValue(veladata, ledger, QStringLiteral("Sorszám"));
     if (!highest)
-        return highest.error();
+        return stopBeforeFirst(highest.error());
     qint64 next = qint64(num(*highest)) + 1;
     result.firstSorszam = next;
     // The identifier is made afresh after each row; within one millisecond
@@ -114,25 +129,28 @@ Result<StagedTransfer::Transferred> StagedTransfer::run(const RecordSource& stag
 
     BulkInsert insert(veladata, ledger, ledgerColumns());
     if (const Status begun = insert.begin(); !begun)
-        return begun.error();
-    const int count = staged.recordCount();
+        return stopBeforeFirst(begun.error());
     QVariantList row;
     row.reserve(kStagedColumns);
-    for (int r = std::max(0, from); r < count; ++r) {
+    for (int r = first; r < count; ++r) {
         row.clear();
         for (int c = 0; c < kStagedColumns; ++c) row << staged.valueAt(r, c);
         if (const Status appended = insert.append(ledgerValues(row, next, rowId, idMoment.date()));
             !appended) {
-            result.stopped = true;
-            result.failedInvoice = qint64(num(row.value(SNumber)));
-            result.failedWhy = appended.errorText();
+            stopAt(r, appended.errorText());
             break;
         }
         ++next;
         identifierAt(clock());
     }
-    if (const Status committed = insert.finish(); !committed)
-        return committed.error();
+    if (const Status committed = insert.finish(); !committed) {
+        // Undone as a whole: none of the rows stayed. A row whose failure
+        // took the transaction with it (a full disk) is still the one named.
+        result.written = 0;
+        if (result.stopped)
+            return result;
+        return stopBeforeFirst(committed.error());
+    }
     result.written = insert.written();
     return result;
 }

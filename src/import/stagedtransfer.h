@@ -18,7 +18,8 @@ struct TableDef;
 // ledger row per staged row, numbered on from the ledger's highest sequence
 // number, all in one transaction. A row that cannot be written stops the
 // hand-over; the rows written before it stay (and the call succeeds, telling
-// which row stopped it).
+// which row stopped it). A failure before the first row, or of the closing
+// commit, stops it at the first row with none written.
 class StagedTransfer {
   public:
     // The row identifier of a row made at a moment.

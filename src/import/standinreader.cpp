@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "base/filekind.h"
 #include "base/statement.h"
 
 namespace vela {
@@ -45,6 +46,8 @@ Result<std::unique_ptr<StandInReader>> StandInReader::open(const QString& path) 
     std::unique_ptr<StandInReader> r(new StandInReader);
     r->path_ = QFileInfo(path).absoluteFilePath();
     auto fail = [&](const QString& detail) { return Error{r->failText(detail)}; };
+    if (const QString special = notRegularFileText(r->path_); !special.isEmpty())
+        return Error{special};
     const int rc = sqlite3_open_v2(QFile::encodeName(r->path_).constData(), &r->db_,
                                    SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK)

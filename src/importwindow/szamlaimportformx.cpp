@@ -636,9 +636,9 @@ void SzamlaImportFormX::writeFromCurrent() {
                                    [] { return QDateTime::currentDateTime(); });
     }();
     transferred_ = r ? r->written : 0;
-    // A failure of the whole hand-over left no row written and names no invoice.
+    // Without any row to hand over there is no invoice to name.
     if (!r)
-        showError(text::kTransferFailed.arg(qint64(0)).arg(r.errorText()).arg(0));
+        showError(text::kDatabaseError.arg(r.errorText()));
     else if (r->stopped)
         showError(text::kTransferFailed.arg(r->failedInvoice).arg(r->failedWhy).arg(r->written));
     refreshPresent();

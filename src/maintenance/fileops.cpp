@@ -19,8 +19,26 @@ QByteArray encoded(const QString& path) {
     return QFile::encodeName(path);
 }
 
+// The system's own text (English) follows a Hungarian one for the failures
+// a user can mend.
 QString systemError(int err) {
-    return QString::fromLocal8Bit(std::strerror(err));
+    const QString system = QString::fromLocal8Bit(std::strerror(err));
+    switch (err) {
+        case ENOSPC:
+            return QStringLiteral("nincs elég szabad hely a lemezen (%1)").arg(system);
+        case EDQUOT:
+            return QStringLiteral("betelt a lemezkvóta (%1)").arg(system);
+        case EFBIG:
+            return QStringLiteral("az állomány elérte a megengedett legnagyobb méretet (%1)")
+                .arg(system);
+        case EACCES:
+        case EPERM:
+            return QStringLiteral("nincs hozzá jogosultság (%1)").arg(system);
+        case EROFS:
+            return QStringLiteral("a lemez csak olvasható (%1)").arg(system);
+        default:
+            return system;
+    }
 }
 
 QString native(const QString& path) {

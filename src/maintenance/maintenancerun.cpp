@@ -111,6 +111,22 @@ void settle(const QString& path) {
     sqlite3_close(db);
 }
 
+// An error text as a sentence of its own, to be followed by what came of it.
+QString sentence(const QString& text) {
+    const QString t = text.trimmed();
+    if (t.isEmpty() || t.endsWith(QLatin1Char('.')) || t.endsWith(QLatin1Char('!')) ||
+        t.endsWith(QLatin1Char('?')))
+        return t;
+    return t + QLatin1Char('.');
+}
+
+// An Access file's own tables, which hold no user rows.
+bool isJetSystemTable(const QString& name) {
+    const QString lower = name.toLower();
+    return kSystemTables.contains(lower) || lower.startsWith(QLatin1String("msys")) ||
+           lower.startsWith(QLatin1Char('~'));
+}
+
 // The source table of the same name (Jet compares names ignoring case).
 QString findTable(const QStringList& tables, const QString& name) {
     const QString folded = name.toCaseFolded();
@@ -143,6 +159,13 @@ struct MaintenanceRun::Entry {
     std::unique_ptr<JetSource> jet;
     QStringList jetTables;
     QStringList skipped;
+    // "table N sor" for each table whose rows came across.
+    QStringList arrived;
+    // The backed-up file could not be read: the clean template takes its place.
+    QString sourceError;
+    // An earlier run's backup copy stands in for a missing file, by the user's choice.
+    bool broughtBack = false;
+    QString declinedBackup;
     int userLock = -1;
     int freshLock = -1;
     ~Entry() {
@@ -203,6 +226,10 @@ bool MaintenanceRun::run() {
     skipped_.clear();
     salvaged_.clear();
     notes_.clear();
+    problems_.clear();
+    untouched_.clear();
+    arrived_.clear();
+    madeBackupDir_ = false;
     if (view_) {
         view_->setWaitCursor(true);
         view_->setRunning(true);
@@ -210,25 +237,63 @@ bool MaintenanceRun::run() {
     show([](MaintenanceView& v) { v.setDatabaseProgress(0, int(databaseList().size())); });
 
     const bool completed = runSteps();
+    removeEmptyBackup();
 
     if (view_) {
         view_->setRunning(false);
         view_->setWaitCursor(false);
     }
     busy_ = false;
-    if (completed) {
-        QString text = u(texts::kEndMessage);
-        if (!skipped_.isEmpty())
-            text += QStringLiteral("\n\n") + u(texts::kSkippedRowsHeader) + QLatin1Char('\n') +
-                    skipped_.join(QLatin1Char('\n'));
-        if (!salvaged_.isEmpty())
-            text += QStringLiteral("\n\n") + u(texts::kSalvagedHeader) + QLatin1Char('\n') +
-                    salvaged_.join(QLatin1Char('\n'));
-        if (!notes_.isEmpty())
-            text += QStringLiteral("\n\n") + notes_.join(QLatin1Char('\n'));
-        dialogs_.tell(text, u(texts::kEndTitle), RepDialogService::Icon::Information);
-    }
+    // A stopped run tells too: what was done, and which files it left alone.
+    dialogs_.tell(endText(completed), u(texts::kEndTitle),
+                  problems_.isEmpty() ? RepDialogService::Icon::Information
+                                      : RepDialogService::Icon::Critical);
     return completed;
+}
+
+QString MaintenanceRun::endText(bool completed) const {
+    QString text = !completed            ? u(texts::kStopped)
+                   : problems_.isEmpty() ? u(texts::kEndMessage)
+                                         : u(texts::kEndWithErrors);
+    auto section = [&](const QString& header, const QStringList& lines) {
+        if (lines.isEmpty())
+            return;
+        text += QStringLiteral("\n\n");
+        if (!header.isEmpty())
+            text += header + QLatin1Char('\n');
+        text += lines.join(QLatin1Char('\n'));
+    };
+    section(u(texts::kErrorsHeader), problems_);
+    if (!untouched_.isEmpty())
+        section({}, {u(texts::kUntouched).arg(untouched_.join(QStringLiteral(", ")))});
+    section(u(texts::kArrivedHeader), arrived_);
+    section(u(texts::kSkippedRowsHeader), skipped_);
+    section(u(texts::kSalvagedHeader), salvaged_);
+    section({}, notes_);
+    return text;
+}
+
+void MaintenanceRun::removeEmptyBackup() {
+    // Only a folder this run made, and only when nothing went into it.
+    if (madeBackupDir_ &&
+        QDir(backupDir_)
+            .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        QDir(dataDir_).rmdir(backupFolder_);
+}
+
+void MaintenanceRun::leftAlone(const Entry& e, const QString& error) {
+    const QString inPlace = vela::findEntryNoCase(dataDir_, e.name);
+    if (inPlace.isEmpty()) {
+        problems_ << u(texts::kStillMissing).arg(e.name, sentence(error));
+    } else {
+        problems_ << QStringLiteral("%1: %2").arg(inPlace, sentence(error));
+        untouched_ << inPlace;
+    }
+}
+
+void MaintenanceRun::noteArrived(Entry& e, const QString& table, qint64 rows) {
+    if (rows > 0)
+        e.arrived << u(texts::kArrivedTable).arg(table, thousands(rows));
 }
 
 bool MaintenanceRun::runSteps() {
@@ -236,7 +301,9 @@ bool MaintenanceRun::runSteps() {
     backupFolder_ = QStringLiteral("SAVE") + clock_().toString(QStringLiteral("-yyyyMMdd-HHmmss"));
     backupDir_ = QDir(dataDir_).filePath(backupFolder_);
     QString error;
-    if (::mkdir(QFile::encodeName(backupDir_).constData(), 0777) != 0) {
+    if (::mkdir(QFile::encodeName(backupDir_).constData(), 0777) == 0) {
+        madeBackupDir_ = true;
+    } else {
         error = errno == EEXIST
                     ? QStringLiteral(
                           "A(z) „%1” mentési mappa már létezik (az előző futtatás "
@@ -245,13 +312,27 @@ bool MaintenanceRun::runSteps() {
                     : QStringLiteral("A(z) „%1” mentési mappa nem hozható létre: %2")
                           .arg(backupFolder_, QString::fromLocal8Bit(std::strerror(errno)));
     }
-    if (!proceed(u(texts::kFileSource), error))
+    if (!error.isEmpty())
+        problems_ << sentence(error);
+    // The databases a stop leaves as they are: from the given one on.
+    auto untouchedFrom = [&](qsizetype first) {
+        for (qsizetype i = first; i < databaseList().size(); ++i) {
+            const QString inPlace = vela::findEntryNoCase(dataDir_, databaseList()[i]);
+            if (!inPlace.isEmpty() && !untouched_.contains(inPlace))
+                untouched_ << inPlace;
+        }
+    };
+    if (!proceed(u(texts::kFileSource), error)) {
+        untouchedFrom(0);
         return false;
+    }
 
     int done = 0;
     for (const QString& name : databaseList()) {
-        if (!runEntry(name))
+        if (!runEntry(name)) {
+            untouchedFrom(done + 1);
             return false;
+        }
         ++done;
         show([&](MaintenanceView& v) {
             v.setDatabaseProgress(done, int(databaseList().size()));
@@ -275,17 +356,80 @@ bool MaintenanceRun::runEntry(const QString& name) {
     // moves, and takes the user's place only once it is whole: a run ended
     // at any moment leaves each file whole in its place or in the backup
     // folder, and the temporary file tells the next run where it stopped.
-    bool ok = proceed(u(texts::kFileSource), copyTemplate(e).errorText()) &&
-              proceed(u(texts::kFileSource), moveToBackup(e).errorText()) &&
-              proceed(u(texts::kFileSource), checkMoved(e).errorText());
-    if (ok && !e.tempPath.isEmpty() && !e.backupPath.isEmpty())
-        ok = copyDatabase(e);
-    if (!ok) {
+    // A step that fails leaves the user's file where it is, whatever the
+    // answer: without a fresh copy nothing could take its place.
+    const QString source = u(texts::kFileSource);
+    if (const vela::Status fresh = copyTemplate(e); !fresh) {
+        leftAlone(e, fresh.errorText());
+        QString question = fresh.errorText();
+        if (!e.fileName.isEmpty())
+            question += QLatin1Char('\n') + u(texts::kNotMoved).arg(e.fileName);
+        return proceed(source, question);
+    }
+    offerOlderCopy(e);
+    vela::Status placed = moveToBackup(e);
+    if (placed)
+        placed = checkMoved(e);
+    if (!placed) {
         discardFresh(e);
+        leftAlone(e, placed.errorText());
+        return proceed(source, placed.errorText());
+    }
+    if (!e.tempPath.isEmpty() && !e.backupPath.isEmpty() && !copyDatabase(e)) {
+        // Stopped by the user: the file this run moved goes back as it was;
+        // a copy from an earlier run's folder stays there.
+        discardFresh(e);
+        const QString name = QFileInfo(e.finalPath).fileName();
+        const QString why = e.writeError.isEmpty() ? e.sourceError : e.writeError;
+        if (!e.moved) {
+            problems_ << u(texts::kStillMissing).arg(name, sentence(why));
+        } else if (const vela::Status back = putBack(e); back) {
+            problems_ << u(texts::kPutBack).arg(name, sentence(why));
+            untouched_ << name;
+        } else {
+            problems_ << u(texts::kRestoreFailed)
+                             .arg(name, back.errorText(), QFileInfo(e.backupPath).dir().dirName());
+        }
         return false;
     }
     finishFresh(e);
     return true;
+}
+
+void MaintenanceRun::offerOlderCopy(Entry& e) {
+    if (!e.fileName.isEmpty() || e.resumed)
+        return;
+    const QString older = olderBackupOf(e.name);
+    if (older.isEmpty())
+        return;
+    const QString folder = QFileInfo(older).dir().dirName();
+    if (view_)
+        view_->setWaitCursor(false);
+    const bool yes = dialogs_.ask(u(texts::kOfferBackup).arg(e.name, folder), u(texts::kEndTitle),
+                                  RepDialogService::Icon::Information);
+    if (view_)
+        view_->setWaitCursor(true);
+    if (yes) {
+        e.backupPath = older;
+        e.broughtBack = true;
+    } else {
+        e.declinedBackup = folder;
+    }
+}
+
+vela::Status MaintenanceRun::putBack(Entry& e) {
+    const QString userPath = QDir(dataDir_).filePath(e.fileName);
+    vela::Status back = fileops::moveNoReplace(e.backupPath, userPath);
+    if (back) {
+        e.moved = false;
+        for (const QString& suffix : kCompanions) {
+            if (QFileInfo::exists(e.backupPath + suffix))
+                (void)fileops::moveNoReplace(e.backupPath + suffix, userPath + suffix);
+        }
+    }
+    fileops::syncFolder(dataDir_);
+    fileops::syncFolder(backupDir_);
+    return back;
 }
 
 QString MaintenanceRun::olderBackupOf(const QString& name) const {
@@ -344,6 +488,10 @@ vela::Status MaintenanceRun::moveToBackup(Entry& e) {
         return {};
     const QDir data(dataDir_);
     const QString userPath = data.filePath(e.fileName);
+    // A FIFO or a device in the database's place would hold the lock's open
+    // until something writes to it; it is no database to rebuild either.
+    if (const QString special = vela::notRegularFileText(userPath); !special.isEmpty())
+        return vela::Error{special};
     const vela::Result<int> lock = fileops::lockExclusive(userPath);
     if (!lock)
         return lock.error();
@@ -369,6 +517,15 @@ vela::Status MaintenanceRun::moveToBackup(Entry& e) {
     }
     fileops::syncFolder(backupDir_);
     fileops::syncFolder(dataDir_);
+    if (!moved) {
+        // A journal that stayed behind would be taken for the fresh file's:
+        // the database goes back whole, as it was.
+        if (putBack(e)) {
+            e.backupPath.clear();
+            fileops::unlock(e.userLock);
+            e.userLock = -1;
+        }
+    }
     return moved;
 }
 
@@ -397,37 +554,43 @@ void MaintenanceRun::finishFresh(Entry& e) {
     if (e.tempPath.isEmpty())
         return;
     const QString name = QFileInfo(e.finalPath).fileName();
-    if (!e.writeError.isEmpty()) {
+    QString failure = e.writeError;
+    if (failure.isEmpty()) {
+        vela::Status placed = fileops::syncFile(e.tempPath);
+        if (placed)
+            placed = fileops::moveNoReplace(e.tempPath, e.finalPath);
+        if (!placed)
+            failure = placed.errorText();
+    }
+    if (!failure.isEmpty()) {
         // Not whole: the user's file goes back to its place, as it was.
         discardFresh(e);
         // A file an earlier run moved (a resumed run) stays in that backup folder.
-        bool restored = false;
-        if (e.moved) {
-            restored = fileops::moveNoReplace(e.backupPath, e.finalPath).ok();
-            fileops::syncFolder(dataDir_);
+        if (e.moved && putBack(e)) {
+            problems_ << u(texts::kRestored).arg(name, failure);
+            untouched_ << name;
+        } else {
+            problems_ << u(texts::kRestoreFailed)
+                             .arg(name, failure, QFileInfo(e.backupPath).dir().dirName());
         }
-        if (restored)
-            notes_ << u(texts::kRestored).arg(name, e.writeError);
-        else
-            notes_ << u(texts::kRestoreFailed)
-                          .arg(name, e.writeError, QFileInfo(e.backupPath).dir().dirName());
-        return;
-    }
-    vela::Status placed = fileops::syncFile(e.tempPath);
-    if (placed)
-        placed = fileops::moveNoReplace(e.tempPath, e.finalPath);
-    if (!placed) {
-        discardFresh(e);
-        notes_ << placed.errorText();
         return;
     }
     fileops::syncFolder(dataDir_);
     e.tempPath.clear();
+    const QString folder = QFileInfo(e.backupPath).dir().dirName();
+    if (!e.sourceError.isEmpty())
+        problems_ << u(texts::kTemplateLaid).arg(name, sentence(e.sourceError), folder);
+    if (!e.arrived.isEmpty())
+        arrived_ << QStringLiteral("%1: %2").arg(name, e.arrived.join(QStringLiteral(", ")));
     skipped_ << e.skipped;
     if (e.resumed)
-        notes_ << u(texts::kResumed).arg(name, QFileInfo(e.backupPath).dir().dirName());
-    if (e.kind == vela::FileKind::Access)
-        notes_ << u(texts::kConverted).arg(name);
+        notes_ << u(texts::kResumed).arg(name, folder);
+    if (e.broughtBack)
+        notes_ << u(texts::kBroughtBack).arg(name, folder);
+    if (!e.declinedBackup.isEmpty())
+        notes_ << u(texts::kBackupDeclined).arg(name, e.declinedBackup);
+    if (e.kind == vela::FileKind::Access && e.sourceError.isEmpty())
+        notes_ << u(e.arrived.isEmpty() ? texts::kConvertedNothing : texts::kConverted).arg(name);
     if (e.schemaLost)
         notes_ << u(texts::kSchemaLost).arg(name);
 }
@@ -436,6 +599,17 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
     const QString target = e.tempPath;
     const QString source = u(texts::kDatabaseSource);
     e.kind = vela::fileKind(e.backupPath);
+    // The fresh file itself is unusable: the user's file goes back on Yes.
+    auto freshFailed = [&](const QString& text) {
+        e.writeError = text;
+        return proceed(source, text);
+    };
+    // The backed-up file cannot be read: on Yes the clean template takes its
+    // place and the file waits in the backup folder.
+    auto sourceFailed = [&](const QString& text) {
+        e.sourceError = text;
+        return proceed(source, text);
+    };
     sqlite3* db = nullptr;
     QString error;
     if (sqlite3_open_v2(QFile::encodeName(target).constData(), &db,
@@ -445,9 +619,8 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         error = exec(db, QStringLiteral("SELECT count(*) FROM main.sqlite_master")).errorText();
     if (!error.isEmpty()) {
         sqlite3_close(db);
-        // Nothing more can be done for this database whatever the answer.
-        return proceed(source, QStringLiteral("A(z) „%1” nem nyitható meg adatbázisként: %2")
-                                   .arg(QFileInfo(e.finalPath).fileName(), error));
+        return freshFailed(QStringLiteral("A(z) „%1” nem nyitható meg adatbázisként: %2")
+                               .arg(QFileInfo(e.finalPath).fileName(), error));
     }
     struct Closer {
         sqlite3* db;
@@ -465,7 +638,7 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         e.jet = std::make_unique<JetSource>(e.backupPath);
         vela::Result<QStringList> jetTables = e.jet->tables();
         if (!jetTables)
-            return proceed(source, jetTables.errorText());
+            return sourceFailed(jetTables.errorText());
         e.jetTables = std::move(*jetTables);
     } else {
         int code = 0;
@@ -496,9 +669,9 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
             error.clear();
         }
         if (!error.isEmpty())
-            return proceed(source, QStringLiteral("A(z) „%1” (mentett példány) nem nyitható meg "
-                                                  "adatbázisként: %2")
-                                       .arg(QDir::toNativeSeparators(e.backupPath), error));
+            return sourceFailed(QStringLiteral("A(z) „%1” (mentett példány) nem nyitható meg "
+                                               "adatbázisként: %2")
+                                    .arg(QDir::toNativeSeparators(e.backupPath), error));
     }
 
     show([](MaintenanceView& v) { v.setStatusText(QString()); });
@@ -510,8 +683,8 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
                                   "sql LIKE 'CREATE VIRTUAL TABLE%'"));
     for (const vela::Result<QStringList>* read : {&templateTables, &virtualTables}) {
         if (!*read)
-            return proceed(source, QStringLiteral("A(z) „%1” táblái nem olvashatók: %2")
-                                       .arg(QFileInfo(e.finalPath).fileName(), read->errorText()));
+            return freshFailed(QStringLiteral("A(z) „%1” táblái nem olvashatók: %2")
+                                   .arg(QFileInfo(e.finalPath).fileName(), read->errorText()));
     }
     const QStringList& tables = *templateTables;
     const QStringList& linked = *virtualTables;
@@ -545,7 +718,18 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         show([&](MaintenanceView& v) { v.setTableProgress(tablesDone_, tableCount_); });
     }
     // Rows of the user's tables that the template has no table for.
-    if (!e.jet && !e.schemaLost) {
+    if (e.jet) {
+        for (const QString& t : e.jetTables) {
+            if (!findTable(tables, t).isEmpty() || isJetSystemTable(t))
+                continue;
+            const vela::Result<JetSource::Table> rows = e.jet->read(t, {});
+            if (!rows)
+                e.skipped << u(texts::kUnreadableTable).arg(shownName, t, rows.errorText());
+            else if (!rows->rows.empty())
+                e.skipped
+                    << u(texts::kNoTemplateTable).arg(shownName, t).arg(qint64(rows->rows.size()));
+        }
+    } else if (!e.schemaLost) {
         for (const QString& t : sourceTables) {
             if (!findTable(tables, t).isEmpty() ||
                 t.toLower().startsWith(QLatin1String("sqlite_")) ||
@@ -780,6 +964,8 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
             e.skipped << QStringLiteral("%1 / %2: %3 sor")
                              .arg(shownName, table)
                              .arg(total - qMax<qint64>(inserted, 0));
+        if (!damaged)
+            noteArrived(e, table, inserted);
     }
     if (!exec(db, QStringLiteral("RELEASE velarep_table"))) {
         // The table's rows did not reach the disk: the fresh file is not whole.
@@ -859,6 +1045,7 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
     const QString unreadable = found.unreadable < 0
                                    ? u(texts::kUnreadableUnknown)
                                    : u(texts::kUnreadableRows).arg(thousands(found.unreadable));
+    noteArrived(e, table, inserted);
     if (found.damagedPages > 0 || !e.schemaLost)
         salvaged_ << u(texts::kSalvagedLine).arg(shownName, table, thousands(inserted), unreadable);
     const qint64 refused = found.rowsRead - inserted;
@@ -954,6 +1141,7 @@ void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
                 }
                 write.reset();
             }
+            noteArrived(e, table, inserted);
             const qint64 total = qint64(rows.rows.size());
             if (total > inserted)
                 e.skipped << QStringLiteral("%1 / %2: %3 sor")

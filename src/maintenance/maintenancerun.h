@@ -56,6 +56,16 @@ class MaintenanceRun {
                       const QStringList& sourceColumns, Entry& e);
     void finishFresh(Entry& e);
     void discardFresh(Entry& e);
+    // A database missing from the data folder while an earlier run's backup
+    // folder holds it: the user chooses whether its rows come back from there.
+    void offerOlderCopy(Entry& e);
+    // The user's file, moved into the backup folder by this run, back in its place.
+    [[nodiscard]] vela::Status putBack(Entry& e);
+    // The entry met an error that left its file as it was (or still missing).
+    void leftAlone(const Entry& e, const QString& error);
+    void noteArrived(Entry& e, const QString& table, qint64 rows);
+    QString endText(bool completed) const;
+    void removeEmptyBackup();
     QString olderBackupOf(const QString& name) const;
     static bool sameShape(sqlite3* db, const QString& table, const QString& sourceTable);
     // The rows written; a source row that cannot be read ends the copy, and
@@ -81,6 +91,14 @@ class MaintenanceRun {
     QStringList skipped_;
     QStringList salvaged_;
     QStringList notes_;
+    // What went wrong, a line each: any makes the end message say so.
+    QStringList problems_;
+    // The databases an error or a stop left in their place as they were.
+    QStringList untouched_;
+    // Per database, the rows that came across, table by table.
+    QStringList arrived_;
+    // This run made the backup folder (and may remove it again when empty).
+    bool madeBackupDir_ = false;
     int tablesDone_ = 0;
     int tableCount_ = 0;
 };

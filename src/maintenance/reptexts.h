@@ -20,7 +20,29 @@ inline constexpr const char* kCopyingDatabase = "Adatbázis másolása...";
 inline constexpr const char* kFailureQuestion = "SÚLYOS HIBA! Folytatja a futtatást?";
 inline constexpr const char* kFailureTitle = "Hiba! A folytatás adatvesztéssel járhat!";
 inline constexpr const char* kEndMessage = "Karbantartás vége! (Esc kilép)";
+inline constexpr const char* kEndWithErrors = "A karbantartás hibákkal ért véget! (Esc kilép)";
+inline constexpr const char* kStopped = "A karbantartás leállt! (Esc kilép)";
 inline constexpr const char* kEndTitle = "VelaRep";
+inline constexpr const char* kErrorsHeader = "Hibák:";
+inline constexpr const char* kUntouched = "Érintetlenül a helyén maradt: %1";
+inline constexpr const char* kArrivedHeader = "Átkerült sorok:";
+inline constexpr const char* kArrivedTable = "%1 %2 sor";
+inline constexpr const char* kNotMoved =
+    "A(z) „%1” nem került a mentési mappába, érintetlenül a helyén marad.";
+inline constexpr const char* kStillMissing = "%1: %2 Az adatbázis továbbra is hiányzik.";
+inline constexpr const char* kTemplateLaid =
+    "%1: %2 Az eredeti állomány a(z) „%3” mappában maradt, a helyére üres sablon került.";
+inline constexpr const char* kPutBack =
+    "%1: %2 Az eredeti állomány visszakerült a helyére; egy sora sem veszett el.";
+inline constexpr const char* kOfferBackup =
+    "A(z) „%1” adatbázis hiányzik az adatmappából, de a(z) „%2” mentési mappában megvan egy "
+    "példánya.\n\nVisszahozza onnan? (Igen: a sorai átkerülnek a friss adatbázisba; Nem: üres "
+    "adatbázis kerül a helyére.)";
+inline constexpr const char* kBroughtBack =
+    "%1: hiányzott az adatmappából; a(z) „%2” mappában mentett példányából épült újra.";
+inline constexpr const char* kBackupDeclined =
+    "%1: hiányzott az adatmappából; üres adatbázis került a helyére, a(z) „%2” mappában "
+    "mentett példánya ott marad.";
 inline constexpr const char* kSkippedRowsHeader =
     "Az alábbi sorok nem fértek be a friss adatbázisba; a mentési mappában megvannak:";
 
@@ -43,8 +65,11 @@ inline constexpr const char* kRestoreFailed =
 inline constexpr const char* kResumed =
     "%1: egy félbeszakadt karbantartás után a(z) „%2” mappában mentett példányból épült újra.";
 inline constexpr const char* kConverted =
-    "%1: Access adatbázis volt; a sorai átkerültek a VelaData adatbázisába, az eredeti a "
-    "mentési mappában marad.";
+    "%1: Access adatbázis volt; a fent felsorolt sorai átkerültek a VelaData adatbázisába, az "
+    "eredeti a mentési mappában marad.";
+inline constexpr const char* kConvertedNothing =
+    "%1: Access adatbázis volt, de egyetlen sora sem került át (a táblái közül egynek sincs "
+    "párja a sablonban); az eredeti a mentési mappában marad.";
 
 inline constexpr const char* kFileSource = "VelaRep";
 inline constexpr const char* kDatabaseSource = "SQLite";

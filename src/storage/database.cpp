@@ -168,6 +168,11 @@ Result<std::unique_ptr<Database>> Database::openPath(const QString& path,
         return fail(missingText(name, fi.absolutePath()));
     if (fi.isDir())
         return fail(damagedText(name, QStringLiteral("ez egy mappa, nem állomány")));
+    // A FIFO or a device in the file's place would hold the open below until
+    // something writes to it.
+    if (const QString special = notRegularFileText(path); !special.isEmpty())
+        return fail(special +
+                    QStringLiteral(" Törölje vagy nevezze át, majd futtassa a VELAREP programot!"));
     if (!fi.isReadable() || (!readOnly && !fi.isWritable()))
         return fail(
             QStringLiteral("A(z) „%1” adatbázis nem nyitható meg %2 (nincs hozzá "

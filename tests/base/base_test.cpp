@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <QDate>
 #include <QDir>
@@ -117,6 +118,14 @@ TEST(Base, FileKindTellsSqliteAccessAndOtherFilesApart) {
     sqlite3_exec(db, "CREATE TABLE t (a)", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     EXPECT_EQ(fileKind(path), FileKind::Sqlite);
+    // A FIFO is told by its kind without being opened: a read would wait for a writer.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("LFAKTURO.MDB")).constData(), 0600), 0);
+    EXPECT_EQ(fileKind(dir.filePath("LFAKTURO.MDB")), FileKind::Special);
+    EXPECT_EQ(notRegularFileText(dir.filePath("LFAKTURO.MDB")),
+              QString::fromUtf8("A(z) „LFAKTURO.MDB” nem adatbázis-állomány, hanem csővezeték "
+                                "(FIFO), ezért nem nyitható meg."));
+    EXPECT_EQ(notRegularFileText(path), QString());
+    EXPECT_EQ(notRegularFileText(dir.filePath("nincs.mdb")), QString());
     const QString realJet = QStringLiteral(VELA_TESTDATA "/northwind-jet3.mdb");
     if (QFile::exists(realJet)) {
         EXPECT_EQ(fileKind(realJet), FileKind::Access);

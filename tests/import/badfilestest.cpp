@@ -1,14 +1,22 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <atomic>
+#include <functional>
+#include <thread>
 
 #include "common/tempdatafolder.h"
 #include "import/invoicesource.h"
 #include "import/jetreader.h"
+#include "import/standinreader.h"
+#include "storage/database.h"
 
 using vela::InvoiceSource;
 using vela::JetReader;
@@ -81,6 +89,41 @@ TEST(BadFileTest, NoFileEmptyFileDirectoryAndRandomBytes) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("LFakturo.mdb"));
     err = importError(dir.path());
     EXPECT_TRUE(err.contains("LFakturo.mdb") && err.contains("mappa")) << err.toStdString();
+}
+
+// A FIFO (or any file that is not a regular one) where a database should be
+// is refused at once with a message naming it: opening it for reading would
+// wait for a writer. A watchdog writes to it if an opener does wait.
+TEST(BadFileTest, FifoInTheDatabasesPlaceIsRefusedAtOnce) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("LFAKTURO.MDB");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const QString expected = QString::fromUtf8(
+        "A(z) „LFAKTURO.MDB” nem adatbázis-állomány, hanem csővezeték (FIFO), ezért nem nyitható "
+        "meg.");
+    const std::vector<std::pair<const char*, std::function<QString()>>> openers = {
+        {"import", [&] { return importError(dir.path()); }},
+        {"jet reader", [&] { return JetReader::open(path).errorText(); }},
+        {"stand-in reader", [&] { return vela::StandInReader::open(path).errorText(); }},
+        {"database", [&] { return vela::Database::openPath(path, {}, true).errorText(); }},
+    };
+    for (const auto& [name, open] : openers) {
+        std::atomic<bool> done{false};
+        std::thread watchdog([&] {
+            for (int i = 0; i < 100 && !done; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (done)
+                return;
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK);
+            ADD_FAILURE() << name << " waited on the FIFO";
+            if (fd >= 0)
+                ::close(fd);
+        });
+        const QString err = open();
+        done = true;
+        watchdog.join();
+        EXPECT_TRUE(err.startsWith(expected)) << name << ": " << err.toStdString();
+    }
 }
 
 TEST(BadFileTest, DamagedSQLiteFile) {

@@ -347,3 +347,46 @@ TEST_F(TransferTest, RefusedRowStopsTheHandOverAndTheRowsBeforeItStay) {
     EXPECT_TRUE(r->failedWhy.contains("CegNev")) << r->failedWhy.toStdString();
     EXPECT_EQ(ledger(), (std::vector<std::tuple<qint64, QString, double>>{{1, "1", 10}}));
 }
+
+// A failure that undoes the whole hand-over (a full disk takes the open
+// transaction with it; a ledger that cannot be read stops it before the first
+// row) names the invoice it stopped at and counts no row as handed over.
+TEST_F(TransferTest, UndoneHandOverNamesTheInvoiceThatStoppedIt) {
+    struct Case {
+        const char* name;
+        const char* breakLedger;
+        qint64 failedInvoice;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"transaction undone at the second row",
+         "CREATE TRIGGER megtelt BEFORE INSERT ON VelanakData WHEN NEW.Szamlaszam = '2' "
+         "BEGIN SELECT RAISE(ROLLBACK, 'database or disk is full'); END",
+         2, "database or disk is full"},
+        {"ledger unreadable", "ALTER TABLE VelanakData RENAME TO Athelyezve", 1, "VelanakData"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        stage({{1, "készpénzes", 10}, {2, "készpénzes", 20}, {3, "készpénzes", 30}});
+        ASSERT_TRUE(veladata->exec(c.breakLedger));
+        vela::RecordSource data;
+        data.setDatabase(staging);
+        data.setQuery(vela::Query(vela::schema::osszesSzamla(), {}, {{"Számlaszám"}}));
+        ASSERT_TRUE(data.refresh());
+        const auto r = vela::StagedTransfer::run(
+            data, 0, *veladata, vela::schema::velanakData(),
+            [](const QDateTime&) { return QStringLiteral("ID"); },
+            [] { return QDateTime(QDate(2024, 5, 6), QTime(10, 0)); });
+        ASSERT_TRUE(r) << r.errorText().toStdString();
+        EXPECT_TRUE(r->stopped);
+        EXPECT_EQ(r->failedInvoice, c.failedInvoice);
+        EXPECT_EQ(r->written, 0);
+        EXPECT_TRUE(r->failedWhy.contains(c.why)) << r->failedWhy.toStdString();
+        // Undo the break for the next case.
+        ASSERT_TRUE(veladata->exec("DROP TRIGGER IF EXISTS megtelt"));
+        if (!veladata->hasTable("VelanakData"))
+            ASSERT_TRUE(veladata->exec("ALTER TABLE Athelyezve RENAME TO VelanakData"));
+        EXPECT_EQ(veladata->scalar("SELECT count(*) FROM VelanakData")->toInt(), 0);
+        ASSERT_TRUE(staging->exec("DELETE FROM OsszesSzamla"));
+    }
+}

@@ -79,7 +79,14 @@ TEST(MaintenanceRun, RebuildsAllFourDatabasesAndKeepsTheOriginalsInTheBackup) {
     ASSERT_TRUE(r.run.run());
 
     ASSERT_EQ(r.dialogs.boxes.size(), 1);
-    EXPECT_EQ(r.dialogs.boxes[0].text, kEnd);
+    // What came across, table by table, in the template's order.
+    EXPECT_EQ(r.dialogs.boxes[0].text,
+              kEnd + QString::fromUtf8("\n\nÁtkerült sorok:\n"
+                                       "betarol.kdb: beraktar 2 sor, TorzsOrszagok 1 sor\n"
+                                       "veladata.mdb: VelaData 3 sor, VelanakData 2 sor, "
+                                       "VelaIdeigl 1 sor\n"
+                                       "parameter.kdb: EmblemaPath 1 sor\n"
+                                       "LFAKTURO.MDB: OsszesSzamla 2 sor"));
     EXPECT_EQ(r.dialogs.boxes[0].icon, RepDialogService::Icon::Information);
     EXPECT_FALSE(r.dialogs.boxes[0].question);
     EXPECT_GT(checks, 20);
@@ -277,10 +284,17 @@ TEST(MaintenanceRun, SecondRunInTheSameSecond) {
         EXPECT_EQ(entries(kBackup).size(), 4);
     };
 
-    // No: stopped before anything is moved.
+    // No: stopped before anything is moved, and told so.
     Runner no;
     EXPECT_FALSE(no.run.run());
-    ASSERT_EQ(no.dialogs.boxes.size(), 1);
+    ASSERT_EQ(no.dialogs.boxes.size(), 2);
+    EXPECT_TRUE(no.dialogs.boxes[1].text.startsWith(
+        QString::fromUtf8("A karbantartás leállt! (Esc kilép)\n\nHibák:\nA(z) „%1” mentési mappa "
+                          "már létezik")
+            .arg(kBackup)))
+        << no.dialogs.boxes[1].text.toStdString();
+    EXPECT_TRUE(no.dialogs.boxes[1].text.endsWith(QString::fromUtf8(
+        "Érintetlenül a helyén maradt: betarol.kdb, veladata.mdb, parameter.kdb, LFakturo.mdb")));
     const auto& box = no.dialogs.boxes[0];
     EXPECT_TRUE(box.question);
     EXPECT_EQ(box.title, kQuestionTitle);
@@ -297,8 +311,11 @@ TEST(MaintenanceRun, SecondRunInTheSameSecond) {
     Runner yes;
     for (int i = 0; i < 20; ++i) yes.dialogs.answers << true;
     EXPECT_TRUE(yes.run.run());
-    EXPECT_EQ(yes.dialogs.questions(), 9);  // the folder, then a move and a copy per database
-    EXPECT_EQ(yes.dialogs.boxes.last().text, kEnd);
+    EXPECT_EQ(yes.dialogs.questions(), 5);  // the folder, then the move of each database
+    EXPECT_TRUE(yes.dialogs.boxes.last().text.startsWith(
+        QString::fromUtf8("A karbantartás hibákkal ért véget! (Esc kilép)\n\nHibák:\n")));
+    EXPECT_TRUE(yes.dialogs.boxes.last().text.endsWith(QString::fromUtf8(
+        "Érintetlenül a helyén maradt: betarol.kdb, veladata.mdb, parameter.kdb, LFakturo.mdb")));
     unchanged();
 }
 
@@ -314,7 +331,7 @@ TEST(MaintenanceRun, DatabaseInUseIsNotMoved) {
         Runner r;
         r.dialogs.answers << true << true;
         ASSERT_TRUE(r.run.run());
-        ASSERT_EQ(r.dialogs.questions(), 2);
+        ASSERT_EQ(r.dialogs.questions(), 1);
         EXPECT_TRUE(r.dialogs.boxes[0].text.contains("veladata.mdb"));
         EXPECT_TRUE(r.dialogs.boxes[0].text.endsWith(kQuestionEnd));
         EXPECT_EQ(entries(kBackup), QStringList({"LFakturo.mdb", "betarol.kdb", "parameter.kdb"}));
@@ -362,12 +379,21 @@ TEST(MaintenanceRun, FilesThatCannotBeUsedAskBeforeGoingOn) {
     EXPECT_TRUE(r.dialogs.boxes[0].text.contains("betarol.kdb"));
     EXPECT_EQ(readFile(backup("betarol.kdb")), QByteArray("ez nem adatbázis, csak szöveg\n"));
     EXPECT_EQ(sql::count("betarol.kdb", "beraktar"), 0);
-    // The missing template: the user's file waits in the backup.
+    // The missing template: without a fresh copy the user's file stays put.
     EXPECT_TRUE(r.dialogs.boxes[1].text.startsWith("VelaRep\n"));
     EXPECT_TRUE(r.dialogs.boxes[1].text.contains("lfakturo.mdb"));
-    EXPECT_FALSE(QFileInfo::exists("LFakturo.mdb"));
-    EXPECT_EQ(sql::count(backup("LFakturo.mdb"), "OsszesSzamla"), 2);
+    EXPECT_EQ(sql::count("LFakturo.mdb", "OsszesSzamla"), 2);
+    EXPECT_FALSE(QFileInfo::exists(backup("LFakturo.mdb")));
     EXPECT_EQ(sql::count("veladata.mdb", "VelaData"), 3);
+    // Both are named at the end: the foreign file waits in the backup folder.
+    EXPECT_TRUE(r.dialogs.boxes.last().text.contains(
+        QString::fromUtf8("az eredeti állomány a(z) „%1” mappában maradt, a helyére üres sablon "
+                          "került.")
+            .arg(kBackup),
+        Qt::CaseInsensitive))
+        << r.dialogs.boxes.last().text.toStdString();
+    EXPECT_TRUE(r.dialogs.boxes.last().text.contains(
+        QString::fromUtf8("Érintetlenül a helyén maradt: LFakturo.mdb")));
 }
 
 TEST(MaintenanceRun, TemplateFolderBesideTheProgram) {

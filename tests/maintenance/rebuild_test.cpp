@@ -97,6 +97,16 @@ QStringList exported(const QString& file, const QString& table, const QList<int>
     return out;
 }
 
+// The Northwind tables other than Orders and Products, as the end message names them.
+const char* const kNorthwindLeftOut =
+    "veladata.mdb / Order Details: 2155 sor (a sablonban nincs ilyen tábla)\n"
+    "veladata.mdb / Shippers: 3 sor (a sablonban nincs ilyen tábla)\n"
+    "veladata.mdb / Categories: 8 sor (a sablonban nincs ilyen tábla)\n"
+    "veladata.mdb / Customers: 91 sor (a sablonban nincs ilyen tábla)\n"
+    "veladata.mdb / Employees: 9 sor (a sablonban nincs ilyen tábla)\n"
+    "veladata.mdb / Suppliers: 29 sor (a sablonban nincs ilyen tábla)\n"
+    "veladata.mdb / Umsätze: 830 sor (a sablonban nincs ilyen tábla)";
+
 }  // namespace
 
 TEST(AccessMigration, NorthwindRowsComeAcrossIntoTheSqliteTemplate) {
@@ -144,11 +154,49 @@ TEST(AccessMigration, NorthwindRowsComeAcrossIntoTheSqliteTemplate) {
     EXPECT_EQ(orders.size(), expectedOrders.size());
     for (int i = 0; i < qMin(orders.size(), expectedOrders.size()); ++i)
         EXPECT_EQ(orders[i], expectedOrders[i]) << "row " << i;
-    // The Access tables the template has no table for are named with their rows.
+    // What came across, table by table, and the Access tables the template
+    // has no table for, with their rows.
     EXPECT_TRUE(r.endText().contains(
-        QString::fromUtf8("veladata.mdb: Access adatbázis volt; a sorai átkerültek")))
+        QString::fromUtf8("Átkerült sorok:\nveladata.mdb: Products 77 sor, orders 830 sor\n")))
+        << r.endText().toStdString();
+    EXPECT_TRUE(r.endText().contains(QString::fromUtf8(kNorthwindLeftOut)))
+        << r.endText().toStdString();
+    EXPECT_TRUE(r.endText().endsWith(QString::fromUtf8(
+        "veladata.mdb: Access adatbázis volt; a fent felsorolt sorai átkerültek a VelaData "
+        "adatbázisába, az eredeti a mentési mappában marad.")))
         << r.endText().toStdString();
     EXPECT_EQ(sql::count("veladata.mdb", "Semmi"), 0);
+}
+
+// An Access file none of whose tables has a place in the template: nothing
+// comes across, and the end message says so table by table.
+TEST(AccessMigration, ForeignAccessFileIsNamedAsNotCarriedOver) {
+    const QString jet = TempDataFolder::sharedTestData("northwind-jet3.mdb");
+    if (!QFile::exists(jet))
+        GTEST_SKIP() << "no northwind-jet3.mdb";
+    TempDataFolder data;
+    ASSERT_TRUE(QFile::remove("veladata.mdb"));
+    ASSERT_TRUE(QFile::copy(jet, "veladata.mdb"));
+    Runner r;
+    ASSERT_TRUE(r.run.run()) << r.endText().toStdString();
+    EXPECT_EQ(sql::count("veladata.mdb", "VelaData"), 0);
+    EXPECT_EQ(r.endText(),
+              QString::fromUtf8("Karbantartás vége! (Esc kilép)\n\n"
+                                "Az alábbi sorok nem fértek be a friss adatbázisba; a mentési "
+                                "mappában megvannak:\n"
+                                "veladata.mdb / Order Details: 2155 sor (a sablonban nincs ilyen "
+                                "tábla)\n"
+                                "veladata.mdb / Orders: 830 sor (a sablonban nincs ilyen tábla)\n"
+                                "veladata.mdb / Products: 77 sor (a sablonban nincs ilyen tábla)\n"
+                                "veladata.mdb / Shippers: 3 sor (a sablonban nincs ilyen tábla)\n"
+                                "veladata.mdb / Categories: 8 sor (a sablonban nincs ilyen tábla)\n"
+                                "veladata.mdb / Customers: 91 sor (a sablonban nincs ilyen tábla)\n"
+                                "veladata.mdb / Employees: 9 sor (a sablonban nincs ilyen tábla)\n"
+                                "veladata.mdb / Suppliers: 29 sor (a sablonban nincs ilyen tábla)\n"
+                                "veladata.mdb / Umsätze: 830 sor (a sablonban nincs ilyen tábla)"
+                                "\n\nveladata.mdb: Access adatbázis volt, de egyetlen sora sem "
+                                "került át (a táblái közül egynek sincs párja a sablonban); az "
+                                "eredeti a mentési mappában marad."));
 }
 
 TEST(AccessMigration, VelaDataTellsAnAccessFileFromADamagedOne) {
