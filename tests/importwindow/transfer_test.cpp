@@ -384,8 +384,9 @@ TEST_F(TransferTest, UndoneHandOverNamesTheInvoiceThatStoppedIt) {
         EXPECT_TRUE(r->failedWhy.contains(c.why)) << r->failedWhy.toStdString();
         // Undo the break for the next case.
         ASSERT_TRUE(veladata->exec("DROP TRIGGER IF EXISTS megtelt"));
-        if (!veladata->hasTable("VelanakData"))
+        if (!veladata->hasTable("VelanakData")) {
             ASSERT_TRUE(veladata->exec("ALTER TABLE Athelyezve RENAME TO VelanakData"));
+        }
         EXPECT_EQ(veladata->scalar("SELECT count(*) FROM VelanakData")->toInt(), 0);
         ASSERT_TRUE(staging->exec("DELETE FROM OsszesSzamla"));
     }
