@@ -43,6 +43,9 @@ const QString badLogo =
     QStringLiteral("Hibásan adta meg a képállomány helyét és/vagy a file nevet!");
 const QString badLogoTitle = QStringLiteral("HIBA! (path vagy file)");
 const QString interfaceCaption = QStringLiteral("FakturoW path");
+const QString ownTaxCaption = QStringLiteral("Saját adószám");
+const QString taxDigits =
+    QStringLiteral("A saját adószámnak csak az első 8 számjegyét adja meg (kötőjel nélkül)!");
 const QString errorTitle = QStringLiteral("FIGYELEM! HIBA!");
 const QString noDatabase = QStringLiteral("A paraméterek (parameter.kdb) nem nyithatók meg: %1");
 const QString databaseError = QStringLiteral("Adatbázis-hiba: %1");
@@ -50,9 +53,17 @@ const QString helpTopic = QStringLiteral("ParameterFormX");
 }  // namespace text
 
 // The longest text each column's cell takes while it is edited.
-constexpr int kLengthLimit[7] = {100, 1, 1, 3, 100, 100, 0};
+constexpr int kLengthLimit[8] = {100, 1, 1, 3, 100, 100, 0, 8};
 
-enum Column { Emblema = 0, Copies = 1, Decimals = 2, Currency = 3, Interface = 5 };
+enum Column {
+    Emblema = 0,
+    Copies = 1,
+    Decimals = 2,
+    Currency = 3,
+    Interface = 5,
+    OwnTaxNumber = 7,
+    ColumnCount = 8
+};
 
 // A picture path as the user wrote it, found in the file system: backslashes
 // as separators, each name matched whatever its case.
@@ -126,8 +137,9 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
     DBGrid1 = new RecordGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setAccessibleName(text::caption);
-    gridModel_ = new RecordGridModel(&EmblemaData, {0, 1, 2, 3, 4, 5, 6}, ctx_.dialogs, this);
+    gridModel_ = new RecordGridModel(&EmblemaData, {0, 1, 2, 3, 4, 5, 6, 7}, ctx_.dialogs, this);
     gridModel_->setHeaderCaption(Interface, text::interfaceCaption);
+    gridModel_->setHeaderCaption(OwnTaxNumber, text::ownTaxCaption);
     DBGrid1->setRecordModel(gridModel_, ctx_.dialogs);
     DBGrid1->setItemDelegate(new KeyDelegate(this));
     DBGrid1->horizontalHeader()->setDefaultSectionSize(120);
@@ -217,11 +229,15 @@ bool VelaDataParameterFormX::DBGrid1_KeyPress(int column, const QString& typed,
                 break;
             case Currency:
                 return refuse({}, {});
+            case OwnTaxNumber:
+                if (!c.isDigit() || c > QLatin1Char('9'))
+                    return refuse(text::taxDigits, text::attention);
+                break;
             default:
                 break;
         }
     }
-    if (column >= 0 && column < 7 && cellText.size() >= kLengthLimit[column])
+    if (column >= 0 && column < ColumnCount && cellText.size() >= kLengthLimit[column])
         return refuse({}, {});
     return true;
 }

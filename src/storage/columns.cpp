@@ -219,6 +219,7 @@ const TableDef& emblemaPath() {
             {"KamRaktPath", CT::Text, 100, K::Any, "", ""},
             {"InterfacePath", CT::Text, 100, K::Any, "", ""},
             {"SorszámKiegészités", CT::Text, 0, K::Any, "", ""},
+            {"SajatAdoszam", CT::Text, 8, K::Any, "", ""},
         },
         {},
     };

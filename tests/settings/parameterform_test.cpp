@@ -68,7 +68,8 @@ TEST_F(ParameterTest, EmptyTableGetsExactlyOneRowWithDefaults) {
     EXPECT_EQ(r[0].toInt(), 0);
     EXPECT_EQ(r[1].toString(), "Ft");
     auto* grid = window->findChild<QTableView*>("DBGrid1");
-    EXPECT_EQ(grid->model()->columnCount(), 7);
+    EXPECT_EQ(grid->model()->columnCount(), 8);
+    EXPECT_EQ(grid->model()->headerData(7, Qt::Horizontal).toString(), "Saját adószám");
     EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(), "FakturoW path");
     EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), "Tizedes");
     window.reset();
@@ -107,6 +108,14 @@ TEST_F(ParameterTest, GridKeyRulesAndTheirMessages) {
     EXPECT_FALSE(key(6, "x", ""));
     EXPECT_TRUE(key(5, "C", QString(99, 'x')));
     EXPECT_FALSE(key(5, "C", QString(100, 'x')));
+    // SajatAdoszam: 8 digits, nothing else.
+    dialogs.clear();
+    EXPECT_FALSE(key(7, "-", "1234"));
+    EXPECT_EQ(
+        dialogs.texts(),
+        QStringList{"A saját adószámnak csak az első 8 számjegyét adja meg (kötőjel nélkül)!"});
+    EXPECT_TRUE(key(7, "8", "1234567"));
+    EXPECT_FALSE(key(7, "9", "12345678"));
 }
 
 TEST_F(ParameterTest, TypingIntoTheGridGoesThroughTheRules) {
