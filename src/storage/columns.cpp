@@ -219,6 +219,12 @@ const TableDef& emblemaPath() {
             {"KamRaktPath", CT::Text, 100, K::Any, "", ""},
             {"InterfacePath", CT::Text, 100, K::Any, "", ""},
             {"SorszámKiegészités", CT::Text, 0, K::Any, "", ""},
+            // The business's own details for the letters of the reports.
+            {"SajatAdoszam", CT::Text, 20, K::Any, "", ""},
+            {"SajatNev", CT::Text, 100, K::Any, "", ""},
+            {"SajatCim", CT::Text, 100, K::Any, "", ""},
+            {"SajatBankszamla", CT::Text, 40, K::Any, "", ""},
+            {"KesedelmiKamat", CT::Real, 6, K::Numeric, "", ""},
         },
         {},
     };
