@@ -4,6 +4,7 @@
 #include <QMenuBar>
 
 #include "ledger/ledgerwindow.h"
+#include "reports/reportactions.h"
 #include "ui/formkit.h"
 
 namespace vela {
@@ -18,6 +19,8 @@ bool notYet() {
 void LedgerWindow::buildMenus() {
     using M = MenuTable;
     const bool payables = traits_.kind == LedgerKind::Payables;
+    const reports::Ledger ledger =
+        payables ? reports::Ledger::Payables : reports::Ledger::Receivables;
     auto on = [this](void (LedgerWindow::*handler)()) {
         return [this, handler] { (this->*handler)(); };
     };
@@ -74,6 +77,13 @@ void LedgerWindow::buildMenus() {
                     on(&LedgerWindow::SzurKi_Click))
         << M::top("RekordDupla", QStringLiteral("&Rekord duplázás-Részkiegyenlítés"),
                   on(&LedgerWindow::RekordDupla_Click))
+        << M::menu("Kimutatasok", QStringLiteral("&Kimutatások"))
+        << M::item("Korositas", QStringLiteral("Korosítás"),
+                   [this, ledger] { reports::openAgeing(ctx_, ledger, this); })
+        << M::item("Tetellista", QStringLiteral("Tétellista (a látható sorok)"),
+                   [this, ledger] { reports::printListReport(ctx_, ledger, VelaData1.query()); })
+        << M::item("Penzforgalom", QStringLiteral("Pénzforgalmi előrejelzés"),
+                   [this] { reports::openCashFlow(ctx_, this); })
         << M::menu("Segedlet", QStringLiteral("&Segédlet"))
         << M::item("Kezikonyv", QStringLiteral("Kézikönyv"), on(&LedgerWindow::Kezikonyv_Click))
         << M::menu("Szerviz", QStringLiteral("Sz&erviz"))

@@ -50,10 +50,15 @@ const QString errorTitle = QStringLiteral("FIGYELEM! HIBA!");
 const QString noDatabase = QStringLiteral("A paraméterek (parameter.kdb) nem nyithatók meg: %1");
 const QString databaseError = QStringLiteral("Adatbázis-hiba: %1");
 const QString helpTopic = QStringLiteral("ParameterFormX");
+const QString rateDigits =
+    QStringLiteral("A késedelmi kamat évi mértékét százalékban, számmal adja meg (pl. 13,5)!");
 }  // namespace text
 
 // The longest text each column's cell takes while it is edited.
-constexpr int kLengthLimit[8] = {100, 1, 1, 3, 100, 100, 0, 8};
+// The business's own details (tax number, name, address, bank account) and
+// the yearly late-payment interest rate follow the first seven.
+constexpr int kColumns = 12;
+constexpr int kLengthLimit[kColumns] = {100, 1, 1, 3, 100, 100, 0, 8, 100, 100, 40, 6};
 
 enum Column {
     Emblema = 0,
@@ -62,7 +67,7 @@ enum Column {
     Currency = 3,
     Interface = 5,
     OwnTaxNumber = 7,
-    ColumnCount = 8
+    Rate = 11
 };
 
 // A picture path as the user wrote it, found in the file system: backslashes
@@ -137,7 +142,8 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
     DBGrid1 = new RecordGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setAccessibleName(text::caption);
-    gridModel_ = new RecordGridModel(&EmblemaData, {0, 1, 2, 3, 4, 5, 6, 7}, ctx_.dialogs, this);
+    gridModel_ = new RecordGridModel(&EmblemaData, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+                                     ctx_.dialogs, this);
     gridModel_->setHeaderCaption(Interface, text::interfaceCaption);
     gridModel_->setHeaderCaption(OwnTaxNumber, text::ownTaxCaption);
     DBGrid1->setRecordModel(gridModel_, ctx_.dialogs);
@@ -232,12 +238,15 @@ bool VelaDataParameterFormX::DBGrid1_KeyPress(int column, const QString& typed,
             case OwnTaxNumber:
                 if (!c.isDigit() || c > QLatin1Char('9'))
                     return refuse(text::taxDigits, text::attention);
+            case Rate:
+                if (!c.isDigit() && c != QLatin1Char(',') && c != QLatin1Char('.'))
+                    return refuse(text::rateDigits, text::attention);
                 break;
             default:
                 break;
         }
     }
-    if (column >= 0 && column < ColumnCount && cellText.size() >= kLengthLimit[column])
+    if (column >= 0 && column < kColumns && cellText.size() >= kLengthLimit[column])
         return refuse({}, {});
     return true;
 }

@@ -219,7 +219,14 @@ const TableDef& emblemaPath() {
             {"KamRaktPath", CT::Text, 100, K::Any, "", ""},
             {"InterfacePath", CT::Text, 100, K::Any, "", ""},
             {"SorszámKiegészités", CT::Text, 0, K::Any, "", ""},
+            // The business's own details: its tax number (the taxpayer id's
+            // 8 digits) tells the Online Számla import which ledger an invoice
+            // belongs to; all of them head the letters of the reports.
             {"SajatAdoszam", CT::Text, 8, K::Any, "", ""},
+            {"SajatNev", CT::Text, 100, K::Any, "", ""},
+            {"SajatCim", CT::Text, 100, K::Any, "", ""},
+            {"SajatBankszamla", CT::Text, 40, K::Any, "", ""},
+            {"KesedelmiKamat", CT::Real, 6, K::Numeric, "", ""},
         },
         {},
     };

@@ -68,8 +68,10 @@ TEST_F(ParameterTest, EmptyTableGetsExactlyOneRowWithDefaults) {
     EXPECT_EQ(r[0].toInt(), 0);
     EXPECT_EQ(r[1].toString(), "Ft");
     auto* grid = window->findChild<QTableView*>("DBGrid1");
-    EXPECT_EQ(grid->model()->columnCount(), 8);
+    // The business's details and the late-payment rate are the last five.
+    EXPECT_EQ(grid->model()->columnCount(), 12);
     EXPECT_EQ(grid->model()->headerData(7, Qt::Horizontal).toString(), "Saját adószám");
+    EXPECT_EQ(grid->model()->headerData(11, Qt::Horizontal).toString(), "KesedelmiKamat");
     EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(), "FakturoW path");
     EXPECT_EQ(grid->model()->headerData(2, Qt::Horizontal).toString(), "Tizedes");
     window.reset();
@@ -97,6 +99,11 @@ TEST_F(ParameterTest, GridKeyRulesAndTheirMessages) {
     EXPECT_EQ(dialogs.texts(), QStringList{kDigits});
     EXPECT_EQ(dialogs.shown[0].title, "FIGYELEM!");
     EXPECT_TRUE(key(1, "7", ""));
+    // KesedelmiKamat: a rate in per cent, digits and a decimal mark.
+    dialogs.clear();
+    EXPECT_TRUE(key(11, ",", "13"));
+    EXPECT_FALSE(key(11, "%", "13"));
+    EXPECT_EQ(dialogs.shown.size(), 1u);
     // DevizaNem: nothing but Backspace, and that while shorter than 3.
     dialogs.clear();
     EXPECT_FALSE(key(3, "E", "Ft"));

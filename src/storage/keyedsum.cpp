@@ -1,0 +1,79 @@
+#include "storage/keyedsum.h"
+
+#include <sqlite3.h>
+
+#include <string>
+#include <unordered_map>
+
+#include "base/statement.h"
+#include "storage/columns.h"
+#include "storage/database.h"
+
+namespace vela {
+
+Result<std::vector<KeyedSum>> sumByKeys(Database& db, const TableDef& table,
+                                        const QStringList& keyColumns,
+                                        const QList<GroupedSum::Part>& parts,
+                                        const Condition& where, const QList<OrderKey>& order) {
+    QVariantList binds;
+    QStringList columns;
+    for (const QString& k : keyColumns) {
+        if (table.indexOf(k) < 0)
+            return Error{QStringLiteral("A(z) %1 táblában nincs „%2” oszlop.").arg(table.name, k)};
+        columns << schema::quoteName(k);
+    }
+    for (const GroupedSum::Part& p : parts) {
+        if (p.where.isAll())
+            columns << p.amount.sql();
+        else
+            columns << QStringLiteral("CASE WHEN %1 THEN %2 END")
+                           .arg(p.where.sql(binds), p.amount.sql());
+    }
+    QString sql = QStringLiteral("SELECT %1 FROM %2")
+                      .arg(columns.join(QStringLiteral(", ")), schema::quoteName(table.name));
+    if (!where.isAll())
+        sql += QStringLiteral(" WHERE ") + where.sql(binds);
+    if (!order.isEmpty()) {
+        QStringList keys;
+        for (const OrderKey& o : order)
+            keys << schema::quoteName(o.column) +
+                        (o.descending ? QStringLiteral(" DESC") : QString());
+        sql += QStringLiteral(" ORDER BY ") + keys.join(QStringLiteral(", "));
+    }
+
+    const int nKeys = int(keyColumns.size());
+    const int nParts = int(parts.size());
+    std::vector<KeyedSum> out;
+    std::unordered_map<std::string, size_t> index;
+    std::string key;
+    Statement st(db.handle(), sql);
+    if (Status bound = st.bind(binds); !bound)
+        return bound.error();
+    while (st.next()) {
+        // The key's bytes as stored, one unit separator between columns.
+        key.clear();
+        for (int i = 0; i < nKeys; ++i) {
+            sqlite3_value* v = st.rawValue(i);
+            const auto* text = sqlite3_value_text(v);
+            if (text)
+                key.append(reinterpret_cast<const char*>(text), size_t(sqlite3_value_bytes(v)));
+            key.push_back('\x1f');
+        }
+        auto [at, inserted] = index.try_emplace(key, out.size());
+        if (inserted) {
+            KeyedSum g;
+            for (int i = 0; i < nKeys; ++i) g.keys << (st.isNull(i) ? QString() : st.text(i));
+            g.sums.assign(size_t(nParts), 0.0);
+            out.push_back(std::move(g));
+        }
+        KeyedSum& g = out[at->second];
+        ++g.rows;
+        for (int i = 0; i < nParts; ++i)
+            g.sums[size_t(i)] += sqlite3_value_double(st.rawValue(nKeys + i));
+    }
+    if (!st.status())
+        return st.status().error();
+    return out;
+}
+
+}  // namespace vela

@@ -1,0 +1,77 @@
+// The menu "Kimutatások" of both ledger windows.
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QSet>
+
+#include "ledger/ledgerwindow.h"
+#include "reports/korositasformx.h"
+#include "reports/penzforgalomformx.h"
+#include "reportwindowsfixture.h"
+
+TEST_F(ReportWindows, ListReportTotalsOfTheGrid) {
+    LedgerWindow ledger(ctx, LedgerKind::Receivables);
+    QAction* item = nullptr;
+    for (QAction* a : ledger.findChildren<QAction*>())
+        if (a->objectName() == QLatin1String("Tetellista"))
+            item = a;
+    ASSERT_TRUE(item);
+    item->trigger();
+    ASSERT_EQ(printer.previews, 1);
+    const QString pdf = printed();
+    for (const char* expected :
+         {"TÉTELLISTA - Tartoznak (Vevő)", "Összesen (Ft): 1 526 466 Ft 40 000 Ft 1 386 467 Ft",
+          "Összesen (EUR): 4 270,50 EUR 1 000,25 EUR 3 270,25 EUR"})
+        EXPECT_TRUE(pdf.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                               << pdf.toStdString();
+}
+
+TEST_F(ReportWindows, MenuOpensAgeingOfEachLedger) {
+    for (LedgerKind kind : {LedgerKind::Payables, LedgerKind::Receivables}) {
+        LedgerWindow ledger(ctx, kind);
+        QString caption;
+        int rows = -1;
+        opener.handlers << [&](QDialog& d) {
+            caption = d.windowTitle();
+            rows = static_cast<KorosításFormX&>(d).table()->rowCount();
+        };
+        for (QAction* a : ledger.findChildren<QAction*>())
+            if (a->objectName() == QLatin1String("Korositas"))
+                a->trigger();
+        EXPECT_EQ(caption, QStringLiteral("Korosítás - VelaData"));
+        // Today's ageing: the rows are there whatever the day.
+        EXPECT_EQ(rows, kind == LedgerKind::Payables ? 3 + 2 : 4 + 2);
+    }
+}
+
+// Every control the manual's chapter on the reports names in bold is there:
+// a menu item of the ledger window, or a button or field of a report window.
+TEST_F(ReportWindows, ManualNamesOnlyControlsThatAreThere) {
+    QFile f(QStringLiteral(VELA_SOURCE_DIR "/data/manual/kezikonyv.html"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(f.readAll());
+    const QString chapter = html.mid(html.indexOf(QStringLiteral("name=\"kimutatasok\"")));
+    ASSERT_GT(chapter.size(), 1000);
+    auto plain = [](QString t) {
+        return t.remove(QLatin1Char('&')).remove(QRegularExpression(":$")).trimmed();
+    };
+    QSet<QString> there;
+    LedgerWindow ledger(ctx, LedgerKind::Receivables);
+    for (QAction* a : ledger.findChildren<QAction*>()) there << plain(a->text());
+    KorosításFormX ageing(ctx, Ledger::Receivables, nullptr, asOf);
+    PenzforgalomFormX flow(ctx, nullptr, asOf);
+    for (QWidget* w : {static_cast<QWidget*>(&ageing), static_cast<QWidget*>(&flow)}) {
+        for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) there << plain(b->text());
+        for (QLabel* l : w->findChildren<QLabel*>()) there << plain(l->text());
+    }
+    static const QRegularExpression bold("<b>(.*?)</b>");
+    int named = 0;
+    for (auto m = bold.globalMatch(chapter); m.hasNext(); ++named) {
+        const QString name = m.next().captured(1).split(QStringLiteral(" / ")).last().trimmed();
+        EXPECT_TRUE(there.contains(name)) << name.toStdString();
+    }
+    EXPECT_GT(named, 12);
+}

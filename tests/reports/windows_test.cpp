@@ -1,0 +1,124 @@
+// The reports' windows and printed forms over the fixed ledgers: what the
+// user sees in the tables and reads back from the PDFs.
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTableWidget>
+
+#include "reports/korositasformx.h"
+#include "reports/letters.h"
+#include "reports/penzforgalomformx.h"
+#include "reports/reminderrun.h"
+#include "reportwindowsfixture.h"
+#include "xls/workbook.h"
+
+TEST_F(ReportWindows, AgeingWindowTableAndStatementOnDoubleClick) {
+    KorosításFormX w(ctx, Ledger::Receivables, nullptr, asOf);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Korosítás - VelaData"));
+    QTableWidget* t = w.table();
+    ASSERT_EQ(t->rowCount(), 6);
+    EXPECT_EQ(rowText(t, 0),
+              QStringLiteral("Alfa Kft. | Ft | 63 500 Ft | 0 Ft | 60 000 Ft | 0 Ft | "
+                             "25 400 Ft | 148 900 Ft | 130"));
+    EXPECT_EQ(rowText(t, 4), QStringLiteral("Összesen | Ft | 1 298 067 Ft | 3 000 Ft | 60 000 Ft | "
+                                            "0 Ft | 25 400 Ft | 1 386 467 Ft | "));
+    emit t->cellDoubleClicked(0, 0);
+    EXPECT_EQ(printer.previews, 1);
+    const QString pdf = printed();
+    for (const char* expected :
+         {"EGYENLEGKÖZLŐ", "Minta Bt.", "Adószám: 12345678-2-06", "Alfa Kft.", "Kelt: 2026.12.09.",
+          "Összesen (Ft): 188 900 Ft 40 000 Ft 148 900 Ft", "ebből lejárt: 85 400 Ft",
+          "A-1 1 2026.07.01. 2026.10.31. 100 000 Ft 40 000 Ft 60 000 Ft 39"})
+        EXPECT_TRUE(pdf.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                               << pdf.toStdString();
+    // A total row names no partner.
+    t->setCurrentCell(4, 0);
+    w.Egyenleg_Click();
+    EXPECT_EQ(printer.previews, 1);
+    EXPECT_TRUE(dialogs.last()->text.startsWith(QStringLiteral("Válasszon egy partnert")));
+}
+
+TEST_F(ReportWindows, ReminderOfOnePartnerWithInterest) {
+    KorosításFormX w(ctx, Ledger::Receivables, nullptr, asOf);
+    w.table()->setCurrentCell(1, 0);  // Béta Zrt., EUR
+    dialogs.answerInput(QStringLiteral("2026.12.17."));
+    dialogs.answer(DialogService::Answer::Yes);
+    w.Felszolit_Click();
+    ASSERT_EQ(printer.previews, 1);
+    EXPECT_EQ(dialogs.shown[0].defaultText, QStringLiteral("2026.12.17."));
+    EXPECT_EQ(dialogs.shown[1].text, QStringLiteral("Számítsunk késedelmi kamatot (évi 13,5%)?"));
+    const QString pdf = printed();
+    for (const char* expected :
+         {"FIZETÉSI FELSZÓLÍTÁS", "Béta Zrt.",
+          "B-2 2026.07.01. 2026.09.30. 3 000,00 EUR 1 999,75 EUR 70 51,77 EUR",
+          "B-1 2026.07.01. 2026.11.24. 1 270,50 EUR 1 270,50 EUR 15 7,05 EUR",
+          "B-3 2026.07.01. 2026.12.08. 8 000 Ft 8 000 Ft 1 3 Ft", "Fizetendő: 8 003 Ft",
+          "Fizetendő: 3 329,07 EUR", "legkésőbb 2026.12.17. napig", "11773016-01234567-00000000"})
+        EXPECT_TRUE(pdf.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                               << pdf.toStdString();
+}
+
+TEST_F(ReportWindows, BadDeadlineIsToldAndNothingPrinted) {
+    KorosításFormX w(ctx, Ledger::Receivables, nullptr, asOf);
+    w.table()->setCurrentCell(0, 0);
+    dialogs.answerInput(QStringLiteral("2026.13.45"));
+    w.Felszolit_Click();
+    EXPECT_EQ(printer.previews, 0);
+    EXPECT_EQ(dialogs.last()->text,
+              QStringLiteral("Hibás dátum: „2026.13.45”. A dátumot így adja meg: 2026.12.17."));
+}
+
+TEST_F(ReportWindows, ReminderRunWritesOnePdfPerLatePartner) {
+    const QString dir = folder.file(QStringLiteral("felszolitasok"));
+    auto own = readBusiness(*ctx.db.parameters);
+    ASSERT_TRUE(own);
+    auto written = writeReminders(*db, *own, asOf, QDate(2026, 12, 17), true, dir);
+    ASSERT_TRUE(written) << written.errorText().toStdString();
+    QStringList names;
+    for (const QString& p : *written) names << QFileInfo(p).fileName();
+    EXPECT_EQ(names, (QStringList{"Alfa Kft.pdf", "Béta Zrt.pdf"}));
+    const QString alfa = pdfreadback::pages(written->at(0)).join(QLatin1Char('\n')).simplified();
+    for (const char* expected : {"A-3 2026.07.01. 2026.08.01. 25 400 Ft 25 400 Ft 130 1 221 Ft",
+                                 "A-1 2026.07.01. 2026.10.31. 100 000 Ft 60 000 Ft 39 865 Ft",
+                                 "Összesen (Ft): 85 400 Ft 2 086 Ft", "Fizetendő: 87 486 Ft"})
+        EXPECT_TRUE(alfa.contains(QString::fromUtf8(expected))) << expected << "\n"
+                                                                << alfa.toStdString();
+}
+
+TEST_F(ReportWindows, AgeingPrintPdfAndWorkbook) {
+    KorosításFormX w(ctx, Ledger::Payables, nullptr, asOf);
+    const QString pdf = folder.file(QStringLiteral("korositas.pdf"));
+    const QString xls = folder.file(QStringLiteral("korositas.xls"));
+    dialogs.answerInput(pdf);
+    w.PdfMent_Click();
+    const QString text = pdfreadback::pages(pdf).join(QLatin1Char('\n')).simplified();
+    EXPECT_TRUE(text.contains(QStringLiteral("Epszilon Ft 0 0 0 0 45 000 45 000 162")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Összesen (Ft): 200 000 0 0 0 45 000 245 000")))
+        << text.toStdString();
+    dialogs.answerInput(xls);
+    w.ExcelMent_Click();
+    auto rows = xls::Workbook::rowCount(xls);
+    ASSERT_TRUE(rows) << rows.errorText().toStdString();
+    EXPECT_EQ(*rows, 1 + 3 + 2);  // headings, three lines, totals in Ft and USD
+    EXPECT_FALSE(QFileInfo::exists(xls + QStringLiteral(".uj")));
+}
+
+TEST_F(ReportWindows, CashFlowTableAndHover) {
+    PenzforgalomFormX w(ctx, nullptr, asOf);
+    QTableWidget* t = w.table();
+    ASSERT_EQ(t->rowCount(), 12 + 5);
+    EXPECT_EQ(rowText(t, 0),
+              QStringLiteral("1. hét (12.09.) | 2026.12.09. - 2026.12.15. | "
+                             "1 335 667 Ft | 245 000 Ft | 1 090 667 Ft | 1 090 667 Ft"));
+    EXPECT_EQ(rowText(t, 11).section(QStringLiteral(" | "), 5), QStringLiteral("1 141 467 Ft"));
+    EXPECT_EQ(rowText(t, 12 + Over90),
+              QStringLiteral("Korosítás | 90 napon túl | 25 400 Ft | 45 000 Ft |  | "));
+    EXPECT_EQ(w.hoverText(nullptr, 1),
+              QStringLiteral("2026.12.16. - 2026.12.22.\nBevétel (vevők): 50 800 Ft\n"
+                             "Kiadás (szállítók): 0 Ft\nGöngyölt egyenleg: 1 141 467 Ft"));
+    w.Nyomtat_Click();
+    ASSERT_EQ(printer.previews, 1);
+    EXPECT_TRUE(printed().contains(QStringLiteral("1 335 667 Ft")));
+}
