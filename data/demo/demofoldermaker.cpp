@@ -333,6 +333,23 @@ Status DemoFolderMaker::copyExtraTree(const QString& dir) const {
     return {};
 }
 
+Status DemoFolderMaker::writeBankStatement(const QString& dir) {
+    const QDir d(dir);
+    Result<SqliteHandle> ledgers = openExisting(d.filePath("veladata.mdb"));
+    if (!ledgers)
+        return ledgers.error();
+    Result<SqliteHandle> partners = openExisting(d.filePath("betarol.kdb"));
+    if (!partners)
+        return partners.error();
+    DemoBankStatement statement(options_.today);
+    if (Status written = statement.write(ledgers->get(), partners->get(),
+                                         d.filePath(DemoBankStatement::fileName()));
+        !written)
+        return written;
+    bankEntries_ = statement.entries();
+    return {};
+}
+
 Status DemoFolderMaker::make(const QString& dirIn) {
     summary_.clear();
     if (options_.payablesRows < 0 || options_.receivablesRows < 0)
@@ -360,6 +377,8 @@ Status DemoFolderMaker::make(const QString& dirIn) {
     }
     if (Status filled = fillPartners(d.filePath("betarol.kdb")); !filled)
         return filled;
+    if (Status written = writeBankStatement(dir); !written)
+        return written;
 
     const QString invoicingDir = d.filePath(QString::fromLatin1(kInvoicingFolder));
     if (Status filled = fillParameters(d.filePath("parameter.kdb"), QDir::cleanPath(invoicingDir));
@@ -384,7 +403,7 @@ Status DemoFolderMaker::make(const QString& dirIn) {
     summary_ = QStringLiteral(
                    "Kész: %1 (VelaData: %2 sor, ebből %3 részkiegyenlítés; "
                    "VelanakData: %4 sor, ebből %5 részkiegyenlítés; %6 partner, "
-                   "%7 ország; számlázó: %8 tételsor)")
+                   "%7 ország; számlázó: %8 tételsor; bankkivonat: %9, %10 tétel)")
                    .arg(QDir::toNativeSeparators(dir))
                    .arg(options_.payablesRows)
                    .arg(payables.partialRows())
@@ -392,7 +411,9 @@ Status DemoFolderMaker::make(const QString& dirIn) {
                    .arg(receivables.partialRows())
                    .arg(partners().size())
                    .arg(countries().size())
-                   .arg(invoices.lineCount());
+                   .arg(invoices.lineCount())
+                   .arg(QDir::toNativeSeparators(DemoBankStatement::fileName()))
+                   .arg(bankEntries_.size());
     return {};
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "base/result.h"
+#include "demobankstatement.h"
 
 namespace vela::demo {
 
@@ -35,6 +36,9 @@ class DemoFolderMaker {
 
     static QString programDir();
 
+    // The entries of the demo bank statement as they were meant (after make).
+    const std::vector<DemoBankEntry>& bankEntries() const { return bankEntries_; }
+
   private:
     [[nodiscard]] Status prepareFolder(const QString& dir) const;
     [[nodiscard]] Status copyTemplates(const QString& dir) const;
@@ -42,8 +46,11 @@ class DemoFolderMaker {
     [[nodiscard]] Status fillParameters(const QString& path, const QString& interfacePath) const;
     [[nodiscard]] Status copyExtraTree(const QString& dir) const;
 
+    [[nodiscard]] Status writeBankStatement(const QString& dir);
+
     DemoOptions options_;
     QString summary_;
+    std::vector<DemoBankEntry> bankEntries_;
 };
 
 }  // namespace vela::demo
