@@ -265,7 +265,7 @@ Status DemoBankStatement::write(sqlite3* ledgers, sqlite3* partnersDb, const QSt
             true, o->remaining + 1000, o->partner, account(o->partner),
             QStringLiteral("Számla %1").arg(o->number));
     }
-    add({{}, QStringLiteral("befizetés, amelyhez nincs számla"), K::None, B::None, true, {}, {}},
+    add({{}, QStringLiteral("befizetés, amelyhez nincs számla"), K::None, B::None, false, {}, {}},
         true, 25000, QStringLiteral("Ismeretlen Befizető"),
         iban(QString::fromLatin1(kStrangerAccount)), QStringLiteral("Letét visszautalása"));
     Ledger& p = *payables;
@@ -280,7 +280,7 @@ Status DemoBankStatement::write(sqlite3* ledgers, sqlite3* partnersDb, const QSt
             false, o->remaining, o->partner, account(o->partner),
             QStringLiteral("Szla %1").arg(o->number));
     }
-    add({{}, QStringLiteral("bankköltség, amelyhez nincs számla"), K::None, B::None, true, {}, {}},
+    add({{}, QStringLiteral("bankköltség, amelyhez nincs számla"), K::None, B::None, false, {}, {}},
         false, 1850, QString(), QString(), QStringLiteral("Számlavezetési díj"));
 
     // The file, written whole or not at all.

@@ -19,7 +19,7 @@ struct DemoBankEntry {
     QString what;       // a line for the closing summary (Hungarian)
     Kind kind = Kind::None;
     Basis basis = Basis::None;
-    bool sure = true;
+    bool sure = true;          // a proposal to book without asking (never for no match)
     QString table;             // VelaData or VelanakData; empty for no match
     std::vector<qint64> rows;  // the rowids of the invoices paid, oldest first
 };
