@@ -238,6 +238,7 @@ bool VelaDataParameterFormX::DBGrid1_KeyPress(int column, const QString& typed,
             case OwnTaxNumber:
                 if (!c.isDigit() || c > QLatin1Char('9'))
                     return refuse(text::taxDigits, text::attention);
+                break;
             case Rate:
                 if (!c.isDigit() && c != QLatin1Char(',') && c != QLatin1Char('.'))
                     return refuse(text::rateDigits, text::attention);
