@@ -350,20 +350,27 @@ void KorosításFormX::Nyomtat_Click() {
         showError(text::printError.arg(shown.errorText()));
 }
 
+// Asks where a file goes (a dated name in the data folder offered) and, when
+// it is there already, whether to overwrite it; empty when the user declines.
+QString KorosításFormX::askTargetPath(const QString& prompt, const QString& extension) {
+    const QString offered =
+        QDir(ctx_.dataFolder.isEmpty() ? QDir::currentPath() : ctx_.dataFolder)
+            .filePath(QStringLiteral("Korositas-%1.%2")
+                          .arg(report_.asOf.toString(QStringLiteral("yyyyMMdd")), extension));
+    const QString path = ctx_.dialogs->input(prompt, text::caption, offered).trimmed();
+    if (path.isEmpty())
+        return {};
+    if (QFileInfo::exists(path) &&
+        !ctx_.dialogs->ask(text::overwrite.arg(path), text::attention, Icon::Question))
+        return {};
+    return path;
+}
+
 void KorosításFormX::PdfMent_Click() {
     if (!readBusiness())
         return;
-    const QString path =
-        ctx_.dialogs
-            ->input(text::pdfPrompt, text::caption,
-                    QDir(ctx_.dataFolder.isEmpty() ? QDir::currentPath() : ctx_.dataFolder)
-                        .filePath(QStringLiteral("Korositas-%1.pdf")
-                                      .arg(report_.asOf.toString(QStringLiteral("yyyyMMdd")))))
-            .trimmed();
+    const QString path = askTargetPath(text::pdfPrompt, QStringLiteral("pdf"));
     if (path.isEmpty())
-        return;
-    if (QFileInfo::exists(path) &&
-        !ctx_.dialogs->ask(text::overwrite.arg(path), text::attention, Icon::Question))
         return;
     BusyCursor busy;
     if (Status s = reports::writePdf(reports::ageingDocument(report_, own_), path); !s) {
@@ -375,17 +382,8 @@ void KorosításFormX::PdfMent_Click() {
 }
 
 void KorosításFormX::ExcelMent_Click() {
-    const QString path =
-        ctx_.dialogs
-            ->input(text::xlsPrompt, text::caption,
-                    QDir(ctx_.dataFolder.isEmpty() ? QDir::currentPath() : ctx_.dataFolder)
-                        .filePath(QStringLiteral("Korositas-%1.xls")
-                                      .arg(report_.asOf.toString(QStringLiteral("yyyyMMdd")))))
-            .trimmed();
+    const QString path = askTargetPath(text::xlsPrompt, QStringLiteral("xls"));
     if (path.isEmpty())
-        return;
-    if (QFileInfo::exists(path) &&
-        !ctx_.dialogs->ask(text::overwrite.arg(path), text::attention, Icon::Question))
         return;
     std::vector<xls::TemplateColumn> columns{{QStringLiteral("Partner")},
                                              {QStringLiteral("Devizanem")}};

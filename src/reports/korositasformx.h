@@ -40,6 +40,7 @@ class KorosításFormX : public QDialog {
     const reports::AgeingLine* currentLine() const;
 
   private:
+    QString askTargetPath(const QString& prompt, const QString& extension);
     void fill();
     bool readBusiness();
     QDate askDeadline();
