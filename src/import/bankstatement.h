@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/result.h"
 #include "import/bankamount.h"
 
 namespace vela {
@@ -85,5 +86,9 @@ struct BankStatement {
 // What the ledger stores to know a transaction was booked: statement id and
 // the transaction's reference.
 QString bookingReference(const BankStatement& statement, const StatementEntry& entry);
+
+// Refuses a statement file that is missing, not a plain file, or larger than
+// maxBytes, before a reader spends a byte on it.
+Status checkStatementFile(const QString& path, qint64 maxBytes);
 
 }  // namespace vela

@@ -13,10 +13,6 @@ namespace {
 // No element of a statement is longer; a longer text is not a statement.
 constexpr qsizetype kMaxText = 64 * 1024;
 
-QString megabytes(qint64 bytes) {
-    return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1).replace(u'.', u',');
-}
-
 // The details of one TxDtls while it is read.
 struct Transaction {
     std::optional<BankAmount> amount;
@@ -351,14 +347,8 @@ std::optional<Error> Parser::finishEntry() {
 
 Result<std::vector<BankStatement>> CamtReader::readFile(const QString& path, qint64 maxBytes) {
     const QString name = QDir::toNativeSeparators(path);
-    const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        return Error{QStringLiteral("A(z) „%1” bankszámlakivonat nem található.").arg(name)};
-    if (info.size() > maxBytes) {
-        return Error{QStringLiteral("A(z) „%1” túl nagy (%2 MB) ahhoz, hogy bankszámlakivonat "
-                                    "legyen; legfeljebb %3 MB olvasható be.")
-                         .arg(name, megabytes(info.size()), megabytes(maxBytes))};
-    }
+    if (Status s = checkStatementFile(path, maxBytes); !s)
+        return s.error();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Error{

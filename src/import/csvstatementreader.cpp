@@ -30,10 +30,6 @@ QString separatorText(QChar c) {
     return c == u'\t' ? QStringLiteral("\\t") : QString(c);
 }
 
-QString megabytes(qint64 bytes) {
-    return QString::number(double(bytes) / (1024.0 * 1024.0), 'f', 1).replace(u'.', u',');
-}
-
 // Splits one record; quotes may hold separators, doubled quotes and line breaks.
 QStringList splitRecord(const QString& line, QChar sep) {
     QStringList fields;
@@ -207,13 +203,8 @@ Result<BankStatement> CsvStatementReader::readFile(const QString& path, const Cs
     if (const QString why = mapping.problem(); !why.isEmpty())
         return Error{why};
     const QFileInfo info(path);
-    if (!info.exists() || !info.isFile())
-        return Error{QStringLiteral("A(z) „%1” bankszámlakivonat nem található.").arg(name)};
-    if (info.size() > maxBytes) {
-        return Error{QStringLiteral("A(z) „%1” túl nagy (%2 MB) ahhoz, hogy bankszámlakivonat "
-                                    "legyen; legfeljebb %3 MB olvasható be.")
-                         .arg(name, megabytes(info.size()), megabytes(maxBytes))};
-    }
+    if (Status s = checkStatementFile(path, maxBytes); !s)
+        return s.error();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Error{

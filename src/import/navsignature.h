@@ -8,7 +8,7 @@
 namespace vela {
 
 // The hashes the tax authority's interface authenticates a request by
-// (its interface specification, section 1.5 and the user header).
+// (the authority's interface documentation, section 1.5 and the user header).
 class NavSignature {
   public:
     // The request's moment as the header writes it: UTC, milliseconds, "Z".

@@ -1,5 +1,5 @@
 // The interface's hashes: the worked example of the authority's interface
-// specification (section 1.5.1) and its sample requests (section 1.5.2).
+// documentation (section 1.5.1) and its sample requests (section 1.5.2).
 #include <gtest/gtest.h>
 
 #include <QTimeZone>
@@ -8,7 +8,7 @@
 
 using vela::NavSignature;
 
-TEST(NavSignature, ReproducesTheSpecificationsWorkedExample) {
+TEST(NavSignature, ReproducesTheInterfaceDocumentsWorkedExample) {
     const QDateTime utc = QDateTime::fromString("2017-12-30T18:25:45.000Z", Qt::ISODateWithMs);
     ASSERT_TRUE(utc.isValid());
     const QString expected =
