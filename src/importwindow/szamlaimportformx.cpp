@@ -396,14 +396,13 @@ void SzamlaImportFormX::Command1_Click() {
             Command4_Click();
     }
     // Every kind's invoices go into the staging table in one transaction.
-    std::vector<QVariantList> invoices;
+    QList<StagedInvoice> invoices;
     for (int k = 0; k < 6; ++k) loadKind(k, &invoices);
     if (!invoices.empty()) {
         // Without the transaction no invoice was saved: each counts as failed.
-        const Result<bulk::StagingReport> appended =
-            bulk::appendStagedInvoices(*staging_, staged(), invoices);
-        const bulk::StagingReport report =
-            appended ? *appended : bulk::StagingReport{0, 0, int(invoices.size()), {}};
+        const Result<StagingReport> appended = stageInvoices(*staging_, staged(), invoices);
+        const StagingReport report =
+            appended ? *appended : StagingReport{0, 0, int(invoices.size()), {}};
         for (int i = 0; i < report.badValues; ++i) ctx_.dialogs->beep();
         if (report.failedRows > 0) {
             for (int i = 0; i < report.failedRows; ++i) ctx_.dialogs->beep();
@@ -421,7 +420,7 @@ void SzamlaImportFormX::Command1_Click() {
     refreshPresent();
 }
 
-void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
+void SzamlaImportFormX::loadKind(int k, QList<StagedInvoice>* out) {
     DialogService* d = ctx_.dialogs;
     const Kind& kind = kKinds[k];
     const QString table = QLatin1String(kind.table);
@@ -442,13 +441,13 @@ void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
         d->beep();
         return;
     }
-    Result<std::vector<InvoiceSource::Row>> grouped = invoices_->groupedRows(table, *from);
+    Result<QList<StagedInvoice>> grouped = invoices_->groupedInvoices(table, *from);
     if (!grouped) {
         showError(text::kReadFailed.arg(table, grouped.errorText()));
         kindFrom_[k] = 0;
         return;
     }
-    std::vector<InvoiceSource::Row>& invoices = *grouped;
+    QList<StagedInvoice>& invoices = *grouped;
     if (!invoices_->notice().isEmpty()) {
         BusyCursor::Suspend normal;
         d->alert(invoices_->notice(), text::kAttention, Icon::Warning);
@@ -460,8 +459,7 @@ void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
         return;
     }
     kindFrom_[k] = *from;
-    out->insert(out->end(), std::make_move_iterator(invoices.begin()),
-                std::make_move_iterator(invoices.end()));
+    out->append(std::move(invoices));
 }
 
 // ---------------------------------------------------------------- filters, finder
@@ -570,7 +568,7 @@ void SzamlaImportFormX::DBGrid1_HeadClick(int column) {
             return;
     }
     const QString name = staged().columns[size_t(column)].name;
-    reportFailure(Data.setSort(Data.sort() == name ? name + QStringLiteral(" DESC") : name));
+    reportFailure(Data.setSort({{name, Data.sort() == name}}));
 }
 
 // ---------------------------------------------------------------- hand-over

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "ledgercore/stagedinvoice.h"
 #include "storage/recordsource.h"
 
 class QAction;
@@ -80,7 +81,7 @@ class SzamlaImportFormX : public QDialog {
     void afterRowsShown();
     void storePending();
     // Asks for a kind's starting number and adds its grouped invoices to out.
-    void loadKind(int kind, std::vector<QVariantList>* out);
+    void loadKind(int kind, QList<StagedInvoice>* out);
     void writeFromCurrent();
     void refreshPresent();
     void showError(const QString& text);

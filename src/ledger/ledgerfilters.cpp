@@ -293,7 +293,7 @@ void LedgerWindow::showRowsFound() {
     // that number current.
     VelaData1.moveLast();
     const QString number =
-        QString::number(qlonglong(Funcs::NumOrZero(VelaData1.field(0)).toDouble()));
+        QString::number(qlonglong(Funcs::NumOrZero(VelaData1.field("Sorszám")).toDouble()));
     QLineEdit* finder = text("Text13");
     if (finder->text() == number)
         runFinder(finder);  // the same text again: no change to run the finder

@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "ledger/ledgertraits.h"
+#include "ledgercore/ledgerbook.h"
 #include "storage/aggregatequery.h"
 #include "storage/groupedsum.h"
-#include "storage/ledgerpasses.h"
 #include "storage/recordsource.h"
 
 class QAction;
@@ -151,7 +151,6 @@ class LedgerWindow : public QDialog {
     void showNoData();
     void showCurrencyTotals();
     QString filterValue(const char* control) const;
-    bool copyPositions(RecordSource& from, RecordSource& to);
     void reportPass(const Result<PassCounts>& pass, bool tellNoRate);
     void afterPass(int rememberedPosition);
 
@@ -159,6 +158,7 @@ class LedgerWindow : public QDialog {
     const LedgerTraits& traits_;
     Database* veladata_;
     Database* parameters_;
+    LedgerBook book_;
 
     // The record sources, under their names.
     RecordSource VelaData1;

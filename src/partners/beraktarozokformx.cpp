@@ -574,26 +574,9 @@ void BeraktarozokFormX::Kilepes_Click() {
                     ProgressBar1->repaint();
                 }
             }
-            if (!nameless.empty()) {
-                // One transaction only spares a disk sync per row: without it each row
-                // is written on its own.
-                const bool together = reportFailure(betarol_->begin());
-                Status deleted;
-                for (auto it = nameless.rbegin(); it != nameless.rend() && deleted; ++it) {
-                    if (Beraktarozok.moveTo(*it))
-                        deleted = Beraktarozok.deleteCurrent();
-                }
-                if (!deleted) {
-                    if (together)
-                        betarol_->rollback();
-                    showDatabaseError(deleted.errorText());
-                } else if (together) {
-                    if (const Status committed = betarol_->commit(); !committed) {
-                        betarol_->rollback();
-                        showDatabaseError(committed.errorText());
-                    }
-                }
-            }
+            // The nameless rows go together: all or none.
+            if (!nameless.empty())
+                reportFailure(Beraktarozok.deleteRows(std::move(nameless)));
             Beraktarozok.moveLast();
             if (criterion_ == QLatin1String("i")) {
                 // The window stays open on the identifier box, with its grid.
@@ -884,8 +867,8 @@ void BeraktarozokFormX::headClick(RecordSource& source, RecordGridModel* model, 
             return;
     }
     const QString name = model->columnName(column);
-    const QString sort = source.sort() == name ? name + QStringLiteral(" DESC") : name;
-    reportFailure(source.setSort(sort));
+    const bool descending = source.sort() == name;
+    reportFailure(source.setSort({{name, descending}}));
 }
 
 void BeraktarozokFormX::DBGrid1_HeadClick(int column) {
