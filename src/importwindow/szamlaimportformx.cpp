@@ -1,13 +1,13 @@
 #include "importwindow/szamlaimportformx.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
@@ -112,8 +112,7 @@ std::optional<double> startingNumber(const QString& answer) {
 }  // namespace
 
 SzamlaImportFormX::SzamlaImportFormX(AppContext& ctx, RowIdMaker newRowId, QWidget* parent)
-    : QDialog(parent),
-      ctx_(ctx),
+    : WindowBase(ctx, parent),
       newRowId_(std::move(newRowId)),
       staging_(ctx.db.lfakturo.get()),
       veladata_(ctx.db.veladata.get()) {
@@ -264,12 +263,6 @@ void SzamlaImportFormX::showError(const QString& message) {
     ctx_.dialogs->alert(message, text::kErrorTitle, Icon::Critical);
 }
 
-bool SzamlaImportFormX::reportFailure(const Status& status) {
-    if (!status)
-        showError(text::kDatabaseError.arg(status.errorText()));
-    return status.ok();
-}
-
 void SzamlaImportFormX::storePending() {
     binder_->commit();
     if (Data.editPending())
@@ -351,24 +344,11 @@ void SzamlaImportFormX::Form_Activate() {
 }
 
 void SzamlaImportFormX::Kilepes_Click() {
-    closeFlag_ = false;
+    setCloseFlag(false);
     storePending();
     Data.close();
     invoices_.reset();
     done(QDialog::Accepted);
-}
-
-void SzamlaImportFormX::closeEvent(QCloseEvent* event) {
-    if (closeFlag_)
-        Kilepes_Click();
-    event->accept();
-}
-
-void SzamlaImportFormX::reject() {
-    if (closeFlag_)
-        Kilepes_Click();
-    else
-        QDialog::reject();
 }
 
 // ---------------------------------------------------------------- load
@@ -561,14 +541,7 @@ void SzamlaImportFormX::DBGrid1_HeadClick(int column) {
     if (column < 0 || column >= int(staged().columns.size()))
         return;  // the "already handed over" mark is no column of the table
     storePending();
-    BusyCursor busy;
-    if (++headClicks_ >= 10) {
-        headClicks_ = 0;
-        if (!Data.refresh())
-            return;
-    }
-    const QString name = staged().columns[size_t(column)].name;
-    reportFailure(Data.setSort({{name, Data.sort() == name}}));
+    sortOnHeader(Data, 1, staged().columns[size_t(column)].name);
 }
 
 // ---------------------------------------------------------------- hand-over
@@ -636,7 +609,7 @@ void SzamlaImportFormX::writeFromCurrent() {
     transferred_ = r ? r->written : 0;
     // Without any row to hand over there is no invoice to name.
     if (!r)
-        showError(text::kDatabaseError.arg(r.errorText()));
+        showDatabaseError(r.errorText());
     else if (r->stopped)
         showError(text::kTransferFailed.arg(r->failedInvoice).arg(r->failedWhy).arg(r->written));
     refreshPresent();

@@ -278,21 +278,15 @@ void LedgerWindow::DTPicker_GotFocus(DatePicker* picker) {
 
 void LedgerWindow::DBGrid1_HeadClick(int column) {
     binder_->commit();
-    BusyCursor busy;
-    if (++sortClicks_ >= 10) {
-        sortClicks_ = 0;
-        // A fresh result from the query text keeps the chain of sorted
-        // results short.
-        if (!VelaData1.refresh())
-            return;
-    }
     const QString name = gridModel_->columnName(column);
-    const QString ascending = RecordSource::describe({{name}, {"Szamlaszam"}});
-    const bool descending = VelaData1.sort() == ascending;
-    // The second click sorts the clicked column itself downwards, not only
-    // the invoice number behind it (told by its label, as the grid shows it).
-    reportFailure(VelaData1.setSort({{name, descending}, {"Szamlaszam", descending}},
-                                    descending ? ascending + QStringLiteral(" DESC") : ascending));
+    sortOnHeader(VelaData1, 1, [&](const QString& shown) {
+        const QString ascending = RecordSource::describe({{name}, {"Szamlaszam"}});
+        const bool descending = shown == ascending;
+        // The second click sorts the clicked column itself downwards, not only
+        // the invoice number behind it (told by its label, as the grid shows it).
+        return std::pair{QList<OrderKey>{{name, descending}, {"Szamlaszam", descending}},
+                         descending ? ascending + QStringLiteral(" DESC") : ascending};
+    });
 }
 
 }  // namespace vela

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -96,8 +96,7 @@ const std::pair<const char*, const char*> kFinders[] = {
 }  // namespace
 
 LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, QWidget* parent)
-    : QDialog(parent),
-      ctx_(ctx),
+    : WindowBase(ctx, parent, Escape::Ignored),
       traits_(LedgerTraits::of(kind)),
       veladata_(ctx.db.veladata.get()),
       parameters_(kind == LedgerKind::Payables ? ctx.db.parameters.get() : nullptr),
@@ -524,7 +523,7 @@ void LedgerWindow::Kilepes_Click() {
     if (exiting_)
         return;
     exiting_ = true;
-    closeOnUnload_ = false;
+    setCloseFlag(false);
     // Whatever was typed into the current row is kept, not dropped at the exit.
     storeCurrentRow();
     closeRecordSources();
@@ -536,17 +535,6 @@ void LedgerWindow::Kilepes_Click() {
             parentWidget()->setVisible(true);
         done(QDialog::Accepted);
     }
-}
-
-void LedgerWindow::closeEvent(QCloseEvent* event) {
-    if (closeOnUnload_)
-        Kilepes_Click();
-    event->accept();
-}
-
-void LedgerWindow::reject() {
-    // Esc in a field must not end the program: a ledger is left only by
-    // "Kilépés" or its close box.
 }
 
 void LedgerWindow::Tartoznak_Click() {
@@ -623,18 +611,6 @@ void LedgerWindow::Command7_Click() {
     storeCurrentRow();
     LedgerPrintReport(ctx_, traits_.kind, *veladata_, this).run(VelaData1);
     reportFailure(VelaIdeiglData.refresh());
-}
-
-bool LedgerWindow::reportFailure(const Status& status) {
-    if (!status)
-        showDatabaseError(status.errorText());
-    return status.ok();
-}
-
-void LedgerWindow::showDatabaseError(const QString& error) {
-    if (!ctx_.dialogs)
-        return;
-    ctx_.dialogs->alert(text::kDatabaseError.arg(error), text::kErrorTitle, Icon::Critical);
 }
 
 }  // namespace vela

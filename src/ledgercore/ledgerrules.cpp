@@ -172,6 +172,18 @@ const OutstandingRule& OutstandingRule::of(LedgerKind kind) {
     return kind == LedgerKind::Payables ? payables : receivables;
 }
 
+Condition openRows() {
+    return Condition::equals(QStringLiteral("Kivezetés"), QStringLiteral("N"));
+}
+
+Condition notPartialRows() {
+    return Condition::equals(QStringLiteral("Részkiegyenlités"), 0);
+}
+
+OutstandingWhere outstandingWithin(const Condition& rows) {
+    return {rows && openRows() && notPartialRows(), rows && openRows()};
+}
+
 double outstanding(const QVariant& grossSum, const QVariant& partialSum) {
     auto orZero = [](const QVariant& v) {
         bool ok = false;
@@ -183,6 +195,17 @@ double outstanding(const QVariant& grossSum, const QVariant& partialSum) {
 
 QString outstandingText(double figure) {
     return values::formatNumber(figure) + QStringLiteral(".-");
+}
+
+void OutstandingTally::add(const QVariant& settledFlag, const QVariant& gross,
+                           const QVariant& partialGross) {
+    if (settledFlag.toString() != QStringLiteral("N"))
+        return;
+    const double pg = outstanding(partialGross, {});
+    if (pg == 0)
+        gross_ += outstanding(gross, {});
+    else
+        partial_ += pg;
 }
 
 }  // namespace vela::ledger

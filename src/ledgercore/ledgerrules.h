@@ -101,9 +101,35 @@ struct OutstandingRule {
     Condition partialWhere;
     static const OutstandingRule& of(LedgerKind kind);
 };
+// The rows whose amounts a filter's figure sums: of the rows it names, the
+// gross of the open rows ("N") that are no partial payment, less the partial
+// gross of all its open rows.
+struct OutstandingWhere {
+    Condition gross;
+    Condition partial;
+};
+OutstandingWhere outstandingWithin(const Condition& rows);
+// Open as the figures count it: the flag is "N".
+Condition openRows();
+// Rows that are not partial payments of another row.
+Condition notPartialRows();
+
 // The figure from the two sums (a null sum counts as 0).
 double outstanding(const QVariant& grossSum, const QVariant& partialSum);
 // As Label27 shows it: "4600.-".
 QString outstandingText(double figure);
+
+// The figure summed row by row, as the ledger print does over its copied
+// rows: an open row ("N") with a partial gross counts that gross less, any
+// other open row its gross; settled rows count nothing.
+class OutstandingTally {
+  public:
+    void add(const QVariant& settledFlag, const QVariant& gross, const QVariant& partialGross);
+    double figure() const { return gross_ - partial_; }
+
+  private:
+    double gross_ = 0;
+    double partial_ = 0;
+};
 
 }  // namespace vela::ledger

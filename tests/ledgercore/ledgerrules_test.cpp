@@ -240,6 +240,16 @@ TEST(Outstanding, FigureAndText) {
     EXPECT_EQ(ledger::outstandingText(800.25), "800,25.-");
     EXPECT_EQ(ledger::outstandingText(-12), "-12.-");
     EXPECT_EQ(ledger::outstandingText(0), "0.-");
+
+    // The print's rows: open 1000 counts, open with partial gross 250 counts
+    // it less, settled and lower-case rows count nothing.
+    ledger::OutstandingTally tally;
+    tally.add("N", 1000.0, QVariant());
+    tally.add("N", 5000.0, 250.0);
+    tally.add("I", 700.0, QVariant());
+    tally.add("n", 300.0, QVariant());
+    tally.add("N", QVariant(), 0.0);
+    EXPECT_EQ(tally.figure(), 750.0);
 }
 
 TEST(LedgerRowValues, ByColumnNameBothWays) {
