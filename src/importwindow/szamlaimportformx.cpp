@@ -560,8 +560,10 @@ void SzamlaImportFormX::DBGrid1_Click() {
 }
 
 void SzamlaImportFormX::DBGrid1_HeadClick(int column) {
-    if (column < 0 || column >= int(staged().columns.size()))
-        return;  // the "already handed over" mark is no column of the table
+    // The grid's columns are the staged ones the grid shows, then the
+    // "already handed over" mark, which is no column of the table.
+    if (column < 0 || column >= gridModel_->markColumn())
+        return;
     storePending();
     BusyCursor busy;
     if (++headClicks_ >= 10) {
@@ -569,7 +571,7 @@ void SzamlaImportFormX::DBGrid1_HeadClick(int column) {
         if (!Data.refresh())
             return;
     }
-    const QString name = staged().columns[size_t(column)].name;
+    const QString name = gridModel_->columnName(column);
     reportFailure(Data.setSort(Data.sort() == name ? name + QStringLiteral(" DESC") : name));
 }
 

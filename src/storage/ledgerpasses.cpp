@@ -11,8 +11,13 @@ namespace vela::ledgerpasses {
 
 namespace {
 
-QString whereOf(const Condition& c, QVariantList& binds) {
-    return c.isAll() ? QStringLiteral("1") : c.sql(binds);
+// The column every row is followed by.
+QString keyOf(const TableDef& table) {
+    return table.keySql();
+}
+
+QString whereOf(const Database& db, const Condition& c, QVariantList& binds) {
+    return c.isAll() ? QStringLiteral("1") : c.sql(binds, db.dialect());
 }
 
 // Runs write for each change inside one transaction; a failed row is
@@ -65,19 +70,24 @@ Result<PassCounts> writePartialTotals(Database& db, const TableDef& table, const
     PassCounts result;
     const QString t = schema::quoteName(table.name);
     QVariantList binds;
-    const QString where = whereOf(shown, binds);
+    const QString where = whereOf(db, shown, binds);
     // The sums of all invoices in one grouped pass, joined to the shown rows;
-    // only rows whose total changes are written. "+" keeps SQLite from
-    // walking the whole invoice-number index for the few rows with a partial
-    // amount: it reads the table once and sorts those few.
+    // only rows whose total changes are written. An invoice number is the
+    // same invoice whatever its letter case. Kept from the index, the
+    // grouping reads the table once and sorts the few rows with a partial
+    // amount rather than walking the whole invoice-number index.
+    const Dialect& d = db.dialect();
+    const QString number = schema::quoteName(QStringLiteral("Szamlaszam"));
     const QString sql =
         QStringLiteral(
-            "SELECT r.rowid, ifnull(s.total, 0), r.\"RészösszegÖsszesen\" "
-            "FROM (SELECT rowid, \"Szamlaszam\", \"RészösszegÖsszesen\" FROM %1 WHERE (%2) "
+            "SELECT r.%3, %4, r.\"RészösszegÖsszesen\" "
+            "FROM (SELECT %3, \"Szamlaszam\", \"RészösszegÖsszesen\" FROM %1 WHERE (%2) "
             "AND \"Szamlaszam\" <> '') AS r "
-            "LEFT JOIN (SELECT \"Szamlaszam\" AS k, sum(\"RészÖsszeg\") AS total FROM %1 "
-            "WHERE \"RészÖsszeg\" > 0 GROUP BY +\"Szamlaszam\") AS s ON s.k = r.\"Szamlaszam\"")
-            .arg(t, where);
+            "LEFT JOIN (SELECT %5 AS k, sum(\"RészÖsszeg\") AS total FROM %1 "
+            "WHERE \"RészÖsszeg\" > 0 GROUP BY %6) AS s ON s.k = %7")
+            .arg(t, where, keyOf(table), d.ifNull(QStringLiteral("s.total"), QStringLiteral("0")),
+                 d.foldCase(number), d.foldCase(d.withoutIndex(number)),
+                 d.foldCase(QStringLiteral("r.") + number));
     struct Change {
         qint64 rowid;
         double total;
@@ -97,7 +107,9 @@ Result<PassCounts> writePartialTotals(Database& db, const TableDef& table, const
             return st.status().error();
     }
     if (Status s = writeAll(
-            db, QStringLiteral("UPDATE %1 SET \"RészösszegÖsszesen\" = ? WHERE rowid = ?").arg(t),
+            db,
+            QStringLiteral("UPDATE %1 SET \"RészösszegÖsszesen\" = ? WHERE %2 = ?")
+                .arg(t, keyOf(table)),
             changes,
             [](Statement& st, const Change& c) {
                 return st.bind(1, c.total).ok() && st.bind(2, c.rowid).ok();
@@ -113,12 +125,12 @@ Result<PassCounts> checkRows(Database& db, const TableDef& table, const Conditio
     PassCounts result;
     const QString t = schema::quoteName(table.name);
     QVariantList binds;
-    const QString where = whereOf(shown, binds);
+    const QString where = whereOf(db, shown, binds);
     const QString sql =
         QStringLiteral(
-            "SELECT rowid, \"Kivezetés\", \"FizetésMódja\", \"AFA\", \"Netto\", \"RészÖsszeg\", "
+            "SELECT %3, \"Kivezetés\", \"FizetésMódja\", \"AFA\", \"Netto\", \"RészÖsszeg\", "
             "\"Brutto\", \"RészÖsszegBruttó\" FROM %1 WHERE %2")
-            .arg(t, where);
+            .arg(t, where, keyOf(table));
     // The new values of a changed row; NaN: the column keeps its value.
     struct Change {
         qint64 rowid;
@@ -164,10 +176,13 @@ Result<PassCounts> checkRows(Database& db, const TableDef& table, const Conditio
     }
     if (Status s = writeAll(
             db,
-            QStringLiteral("UPDATE %1 SET \"Kivezetés\" = ifnull(?, \"Kivezetés\"), "
-                           "\"Brutto\" = ifnull(?, \"Brutto\"), "
-                           "\"RészÖsszegBruttó\" = ifnull(?, \"RészÖsszegBruttó\") WHERE rowid = ?")
-                .arg(t),
+            QStringLiteral("UPDATE %1 SET \"Kivezetés\" = %2, \"Brutto\" = %3, "
+                           "\"RészÖsszegBruttó\" = %4 WHERE %5 = ?")
+                .arg(t, db.dialect().ifNull(QStringLiteral("?"), QStringLiteral("\"Kivezetés\"")),
+                     db.dialect().ifNull(QStringLiteral("?"), QStringLiteral("\"Brutto\"")),
+                     db.dialect().ifNull(QStringLiteral("?"),
+                                         QStringLiteral("\"RészÖsszegBruttó\"")),
+                     keyOf(table)),
             changes,
             [](Statement& st, const Change& c) {
                 auto orNull = [](double v) { return std::isnan(v) ? QVariant() : QVariant(v); };
