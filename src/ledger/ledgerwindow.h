@@ -172,6 +172,7 @@ class LedgerWindow : public QDialog {
     Condition partialWhere_;
     std::optional<Condition> currencyWhere_;  // the rows of both, when known
     bool currencyTotalsStale_ = true;
+    bool currencyLineLate_ = false;  // until the window's first paint
     QString shownTotal_;
     RecordSource VelaIdeiglData;
     RecordSource ParameterData;
