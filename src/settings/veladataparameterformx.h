@@ -35,6 +35,7 @@ class VelaDataParameterFormX : public QDialog {
   public slots:
     void Form_Activate();
     void Command1_Click();  // "OK"
+    void Command2_Click();  // "NAV technikai felhasználó…"
     void Segedlet_Click();
     void Kilepes_Click();
 
@@ -54,6 +55,7 @@ class VelaDataParameterFormX : public QDialog {
     RecordGrid* DBGrid1 = nullptr;
     RecordGridModel* gridModel_ = nullptr;
     QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
     QMenuBar* menuBar_ = nullptr;
     bool closeFlag_ = true;
     bool activated_ = false;
