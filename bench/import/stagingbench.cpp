@@ -78,13 +78,12 @@ void BM_LoadMillionLines(benchmark::State& state) {
         state.PauseTiming();
         must(staging->exec("DELETE FROM OsszesSzamla"));
         state.ResumeTiming();
-        const auto rows = (*src)->groupedRows("SZAMLA", 1);
+        const auto rows = (*src)->groupedInvoices("SZAMLA", 1);
         if (!rows) {
             state.SkipWithError(qPrintable(rows.errorText()));
             return;
         }
-        const auto report =
-            vela::bulk::appendStagedInvoices(*staging, vela::schema::osszesSzamla(), *rows);
+        const auto report = vela::stageInvoices(*staging, vela::schema::osszesSzamla(), *rows);
         if (!report) {
             state.SkipWithError(qPrintable(report.errorText()));
             return;
@@ -103,7 +102,7 @@ void BM_TransferHundredThousand(benchmark::State& state) {
     auto veladata = templateCopy("veladata.mdb");
     must(staging->exec("DELETE FROM OsszesSzamla"));
     {
-        std::vector<QVariantList> rows;
+        QList<vela::StagedInvoice> rows;
         const QDate day(2024, 1, 1);
         for (int i = 0; i < kStaged; ++i)
             rows.push_back({qint64(i + 1), QStringLiteral("Vevő %1 Kft.").arg(i % 5000),
@@ -112,8 +111,7 @@ void BM_TransferHundredThousand(benchmark::State& state) {
                             day.addDays(i % 365), day.addDays(i % 365 + 8),
                             QStringLiteral("Tétel %1").arg(i), 27.0, 0.0, QStringLiteral("Ft"),
                             1000.0 + i, 1270.0 + i, day.addDays(i % 365)});
-        const auto report =
-            vela::bulk::appendStagedInvoices(*staging, vela::schema::osszesSzamla(), rows);
+        const auto report = vela::stageInvoices(*staging, vela::schema::osszesSzamla(), rows);
         if (!report)
             qFatal("%s", qPrintable(report.errorText()));
     }

@@ -105,6 +105,22 @@ const QStringList& InvoiceSource::groupedColumns() {
     return columns;
 }
 
+StagedInvoice InvoiceSource::toStaged(const Row& g) {
+    // In the order of groupedColumns().
+    return {g.value(0), g.value(1), g.value(2), g.value(3),  g.value(4),  g.value(5),  g.value(6),
+            g.value(7), g.value(8), g.value(9), g.value(10), g.value(11), g.value(12), g.value(13)};
+}
+
+Result<QList<StagedInvoice>> InvoiceSource::groupedInvoices(const QString& table, double from) {
+    Result<std::vector<Row>> grouped = groupedRows(table, from);
+    if (!grouped)
+        return grouped.error();
+    QList<StagedInvoice> out;
+    out.reserve(qsizetype(grouped->size()));
+    for (const Row& r : *grouped) out << toStaged(r);
+    return out;
+}
+
 Result<std::unique_ptr<InvoiceSource>> InvoiceSource::open(const QString& folder) {
     if (folder.trimmed().isEmpty() || !QFileInfo(folder).isDir())
         return Error{QStringLiteral("A számlázó mappája („%1”) nem létezik, így a(z) „%2” sem "

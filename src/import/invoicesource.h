@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "ledgercore/stagedinvoice.h"
 
 namespace vela {
 
@@ -57,6 +58,10 @@ class InvoiceSource {
     Result<bool> hasRows(const QString& table);
     // The invoices of table numbered from on, one row each, by invoice number.
     Result<std::vector<Row>> groupedRows(const QString& table, double from);
+    // The invoices of groupedRows() as the staging table takes them.
+    Result<QList<StagedInvoice>> groupedInvoices(const QString& table, double from);
+    // One grouped row as a staged invoice.
+    static StagedInvoice toStaged(const Row& grouped);
     // What the user should know about the last groupedRows() that still
     // succeeded (a stored row count that differs from the lines read); empty
     // when there is nothing to tell.

@@ -14,9 +14,10 @@ class Database;
 class RecordSource;
 struct TableDef;
 
-// Hands staged invoices over into the receivables ledger: one new open
-// ledger row per staged row, numbered on from the ledger's highest sequence
-// number, all in one transaction. A row that cannot be written stops the
+// Hands the staged invoices of the staging table's record source over into
+// the receivables ledger through LedgerBook::handOver: one new open ledger
+// row per staged row, numbered on from the ledger's highest sequence number,
+// all in one transaction. A row that cannot be written stops the
 // hand-over; the rows written before it stay (and the call succeeds, telling
 // which row stopped it). A failure before the first row, or of the closing
 // commit, stops it at the first row with none written.
@@ -35,13 +36,6 @@ class StagedTransfer {
         qint64 failedInvoice = 0;  // the staged invoice number of that row
         QString failedWhy;         // why it could not be written
     };
-
-    // The ledger columns a staged row fills, in the order of ledgerValues().
-    static const QStringList& ledgerColumns();
-
-    // The ledger values of one staged row (its 22 values in table order).
-    static QVariantList ledgerValues(const QVariantList& staged, qint64 sorszam,
-                                     const QString& rowId, const QDate& today);
 
     // Writes the rows of staged from row position from to its end into the
     // ledger table of veladata.

@@ -50,7 +50,6 @@ inline const QString kReadFailed = QStringLiteral("A számlázó „%1” tábl�
 inline const QString kTransferFailed = QStringLiteral(
     "A(z) %1 számlaszámú okmány nem került át a vevő-nyilvántartásba: %2\n\n"
     "Előtte %3 adatsor átkerült; ezek megmaradnak.");
-inline const QString kDatabaseError = QStringLiteral("Adatbázis-hiba: %1");
 inline const QString kPresentCaption = QStringLiteral("Már átadott számlák:");
 inline const QString kPresentColumn = QStringLiteral("Átadva");
 inline const QString kPresentMark = QStringLiteral("igen");

@@ -26,7 +26,7 @@ void StagingGridModel::setPresent(const QSet<QString>& numbers) {
 }
 
 bool StagingGridModel::isPresent(int row) const {
-    const QVariant v = source()->valueAt(row, 0);
+    const QVariant v = source()->valueAt(row, source()->columnIndex(QStringLiteral("Számlaszám")));
     if (v.isNull())
         return false;
     const double d = v.toDouble();

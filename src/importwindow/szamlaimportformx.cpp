@@ -1,13 +1,13 @@
 #include "importwindow/szamlaimportformx.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
@@ -112,8 +112,7 @@ std::optional<double> startingNumber(const QString& answer) {
 }  // namespace
 
 SzamlaImportFormX::SzamlaImportFormX(AppContext& ctx, RowIdMaker newRowId, QWidget* parent)
-    : QDialog(parent),
-      ctx_(ctx),
+    : WindowBase(ctx, parent),
       newRowId_(std::move(newRowId)),
       staging_(ctx.db.lfakturo.get()),
       veladata_(ctx.db.veladata.get()) {
@@ -264,12 +263,6 @@ void SzamlaImportFormX::showError(const QString& message) {
     ctx_.dialogs->alert(message, text::kErrorTitle, Icon::Critical);
 }
 
-bool SzamlaImportFormX::reportFailure(const Status& status) {
-    if (!status)
-        showError(text::kDatabaseError.arg(status.errorText()));
-    return status.ok();
-}
-
 void SzamlaImportFormX::storePending() {
     binder_->commit();
     if (Data.editPending())
@@ -351,24 +344,11 @@ void SzamlaImportFormX::Form_Activate() {
 }
 
 void SzamlaImportFormX::Kilepes_Click() {
-    closeFlag_ = false;
+    setCloseFlag(false);
     storePending();
     Data.close();
     invoices_.reset();
     done(QDialog::Accepted);
-}
-
-void SzamlaImportFormX::closeEvent(QCloseEvent* event) {
-    if (closeFlag_)
-        Kilepes_Click();
-    event->accept();
-}
-
-void SzamlaImportFormX::reject() {
-    if (closeFlag_)
-        Kilepes_Click();
-    else
-        QDialog::reject();
 }
 
 // ---------------------------------------------------------------- load
@@ -396,14 +376,13 @@ void SzamlaImportFormX::Command1_Click() {
             Command4_Click();
     }
     // Every kind's invoices go into the staging table in one transaction.
-    std::vector<QVariantList> invoices;
+    QList<StagedInvoice> invoices;
     for (int k = 0; k < 6; ++k) loadKind(k, &invoices);
     if (!invoices.empty()) {
         // Without the transaction no invoice was saved: each counts as failed.
-        const Result<bulk::StagingReport> appended =
-            bulk::appendStagedInvoices(*staging_, staged(), invoices);
-        const bulk::StagingReport report =
-            appended ? *appended : bulk::StagingReport{0, 0, int(invoices.size()), {}};
+        const Result<StagingReport> appended = stageInvoices(*staging_, staged(), invoices);
+        const StagingReport report =
+            appended ? *appended : StagingReport{0, 0, int(invoices.size()), {}};
         for (int i = 0; i < report.badValues; ++i) ctx_.dialogs->beep();
         if (report.failedRows > 0) {
             for (int i = 0; i < report.failedRows; ++i) ctx_.dialogs->beep();
@@ -421,7 +400,7 @@ void SzamlaImportFormX::Command1_Click() {
     refreshPresent();
 }
 
-void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
+void SzamlaImportFormX::loadKind(int k, QList<StagedInvoice>* out) {
     DialogService* d = ctx_.dialogs;
     const Kind& kind = kKinds[k];
     const QString table = QLatin1String(kind.table);
@@ -442,13 +421,13 @@ void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
         d->beep();
         return;
     }
-    Result<std::vector<InvoiceSource::Row>> grouped = invoices_->groupedRows(table, *from);
+    Result<QList<StagedInvoice>> grouped = invoices_->groupedInvoices(table, *from);
     if (!grouped) {
         showError(text::kReadFailed.arg(table, grouped.errorText()));
         kindFrom_[k] = 0;
         return;
     }
-    std::vector<InvoiceSource::Row>& invoices = *grouped;
+    QList<StagedInvoice>& invoices = *grouped;
     if (!invoices_->notice().isEmpty()) {
         BusyCursor::Suspend normal;
         d->alert(invoices_->notice(), text::kAttention, Icon::Warning);
@@ -460,8 +439,7 @@ void SzamlaImportFormX::loadKind(int k, std::vector<QVariantList>* out) {
         return;
     }
     kindFrom_[k] = *from;
-    out->insert(out->end(), std::make_move_iterator(invoices.begin()),
-                std::make_move_iterator(invoices.end()));
+    out->append(std::move(invoices));
 }
 
 // ---------------------------------------------------------------- filters, finder
@@ -563,14 +541,7 @@ void SzamlaImportFormX::DBGrid1_HeadClick(int column) {
     if (column < 0 || column >= int(staged().columns.size()))
         return;  // the "already handed over" mark is no column of the table
     storePending();
-    BusyCursor busy;
-    if (++headClicks_ >= 10) {
-        headClicks_ = 0;
-        if (!Data.refresh())
-            return;
-    }
-    const QString name = staged().columns[size_t(column)].name;
-    reportFailure(Data.setSort(Data.sort() == name ? name + QStringLiteral(" DESC") : name));
+    sortOnHeader(Data, 1, staged().columns[size_t(column)].name);
 }
 
 // ---------------------------------------------------------------- hand-over
@@ -638,7 +609,7 @@ void SzamlaImportFormX::writeFromCurrent() {
     transferred_ = r ? r->written : 0;
     // Without any row to hand over there is no invoice to name.
     if (!r)
-        showError(text::kDatabaseError.arg(r.errorText()));
+        showDatabaseError(r.errorText());
     else if (r->stopped)
         showError(text::kTransferFailed.arg(r->failedInvoice).arg(r->failedWhy).arg(r->written));
     refreshPresent();

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "ledgercore/stagedinvoice.h"
 #include "storage/recordsource.h"
+#include "ui/windowbase.h"
 
 class QAction;
 class QLabel;
@@ -29,7 +30,7 @@ class ValueLabel;
 // The invoice import window: loads the invoicing program's documents,
 // grouped one row per invoice, into the staging table, lets the user browse,
 // filter and prune them, and hands them over into the receivables ledger.
-class SzamlaImportFormX : public QDialog {
+class SzamlaImportFormX : public WindowBase {
     Q_OBJECT
   public:
     // The row identifier a new ledger row gets at a moment.
@@ -39,9 +40,6 @@ class SzamlaImportFormX : public QDialog {
 
     SzamlaImportFormX(AppContext& ctx, RowIdMaker newRowId, QWidget* parent = nullptr);
     ~SzamlaImportFormX() override;
-
-    void SetQui(bool flag) { closeFlag_ = flag; }
-    bool closeFlag() const { return closeFlag_; }
 
     RecordSource& staging() { return Data; }
     QAction* menuItem(const QString& name) const;
@@ -65,8 +63,7 @@ class SzamlaImportFormX : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
+    void exitAction() override { Kilepes_Click(); }
 
   private:
     void buildControls();
@@ -80,15 +77,12 @@ class SzamlaImportFormX : public QDialog {
     void afterRowsShown();
     void storePending();
     // Asks for a kind's starting number and adds its grouped invoices to out.
-    void loadKind(int kind, std::vector<QVariantList>* out);
+    void loadKind(int kind, QList<StagedInvoice>* out);
     void writeFromCurrent();
     void refreshPresent();
     void showError(const QString& text);
-    // Tells a failed read or write of the staging table; true when it succeeded.
-    bool reportFailure(const Status& status);
     const Filter* checked() const;
 
-    AppContext& ctx_;
     RowIdMaker newRowId_;
     Database* staging_;
     Database* veladata_;
@@ -115,10 +109,8 @@ class SzamlaImportFormX : public QDialog {
     ValueLabel* Label2 = nullptr;
     ValueLabel* Label3 = nullptr;
 
-    bool closeFlag_ = true;
     bool activated_ = false;
     bool closing_ = false;
-    int headClicks_ = 0;
     int presentCount_ = 0;
     int transferred_ = 0;
 };

@@ -13,6 +13,7 @@
 
 #include "ledger/ledgermessages.h"
 #include "ledger/ledgerwindow.h"
+#include "ledgercore/ledgerrules.h"
 #include "storage/funcs.h"
 #include "storage/values.h"
 #include "ui/appcontext.h"
@@ -28,26 +29,8 @@ namespace vela {
 namespace text = ledgertext;
 using Icon = DialogService::Icon;
 
-namespace {
-
-const char* const kDateColumns[] = {"Datumtol", "Datumig", "Adatfelvetel", "Teljesités",
-                                    "BankiKiegyenlitésKelte"};
-
-}  // namespace
-
 QString LedgerWindow::NewRowId(const QDateTime& when) {
-    const QDate d = when.date();
-    // The date's digits without leading zeros, read as a number and written back.
-    const QString dateDigits = QString::number(
-        (QString::number(d.year()) + QString::number(d.month()) + QString::number(d.day()))
-            .toLongLong());
-    // Seconds since midnight as a single-precision number: at most seven
-    // significant digits, the decimal comma, no grouping.
-    const float seconds = float(when.time().msecsSinceStartOfDay()) / 1000.0f;
-    QLocale hu(QLocale::Hungarian, QLocale::Hungary);
-    hu.setNumberOptions(QLocale::OmitGroupSeparator);
-    const QString secondsText = hu.toString(double(seconds), 'g', 7);
-    return (dateDigits + secondsText).trimmed();
+    return ledger::newRowId(when);
 }
 
 bool LedgerWindow::noCurrentRow() const {
@@ -65,24 +48,11 @@ void LedgerWindow::Command2_Click() {
         return;
     Command4->setEnabled(true);
 
-    qlonglong next = 1;
-    if (VelaData1.recordCount() > 0) {
-        VelaData1.moveLast();
-        next = qlonglong(Funcs::NumOrZero(VelaData1.field(0)).toDouble()) + 1;
-    }
-
-    lastRowId_ = NewRowId(QDateTime::currentDateTime());
+    // The number and the identifier are taken when the row is inserted.
     Status added = VelaData1.addNew();
-    auto set = [&](const auto& column, const QVariant& value) {
-        if (added)
-            added = VelaData1.setField(column, value);
-    };
-    set(0, next);
-    set(14, QStringLiteral("0"));
-    set(5, 0.0);
-    set(6, 0.0);
-    set(7, 0.0);
-    set(QStringLiteral("recordID"), lastRowId_);
+    if (added)
+        added = LedgerRow::edit(VelaData1,
+                                [](LedgerRow& row) { row = ledger::newRow(QDate::currentDate()); });
     if (added)
         added = VelaData1.update();
     if (!added) {
@@ -96,12 +66,7 @@ void LedgerWindow::Command2_Click() {
         return;
     }
     VelaData1.moveLast();
-
-    const QDate today = QDate::currentDate();
-    // Here and below, values of the column's own kind go into the current
-    // row: nothing refuses them, so their Status is discarded.
-    VelaData1.setField("Kivezetés", QStringLiteral("N"));
-    for (const char* column : kDateColumns) VelaData1.setField(QString::fromUtf8(column), today);
+    lastRowId_ = VelaData1.field("recordID").toString();
     binder_->load();
     DBGrid1->followCurrent();
     text("Text10")->setFocus();
@@ -123,18 +88,9 @@ void LedgerWindow::Command3_Click() {
 
     if (traits_.recomputeOnSave && !VelaData1.bof() && !VelaData1.eof()) {
         binder_->reload(QStringLiteral("BankiKiegyenlitésKelte"));
-        if (text("Text19")->text() == QStringLiteral("átutalás E"))
-            VelaData1.setField("Kivezetés", QStringLiteral("I"));
-        // An empty VAT rate counts as 0 %; one that is no number was refused
-        // when its field was left, so the stored rate is used.
-        const double afa = Funcs::NumOrZero(VelaData1.field("AFA")).toDouble();
-        // The fields were written into the row just above.
-        const double partial = Funcs::NumOrZero(VelaData1.field("RészÖsszeg")).toDouble();
-        if (partial > 0)
-            VelaData1.setField("RészÖsszegBruttó", partial * (afa + 100) / 100);
-        const double net = Funcs::NumOrZero(VelaData1.field("Netto")).toDouble();
-        if (net > 0)
-            VelaData1.setField("Brutto", net * (afa + 100) / 100);
+        // A VAT rate that is no number was refused when its field was left,
+        // so the stored rate is used.
+        reportFailure(LedgerRow::edit(VelaData1, &ledger::applySaveAmounts));
     }
 
     if (VelaData1.bof() || VelaData1.eof())
@@ -150,15 +106,8 @@ void LedgerWindow::Command3_Click() {
         if (VelaData1.recordCount() > 0)
             VelaData1.moveLast();
     } else {
-        if (Funcs::TextOrEmpty(VelaData1.field("Kivezetés")).toString().isEmpty())
-            VelaData1.setField("Kivezetés", QStringLiteral("N"));
+        reportFailure(LedgerRow::edit(VelaData1, &ledger::tidySaved));
         text("Text10")->setFocus();
-        for (const char* control : {"Text8", "Text9"}) {
-            const QString column = control == QLatin1String("Text8") ? "Devizanem" : "Kivezetés";
-            const QString upper = Funcs::TextOrEmpty(VelaData1.field(column)).toString().toUpper();
-            if (upper != Funcs::TextOrEmpty(VelaData1.field(column)).toString())
-                VelaData1.setField(column, upper);
-        }
         // Stored now rather than at the next move, so a closing window loses nothing.
         if (const Status failed = VelaData1.update(); !failed)
             showDatabaseError(text::kSaveFailed.arg(failed.errorText()));
@@ -243,7 +192,8 @@ void LedgerWindow::VelaKivezet_Click() {
         return;
     }
     binder_->commit();
-    VelaData1.setField("Kivezetés", QStringLiteral("I"));
+    // Settled as the row stands; saved with the row.
+    reportFailure(LedgerRow::edit(VelaData1, [](LedgerRow& row) { ledger::settle(row, {}); }));
     binder_->reload(QStringLiteral("Kivezetés"));
 }
 
@@ -258,8 +208,7 @@ bool LedgerWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusOut && watched == text("Text9")) {
         Text9_LostFocus();
         // A refused flag must not reach the row: the field keeps the focus.
-        const QString flag = text("Text9")->text();
-        if (!flag.isEmpty() && flag != QLatin1String("I") && flag != QLatin1String("N"))
+        if (!ledger::isSettledFlag(text("Text9")->text()))
             return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -273,7 +222,7 @@ void LedgerWindow::Text9_LostFocus() {
         // The field counts as typed into, so the binding writes it.
         emit e->textEdited(upper);
     }
-    if (upper.isEmpty() || upper == QLatin1String("N") || upper == QLatin1String("I"))
+    if (ledger::isSettledFlag(upper))
         return;
     BusyCursor::Suspend normal;
     ctx_.dialogs->alert(text::kBadSettledFlag, text::kBadSettledFlagTitle, Icon::Warning);
@@ -329,23 +278,15 @@ void LedgerWindow::DTPicker_GotFocus(DatePicker* picker) {
 
 void LedgerWindow::DBGrid1_HeadClick(int column) {
     binder_->commit();
-    BusyCursor busy;
-    if (++sortClicks_ >= 10) {
-        sortClicks_ = 0;
-        // A fresh result from the query text keeps the chain of sorted
-        // results short.
-        if (!VelaData1.refresh())
-            return;
-    }
-    const QString key = gridModel_->columnName(column) + QStringLiteral(", Szamlaszam");
-    const bool descending = VelaData1.sort() == key;
-    const QString label = descending ? key + QStringLiteral(" DESC") : key;
-    // The second click sorts the clicked column itself downwards, not only
-    // the invoice number behind it.
-    const QString order =
-        descending ? gridModel_->columnName(column) + QStringLiteral(" DESC, Szamlaszam DESC")
-                   : key;
-    reportFailure(VelaData1.setSort(order, label));
+    const QString name = gridModel_->columnName(column);
+    sortOnHeader(VelaData1, 1, [&](const QString& shown) {
+        const QString ascending = RecordSource::describe({{name}, {"Szamlaszam"}});
+        const bool descending = shown == ascending;
+        // The second click sorts the clicked column itself downwards, not only
+        // the invoice number behind it (told by its label, as the grid shows it).
+        return std::pair{QList<OrderKey>{{name, descending}, {"Szamlaszam", descending}},
+                         descending ? ascending + QStringLiteral(" DESC") : ascending};
+    });
 }
 
 }  // namespace vela

@@ -11,6 +11,7 @@
 
 #include "ledger/ledgermessages.h"
 #include "ledger/ledgerwindow.h"
+#include "ledgercore/ledgerrules.h"
 #include "storage/funcs.h"
 #include "storage/values.h"
 #include "ui/appcontext.h"
@@ -40,13 +41,13 @@ struct FilterQueries {
     Condition partial;  // CountData2: sum(RészÖsszegBruttó)
 };
 
-const Condition kOpen = C::equals("Kivezetés", QStringLiteral("N"));
-const Condition kNotPartial = C::equals("Részkiegyenlités", 0);
+const Condition kOpen = ledger::openRows();
+const Condition kNotPartial = ledger::notPartialRows();
 
-// Rows named by c; the gross of its open rows that are no partial payment,
-// less the partial gross of all its open rows.
+// Rows named by c with the rows of their outstanding figure.
 FilterQueries outstandingOf(const Condition& c) {
-    return {c, c && kOpen && kNotPartial, c && kOpen};
+    const ledger::OutstandingWhere w = ledger::outstandingWithin(c);
+    return {c, w.gross, w.partial};
 }
 
 // One filter item: which rows it names.
@@ -293,7 +294,7 @@ void LedgerWindow::showRowsFound() {
     // that number current.
     VelaData1.moveLast();
     const QString number =
-        QString::number(qlonglong(Funcs::NumOrZero(VelaData1.field(0)).toDouble()));
+        QString::number(qlonglong(Funcs::NumOrZero(VelaData1.field("Sorszám")).toDouble()));
     QLineEdit* finder = text("Text13");
     if (finder->text() == number)
         runFinder(finder);  // the same text again: no change to run the finder
@@ -312,7 +313,8 @@ void LedgerWindow::runAllRows() {
     VelaData1.setQuery(traits_.allRows());
     if (!reportFailure(VelaData1.refresh()))
         return;
-    setTotals(kOpen && kNotPartial, kOpen);
+    const ledger::OutstandingWhere all = ledger::outstandingWithin({});
+    setTotals(all.gross, all.partial);
     ShowOpenTotal();
     if (VelaData1.recordCount() > 0)
         showRowsFound();

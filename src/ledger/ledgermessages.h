@@ -78,6 +78,5 @@ inline const QString kRowsWithoutRate =
 // Our own, for what the database refuses or cannot do.
 inline const QString kErrorTitle = QStringLiteral("FIGYELEM! HIBA!");
 inline const QString kSaveFailed = QStringLiteral("Az adatsort nem sikerült menteni: %1");
-inline const QString kDatabaseError = QStringLiteral("Adatbázis-hiba: %1");
 
 }  // namespace vela::ledgertext

@@ -8,8 +8,8 @@
 
 #include "ledger/ledgermessages.h"
 #include "ledger/ledgerwindow.h"
+#include "storage/columns.h"
 #include "storage/funcs.h"
-#include "storage/ledgerpasses.h"
 #include "ui/appcontext.h"
 #include "ui/busycursor.h"
 #include "ui/dialogservice.h"
@@ -22,9 +22,6 @@ using Icon = DialogService::Icon;
 
 namespace {
 
-// A partial-payment row copies its base row's positions 0 to 20.
-constexpr int kCopiedPositions = 21;
-
 // The filter items whose check marks a duplication clears.
 const char* const kClearedByDuplication[] = {
     "Kivezetve", "Nemkivezetve", "MegnevSzur", "SorszamSzur", "SzamlaSzur", "UgyfelSzur", "Kp",
@@ -32,25 +29,14 @@ const char* const kClearedByDuplication[] = {
 
 }  // namespace
 
-bool LedgerWindow::copyPositions(RecordSource& from, RecordSource& to) {
-    bool all = true;
-    for (int i = 0; i < kCopiedPositions; ++i) {
-        // A field that cannot be copied is left out with a beep.
-        if (!to.setField(i, from.field(i))) {
-            ctx_.dialogs->beep();
-            all = false;
-        }
-    }
-    return all;
-}
-
 void LedgerWindow::RekordDupla_Click() {
     if (VelaData1.recordCount() == 0 || VelaData1.eof() || VelaData1.bof())
         return;
     storeCurrentRow();
     BusyCursor busy;
     const int remembered = VelaData1.position();
-    const qlonglong number = qlonglong(Funcs::NumOrZero(VelaData1.field(0)).toDouble());
+    const qlonglong number =
+        qlonglong(Funcs::NumOrZero(VelaData1.field(QStringLiteral("Sorszám"))).toDouble());
     const Condition sameNumber = Condition::equals("Sorszám", number);
 
     for (const char* name : kClearedByDuplication) {
@@ -58,36 +44,16 @@ void LedgerWindow::RekordDupla_Click() {
             a->setChecked(false);
     }
 
-    // The copy goes through the scratch table, emptied first.
+    // The copy also stands in the scratch table, emptied first.
     emptyScratchTable();
-    lastRowId_ = NewRowId(QDateTime::currentDateTime());
-    // Only whether the copy was stored counts: the message is the same for any failure.
-    bool stored = VelaIdeiglData.addNew().ok();
-    if (stored) {
-        copyPositions(VelaData1, VelaIdeiglData);
-        stored = VelaIdeiglData.setField("recordID", lastRowId_).ok() &&
-                 VelaIdeiglData.setField("Részkiegyenlités", true).ok() &&
-                 VelaIdeiglData.update().ok();
-    }
-    if (!stored) {
-        VelaIdeiglData.cancelUpdate();
-        BusyCursor::Suspend normal;
-        ctx_.dialogs->alert(text::kNotStorable, text::kScratchUpdateTitle, Icon::Critical);
-        return;
-    }
-    VelaIdeiglData.moveLast();
-    stored = VelaData1.addNew().ok();
-    if (stored) {
-        copyPositions(VelaIdeiglData, VelaData1);
-        stored = VelaData1.update().ok();
-    }
-    if (!stored) {
-        // The ledger stays as it was.
-        VelaData1.cancelUpdate();
+    const Result<LedgerBook::Booked> booked =
+        book_.bookPartialPayment(VelaData1.bookmark(), {}, &schema::velaIdeigl());
+    if (!booked) {
         BusyCursor::Suspend normal;
         ctx_.dialogs->alert(text::kNotStorable, traits_.ledgerUpdateTitle, Icon::Critical);
         return;
     }
+    lastRowId_ = booked->rowId;
 
     // All rows and their figure again, then the first row with the number.
     checkFilterItem("SzurKi");
@@ -143,8 +109,8 @@ void LedgerWindow::ReszosszegSzam_Click() {
     // Payables end on the last row, receivables where they stood.
     const int remembered =
         traits_.kind == LedgerKind::Payables ? -1 : std::max(0, VelaData1.position());
-    const Result<PassCounts> result = ledgerpasses::writePartialTotals(
-        *veladata_, traits_.table, VelaData1.query().where, [this] { ctx_.dialogs->beep(); });
+    const Result<PassCounts> result =
+        book_.writePartialTotals(VelaData1.query().where, [this] { ctx_.dialogs->beep(); });
     afterPass(remembered);
     reportPass(result, false);
 }
@@ -154,8 +120,8 @@ void LedgerWindow::Ellenorzes_Click() {
         return;
     storeCurrentRow();
     BusyCursor busy;
-    const Result<PassCounts> result = ledgerpasses::checkRows(
-        *veladata_, traits_.table, VelaData1.query().where,
+    const Result<PassCounts> result = book_.checkRows(
+        VelaData1.query().where,
         /*onlyPositive=*/traits_.kind == LedgerKind::Receivables, [this] { ctx_.dialogs->beep(); });
     // After the last row both windows stand on the last row.
     afterPass(-1);

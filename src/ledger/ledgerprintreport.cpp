@@ -1,6 +1,7 @@
 #include "ledger/ledgerprintreport.h"
 
 #include "ledger/datareportvd1.h"
+#include "ledgercore/ledgerrules.h"
 #include "storage/columns.h"
 #include "storage/funcs.h"
 #include "storage/recordsource.h"
@@ -35,18 +36,12 @@ double LedgerPrintReport::grandTotal(const RecordSource& scratchRows) {
     const int brutto = t.indexOf(QStringLiteral("Brutto"));
     const int partialGross = t.indexOf(QStringLiteral("RészÖsszegBruttó"));
     const int settled = t.indexOf(QStringLiteral("Kivezetés"));
-    double gross = 0;
-    double partial = 0;
+    ledger::OutstandingTally tally;
     for (int i = 0; i < scratchRows.recordCount(); ++i) {
-        if (scratchRows.valueAt(i, settled).toString() != QStringLiteral("N"))
-            continue;
-        const double pg = Funcs::NumOrZero(scratchRows.valueAt(i, partialGross)).toDouble();
-        if (pg == 0)
-            gross += Funcs::NumOrZero(scratchRows.valueAt(i, brutto)).toDouble();
-        else
-            partial += pg;
+        tally.add(scratchRows.valueAt(i, settled), scratchRows.valueAt(i, brutto),
+                  scratchRows.valueAt(i, partialGross));
     }
-    return gross - partial;
+    return tally.figure();
 }
 
 QString LedgerPrintReport::title(LedgerKind kind, double total) {

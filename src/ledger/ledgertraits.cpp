@@ -1,6 +1,7 @@
 #include "ledger/ledgertraits.h"
 
 #include "ledger/ledgermessages.h"
+#include "ledgercore/ledgerrules.h"
 #include "storage/columns.h"
 
 namespace vela {
@@ -8,12 +9,10 @@ namespace vela {
 namespace {
 
 using Icon = DialogService::Icon;
-using C = Condition;
 
 const QList<OrderKey> kBySequence{{"Sorszám"}, {"recordID"}};
 
-// The payables total counts every row whose settled flag is "N", "n", empty
-// or null; a missing partial amount counts as none.
+// The outstanding figure's amounts and rows come from the ledger's rule.
 const LedgerTraits payables{
     LedgerKind::Payables,
     schema::velaData(),
@@ -23,10 +22,10 @@ const LedgerTraits payables{
     "SZÁLLÍTÓ",
     "Szállító",
     kBySequence,
-    {"Brutto", "RészÖsszeg"},
-    C::equals("Kivezetés", "N") || C::equals("Kivezetés", "n") || C::isEmpty("Kivezetés"),
-    {"RészÖsszegBruttó"},
-    C::equals("Kivezetés", "N"),
+    ledger::OutstandingRule::of(LedgerKind::Payables).gross,
+    ledger::OutstandingRule::of(LedgerKind::Payables).grossWhere,
+    ledger::OutstandingRule::of(LedgerKind::Payables).partial,
+    ledger::OutstandingRule::of(LedgerKind::Payables).partialWhere,
     true,
     true,
     true,
@@ -56,10 +55,10 @@ const LedgerTraits receivables{
     "VEVŐ",
     "Vevő",
     kBySequence,
-    {"Brutto"},
-    C::equals("Kivezetés", "N") && C::equals("Részkiegyenlités", 0),
-    {"RészÖsszegBruttó"},
-    C::equals("Kivezetés", "N"),
+    ledger::OutstandingRule::of(LedgerKind::Receivables).gross,
+    ledger::OutstandingRule::of(LedgerKind::Receivables).grossWhere,
+    ledger::OutstandingRule::of(LedgerKind::Receivables).partial,
+    ledger::OutstandingRule::of(LedgerKind::Receivables).partialWhere,
     false,
     false,
     false,

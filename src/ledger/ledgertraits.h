@@ -2,14 +2,13 @@
 
 #include <QString>
 
+#include "ledgercore/ledgerkind.h"
 #include "storage/query.h"
 #include "ui/dialogservice.h"
 
 namespace vela {
 
 struct TableDef;
-
-enum class LedgerKind { Payables, Receivables };
 
 // Everything in which the payables and the receivables window differ; one
 // window class reads it for its kind.

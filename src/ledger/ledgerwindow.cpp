@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QDateTime>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -16,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -23,6 +23,7 @@
 #include "importwindow/szamlaimportformx.h"
 #include "ledger/ledgermessages.h"
 #include "ledger/ledgerprintreport.h"
+#include "ledgercore/ledgerrules.h"
 #include "partners/beraktarozokformx.h"
 #include "settings/felhasznaloikezikonyvvdform.h"
 #include "settings/veladataparameterformx.h"
@@ -95,11 +96,11 @@ const std::pair<const char*, const char*> kFinders[] = {
 }  // namespace
 
 LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, QWidget* parent)
-    : QDialog(parent),
-      ctx_(ctx),
+    : WindowBase(ctx, parent, Escape::Ignored),
       traits_(LedgerTraits::of(kind)),
       veladata_(ctx.db.veladata.get()),
-      parameters_(kind == LedgerKind::Payables ? ctx.db.parameters.get() : nullptr) {
+      parameters_(kind == LedgerKind::Payables ? ctx.db.parameters.get() : nullptr),
+      book_(*veladata_, traits_.table) {
     setObjectName(traits_.windowName);
     setWindowTitle(traits_.windowCaption);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -128,16 +129,11 @@ void LedgerWindow::buildRecordSources() {
     VelaData1.setDatabase(veladata_);
     VelaData1.setQuery(traits_.allRows());
     // The settled flag is one capital, I or N, or empty, wherever it is typed.
-    VelaData1.setColumnRule(
-        QStringLiteral("Kivezetés"),
-        [](QVariant& v) {
-            const QString flag = v.toString().toUpper();
-            if (!v.isNull())
-                v = flag;
-            return v.isNull() || flag.isEmpty() || flag == QLatin1String("I") ||
-                   flag == QLatin1String("N");
-        },
-        text::kBadSettledFlag);
+    VelaData1.setColumnRule(QStringLiteral("Kivezetés"), &ledger::settledFlagRule,
+                            text::kBadSettledFlag);
+    // A new row takes its number and identifier inside its insert's write
+    // transaction, so two workstations adding at once never share them.
+    VelaData1.setInsertHook(book_.insertHook());
     CountData.setDatabase(veladata_);
     CountData.setSum(traits_.table, {traits_.openTotal}, traits_.openTotalWhere);
     CountData.follow(&VelaData1);
@@ -459,7 +455,9 @@ void LedgerWindow::becomeActive() {
             reportFailure(ParameterData.refresh());
             if (ParameterData.recordCount() > 0) {
                 ParameterData.moveFirst();
-                QString folder = Funcs::TextOrEmpty(ParameterData.field(5)).toString();
+                QString folder =
+                    Funcs::TextOrEmpty(ParameterData.field(QStringLiteral("InterfacePath")))
+                        .toString();
                 while (folder.startsWith(QLatin1Char(' '))) folder.remove(0, 1);
                 ctx_.invoicingFolder = folder;
             }
@@ -488,9 +486,8 @@ void LedgerWindow::ShowOpenTotal() {
     // The partial sum is read afresh as well: a save may have changed it.
     reportFailure(CountData.requery());
     reportFailure(CountData2.requery());
-    const double g = Funcs::NumOrZero(CountData.value(0)).toDouble();
-    const double p = Funcs::NumOrZero(CountData2.value(0)).toDouble();
-    const QString figure = values::formatNumber(g - p) + QStringLiteral(".-");
+    const QString figure =
+        ledger::outstandingText(ledger::outstanding(CountData.value(0), CountData2.value(0)));
     Label27->setValue(figure);
     // The per-currency line is summed again when the figure moved (a save
     // changed an amount), a row changed its currency, or the totals' rows
@@ -526,7 +523,7 @@ void LedgerWindow::Kilepes_Click() {
     if (exiting_)
         return;
     exiting_ = true;
-    closeOnUnload_ = false;
+    setCloseFlag(false);
     // Whatever was typed into the current row is kept, not dropped at the exit.
     storeCurrentRow();
     closeRecordSources();
@@ -538,17 +535,6 @@ void LedgerWindow::Kilepes_Click() {
             parentWidget()->setVisible(true);
         done(QDialog::Accepted);
     }
-}
-
-void LedgerWindow::closeEvent(QCloseEvent* event) {
-    if (closeOnUnload_)
-        Kilepes_Click();
-    event->accept();
-}
-
-void LedgerWindow::reject() {
-    // Esc in a field must not end the program: a ledger is left only by
-    // "Kilépés" or its close box.
 }
 
 void LedgerWindow::Tartoznak_Click() {
@@ -625,18 +611,6 @@ void LedgerWindow::Command7_Click() {
     storeCurrentRow();
     LedgerPrintReport(ctx_, traits_.kind, *veladata_, this).run(VelaData1);
     reportFailure(VelaIdeiglData.refresh());
-}
-
-bool LedgerWindow::reportFailure(const Status& status) {
-    if (!status)
-        showDatabaseError(status.errorText());
-    return status.ok();
-}
-
-void LedgerWindow::showDatabaseError(const QString& error) {
-    if (!ctx_.dialogs)
-        return;
-    ctx_.dialogs->alert(text::kDatabaseError.arg(error), text::kErrorTitle, Icon::Critical);
 }
 
 }  // namespace vela

@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QDialog>
 #include <QHash>
 #include <QPointer>
 #include <memory>
 
 #include "ledger/ledgertraits.h"
+#include "ledgercore/ledgerbook.h"
 #include "storage/aggregatequery.h"
 #include "storage/groupedsum.h"
-#include "storage/ledgerpasses.h"
 #include "storage/recordsource.h"
+#include "ui/windowbase.h"
 
 class QAction;
 class QCheckBox;
@@ -35,7 +35,7 @@ class RecordGridModel;
 // receivables window opened from it. One class serves both; LedgerTraits
 // holds where they differ. The grid shows the ledger, the field block the
 // current row, Label27 the outstanding figure.
-class LedgerWindow : public QDialog {
+class LedgerWindow : public WindowBase {
     Q_OBJECT
   public:
     // Takes veladata.mdb (required) and parameter.kdb (may be missing: no
@@ -51,10 +51,9 @@ class LedgerWindow : public QDialog {
     QString currencyTotalsText() const;
     QAction* menuItem(const QString& name) const;
 
-    void SetQui(bool flag) { closeOnUnload_ = flag; }
-    bool closeOnUnload() const { return closeOnUnload_; }
+    bool closeOnUnload() const { return closeFlag(); }
     QString lastRowId() const { return lastRowId_; }
-    int sortClicks() const { return sortClicks_; }
+    int sortClicks() const { return headerClicks(); }
 
     // The row identifier of a new row made at the given moment.
     static QString NewRowId(const QDateTime& when);
@@ -110,8 +109,7 @@ class LedgerWindow : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
+    void exitAction() override { Kilepes_Click(); }
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -132,9 +130,6 @@ class LedgerWindow : public QDialog {
     void Check1_Change();
     bool noCurrentRow() const;
     void deletedAllAskNew(DialogService::Icon icon);
-    void showDatabaseError(const QString& error);
-    // Tells a failed read or write with showDatabaseError; true on success.
-    bool reportFailure(const Status& status);
     void storeCurrentRow();
     void closeRecordSources();
     void exportToExcel();
@@ -151,14 +146,13 @@ class LedgerWindow : public QDialog {
     void showNoData();
     void showCurrencyTotals();
     QString filterValue(const char* control) const;
-    bool copyPositions(RecordSource& from, RecordSource& to);
     void reportPass(const Result<PassCounts>& pass, bool tellNoRate);
     void afterPass(int rememberedPosition);
 
-    AppContext& ctx_;
     const LedgerTraits& traits_;
     Database* veladata_;
     Database* parameters_;
+    LedgerBook book_;
 
     // The record sources, under their names.
     RecordSource VelaData1;
@@ -198,12 +192,10 @@ class LedgerWindow : public QDialog {
     QPushButton* Command7 = nullptr;
     QPushButton* Kilepes = nullptr;
 
-    bool closeOnUnload_ = true;
     bool firstShown_ = false;
     bool exiting_ = false;
     qint64 lastFoundMark_ = -1;
     QString lastRowId_;
-    int sortClicks_ = 0;
     Sign sign_ = Sign::Any;
     std::unique_ptr<LedgerWindow> receivables_;
 };

@@ -1,7 +1,6 @@
 #include "partners/beraktarozokformx.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -11,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTextEdit>
 #include <QVBoxLayout>
 #include <optional>
@@ -115,7 +115,7 @@ bool isMissingId(const QVariant& id) {
 }  // namespace
 
 BeraktarozokFormX::BeraktarozokFormX(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), betarol_(ctx.db.betarol.get()) {
+    : WindowBase(ctx, parent, Escape::ClosesWindow), betarol_(ctx.db.betarol.get()) {
     setObjectName(QStringLiteral("BeraktarozokFormX"));
     setWindowTitle(text::kCaption);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -129,7 +129,7 @@ BeraktarozokFormX::BeraktarozokFormX(AppContext& ctx, QWidget* parent)
     if (Beraktarozok.recordCount() == 0 && betarol_)
         addFirstRow();
     reportFailure(Data1.refresh());
-    closeOnUnload_ = true;
+    SetQui(true);
     Form_Load();
     // As large as a 1366x768 screen allows, less the taskbar.
     const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
@@ -513,22 +513,10 @@ void BeraktarozokFormX::storeCurrentRow() {
     }
 }
 
-bool BeraktarozokFormX::reportFailure(const Status& status) {
-    if (!status)
-        showDatabaseError(status.errorText());
-    return status.ok();
-}
-
-void BeraktarozokFormX::showDatabaseError(const QString& error) {
-    if (!ctx_.dialogs)
-        return;
-    ctx_.dialogs->alert(text::kDatabaseError.arg(error), text::kErrorTitle, Icon::Critical);
-}
-
 void BeraktarozokFormX::Kilepes_Click() {
     if (unloaded_)
         return;
-    closeOnUnload_ = false;
+    setCloseFlag(false);
     storeCurrentRow();
     if (selected_) {
         ctx_.selectedPartner.name = text("Text2")->text();
@@ -574,26 +562,9 @@ void BeraktarozokFormX::Kilepes_Click() {
                     ProgressBar1->repaint();
                 }
             }
-            if (!nameless.empty()) {
-                // One transaction only spares a disk sync per row: without it each row
-                // is written on its own.
-                const bool together = reportFailure(betarol_->begin());
-                Status deleted;
-                for (auto it = nameless.rbegin(); it != nameless.rend() && deleted; ++it) {
-                    if (Beraktarozok.moveTo(*it))
-                        deleted = Beraktarozok.deleteCurrent();
-                }
-                if (!deleted) {
-                    if (together)
-                        betarol_->rollback();
-                    showDatabaseError(deleted.errorText());
-                } else if (together) {
-                    if (const Status committed = betarol_->commit(); !committed) {
-                        betarol_->rollback();
-                        showDatabaseError(committed.errorText());
-                    }
-                }
-            }
+            // The nameless rows go together: all or none.
+            if (!nameless.empty())
+                reportFailure(Beraktarozok.deleteRows(std::move(nameless)));
             Beraktarozok.moveLast();
             if (criterion_ == QLatin1String("i")) {
                 // The window stays open on the identifier box, with its grid.
@@ -624,24 +595,11 @@ void BeraktarozokFormX::unload() {
     done(QDialog::Accepted);
 }
 
-void BeraktarozokFormX::closeEvent(QCloseEvent* event) {
-    if (!unloaded_) {
-        if (closeOnUnload_)
-            Kilepes_Click();
-        else {
-            storeCurrentRow();
-            unload();
-        }
-    }
+void BeraktarozokFormX::closedWithoutExit() {
     if (unloaded_)
-        event->accept();
-    else
-        event->ignore();  // the full check keeps the window open
-}
-
-void BeraktarozokFormX::reject() {
-    // Esc leaves the way the close box does.
-    close();
+        return;
+    storeCurrentRow();
+    unload();
 }
 
 void BeraktarozokFormX::Command2_Click() {
@@ -735,7 +693,8 @@ void BeraktarozokFormX::DBGrid2_DblClick(const QModelIndex& index) {
         !Data1.bof() && !Data1.eof()) {
         BusyCursor busy;
         binder_->commit();
-        Status stored = Beraktarozok.setField(QStringLiteral("BerOrszag"), Data1.field(0));
+        Status stored = Beraktarozok.setField(QStringLiteral("BerOrszag"),
+                                              Data1.field(QStringLiteral("OrszágKód")));
         if (stored)
             stored = Beraktarozok.update();
         if (!stored) {
@@ -873,27 +832,14 @@ void BeraktarozokFormX::Szerviz_Click() {
 
 // ---------------------------------------------------------------- sorting
 
-void BeraktarozokFormX::headClick(RecordSource& source, RecordGridModel* model, int& counter,
-                                  int column) {
-    storeCurrentRow();
-    BusyCursor busy;
-    if (++counter >= 10) {
-        counter = 0;
-        // A fresh result from the query keeps the chain of sorted results short.
-        if (!source.refresh())
-            return;
-    }
-    const QString name = model->columnName(column);
-    const QString sort = source.sort() == name ? name + QStringLiteral(" DESC") : name;
-    reportFailure(source.setSort(sort));
-}
-
 void BeraktarozokFormX::DBGrid1_HeadClick(int column) {
-    headClick(Beraktarozok, gridModel1_, clicks1_, column);
+    storeCurrentRow();
+    sortOnHeader(Beraktarozok, 1, gridModel1_->columnName(column));
 }
 
 void BeraktarozokFormX::DBGrid2_HeadClick(int column) {
-    headClick(Data1, gridModel2_, clicks2_, column);
+    storeCurrentRow();
+    sortOnHeader(Data1, 2, gridModel2_->columnName(column));
 }
 
 // ---------------------------------------------------------------- print and help

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <memory>
 
 #include "storage/recordsource.h"
+#include "ui/windowbase.h"
 
 class QLabel;
 class QLineEdit;
@@ -29,7 +29,7 @@ class RecordGridModel;
 // partners, deletion, renumbering of the identifiers, a full check on leaving,
 // the partner list print, and "Vissza", which hands the chosen partner's
 // name, seat and street address to the ledger window that opened it.
-class BeraktarozokFormX : public QDialog {
+class BeraktarozokFormX : public WindowBase {
     Q_OBJECT
   public:
     // Every run of the program has this rights level; deletion needs 0 or 1.
@@ -47,10 +47,7 @@ class BeraktarozokFormX : public QDialog {
     RecordSource& rows() { return Beraktarozok; }
     RecordSource& countries() { return Data1; }
     bool selectionFlag() const { return selected_; }
-    bool closeFlag() const { return closeOnUnload_; }
-    void SetQui(bool flag) { closeOnUnload_ = flag; }
     int pageCounter() const { return pageCounter_; }
-    int headerClicks(int grid) const { return grid == 2 ? clicks2_ : clicks1_; }
     QAction* menuItem(const QString& name) const;
 
   public slots:
@@ -74,8 +71,9 @@ class BeraktarozokFormX : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
+    void exitAction() override { Kilepes_Click(); }
+    void closedWithoutExit() override;
+    bool staysOpen() const override { return !unloaded_; }
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -87,14 +85,9 @@ class BeraktarozokFormX : public QDialog {
     void Form_Load();
     bool addFirstRow();
     void applyFilter(const Condition& where);
-    void headClick(RecordSource& source, RecordGridModel* model, int& counter, int column);
     void storeCurrentRow();
-    void showDatabaseError(const QString& error);
-    // Tells a failed read or write with showDatabaseError; true on success.
-    bool reportFailure(const Status& status);
     void unload();
 
-    AppContext& ctx_;
     Database* betarol_;
 
     // The record sources, under their names.
@@ -120,10 +113,7 @@ class BeraktarozokFormX : public QDialog {
     QString criterion_;  // the last find condition; "i" after the full check met a row without id
     qint64 savedMark_ = -1;  // the last found row, or the row current before a save
     bool selected_ = false;  // the user chose a partner with "Vissza"
-    bool closeOnUnload_ = true;
     bool unloaded_ = false;
-    int clicks1_ = 0;
-    int clicks2_ = 0;
     int pageCounter_ = 0;
 };
 

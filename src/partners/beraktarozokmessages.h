@@ -72,7 +72,6 @@ inline const QString kNoDatabase = QStringLiteral(
     "Az ügyféltörzs (betarol.kdb) nem nyitható meg, ezért az ablak nem nyílik "
     "meg.\n\n%1");
 inline const QString kErrorTitle = QStringLiteral("FIGYELEM! HIBA!");
-inline const QString kDatabaseError = QStringLiteral("Adatbázis-hiba: %1");
 inline const QString kDigitsOnly = QStringLiteral(
     "A(z) „%1” mezőbe csak számjegyek írhatók, "
     "legfeljebb %2 darab.");

@@ -1,6 +1,5 @@
 #include "settings/felhasznaloikezikonyvvdform.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -28,7 +27,7 @@ const QString printerTitle = QStringLiteral("FIGYELEM! HIBA!");
 }  // namespace
 
 FelhasznaloiKezikonyvVDForm::FelhasznaloiKezikonyvVDForm(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), ctx_(ctx) {
+    : WindowBase(ctx, parent) {
     setObjectName(QStringLiteral("FelhasznaloiKezikonyvVDForm"));
     setWindowTitle(text::caption);
     resize(900, 680);
@@ -70,24 +69,8 @@ void FelhasznaloiKezikonyvVDForm::Command2_Click() {
 }
 
 void FelhasznaloiKezikonyvVDForm::Kilepes_Click() {
-    closeFlag_ = false;
+    setCloseFlag(false);
     done(QDialog::Accepted);
-}
-
-void FelhasznaloiKezikonyvVDForm::reject() {
-    if (closeFlag_)
-        Kilepes_Click();
-    else
-        QDialog::reject();
-}
-
-void FelhasznaloiKezikonyvVDForm::closeEvent(QCloseEvent* event) {
-    if (closeFlag_) {
-        event->ignore();
-        Kilepes_Click();
-        return;
-    }
-    QDialog::closeEvent(event);
 }
 
 }  // namespace vela

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <QUrl>
+
+#include "ui/windowbase.h"
 
 class QPushButton;
 class QTextBrowser;
@@ -12,14 +13,10 @@ struct AppContext;
 
 // The manual viewer: shows the user manual stored in the program and prints
 // its bare text.
-class FelhasznaloiKezikonyvVDForm : public QDialog {
+class FelhasznaloiKezikonyvVDForm : public WindowBase {
     Q_OBJECT
   public:
     explicit FelhasznaloiKezikonyvVDForm(AppContext& ctx, QWidget* parent = nullptr);
-
-    // While the close flag is set, the close box runs "Kilépés (Exit)".
-    void SetQui(bool flag) { closeFlag_ = flag; }
-    bool closeFlag() const { return closeFlag_; }
 
     QTextBrowser* richTextBox() const { return RichTextBox1_; }
     QPushButton* printButton() const { return Command2_; }
@@ -31,17 +28,14 @@ class FelhasznaloiKezikonyvVDForm : public QDialog {
   public slots:
     void Command2_Click();
     void Kilepes_Click();
-    void reject() override;
 
   protected:
-    void closeEvent(QCloseEvent* event) override;
+    void exitAction() override { Kilepes_Click(); }
 
   private:
-    AppContext& ctx_;
     QTextBrowser* RichTextBox1_ = nullptr;
     QPushButton* Command2_ = nullptr;
     QPushButton* Kilepes_ = nullptr;
-    bool closeFlag_ = true;
 };
 
 }  // namespace vela

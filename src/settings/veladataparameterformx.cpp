@@ -1,7 +1,6 @@
 #include "settings/veladataparameterformx.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -11,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -50,7 +50,6 @@ const QString taxDigits =
     QStringLiteral("A saját adószámnak csak az első 8 számjegyét adja meg (kötőjel nélkül)!");
 const QString errorTitle = QStringLiteral("FIGYELEM! HIBA!");
 const QString noDatabase = QStringLiteral("A paraméterek (parameter.kdb) nem nyithatók meg: %1");
-const QString databaseError = QStringLiteral("Adatbázis-hiba: %1");
 const QString helpTopic = QStringLiteral("ParameterFormX");
 const QString rateDigits =
     QStringLiteral("A késedelmi kamat évi mértékét százalékban, számmal adja meg (pl. 13,5)!");
@@ -123,7 +122,7 @@ class VelaDataParameterFormX::KeyDelegate : public QStyledItemDelegate {
 };
 
 VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), parameters_(ctx.db.parameters.get()) {
+    : WindowBase(ctx, parent), parameters_(ctx.db.parameters.get()) {
     setObjectName(QStringLiteral("VelaDataParameterFormX"));
     setWindowTitle(text::caption);
     EmblemaData.setObjectName(QStringLiteral("EmblemaData"));
@@ -172,7 +171,7 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
 
     if (parameters_) {
         if (const Status read = EmblemaData.refresh(); !read)
-            showError(text::databaseError.arg(read.errorText()));
+            showDatabaseError(read.errorText());
     }
 }
 
@@ -212,7 +211,7 @@ void VelaDataParameterFormX::Form_Activate() {
                 ctx_.dialogs->beep();
         }
         if (const Status read = EmblemaData.refresh(); !read)
-            showError(text::databaseError.arg(read.errorText()));
+            showDatabaseError(read.errorText());
     }
     EmblemaData.moveFirst();
 }
@@ -267,7 +266,7 @@ void VelaDataParameterFormX::storePending() {
     }
     if (EmblemaData.editPending()) {
         if (const Status written = EmblemaData.update(); !written)
-            showError(text::databaseError.arg(written.errorText()));
+            showDatabaseError(written.errorText());
     }
 }
 
@@ -302,24 +301,11 @@ void VelaDataParameterFormX::Segedlet_Click() {
 }
 
 void VelaDataParameterFormX::Kilepes_Click() {
-    closeFlag_ = false;
+    setCloseFlag(false);
     if (parameters_)
         storePending();
     EmblemaData.close();
     done(QDialog::Accepted);
-}
-
-void VelaDataParameterFormX::closeEvent(QCloseEvent* event) {
-    if (closeFlag_)
-        Kilepes_Click();
-    event->accept();
-}
-
-void VelaDataParameterFormX::reject() {
-    if (closeFlag_)
-        Kilepes_Click();
-    else
-        QDialog::reject();
 }
 
 }  // namespace vela

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
 
 #include "storage/recordsource.h"
+#include "ui/windowbase.h"
 
 class QMenuBar;
 class QPushButton;
@@ -18,15 +18,13 @@ class RecordGridModel;
 // The parameters window: the one row of EmblemaPath in a grid, edited under
 // per-column key rules; "OK" tests the logo picture and hands the invoicing
 // program's folder to the rest of the program.
-class VelaDataParameterFormX : public QDialog {
+class VelaDataParameterFormX : public WindowBase {
     Q_OBJECT
   public:
     explicit VelaDataParameterFormX(AppContext& ctx, QWidget* parent = nullptr);
     ~VelaDataParameterFormX() override;
 
     RecordSource& rows() { return EmblemaData; }
-    void SetQui(bool flag) { closeFlag_ = flag; }
-    bool closeFlag() const { return closeFlag_; }
 
     // A key typed into the cell of a column that holds cellText: true when
     // it may go in; otherwise the window has beeped (and told the user why).
@@ -41,15 +39,13 @@ class VelaDataParameterFormX : public QDialog {
 
   protected:
     void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
+    void exitAction() override { Kilepes_Click(); }
 
   private:
     class KeyDelegate;
     void storePending();
     void showError(const QString& text);
 
-    AppContext& ctx_;
     Database* parameters_;
     RecordSource EmblemaData;
     RecordGrid* DBGrid1 = nullptr;
@@ -57,7 +53,6 @@ class VelaDataParameterFormX : public QDialog {
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QMenuBar* menuBar_ = nullptr;
-    bool closeFlag_ = true;
     bool activated_ = false;
 };
 

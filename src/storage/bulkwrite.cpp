@@ -139,29 +139,6 @@ Status BulkInsert::finish() {
 
 namespace bulk {
 
-Result<StagingReport> appendStagedInvoices(Database& db, const TableDef& staging,
-                                           const std::vector<QVariantList>& invoices) {
-    QStringList columns;
-    for (int i = 0; i <= 12; ++i) columns << staging.columns[size_t(i)].name;
-    columns << staging.columns[21].name;
-    BulkInsert insert(db, staging, columns, BulkInsert::BadValue::LeaveEmpty);
-    if (Status s = insert.begin(); !s)
-        return s.error();
-    StagingReport r;
-    for (const QVariantList& invoice : invoices) {
-        if (Status s = insert.append(invoice); !s) {
-            ++r.failedRows;
-            if (r.firstError.isEmpty())
-                r.firstError = s.errorText();
-        }
-    }
-    if (Status s = insert.finish(); !s)
-        return s.error();
-    r.written = insert.written();
-    r.badValues = insert.badValues();
-    return r;
-}
-
 Result<QVariant> highestValue(Database& db, const TableDef& table, const QString& column) {
     return db.scalar(QStringLiteral("SELECT max(%1) FROM %2")
                          .arg(schema::quoteName(column), schema::quoteName(table.name)));

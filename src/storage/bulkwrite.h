@@ -71,22 +71,6 @@ class BulkInsert {
 
 namespace bulk {
 
-// The report of appending grouped invoices to the staging table.
-struct StagingReport {
-    int written = 0;     // rows saved
-    int badValues = 0;   // values left empty because they did not fit
-    int failedRows = 0;  // rows that could not be saved
-    QString firstError;  // why the first row failed
-};
-
-// Appends grouped invoices (14 values each) to the staging table by
-// position: values 0..12 into its columns 0..12, value 13 into column 21.
-// One transaction; a row that cannot be written is counted and the rest go
-// on. The error when the transaction could not be opened or committed:
-// then no row was saved.
-Result<StagingReport> appendStagedInvoices(Database& db, const TableDef& staging,
-                                           const std::vector<QVariantList>& invoices);
-
 // The highest value of column in table; null when the table is empty.
 Result<QVariant> highestValue(Database& db, const TableDef& table, const QString& column);
 

@@ -25,32 +25,11 @@ void RecordSource::setQuery(const Query& query) {
     where_ = query.where.isAll() ? QString() : query.where.sql(binds_);
 }
 
-std::optional<std::vector<RecordSource::SortKey>> RecordSource::parseOrder(const TableDef& table,
-                                                                           const QString& text) {
-    std::vector<SortKey> keys;
-    const QStringList parts = text.split(QLatin1Char(','), Qt::SkipEmptyParts);
-    static const QRegularExpression keyForm(
-        QStringLiteral("^\\s*(?:\\[([^\\]]+)\\]|\"([^\"]+)\"|([^\\s]+))\\s*(ASC|DESC)?\\s*$"),
-        QRegularExpression::CaseInsensitiveOption);
-    for (const QString& part : parts) {
-        const auto m = keyForm.match(part);
-        if (!m.hasMatch())
-            return std::nullopt;
-        QString name = m.captured(1) + m.captured(2) + m.captured(3);
-        // Column names are matched the way the engine does: ASCII case folded.
-        const ColumnDef* col = table.column(name);
-        if (!col) {
-            for (const ColumnDef& c : table.columns) {
-                if (c.name.compare(name, Qt::CaseInsensitive) == 0)
-                    col = &c;
-            }
-        }
-        if (!col)
-            return std::nullopt;
-        keys.push_back(
-            {col->name, m.captured(4).compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0});
-    }
-    return keys;
+QString RecordSource::describe(const QList<OrderKey>& keys) {
+    QStringList parts;
+    for (const OrderKey& k : keys)
+        parts << (k.descending ? k.column + QStringLiteral(" DESC") : k.column);
+    return parts.join(QStringLiteral(", "));
 }
 
 QString RecordSource::orderSql(const std::vector<SortKey>& keys, bool noIndex) const {
@@ -363,6 +342,73 @@ Status RecordSource::addNew() {
     return {};
 }
 
+Status RecordSource::insertWithHook() {
+    // The hook reads what other connections wrote (the highest number, say):
+    // the writer is taken first, so nobody can write the same between its
+    // read and the insert.
+    if (Status s = db_->begin(); !s)
+        return s;
+    QHash<QString, QVariant> values;
+    for (size_t c = 0; c < table_->columns.size(); ++c)
+        values.insert(table_->columns[c].name, (*edit_)[c]);
+    const QHash<QString, QVariant> given = values;
+    if (Status s = insertHook_(values); !s) {
+        db_->rollback();
+        return s;
+    }
+    const Row kept = *edit_;
+    const std::vector<bool> keptEdited = editedColumns_;
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        if (given.value(it.key()) == it.value())
+            continue;
+        if (Status s = setField(it.key(), it.value()); !s) {
+            db_->rollback();
+            edit_ = kept;
+            editedColumns_ = keptEdited;
+            return s;
+        }
+    }
+    InsertHook hook = std::move(insertHook_);
+    insertHook_ = {};
+    const Status inserted = update();
+    insertHook_ = std::move(hook);
+    if (!inserted) {
+        db_->rollback();
+        edit_ = kept;
+        editedColumns_ = keptEdited;
+        return inserted;
+    }
+    if (Status s = db_->commit(); !s) {
+        db_->rollback();
+        return s;
+    }
+    return {};
+}
+
+Status RecordSource::deleteRows(std::vector<int> positions) {
+    if (!db_)
+        return Error{QStringLiteral("A rekordforrás nincs megnyitva.")};
+    std::sort(positions.begin(), positions.end(), std::greater<int>());
+    if (Status s = db_->begin(); !s)
+        return s;
+    Status deleted;
+    for (int at : positions) {
+        deleted = moveTo(at);
+        if (deleted)
+            deleted = deleteCurrent();
+        if (!deleted)
+            break;
+    }
+    if (deleted)
+        deleted = db_->commit();
+    if (!deleted) {
+        db_->rollback();
+        // The rows are back in the file: read them again.
+        (void)requery();
+    }
+    return deleted;
+}
+
 Status RecordSource::update() {
     if (!edit_)
         return {};
@@ -375,6 +421,8 @@ Status RecordSource::update() {
         cols << quoteName(table_->columns[c].name);
         vals << (*edit_)[c];
     }
+    if (adding_ && insertHook_)
+        return insertWithHook();
     if (adding_) {
         for (int i = 0; i < cols.size(); ++i) marks << QStringLiteral("?");
         const QString sql =
@@ -622,21 +670,26 @@ Status RecordSource::setBookmark(qint64 bookmark) {
     return setPosition(at);
 }
 
-Status RecordSource::setSort(const QString& sortText, const QString& label) {
+Status RecordSource::setSort(const QList<OrderKey>& order, const QString& label) {
     if (!table_)
         return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
-    const auto keys = parseOrder(*table_, sortText);
-    if (!keys)
-        return Error{QStringLiteral("Hibás rendezés: %1").arg(sortText)};
+    std::vector<SortKey> keys;
+    for (const OrderKey& k : order) {
+        if (!table_->column(k.column))
+            return Error{QStringLiteral("Hibás rendezés: nincs ilyen oszlop: %1").arg(k.column)};
+        keys.push_back(k);
+    }
+    if (keys.empty())
+        return Error{QStringLiteral("Hibás rendezés: nincs megadva oszlop.")};
     if (Status s = leaveCurrent(); !s)
         return s;
     const auto oldKeys = sortKeys_;
-    sortKeys_ = *keys;
+    sortKeys_ = std::move(keys);
     if (Status s = load(effectiveOrderSql(false)); !s) {
         sortKeys_ = oldKeys;
         return s;
     }
-    sortText_ = label.isEmpty() ? sortText : label;
+    sortText_ = label.isEmpty() ? describe(order) : label;
     pos_ = rowids_.empty() ? -1 : 0;
     emit rowsReset();
     emit currentChanged(pos_);

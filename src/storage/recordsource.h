@@ -95,6 +95,9 @@ class RecordSource : public QObject {
 
     // Deletes the current row; the next row becomes current (EOF after the last).
     [[nodiscard]] Status deleteCurrent();
+    // Deletes the rows at positions in one transaction: all of them or, when
+    // one cannot be deleted, none (the rows are then read again).
+    [[nodiscard]] Status deleteRows(std::vector<int> positions);
     // Deletes every row of the query in one statement; the result is empty.
     [[nodiscard]] Status deleteAll();
 
@@ -111,14 +114,19 @@ class RecordSource : public QObject {
     qint64 bookmark() const;
     Status setBookmark(qint64 bookmark);
 
-    // "Brutto, Szamlaszam DESC": a new result in that order; its first row
-    // becomes current. sort() gives back label when one is given (the text a
-    // window compares), else the sort text itself.
+    // A new result in the order of keys (each a column of the table); its
+    // first row becomes current. sort() gives back label when one is given
+    // (what a window compares), else the keys as "Brutto DESC, Szamlaszam".
     QString sort() const { return sortText_; }
-    [[nodiscard]] Status setSort(const QString& sortText, const QString& label = {});
+    [[nodiscard]] Status setSort(const QList<OrderKey>& keys, const QString& label = {});
+    static QString describe(const QList<OrderKey>& keys);
 
-    static std::optional<std::vector<SortKey>> parseOrder(const TableDef& table,
-                                                          const QString& text);
+    // Values a new row takes only inside its insert's write transaction (a
+    // sequence number one above the highest stored, say): with a hook, update()
+    // of a new row takes the writer, hands the hook the row's values by column
+    // name to fill in, and inserts them, all in one transaction.
+    using InsertHook = std::function<Status(QHash<QString, QVariant>& values)>;
+    void setInsertHook(InsertHook hook) { insertHook_ = std::move(hook); }
 
   signals:
     // The rows are about to be / were read anew (refresh, requery, sort, close).
@@ -149,6 +157,7 @@ class RecordSource : public QObject {
     QString effectiveOrderSql(bool noIndex) const;
     QString whereSql() const;
     [[nodiscard]] Status leaveCurrent();
+    [[nodiscard]] Status insertWithHook();
     [[nodiscard]] Status setPosition(int position);
     const Row* rowAt(int row) const;
     void invalidate(qint64 rowid);
@@ -177,6 +186,7 @@ class RecordSource : public QObject {
     static constexpr int kMaxPages = 512;
     mutable QHash<int, std::vector<Row>> pages_;
     QHash<int, std::pair<ColumnRule, QString>> rules_;
+    InsertHook insertHook_;
 };
 
 }  // namespace vela

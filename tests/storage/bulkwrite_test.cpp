@@ -14,48 +14,6 @@ using vela::Database;
 namespace schema = vela::schema;
 namespace bulk = vela::bulk;
 
-namespace {
-
-// One grouped invoice: number, customer, seat, address, payment, issued, due,
-// item, VAT, settled, currency, net, gross, performed.
-QVariantList invoice(const QVariant& number, const QVariant& issued, const QString& customer) {
-    return {number,  customer, "Győr", "Fő utca 1.", "készpénzes", issued, QDate(2024, 3, 9),
-            "Tétel", 27.0,     0.0,    "Ft",         100.0,        127.0,  QDate(2024, 3, 1)};
-}
-
-}  // namespace
-
-TEST(BulkWrite, StagedInvoicesGoByPositionAndBadValuesStayEmpty) {
-    TempDataFolder folder;
-    auto opened = Database::open("LFakturo.mdb");
-    ASSERT_TRUE(opened) << opened.errorText().toStdString();
-    auto db = std::move(*opened);
-    // An apostrophe, a date text that is no date, a number kept as text.
-    const std::vector<QVariantList> rows = {
-        invoice(qint64(1), QDate(2024, 3, 1), "O'Brien Kft."),
-        invoice(qint64(2), "2024.02.30", "Béta"),
-        invoice(QString("3"), "2024-03-05", "Gamma"),
-    };
-    const auto report = bulk::appendStagedInvoices(*db, schema::osszesSzamla(), rows);
-    ASSERT_TRUE(report) << report.errorText().toStdString();
-    EXPECT_EQ(report->written, 3);
-    EXPECT_EQ(report->badValues, 1);
-    EXPECT_EQ(report->failedRows, 0);
-    const auto read = db->rows(
-        "SELECT Számlaszám, Vevö, Kelt, Teljesités, Bruttó, Mennyiség "
-        "FROM OsszesSzamla ORDER BY rowid");
-    ASSERT_TRUE(read) << read.errorText().toStdString();
-    const auto& got = *read;
-    ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[0][1].toString(), "O'Brien Kft.");
-    EXPECT_EQ(got[0][2].toString(), "2024-03-01");
-    EXPECT_EQ(got[0][3].toString(), "2024-03-01");  // value 13 lands in position 21
-    EXPECT_TRUE(got[0][5].isNull());
-    EXPECT_TRUE(got[1][2].isNull());  // no such day: left empty, the row still saved
-    EXPECT_EQ(got[2][0].toLongLong(), 3);
-    EXPECT_EQ(got[2][2].toString(), "2024-03-05");
-}
-
 TEST(BulkWrite, RefusedRowStopsNothingButIsNotWrittenAndTheRestIsCommitted) {
     TempDataFolder folder;
     auto opened = Database::open("veladata.mdb");

@@ -150,7 +150,7 @@ TEST_F(RecordSourceTest, FindFirstTakesTheFirstMatchInTheCurrentOrder) {
     EXPECT_EQ(rs.field("recordID").toString(), "a");  // the current row stays
 
     // In descending order the first match is another row.
-    ASSERT_TRUE(rs.setSort("Sorszám DESC, recordID DESC"));
+    ASSERT_TRUE(rs.setSort({{"Sorszám", true}, {"recordID", true}}));
     ASSERT_TRUE(rs.findFirst(Condition::equals("Sorszám", 2)));
     EXPECT_EQ(rs.field("recordID").toString(), "b");
 }
@@ -188,14 +188,14 @@ TEST_F(RecordSourceTest, FilterWithQuotedValueAndSort) {
 
     rs.setQuery(Query(schema::velaData(), {}, kBySequence));
     EXPECT_TRUE(rs.refresh());
-    ASSERT_TRUE(rs.setSort("Brutto, Szamlaszam"));
+    ASSERT_TRUE(rs.setSort({{"Brutto"}, {"Szamlaszam"}}));
     EXPECT_EQ(rs.sort(), "Brutto, Szamlaszam");
     EXPECT_EQ(rs.field("Brutto").toDouble(), 50);
-    ASSERT_TRUE(rs.setSort("Brutto DESC, Szamlaszam DESC"));
+    ASSERT_TRUE(rs.setSort({{"Brutto", true}, {"Szamlaszam", true}}));
     EXPECT_TRUE(rs.moveFirst());
     EXPECT_EQ(rs.field("Brutto").toDouble(), 300);
-    EXPECT_FALSE(rs.setSort("Brutto; DROP TABLE VelaData"));
-    EXPECT_FALSE(rs.setSort("NincsIlyen"));
+    EXPECT_FALSE(rs.setSort({{"Brutto; DROP TABLE VelaData"}}));
+    EXPECT_FALSE(rs.setSort({{"NincsIlyen"}}));
     // A refresh drops the sort, a requery keeps it.
     EXPECT_TRUE(rs.requery());
     EXPECT_EQ(rs.field("Brutto").toDouble(), 300);

@@ -103,7 +103,7 @@ TEST_F(BoundTest, GridModelPassesTheModelTesterThroughChanges) {
     EXPECT_TRUE(rs.setField(0, 999));
     EXPECT_TRUE(rs.update());
     EXPECT_EQ(model.rowCount(), 200);
-    EXPECT_TRUE(rs.setSort("Netto DESC"));
+    EXPECT_TRUE(rs.setSort({{"Netto", true}}));
     EXPECT_TRUE(rs.refresh());
     EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 4")->toDouble(), 12.5);
 }

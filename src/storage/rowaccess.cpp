@@ -1,0 +1,212 @@
+#include "storage/rowaccess.h"
+
+#include <sqlite3.h>
+
+#include <vector>
+
+#include "base/statement.h"
+#include "storage/columns.h"
+#include "storage/database.h"
+#include "storage/values.h"
+
+namespace vela::rows {
+
+namespace {
+
+using schema::quoteName;
+
+QString whereOf(const Condition& c, QVariantList& binds) {
+    return c.isAll() ? QStringLiteral("1") : c.sql(binds);
+}
+
+// The values in the columns' kinds, or the first one that cannot stand there.
+Status converted(const TableDef& table, const Values& values, QStringList& names,
+                 QVariantList& out) {
+    for (auto it = values.cbegin(); it != values.cend(); ++it) {
+        const ColumnDef* c = table.column(it.key());
+        if (!c)
+            return Error{QStringLiteral("Nincs ilyen oszlop: %1").arg(it.key())};
+        Result<QVariant> v = values::toColumnValue(*c, it.value());
+        if (!v)
+            return v.error();
+        names << quoteName(c->name);
+        out << *v;
+    }
+    return {};
+}
+
+}  // namespace
+
+Result<Values> read(Database& db, const TableDef& table, qint64 key) {
+    Statement st(db.handle(),
+                 QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoteName(table.name)));
+    if (Status s = st.bind(1, key); !s)
+        return s.error();
+    if (!st.next()) {
+        if (!st.status())
+            return st.status().error();
+        return Error{QStringLiteral("A sort közben egy másik munkaállomás törölte.")};
+    }
+    Values out;
+    for (int i = 0; i < st.columnCount(); ++i) out.insert(st.columnName(i), st.value(i));
+    return out;
+}
+
+Status update(Database& db, const TableDef& table, qint64 key, const Values& values) {
+    if (values.isEmpty())
+        return {};
+    QStringList names;
+    QVariantList binds;
+    if (Status s = converted(table, values, names, binds); !s)
+        return s;
+    for (QString& n : names) n += QStringLiteral(" = ?");
+    binds << key;
+    Statement st(db.handle(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
+                                  .arg(quoteName(table.name), names.join(QStringLiteral(", "))));
+    if (Status s = st.bind(binds); !s)
+        return s;
+    if (Status s = st.exec(); !s)
+        return s;
+    if (sqlite3_changes64(db.handle()) == 0)
+        return Error{QStringLiteral("A sort közben egy másik munkaállomás törölte.")};
+    return {};
+}
+
+Result<qint64> insert(Database& db, const TableDef& table, const Values& values) {
+    QStringList names;
+    QVariantList binds;
+    if (Status s = converted(table, values, names, binds); !s)
+        return s.error();
+    QStringList marks;
+    for (int i = 0; i < names.size(); ++i) marks << QStringLiteral("?");
+    Statement st(db.handle(),
+                 names.isEmpty()
+                     ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table.name))
+                     : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(quoteName(table.name), names.join(QStringLiteral(", ")),
+                                marks.join(QStringLiteral(", "))));
+    if (Status s = st.bind(binds); !s)
+        return s.error();
+    if (Status s = st.exec(); !s)
+        return s.error();
+    return qint64(sqlite3_last_insert_rowid(db.handle()));
+}
+
+Result<bool> any(Database& db, const Query& query) {
+    QVariantList binds;
+    const QString where = whereOf(query.where, binds);
+    Result<QVariant> v = db.scalar(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                                       .arg(quoteName(query.table->name), where),
+                                   binds);
+    if (!v)
+        return v.error();
+    return !v->isNull();
+}
+
+Result<QVariant> highest(Database& db, const TableDef& table, const QString& column) {
+    return db.scalar(
+        QStringLiteral("SELECT max(%1) FROM %2").arg(quoteName(column), quoteName(table.name)));
+}
+
+Result<QHash<QString, double>> sumsBy(Database& db, const TableDef& table,
+                                      const QString& groupColumn, const QString& amount,
+                                      const Condition& where) {
+    QVariantList binds;
+    const QString w = whereOf(where, binds);
+    // "+" keeps SQLite from walking the whole grouping column's index for the
+    // few rows of where: it reads them and sorts those few.
+    Statement st(db.handle(),
+                 QStringLiteral("SELECT %1, sum(%2) FROM %3 WHERE %4 GROUP BY +%1")
+                     .arg(quoteName(groupColumn), quoteName(amount), quoteName(table.name), w));
+    if (Status s = st.bind(binds); !s)
+        return s.error();
+    QHash<QString, double> out;
+    while (st.next()) {
+        if (!st.isNull(0))
+            out.insert(st.value(0).toString(), st.value(1).toDouble());
+    }
+    if (!st.status())
+        return st.status().error();
+    return out;
+}
+
+Result<PassCounts> rewrite(Database& db, const TableDef& table, const Condition& where,
+                           const QStringList& read, const QStringList& write,
+                           const RowChange& change, const std::function<void()>& onFailedRow) {
+    PassCounts result;
+    const QString t = quoteName(table.name);
+    QStringList readNames;
+    for (const QString& c : read) readNames << quoteName(c);
+    QVariantList binds;
+    const QString w = whereOf(where, binds);
+    struct Change {
+        qint64 rowid;
+        QVariantList values;
+    };
+    std::vector<Change> changes;
+    {
+        Statement st(db.handle(), QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3")
+                                      .arg(readNames.join(QStringLiteral(", ")), t, w));
+        if (Status s = st.bind(binds); !s)
+            return s.error();
+        QVariantList in;
+        in.reserve(read.size());
+        while (st.next()) {
+            ++result.rows;
+            in.clear();
+            for (int i = 0; i < read.size(); ++i) in << st.value(i + 1);
+            QVariantList out;
+            if (change(in, out))
+                changes.push_back({st.int64(0), std::move(out)});
+        }
+        if (!st.status())
+            return st.status().error();
+    }
+    if (changes.empty())
+        return result;
+    // Rows all over a big ledger move entries of its indexes all over them:
+    // a larger page cache for the pass saves reading the same pages again.
+    // The cache size only speeds the pass up: when it cannot be read or set
+    // the pass runs with the cache it has.
+    const Result<QVariant> cache = db.scalar(QStringLiteral("PRAGMA cache_size"));
+    (void)db.exec(QStringLiteral("PRAGMA cache_size = -131072"));
+    struct RestoreCache {
+        Database& db;
+        QVariant size;
+        ~RestoreCache() {
+            if (size.isValid())
+                (void)db.exec(QStringLiteral("PRAGMA cache_size = %1").arg(size.toLongLong()));
+        }
+    } restore{db, cache ? *cache : QVariant()};
+    QStringList sets;
+    for (const QString& c : write) sets << QStringLiteral("%1 = ifnull(?, %1)").arg(quoteName(c));
+    if (Status s = db.begin(); !s)
+        return s.error();
+    Statement st(
+        db.handle(),
+        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(t, sets.join(QStringLiteral(", "))));
+    if (!st.status()) {
+        db.rollback();
+        return st.status().error();
+    }
+    for (const Change& c : changes) {
+        // A reset only forgets the last row's failure on a prepared statement.
+        st.reset();
+        bool bound = true;
+        for (int i = 0; i < write.size() && bound; ++i)
+            bound = st.bind(i + 1, c.values.value(i)).ok();
+        if (bound && st.bind(int(write.size()) + 1, c.rowid).ok() && st.exec()) {
+            ++result.written;
+        } else {
+            ++result.failed;
+            result.lastRowError = st.status().errorText();
+            if (onFailedRow)
+                onFailedRow();
+        }
+    }
+    if (Status s = db.commit(); !s)
+        return s.error();
+    return result;
+}
+
+}  // namespace vela::rows
