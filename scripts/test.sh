@@ -3,6 +3,8 @@
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 "$here/scripts/install-deps.sh"
+# The tests labelled postgres start a throw-away server of their own
+# (scripts/pgcluster.sh, through a CTest fixture) and stop it at the end.
 "$here/scripts/build.sh"
 build="${BUILD_DIR:-$here/build}"
 cd "$build"

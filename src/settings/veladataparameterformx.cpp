@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "base/postgres/pgconnection.h"
 #include "settings/helpformx.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -154,6 +155,17 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
     root->addWidget(DBGrid1, 1);
 
     FormKit kit(this);
+    // Where the data lives: the data folder's files, or a database server.
+    auto* server = new QHBoxLayout;
+    Kiszolgalo = kit.textBox(QStringLiteral("Kiszolgalo"));
+    Kiszolgalo->setToolTip(text::serverTip);
+    server->addWidget(kit.caption(QStringLiteral("Label1"), text::serverCaption, Kiszolgalo));
+    server->addWidget(Kiszolgalo, 1);
+    root->addLayout(server);
+    Adatbazis = kit.valueLabel(QStringLiteral("Label2"), text::databaseCaption);
+    Adatbazis->setWordWrap(true);
+    root->addWidget(Adatbazis);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     Command1 =
@@ -208,6 +220,37 @@ void VelaDataParameterFormX::Form_Activate() {
             showError(text::databaseError.arg(read.errorText()));
     }
     EmblemaData.moveFirst();
+    Kiszolgalo->setText(Funcs::TextOrEmpty(EmblemaData.field(kServerColumn)).toString());
+    showDatabase();
+}
+
+void VelaDataParameterFormX::showDatabase() {
+    const QString open = ctx_.db.server.isEmpty()
+                             ? text::onFiles.arg(QDir::toNativeSeparators(ctx_.dataFolder))
+                             : text::onServer.arg(postgres::withoutPassword(ctx_.db.server));
+    const bool changed = Kiszolgalo->text().trimmed() != ctx_.db.server;
+    Adatbazis->setValue(changed ? open + text::afterRestart : open);
+}
+
+bool VelaDataParameterFormX::storeServer() {
+    const QString typed = Kiszolgalo->text().trimmed();
+    if (typed == Funcs::TextOrEmpty(EmblemaData.field(kServerColumn)).toString())
+        return true;
+    if (const Status usable = postgres::checkServerAddress(typed); !usable) {
+        if (ctx_.dialogs) {
+            ctx_.dialogs->beep();
+            BusyCursor::Suspend normal;
+            ctx_.dialogs->message(usable.errorText(), text::serverTitle,
+                                  DialogService::Icon::Warning);
+        }
+        Kiszolgalo->setFocus();
+        return false;
+    }
+    if (const Status set = EmblemaData.setField(kServerColumn, typed); !set) {
+        showError(text::databaseError.arg(set.errorText()));
+        return false;
+    }
+    return true;
 }
 
 bool VelaDataParameterFormX::DBGrid1_KeyPress(int column, const QString& typed,
@@ -258,10 +301,13 @@ void VelaDataParameterFormX::storePending() {
         DBGrid1->setCurrentIndex({});
         DBGrid1->followCurrent();
     }
+    const bool serverStored = storeServer();
     if (EmblemaData.editPending()) {
         if (const Status written = EmblemaData.update(); !written)
             showError(text::databaseError.arg(written.errorText()));
     }
+    if (serverStored)
+        showDatabase();
 }
 
 void VelaDataParameterFormX::Command1_Click() {

@@ -5,6 +5,7 @@
 
 #include "storage/recordsource.h"
 
+class QLineEdit;
 class QMenuBar;
 class QPushButton;
 
@@ -14,10 +15,12 @@ struct AppContext;
 class Database;
 class RecordGrid;
 class RecordGridModel;
+class ValueLabel;
 
 // The parameters window: the one row of EmblemaPath in a grid, edited under
-// per-column key rules; "OK" tests the logo picture and hands the invoicing
-// program's folder to the rest of the program.
+// per-column key rules, and below it where the data lives (the data folder's
+// files or a database server); "OK" tests the logo picture and hands the
+// invoicing program's folder to the rest of the program.
 class VelaDataParameterFormX : public QDialog {
     Q_OBJECT
   public:
@@ -46,6 +49,10 @@ class VelaDataParameterFormX : public QDialog {
   private:
     class KeyDelegate;
     void storePending();
+    // Puts the typed server address into the row; false (told) when it
+    // cannot stand there, such as one that carries a password.
+    bool storeServer();
+    void showDatabase();
     void showError(const QString& text);
 
     AppContext& ctx_;
@@ -54,6 +61,8 @@ class VelaDataParameterFormX : public QDialog {
     RecordGrid* DBGrid1 = nullptr;
     RecordGridModel* gridModel_ = nullptr;
     QPushButton* Command1 = nullptr;
+    QLineEdit* Kiszolgalo = nullptr;
+    ValueLabel* Adatbazis = nullptr;
     QMenuBar* menuBar_ = nullptr;
     bool closeFlag_ = true;
     bool activated_ = false;
