@@ -1,7 +1,6 @@
 #include "settings/veladataparameterformx.h"
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -11,11 +10,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "base/postgres/pgconnection.h"
 #include "settings/helpformx.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -49,7 +48,6 @@ const QString taxDigits =
     QStringLiteral("A saját adószámnak csak az első 8 számjegyét adja meg (kötőjel nélkül)!");
 const QString errorTitle = QStringLiteral("FIGYELEM! HIBA!");
 const QString noDatabase = QStringLiteral("A paraméterek (parameter.kdb) nem nyithatók meg: %1");
-const QString databaseError = QStringLiteral("Adatbázis-hiba: %1");
 const QString helpTopic = QStringLiteral("ParameterFormX");
 const QString rateDigits =
     QStringLiteral("A késedelmi kamat évi mértékét százalékban, számmal adja meg (pl. 13,5)!");
@@ -122,7 +120,7 @@ class VelaDataParameterFormX::KeyDelegate : public QStyledItemDelegate {
 };
 
 VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), parameters_(ctx.db.parameters.get()) {
+    : WindowBase(ctx, parent), parameters_(ctx.db.parameters.get()) {
     setObjectName(QStringLiteral("VelaDataParameterFormX"));
     setWindowTitle(text::caption);
     EmblemaData.setObjectName(QStringLiteral("EmblemaData"));
@@ -155,17 +153,6 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
     root->addWidget(DBGrid1, 1);
 
     FormKit kit(this);
-    // Where the data lives: the data folder's files, or a database server.
-    auto* server = new QHBoxLayout;
-    Kiszolgalo = kit.textBox(QStringLiteral("Kiszolgalo"));
-    Kiszolgalo->setToolTip(text::serverTip);
-    server->addWidget(kit.caption(QStringLiteral("Label1"), text::serverCaption, Kiszolgalo));
-    server->addWidget(Kiszolgalo, 1);
-    root->addLayout(server);
-    Adatbazis = kit.valueLabel(QStringLiteral("Label2"), text::databaseCaption);
-    Adatbazis->setWordWrap(true);
-    root->addWidget(Adatbazis);
-
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     Command1 =
@@ -177,7 +164,7 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
 
     if (parameters_) {
         if (const Status read = EmblemaData.refresh(); !read)
-            showError(text::databaseError.arg(read.errorText()));
+            showDatabaseError(read.errorText());
     }
 }
 
@@ -217,40 +204,9 @@ void VelaDataParameterFormX::Form_Activate() {
                 ctx_.dialogs->beep();
         }
         if (const Status read = EmblemaData.refresh(); !read)
-            showError(text::databaseError.arg(read.errorText()));
+            showDatabaseError(read.errorText());
     }
     EmblemaData.moveFirst();
-    Kiszolgalo->setText(Funcs::TextOrEmpty(EmblemaData.field(kServerColumn)).toString());
-    showDatabase();
-}
-
-void VelaDataParameterFormX::showDatabase() {
-    const QString open = ctx_.db.server.isEmpty()
-                             ? text::onFiles.arg(QDir::toNativeSeparators(ctx_.dataFolder))
-                             : text::onServer.arg(postgres::withoutPassword(ctx_.db.server));
-    const bool changed = Kiszolgalo->text().trimmed() != ctx_.db.server;
-    Adatbazis->setValue(changed ? open + text::afterRestart : open);
-}
-
-bool VelaDataParameterFormX::storeServer() {
-    const QString typed = Kiszolgalo->text().trimmed();
-    if (typed == Funcs::TextOrEmpty(EmblemaData.field(kServerColumn)).toString())
-        return true;
-    if (const Status usable = postgres::checkServerAddress(typed); !usable) {
-        if (ctx_.dialogs) {
-            ctx_.dialogs->beep();
-            BusyCursor::Suspend normal;
-            ctx_.dialogs->message(usable.errorText(), text::serverTitle,
-                                  DialogService::Icon::Warning);
-        }
-        Kiszolgalo->setFocus();
-        return false;
-    }
-    if (const Status set = EmblemaData.setField(kServerColumn, typed); !set) {
-        showError(text::databaseError.arg(set.errorText()));
-        return false;
-    }
-    return true;
 }
 
 bool VelaDataParameterFormX::DBGrid1_KeyPress(int column, const QString& typed,
@@ -301,13 +257,10 @@ void VelaDataParameterFormX::storePending() {
         DBGrid1->setCurrentIndex({});
         DBGrid1->followCurrent();
     }
-    const bool serverStored = storeServer();
     if (EmblemaData.editPending()) {
         if (const Status written = EmblemaData.update(); !written)
-            showError(text::databaseError.arg(written.errorText()));
+            showDatabaseError(written.errorText());
     }
-    if (serverStored)
-        showDatabase();
 }
 
 void VelaDataParameterFormX::Command1_Click() {
@@ -334,24 +287,11 @@ void VelaDataParameterFormX::Segedlet_Click() {
 }
 
 void VelaDataParameterFormX::Kilepes_Click() {
-    closeFlag_ = false;
+    setCloseFlag(false);
     if (parameters_)
         storePending();
     EmblemaData.close();
     done(QDialog::Accepted);
-}
-
-void VelaDataParameterFormX::closeEvent(QCloseEvent* event) {
-    if (closeFlag_)
-        Kilepes_Click();
-    event->accept();
-}
-
-void VelaDataParameterFormX::reject() {
-    if (closeFlag_)
-        Kilepes_Click();
-    else
-        QDialog::reject();
 }
 
 }  // namespace vela

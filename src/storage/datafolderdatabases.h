@@ -22,15 +22,9 @@ struct DataFolderDatabases {
     Status betarolStatus;
     Status parametersStatus;
     Status lfakturoStatus;
-    // The database server the data lives on (the parameters' Kiszolgalo,
-    // a libpq connection string); empty: the data folder's files.
-    QString server;
 
-    // Opens the parameters of the current directory, and the other three
-    // there too or, when the parameters name a server, on that server.
+    // Opens the four files of the current directory.
     void openAll();
-    // The server the parameters row names; empty when it names none.
-    static QString serverOf(Database& parameters);
     void closeAll();
 };
 

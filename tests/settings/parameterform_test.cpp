@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QImage>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -181,38 +180,4 @@ TEST_F(ParameterTest, HelpAndExit) {
     window->close();
     EXPECT_FALSE(window->closeFlag());
     EXPECT_FALSE(window->rows().isOpen());
-}
-
-// Where the data lives: the window says it, and keeps a server address
-// only when it carries no password.
-TEST_F(ParameterTest, TheServerFieldKeepsAnAddressButNeverAPassword) {
-    open();
-    auto* server = window->findChild<QLineEdit*>("Kiszolgalo");
-    auto* where = window->findChild<QLabel*>("Label2");
-    ASSERT_TRUE(server && where);
-    EXPECT_TRUE(where->text().startsWith("az adatmappa állományai")) << where->text().toStdString();
-    const auto stored = [&] {
-        return ctx.db.parameters->scalar("SELECT \"Kiszolgalo\" FROM \"EmblemaPath\"")->toString();
-    };
-    const struct {
-        const char* typed;
-        const char* kept;
-        bool told;
-    } cases[] = {
-        {"host=iroda dbname=vela password=titok", "", true},
-        {"host='iroda", "", true},
-        {"  service=iroda ", "service=iroda", false},
-        {"", "", false},
-    };
-    for (const auto& c : cases) {
-        dialogs.clear();
-        server->setText(QString::fromUtf8(c.typed));
-        window->findChild<QPushButton*>("Command1")->click();
-        EXPECT_EQ(stored(), QString::fromUtf8(c.kept)) << c.typed;
-        EXPECT_EQ(dialogs.shown.size(), c.told ? 1u : 0u) << c.typed;
-        for (const auto& shown : dialogs.shown) EXPECT_FALSE(shown.text.contains("titok"));
-        if (!c.told && *c.kept) {
-            EXPECT_TRUE(where->text().contains("újraindítása után")) << where->text().toStdString();
-        }
-    }
 }
