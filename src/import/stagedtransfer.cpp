@@ -1,6 +1,5 @@
 #include "import/stagedtransfer.h"
 
-#include "ledgercore/ledgerbook.h"
 #include "storage/recordsource.h"
 
 namespace vela {
@@ -16,11 +15,7 @@ Result<StagedTransfer::Transferred> StagedTransfer::run(const RecordSource& stag
         invoices << StagedInvoice::fromStaging(staged, r);
     LedgerBook book(veladata, ledger);
     book.setClock(clock);
-    const Result<LedgerBook::HandedOver> done = book.handOver(invoices, newRowId);
-    if (!done)
-        return done.error();
-    return Transferred{done->written, done->firstSorszam, done->stopped, done->failedInvoice,
-                       done->failedWhy};
+    return book.handOver(invoices, newRowId);
 }
 
 }  // namespace vela

@@ -1,18 +1,11 @@
 #pragma once
 
-#include <QDate>
-#include <QDateTime>
-#include <QString>
-#include <QVariantList>
-#include <functional>
-
 #include "base/result.h"
+#include "ledgercore/ledgerbook.h"
 
 namespace vela {
 
-class Database;
 class RecordSource;
-struct TableDef;
 
 // Hands the staged invoices of the staging table's record source over into
 // the receivables ledger through LedgerBook::handOver: one new open ledger
@@ -23,19 +16,9 @@ struct TableDef;
 // commit, stops it at the first row with none written.
 class StagedTransfer {
   public:
-    // The row identifier of a row made at a moment.
-    using RowIdMaker = std::function<QString(const QDateTime&)>;
-    // The moment now (the tests and benchmarks fix it).
-    using Clock = std::function<QDateTime()>;
-
-    struct Transferred {
-        int written = 0;
-        qint64 firstSorszam = 0;  // the sequence number of the first row written
-        // A row that could not be written stopped the hand-over after `written` rows.
-        bool stopped = false;
-        qint64 failedInvoice = 0;  // the staged invoice number of that row
-        QString failedWhy;         // why it could not be written
-    };
+    using RowIdMaker = LedgerBook::RowIdMaker;
+    using Clock = LedgerBook::Clock;
+    using Transferred = LedgerBook::HandedOver;
 
     // Writes the rows of staged from row position from to its end into the
     // ledger table of veladata.

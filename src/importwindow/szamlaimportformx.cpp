@@ -344,7 +344,7 @@ void SzamlaImportFormX::Form_Activate() {
 }
 
 void SzamlaImportFormX::Kilepes_Click() {
-    setCloseFlag(false);
+    SetQui(false);
     storePending();
     Data.close();
     invoices_.reset();

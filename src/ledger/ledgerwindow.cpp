@@ -523,7 +523,7 @@ void LedgerWindow::Kilepes_Click() {
     if (exiting_)
         return;
     exiting_ = true;
-    setCloseFlag(false);
+    SetQui(false);
     // Whatever was typed into the current row is kept, not dropped at the exit.
     storeCurrentRow();
     closeRecordSources();

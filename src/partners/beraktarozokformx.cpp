@@ -516,7 +516,7 @@ void BeraktarozokFormX::storeCurrentRow() {
 void BeraktarozokFormX::Kilepes_Click() {
     if (unloaded_)
         return;
-    setCloseFlag(false);
+    SetQui(false);
     storeCurrentRow();
     if (selected_) {
         ctx_.selectedPartner.name = text("Text2")->text();

@@ -69,7 +69,7 @@ void FelhasznaloiKezikonyvVDForm::Command2_Click() {
 }
 
 void FelhasznaloiKezikonyvVDForm::Kilepes_Click() {
-    setCloseFlag(false);
+    SetQui(false);
     done(QDialog::Accepted);
 }
 

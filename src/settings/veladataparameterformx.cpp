@@ -287,7 +287,7 @@ void VelaDataParameterFormX::Segedlet_Click() {
 }
 
 void VelaDataParameterFormX::Kilepes_Click() {
-    setCloseFlag(false);
+    SetQui(false);
     if (parameters_)
         storePending();
     EmblemaData.close();

@@ -23,7 +23,7 @@ class RecordSource;
 //     class MyForm : public WindowBase {
 //         MyForm(AppContext& ctx, QWidget* parent) : WindowBase(ctx, parent) {}
 //         void exitAction() override { Kilepes_Click(); }
-//         void Kilepes_Click() { setCloseFlag(false); ...; done(QDialog::Accepted); }
+//         void Kilepes_Click() { SetQui(false); ...; done(QDialog::Accepted); }
 //     };
 class WindowBase : public QDialog {
     Q_OBJECT
@@ -59,8 +59,6 @@ class WindowBase : public QDialog {
     virtual bool staysOpen() const { return false; }
 
     void closeEvent(QCloseEvent* event) override;
-
-    void setCloseFlag(bool flag) { closeFlag_ = flag; }
 
     // Tells a failed read or write with showDatabaseError; true on success.
     bool reportFailure(const Status& status);

@@ -30,7 +30,7 @@ class ExitCountingWindow : public WindowBase {
   protected:
     void exitAction() override {
         ++exits;
-        setCloseFlag(false);
+        SetQui(false);
         if (!staysOpen_)
             done(QDialog::Accepted);
     }
