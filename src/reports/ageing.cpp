@@ -48,7 +48,7 @@ double AgeingTotal::total() const {
 Result<AgeingReport> ageing(Database& db, Ledger ledger, const QDate& asOf) {
     const OpenRule rule = openRule();
     auto sums = sumByKeys(db, tableOf(ledger), {"CegNev", "Devizanem", "Datumig"},
-                          {rule.gross, rule.paid}, rule.rows);
+                          {rule.gross, rule.paid}, openRowsPass());
     if (!sums)
         return sums.error();
     AgeingReport r;

@@ -43,7 +43,10 @@ const QString deadlinePrompt = QStringLiteral("A fizetési határidő (éééé.
 const QString deadlineTitle = QStringLiteral("Fizetési felszólítás");
 const QString badDate = QStringLiteral("Hibás dátum: „%1”. A dátumot így adja meg: 2026.12.17.");
 const QString interestQuestion = QStringLiteral("Számítsunk késedelmi kamatot (évi %1%)?");
-const QString folderPrompt = QStringLiteral("A felszólítások mappája:");
+const QString folderTitle = QStringLiteral("A fizetési felszólítások mappája");
+const QString folderHasPdfs = QStringLiteral(
+    "A(z) %1 mappában már vannak PDF fájlok; a partnerek nevével egyezőket "
+    "az új felszólítások felülírják. Folytatja?");
 const QString remindersDone =
     QStringLiteral("%1 fizetési felszólítás elkészült ebben a mappában:\n%2");
 const QString pdfPrompt = QStringLiteral("A PDF fájl neve:");
@@ -121,7 +124,10 @@ KorosításFormX::KorosításFormX(AppContext& ctx, reports::Ledger ledger, QWid
     Tablazat->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Tablazat->verticalHeader()->hide();
     Tablazat->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    connect(Tablazat, &QTableWidget::cellDoubleClicked, this, [this] { Egyenleg_Click(); });
+    connect(Tablazat, &QTableWidget::cellDoubleClicked, this, [this](int row) {
+        Tablazat->setCurrentCell(row, 0);
+        Egyenleg_Click();
+    });
     root->addWidget(Tablazat, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -305,14 +311,13 @@ void KorosításFormX::FelszolitMind_Click() {
     Database* db = ctx_.db.veladata.get();
     if (!db || !readBusiness())
         return;
-    const QString folder =
-        ctx_.dialogs
-            ->input(text::folderPrompt, text::deadlineTitle,
-                    QDir(ctx_.dataFolder.isEmpty() ? QDir::currentPath() : ctx_.dataFolder)
-                        .filePath(QStringLiteral("Felszolitasok-%1")
-                                      .arg(report_.asOf.toString(QStringLiteral("yyyyMMdd")))))
-            .trimmed();
+    const QString folder = QDir::cleanPath(ctx_.dialogs->folder(
+        text::folderTitle, ctx_.dataFolder.isEmpty() ? QDir::currentPath() : ctx_.dataFolder));
     if (folder.isEmpty())
+        return;
+    // A letter of an earlier run would be replaced without a word.
+    if (!QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files).isEmpty() &&
+        !ctx_.dialogs->ask(text::folderHasPdfs.arg(folder), text::attention, Icon::Question))
         return;
     const QDate deadline = askDeadline();
     if (!deadline.isValid())

@@ -43,6 +43,10 @@ class PenzforgalomFormX : public QDialog {
 
   private:
     void fillCurrencies();
+    // The charts of the figures read last; the window's and the print's
+    // are each made afresh.
+    QChart* makeCashChart() const;
+    QChart* makeAgeingChart() const;
     void drawCharts();
     void fillTable();
     void paint(QPrinter& printer) const;
@@ -50,8 +54,6 @@ class PenzforgalomFormX : public QDialog {
 
     AppContext& ctx_;
     reports::CashFlow flow_;
-    reports::AgeingTotal receivablesAgeing_;
-    reports::AgeingTotal payablesAgeing_;
     DatePicker* DTPicker1 = nullptr;
     QComboBox* Devizanem = nullptr;
     QChartView* CashView = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/qtdialogservice.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -57,6 +58,11 @@ QString QtDialogService::input(const QString& prompt, const QString& title,
 
 void QtDialogService::beep() {
     QApplication::beep();
+}
+
+QString QtDialogService::folder(const QString& title, const QString& start) {
+    BusyCursor::Suspend normalPointer;
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, start);
 }
 
 }  // namespace vela

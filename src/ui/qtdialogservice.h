@@ -15,6 +15,7 @@ class QtDialogService : public DialogService {
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultText = {}) override;
     void beep() override;
+    QString folder(const QString& title, const QString& start = {}) override;
 };
 
 }  // namespace vela
