@@ -19,8 +19,7 @@ bool notYet() {
 void LedgerWindow::buildMenus() {
     using M = MenuTable;
     const bool payables = traits_.kind == LedgerKind::Payables;
-    const reports::Ledger ledger =
-        payables ? reports::Ledger::Payables : reports::Ledger::Receivables;
+    const LedgerKind ledger = traits_.kind;
     auto on = [this](void (LedgerWindow::*handler)()) {
         return [this, handler] { (this->*handler)(); };
     };

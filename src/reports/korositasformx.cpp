@@ -88,7 +88,7 @@ QTableWidgetItem* cell(const QString& text, bool right, bool bold = false) {
 
 KorosításFormX::KorosításFormX(AppContext& ctx, reports::Ledger ledger, QWidget* parent,
                                const QDate& asOf)
-    : QDialog(parent), ctx_(ctx), ledger_(ledger) {
+    : WindowBase(ctx, parent), ledger_(ledger) {
     setObjectName(QStringLiteral("KorosításFormX"));
     setWindowTitle(text::caption);
     auto* root = new QVBoxLayout(this);
@@ -175,7 +175,7 @@ void KorosításFormX::Frissit_Click() {
     BusyCursor busy;
     auto read = reports::ageing(*db, ledger_, DTPicker1->date());
     if (!read) {
-        showError(read.errorText());
+        showDatabaseError(read.errorText());
         return;
     }
     report_ = std::move(*read);
@@ -246,7 +246,7 @@ void KorosításFormX::Egyenleg_Click() {
         return;
     auto s = reports::partnerStatement(*db, ledger_, line->partner, report_.asOf);
     if (!s) {
-        showError(s.errorText());
+        showDatabaseError(s.errorText());
         return;
     }
     const reports::Document doc = reports::statementDocument(*s, own_);
@@ -288,7 +288,7 @@ void KorosításFormX::Felszolit_Click() {
     const QString partner = line->partner;
     auto s = reports::partnerStatement(*db, ledger_, partner, report_.asOf);
     if (!s) {
-        showError(s.errorText());
+        showDatabaseError(s.errorText());
         return;
     }
     if (reports::reminderOf(*s, report_.asOf, false, 0).items.empty()) {
@@ -432,6 +432,7 @@ void KorosításFormX::ExcelMent_Click() {
 }
 
 void KorosításFormX::Kilepes_Click() {
+    SetQui(false);
     accept();
 }
 

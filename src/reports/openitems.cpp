@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ledgercore/ledgerrules.h"
 #include "reports/money.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -23,10 +24,10 @@ QString ledgerCaption(Ledger ledger) {
 }
 
 OpenRule openRule() {
-    const C open = C::equals("Kivezetés", QStringLiteral("N"));
-    return {{Amount{"Brutto"}, open && C::equals("Részkiegyenlités", 0)},
-            {Amount{"RészÖsszegBruttó"}, open},
-            open};
+    const ledger::OutstandingWhere where = ledger::outstandingWithin({});
+    return {{Amount{"Brutto"}, where.gross},
+            {Amount{"RészÖsszegBruttó"}, where.partial},
+            ledger::openRows()};
 }
 
 Condition openRowsPass() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "ledgercore/ledgerkind.h"
 #include "storage/groupedsum.h"
 #include "storage/keyedsum.h"
 #include "storage/query.h"
@@ -16,18 +17,19 @@ struct TableDef;
 
 namespace vela::reports {
 
-enum class Ledger { Payables, Receivables };
+using Ledger = LedgerKind;
 
 const TableDef& tableOf(Ledger ledger);
 // "Tartozunk (Szállító)" / "Tartoznak (Vevő)".
 QString ledgerCaption(Ledger ledger);
 
-// The outstanding figure's rule as sums over rows: the gross of the open
-// rows that are no part payment, less the part-payment gross of every open
-// row. Because it is a difference of two sums, it holds for any grouping
-// of the rows (per invoice, partner, currency, due date), and summed over
-// the whole ledger it is the figure the ledger window shows for all rows.
-// The one place the reports take the rule from.
+// The outstanding figure's rule as the ledger core states it for a filter
+// (ledger::outstandingWithin over every row): the gross of the open rows
+// that are no part payment, less the part-payment gross of every open row.
+// Because it is a difference of two sums, it holds for any grouping of the
+// rows (per invoice, partner, currency, due date), and summed over the
+// whole ledger it is the figure the ledger window shows for all rows. The
+// one place the reports take the rule from.
 struct OpenRule {
     GroupedSum::Part gross;  // sums[0]
     GroupedSum::Part paid;   // sums[1]

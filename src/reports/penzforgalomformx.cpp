@@ -102,7 +102,7 @@ QString weekCaption(const reports::CashWeek& w, int i) {
 }  // namespace
 
 PenzforgalomFormX::PenzforgalomFormX(AppContext& ctx, QWidget* parent, const QDate& from)
-    : QDialog(parent), ctx_(ctx) {
+    : WindowBase(ctx, parent) {
     setObjectName(QStringLiteral("PenzforgalomFormX"));
     setWindowTitle(text::caption);
     auto* root = new QVBoxLayout(this);
@@ -192,7 +192,7 @@ void PenzforgalomFormX::Frissit_Click() {
     BusyCursor busy;
     auto f = reports::cashFlow(*db, DTPicker1->date(), currency);
     if (!f) {
-        showError(f.errorText());
+        showDatabaseError(f.errorText());
         return;
     }
     flow_ = std::move(*f);
@@ -428,6 +428,7 @@ void PenzforgalomFormX::PdfMent_Click() {
 }
 
 void PenzforgalomFormX::Kilepes_Click() {
+    SetQui(false);
     accept();
 }
 
