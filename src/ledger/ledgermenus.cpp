@@ -76,7 +76,7 @@ void LedgerWindow::buildMenus() {
                     on(&LedgerWindow::SzurKi_Click))
         << M::top("RekordDupla", QStringLiteral("&Rekord duplázás-Részkiegyenlítés"),
                   on(&LedgerWindow::RekordDupla_Click))
-        << M::menu("Kimutatasok", QStringLiteral("&Kimutatások"))
+        << M::menu("Kimutatasok", QStringLiteral("Ki&mutatások"))
         << M::item("Korositas", QStringLiteral("Korosítás"),
                    [this, ledger] { reports::openAgeing(ctx_, ledger, this); })
         << M::item("Tetellista", QStringLiteral("Tétellista (a látható sorok)"),

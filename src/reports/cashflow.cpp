@@ -20,8 +20,11 @@ Result<CashFlow> cashFlow(Database& db, const QDate& from, const QString& curren
     const OpenRule rule = openRule();
     QHash<QString, QDate> dayCache;
     for (Ledger ledger : {Ledger::Receivables, Ledger::Payables}) {
+        auto pass = openRowsPass(db, tableOf(ledger));
+        if (!pass)
+            return pass.error();
         auto sums = sumByKeys(db, tableOf(ledger), {"Devizanem", "Datumig"},
-                              {rule.gross, rule.paid}, openRowsPass());
+                              {rule.gross, rule.paid}, *pass);
         if (!sums)
             return sums.error();
         AgeingTotal& ageing =

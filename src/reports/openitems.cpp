@@ -30,8 +30,20 @@ OpenRule openRule() {
             ledger::openRows()};
 }
 
-Condition openRowsPass() {
-    return {};
+Result<Condition> openRowsPass(Database& db, const TableDef& table) {
+    QVariantList binds;
+    const Condition open = ledger::openRows();
+    const QString name = schema::quoteName(table.name);
+    auto openCount = db.scalar(
+        QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(name, open.sql(binds)), binds);
+    if (!openCount)
+        return openCount.error();
+    auto all = db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(name));
+    if (!all)
+        return all.error();
+    if (openCount->toLongLong() * 3 < all->toLongLong())
+        return open;
+    return Condition{};
 }
 
 int daysPast(const QDate& due, const QDate& asOf) {

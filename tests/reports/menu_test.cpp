@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -44,6 +45,21 @@ TEST_F(ReportWindows, MenuOpensAgeingOfEachLedger) {
         EXPECT_EQ(caption, QStringLiteral("Korosítás - VelaData"));
         // Today's ageing: the rows are there whatever the day.
         EXPECT_EQ(rows, kind == LedgerKind::Payables ? 3 + 2 : 4 + 2);
+    }
+}
+
+// Alt with the menu's letter opens the menu: no top entry beside it has the
+// letter, least of all "&Kivezetés", which would settle the current row.
+TEST_F(ReportWindows, MenuLetterIsItsOwn) {
+    for (LedgerKind kind : {LedgerKind::Payables, LedgerKind::Receivables}) {
+        LedgerWindow ledger(ctx, kind);
+        QStringList sharing;
+        for (QAction* a : ledger.findChild<QMenuBar*>()->actions()) {
+            const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+            if (amp >= 0 && a->text().mid(amp + 1, 1).toLower() == QLatin1String("m"))
+                sharing << a->text();
+        }
+        EXPECT_EQ(sharing, QStringList{QStringLiteral("Ki&mutatások")});
     }
 }
 
