@@ -107,7 +107,7 @@ KorosításFormX::KorosításFormX(AppContext& ctx, reports::Ledger ledger, QWid
     DTPicker1->setDate(asOf);
     top->addWidget(kit.caption(QStringLiteral("Label1"), QStringLiteral("Fordulónap:"), DTPicker1));
     top->addWidget(DTPicker1);
-    top->addWidget(kit.button(QStringLiteral("Frissit"), QStringLiteral("&Frissítés"),
+    top->addWidget(kit.button(QStringLiteral("Frissit"), QStringLiteral("F&rissítés"),
                               [this] { Frissit_Click(); }));
     root->addLayout(top);
 

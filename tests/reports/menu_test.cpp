@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QFile>
+#include <QHash>
 #include <QLabel>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -60,6 +61,29 @@ TEST_F(ReportWindows, MenuLetterIsItsOwn) {
                 sharing << a->text();
         }
         EXPECT_EQ(sharing, QStringList{QStringLiteral("Ki&mutatások")});
+    }
+}
+
+// Alt with a button's letter presses that button: a letter two controls of
+// a report window share only moves the focus between them.
+TEST_F(ReportWindows, ButtonLettersAreTheirOwn) {
+    KorosításFormX receivables(ctx, Ledger::Receivables, nullptr, asOf);
+    KorosításFormX payables(ctx, Ledger::Payables, nullptr, asOf);
+    PenzforgalomFormX flow(ctx, nullptr, asOf);
+    for (QWidget* w : {static_cast<QWidget*>(&receivables), static_cast<QWidget*>(&payables),
+                       static_cast<QWidget*>(&flow)}) {
+        QHash<QString, QString> byLetter;
+        for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+            const qsizetype amp = b->text().indexOf(QLatin1Char('&'));
+            if (amp < 0)
+                continue;
+            const QString letter = b->text().mid(amp + 1, 1).toLower();
+            EXPECT_FALSE(byLetter.contains(letter))
+                << w->objectName().toStdString() << ": " << b->text().toStdString() << " / "
+                << byLetter.value(letter).toStdString();
+            byLetter.insert(letter, b->text());
+        }
+        EXPECT_GT(byLetter.size(), 3);
     }
 }
 

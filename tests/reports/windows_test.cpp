@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
+#include <QRegularExpression>
 #include <QTableWidget>
 
 #include "reports/korositasformx.h"
@@ -61,6 +62,27 @@ TEST_F(ReportWindows, ReminderOfOnePartnerWithInterest) {
           "Fizetendő: 3 329,07 EUR", "legkésőbb 2026.12.17. napig", "11773016-01234567-00000000"})
         EXPECT_TRUE(pdf.contains(QString::fromUtf8(expected))) << expected << "\n"
                                                                << pdf.toStdString();
+}
+
+// A sentence wider than the page goes on over the next line instead of
+// being cut at the margin: the bank account makes the payment line long.
+TEST_F(ReportWindows, LongLetterLineGoesOnOverTheNextLine) {
+    auto s =
+        partnerStatement(*ctx.db.veladata, Ledger::Receivables, QStringLiteral("Béta Zrt."), asOf);
+    ASSERT_TRUE(s);
+    const Business own{QStringLiteral("Minta Bt."), QStringLiteral("6720 Szeged, Kárász utca 5."),
+                       QStringLiteral("12345678-2-06"),
+                       QStringLiteral("11773016-01234567-00000000"), 13.5};
+    const Document doc = reminderDocument(reminderOf(*s, QDate(2026, 12, 17), true, 13.5), own);
+    QStringList lines;
+    for (const Line& l : doc.foot)
+        for (const Cell& c : l) lines << c.text;
+    const qsizetype at = lines.indexOf(QRegularExpression(QStringLiteral("Kérjük, hogy .*")));
+    ASSERT_GE(at, 0) << lines.join('\n').toStdString();
+    ASSERT_LT(at + 1, lines.size());
+    EXPECT_FALSE(lines[at].contains(QStringLiteral("bankszámlánkra")));
+    EXPECT_TRUE(lines[at + 1].endsWith(QStringLiteral("bankszámlánkra.")))
+        << lines.join('\n').toStdString();
 }
 
 TEST_F(ReportWindows, BadDeadlineIsToldAndNothingPrinted) {
