@@ -10,10 +10,31 @@
 
 namespace vela {
 
+namespace {
+
+// The window a box belongs to: the active one or, when the program is not
+// active (the user is in another program while a long run ends), the modal
+// window open now, else any window shown. A box of no window would be the
+// only main window shown while the payables window is hidden behind the
+// receivables one, and closing it would end the program.
+QWidget* owner() {
+    if (QWidget* w = QApplication::activeWindow())
+        return w;
+    if (QWidget* w = QApplication::activeModalWidget())
+        return w;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->isWindow() && w->windowType() != Qt::Popup &&
+            w->windowType() != Qt::ToolTip)
+            return w;
+    return nullptr;
+}
+
+}  // namespace
+
 DialogService::Answer QtDialogService::message(const QString& text, const QString& title, Icon icon,
                                                Buttons buttons) {
     BusyCursor::Suspend normalPointer;
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(owner());
     box.setText(text);
     box.setWindowTitle(title);
     switch (icon) {
@@ -45,7 +66,7 @@ DialogService::Answer QtDialogService::message(const QString& text, const QStrin
 QString QtDialogService::input(const QString& prompt, const QString& title,
                                const QString& defaultText) {
     BusyCursor::Suspend normalPointer;
-    QInputDialog dlg(QApplication::activeWindow());
+    QInputDialog dlg(owner());
     dlg.setWindowTitle(title);
     dlg.setLabelText(prompt);
     dlg.setTextValue(defaultText);
@@ -62,7 +83,7 @@ void QtDialogService::beep() {
 
 QString QtDialogService::folder(const QString& title, const QString& start) {
     BusyCursor::Suspend normalPointer;
-    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, start);
+    return QFileDialog::getExistingDirectory(owner(), title, start);
 }
 
 }  // namespace vela
