@@ -10,14 +10,7 @@
 
 namespace vela {
 
-namespace {
-
-// The window a box belongs to: the active one or, when the program is not
-// active (the user is in another program while a long run ends), the modal
-// window open now, else any window shown. A box of no window would be the
-// only main window shown while the payables window is hidden behind the
-// receivables one, and closing it would end the program.
-QWidget* owner() {
+QWidget* boxOwner() {
     if (QWidget* w = QApplication::activeWindow())
         return w;
     if (QWidget* w = QApplication::activeModalWidget())
@@ -29,12 +22,10 @@ QWidget* owner() {
     return nullptr;
 }
 
-}  // namespace
-
 DialogService::Answer QtDialogService::message(const QString& text, const QString& title, Icon icon,
                                                Buttons buttons) {
     BusyCursor::Suspend normalPointer;
-    QMessageBox box(owner());
+    QMessageBox box(boxOwner());
     box.setText(text);
     box.setWindowTitle(title);
     switch (icon) {
@@ -66,7 +57,7 @@ DialogService::Answer QtDialogService::message(const QString& text, const QStrin
 QString QtDialogService::input(const QString& prompt, const QString& title,
                                const QString& defaultText) {
     BusyCursor::Suspend normalPointer;
-    QInputDialog dlg(owner());
+    QInputDialog dlg(boxOwner());
     dlg.setWindowTitle(title);
     dlg.setLabelText(prompt);
     dlg.setTextValue(defaultText);
@@ -83,7 +74,7 @@ void QtDialogService::beep() {
 
 QString QtDialogService::folder(const QString& title, const QString& start) {
     BusyCursor::Suspend normalPointer;
-    return QFileDialog::getExistingDirectory(owner(), title, start);
+    return QFileDialog::getExistingDirectory(boxOwner(), title, start);
 }
 
 }  // namespace vela
