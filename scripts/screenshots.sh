@@ -12,6 +12,12 @@ trap 'rm -rf "$demo"' EXIT
 "$build/bin/veladata-demo" --force "$demo/data" >/dev/null
 cd "$demo/data"
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1366x768x24" "$build/bin/vela-screenshots" "$out"
+# The report windows, and the printed reports as PDFs made into pictures.
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1366x768x24" "$build/bin/vela-reportshots" "$demo/reports"
+cp "$demo/reports/korositas.png" "$demo/reports/penzforgalom.png" "$out/"
+for f in egyenlegkozlo felszolitas tetellista; do
+  pdftoppm -r 70 -png -singlefile "$demo/reports/$f.pdf" "$out/$f"
+done
 # Qt's print preview with its Hungarian buttons (a wide screen, so that every
 # button's name fits).
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 2048x1080x24" "$build/bin/vela-dialogshots" "$out" preview

@@ -36,6 +36,9 @@ class Startup::QuietDialogs : public DialogService {
             inner_.beep();
     }
     bool silent = false;
+    QString folder(const QString& title, const QString& start) override {
+        return silent ? QString() : inner_.folder(title, start);
+    }
 
   private:
     DialogService& inner_;

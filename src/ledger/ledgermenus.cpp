@@ -19,8 +19,7 @@ bool notYet() {
 void LedgerWindow::buildMenus() {
     using M = MenuTable;
     const bool payables = traits_.kind == LedgerKind::Payables;
-    const reports::Ledger ledger =
-        payables ? reports::Ledger::Payables : reports::Ledger::Receivables;
+    const LedgerKind ledger = traits_.kind;
     auto on = [this](void (LedgerWindow::*handler)()) {
         return [this, handler] { (this->*handler)(); };
     };
@@ -77,7 +76,7 @@ void LedgerWindow::buildMenus() {
                     on(&LedgerWindow::SzurKi_Click))
         << M::top("RekordDupla", QStringLiteral("&Rekord duplázás-Részkiegyenlítés"),
                   on(&LedgerWindow::RekordDupla_Click))
-        << M::menu("Kimutatasok", QStringLiteral("&Kimutatások"))
+        << M::menu("Kimutatasok", QStringLiteral("Ki&mutatások"))
         << M::item("Korositas", QStringLiteral("Korosítás"),
                    [this, ledger] { reports::openAgeing(ctx_, ledger, this); })
         << M::item("Tetellista", QStringLiteral("Tétellista (a látható sorok)"),

@@ -47,8 +47,11 @@ double AgeingTotal::total() const {
 
 Result<AgeingReport> ageing(Database& db, Ledger ledger, const QDate& asOf) {
     const OpenRule rule = openRule();
+    auto pass = openRowsPass(db, tableOf(ledger));
+    if (!pass)
+        return pass.error();
     auto sums = sumByKeys(db, tableOf(ledger), {"CegNev", "Devizanem", "Datumig"},
-                          {rule.gross, rule.paid}, rule.rows);
+                          {rule.gross, rule.paid}, *pass);
     if (!sums)
         return sums.error();
     AgeingReport r;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "reports/ageing.h"
 #include "reports/openitems.h"
 
 namespace vela::reports {
@@ -28,10 +29,14 @@ struct CashFlow {
     // Twelve weeks of seven days from `from`; the first also takes what is
     // already late and what has no due date. Items due later are left out.
     std::vector<CashWeek> weeks;
+    // The ageing totals of the currency in each ledger as of `from`, from the
+    // same passes.
+    AgeingTotal receivablesAgeing;
+    AgeingTotal payablesAgeing;
 };
 
-// Expected receipts and payments of one currency per week from a day; one
-// pass over each ledger's open rows.
+// Expected receipts and payments of one currency per week from a day, and
+// the ageing totals beside them; one pass over each ledger.
 Result<CashFlow> cashFlow(Database& db, const QDate& from, const QString& currency);
 
 }  // namespace vela::reports

@@ -2,6 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
@@ -56,6 +59,40 @@ report::Element rule(int top, int width) {
     return e;
 }
 
+// The text broken at blanks into lines that fit width twips in the report's
+// font: the painter draws each text on one line and cuts it at the margin.
+// Measured on a device of one pixel a twip, unhinted as the painter draws.
+QStringList wrapped(const QString& text, double points, bool bold, int width) {
+    static const QImage twips = [] {
+        QImage i(1, 1, QImage::Format_Mono);
+        const int perMetre = int(report::kTwipsPerInch / 0.0254 + 0.5);
+        i.setDotsPerMeterX(perMetre);
+        i.setDotsPerMeterY(perMetre);
+        return i;
+    }();
+    QFont font;
+    font.setFamilies(report::Layout{}.fontFamilies);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    const QFontMetricsF metrics(font, &twips);
+    if (metrics.horizontalAdvance(text) <= width)
+        return {text};
+    QStringList lines;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+            lines << line;
+            line = word;
+        } else {
+            line = longer;
+        }
+    }
+    lines << line;
+    return lines;
+}
+
 }  // namespace
 
 int Document::width() const {
@@ -63,11 +100,13 @@ int Document::width() const {
 }
 
 void Document::addHead(const QString& text, double points, bool bold, report::Align align) {
-    head.push_back({Cell{text, 0, 0, points, bold, align}});
+    for (const QString& part : wrapped(text, points, bold, width()))
+        head.push_back({Cell{part, 0, 0, points, bold, align}});
 }
 
 void Document::addFoot(const QString& text, double points, bool bold, report::Align align) {
-    foot.push_back({Cell{text, 0, 0, points, bold, align}});
+    for (const QString& part : wrapped(text, points, bold, width()))
+        foot.push_back({Cell{part, 0, 0, points, bold, align}});
 }
 
 Line Document::underColumns(const QStringList& texts, int first, bool bold) const {

@@ -44,7 +44,8 @@ struct Document {
 
     // The width between the margins, in twips.
     int width() const;
-    // A line of one text across the page.
+    // A line of one text across the page; a text wider than the page goes
+    // on over as many lines as it needs, broken at blanks.
     void addHead(const QString& text, double points = 9, bool bold = false,
                  report::Align align = report::Align::Left);
     void addFoot(const QString& text, double points = 9, bool bold = false,

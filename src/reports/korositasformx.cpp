@@ -43,7 +43,10 @@ const QString deadlinePrompt = QStringLiteral("A fizetési határidő (éééé.
 const QString deadlineTitle = QStringLiteral("Fizetési felszólítás");
 const QString badDate = QStringLiteral("Hibás dátum: „%1”. A dátumot így adja meg: 2026.12.17.");
 const QString interestQuestion = QStringLiteral("Számítsunk késedelmi kamatot (évi %1%)?");
-const QString folderPrompt = QStringLiteral("A felszólítások mappája:");
+const QString folderTitle = QStringLiteral("A fizetési felszólítások mappája");
+const QString folderHasPdfs = QStringLiteral(
+    "A(z) %1 mappában már vannak PDF fájlok; a partnerek nevével egyezőket "
+    "az új felszólítások felülírják. Folytatja?");
 const QString remindersDone =
     QStringLiteral("%1 fizetési felszólítás elkészült ebben a mappában:\n%2");
 const QString pdfPrompt = QStringLiteral("A PDF fájl neve:");
@@ -85,7 +88,7 @@ QTableWidgetItem* cell(const QString& text, bool right, bool bold = false) {
 
 KorosításFormX::KorosításFormX(AppContext& ctx, reports::Ledger ledger, QWidget* parent,
                                const QDate& asOf)
-    : QDialog(parent), ctx_(ctx), ledger_(ledger) {
+    : WindowBase(ctx, parent), ledger_(ledger) {
     setObjectName(QStringLiteral("KorosításFormX"));
     setWindowTitle(text::caption);
     auto* root = new QVBoxLayout(this);
@@ -104,7 +107,7 @@ KorosításFormX::KorosításFormX(AppContext& ctx, reports::Ledger ledger, QWid
     DTPicker1->setDate(asOf);
     top->addWidget(kit.caption(QStringLiteral("Label1"), QStringLiteral("Fordulónap:"), DTPicker1));
     top->addWidget(DTPicker1);
-    top->addWidget(kit.button(QStringLiteral("Frissit"), QStringLiteral("&Frissítés"),
+    top->addWidget(kit.button(QStringLiteral("Frissit"), QStringLiteral("F&rissítés"),
                               [this] { Frissit_Click(); }));
     root->addLayout(top);
 
@@ -121,7 +124,10 @@ KorosításFormX::KorosításFormX(AppContext& ctx, reports::Ledger ledger, QWid
     Tablazat->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Tablazat->verticalHeader()->hide();
     Tablazat->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    connect(Tablazat, &QTableWidget::cellDoubleClicked, this, [this] { Egyenleg_Click(); });
+    connect(Tablazat, &QTableWidget::cellDoubleClicked, this, [this](int row) {
+        Tablazat->setCurrentCell(row, 0);
+        Egyenleg_Click();
+    });
     root->addWidget(Tablazat, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -169,7 +175,7 @@ void KorosításFormX::Frissit_Click() {
     BusyCursor busy;
     auto read = reports::ageing(*db, ledger_, DTPicker1->date());
     if (!read) {
-        showError(read.errorText());
+        showDatabaseError(read.errorText());
         return;
     }
     report_ = std::move(*read);
@@ -240,7 +246,7 @@ void KorosításFormX::Egyenleg_Click() {
         return;
     auto s = reports::partnerStatement(*db, ledger_, line->partner, report_.asOf);
     if (!s) {
-        showError(s.errorText());
+        showDatabaseError(s.errorText());
         return;
     }
     const reports::Document doc = reports::statementDocument(*s, own_);
@@ -282,7 +288,7 @@ void KorosításFormX::Felszolit_Click() {
     const QString partner = line->partner;
     auto s = reports::partnerStatement(*db, ledger_, partner, report_.asOf);
     if (!s) {
-        showError(s.errorText());
+        showDatabaseError(s.errorText());
         return;
     }
     if (reports::reminderOf(*s, report_.asOf, false, 0).items.empty()) {
@@ -305,14 +311,13 @@ void KorosításFormX::FelszolitMind_Click() {
     Database* db = ctx_.db.veladata.get();
     if (!db || !readBusiness())
         return;
-    const QString folder =
-        ctx_.dialogs
-            ->input(text::folderPrompt, text::deadlineTitle,
-                    QDir(ctx_.dataFolder.isEmpty() ? QDir::currentPath() : ctx_.dataFolder)
-                        .filePath(QStringLiteral("Felszolitasok-%1")
-                                      .arg(report_.asOf.toString(QStringLiteral("yyyyMMdd")))))
-            .trimmed();
+    const QString folder = QDir::cleanPath(ctx_.dialogs->folder(
+        text::folderTitle, ctx_.dataFolder.isEmpty() ? QDir::currentPath() : ctx_.dataFolder));
     if (folder.isEmpty())
+        return;
+    // A letter of an earlier run would be replaced without a word.
+    if (!QDir(folder).entryList({QStringLiteral("*.pdf")}, QDir::Files).isEmpty() &&
+        !ctx_.dialogs->ask(text::folderHasPdfs.arg(folder), text::attention, Icon::Question))
         return;
     const QDate deadline = askDeadline();
     if (!deadline.isValid())
@@ -427,6 +432,7 @@ void KorosításFormX::ExcelMent_Click() {
 }
 
 void KorosításFormX::Kilepes_Click() {
+    SetQui(false);
     accept();
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QDialog>
-
 #include "reports/ageing.h"
 #include "reports/business.h"
+#include "ui/windowbase.h"
 
 class QPushButton;
 class QTableWidget;
@@ -18,7 +17,7 @@ class DatePicker;
 // the most overdue first and the totals per currency below. A double click
 // on a partner shows the partner's statement; the receivables window also
 // writes payment reminders.
-class KorosításFormX : public QDialog {
+class KorosításFormX : public WindowBase {
   public:
     KorosításFormX(AppContext& ctx, reports::Ledger ledger, QWidget* parent = nullptr,
                    const QDate& asOf = QDate::currentDate());
@@ -39,6 +38,9 @@ class KorosításFormX : public QDialog {
     // The line of the table's current row; null on a total row.
     const reports::AgeingLine* currentLine() const;
 
+  protected:
+    void exitAction() override { Kilepes_Click(); }
+
   private:
     QString askTargetPath(const QString& prompt, const QString& extension);
     void fill();
@@ -47,7 +49,6 @@ class KorosításFormX : public QDialog {
     bool askInterest();
     void showError(const QString& text);
 
-    AppContext& ctx_;
     reports::Ledger ledger_;
     reports::AgeingReport report_;
     reports::Business own_;

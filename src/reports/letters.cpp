@@ -235,7 +235,7 @@ Document listDocument(const ListReport& l, const Business& own) {
                   .arg(l.lines.size())
                   .arg(dateText(l.asOf)));
     d.columns = {
-        {QStringLiteral("Sorszám"), 800, Align::Right},
+        {QStringLiteral("Sorszám"), 800, Align::Center},
         {QStringLiteral("Számlaszám"), 1700},
         {QStringLiteral("Partner"), 3600},
         {QStringLiteral("Kelte"), 1150, Align::Center},

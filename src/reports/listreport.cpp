@@ -2,16 +2,15 @@
 
 #include <algorithm>
 
+#include "ledgercore/ledgerrules.h"
 #include "reports/money.h"
 
 namespace vela::reports {
 
-using C = Condition;
-
 Result<ListReport> listReport(Database& db, Ledger ledger, const Query& shown, const QDate& asOf) {
     const OpenRule rule = openRule();
     const QList<GroupedSum::Part> parts{
-        {Amount{"Brutto"}, C::equals("Részkiegyenlités", 0)},
+        {Amount{"Brutto"}, ledger::notPartialRows()},
         {Amount{"RészÖsszegBruttó"}, {}},
         rule.gross,
         rule.paid,

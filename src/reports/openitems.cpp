@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ledgercore/ledgerrules.h"
 #include "reports/money.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -23,10 +24,26 @@ QString ledgerCaption(Ledger ledger) {
 }
 
 OpenRule openRule() {
-    const C open = C::equals("Kivezetés", QStringLiteral("N"));
-    return {{Amount{"Brutto"}, open && C::equals("Részkiegyenlités", 0)},
-            {Amount{"RészÖsszegBruttó"}, open},
-            open};
+    const ledger::OutstandingWhere where = ledger::outstandingWithin({});
+    return {{Amount{"Brutto"}, where.gross},
+            {Amount{"RészÖsszegBruttó"}, where.partial},
+            ledger::openRows()};
+}
+
+Result<Condition> openRowsPass(Database& db, const TableDef& table) {
+    QVariantList binds;
+    const Condition open = ledger::openRows();
+    const QString name = schema::quoteName(table.name);
+    auto openCount = db.scalar(
+        QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(name, open.sql(binds)), binds);
+    if (!openCount)
+        return openCount.error();
+    auto all = db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(name));
+    if (!all)
+        return all.error();
+    if (openCount->toLongLong() * 3 < all->toLongLong())
+        return open;
+    return Condition{};
 }
 
 int daysPast(const QDate& due, const QDate& asOf) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "ledgercore/ledgerkind.h"
 #include "storage/groupedsum.h"
 #include "storage/keyedsum.h"
 #include "storage/query.h"
@@ -16,24 +17,32 @@ struct TableDef;
 
 namespace vela::reports {
 
-enum class Ledger { Payables, Receivables };
+using Ledger = LedgerKind;
 
 const TableDef& tableOf(Ledger ledger);
 // "Tartozunk (Szállító)" / "Tartoznak (Vevő)".
 QString ledgerCaption(Ledger ledger);
 
-// The outstanding figure's rule as sums over rows: the gross of the open
-// rows that are no part payment, less the part-payment gross of every open
-// row. Because it is a difference of two sums, it holds for any grouping
-// of the rows (per invoice, partner, currency, due date), and summed over
-// the whole ledger it is the figure the ledger window shows for all rows.
-// The one place the reports take the rule from.
+// The outstanding figure's rule as the ledger core states it for a filter
+// (ledger::outstandingWithin over every row): the gross of the open rows
+// that are no part payment, less the part-payment gross of every open row.
+// Because it is a difference of two sums, it holds for any grouping of the
+// rows (per invoice, partner, currency, due date), and summed over the
+// whole ledger it is the figure the ledger window shows for all rows. The
+// one place the reports take the rule from.
 struct OpenRule {
     GroupedSum::Part gross;  // sums[0]
     GroupedSum::Part paid;   // sums[1]
     Condition rows;          // the open rows: both parts lie within them
 };
 OpenRule openRule();
+// The rows a pass over the open rows of a whole ledger reads. A ledger of
+// some years is mostly settled: its open rows are found through the index
+// of Kivezetés. Where the open rows are a third or more of the ledger,
+// fetching each apart through the index costs more than one plain pass over
+// all rows, in which the sums' own conditions leave the settled rows out
+// (their groups sum to 0). The two counts come from the indexes alone.
+Result<Condition> openRowsPass(Database& db, const TableDef& table);
 
 // Days a due date lies before the day of reckoning (0 or less: not late). A
 // row without a due date counts as due on the day itself: not late.

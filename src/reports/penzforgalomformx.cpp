@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QDir>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -60,6 +62,37 @@ QTableWidgetItem* cell(const QString& t, bool right) {
     return item;
 }
 
+// A bucket's caption on the chart's axis, its last word on a second line:
+// whole words stay readable where five categories share a narrow chart.
+QString axisCaption(int bucket) {
+    QString c = reports::bucketCaption(bucket).toHtmlEscaped();
+    const qsizetype space = c.lastIndexOf(QLatin1Char(' '));
+    if (space > 0)
+        c.replace(space, 1, QStringLiteral("<br>"));
+    return c;
+}
+
+// The charts read their axes' figures grouped, as the tables do.
+QChart* newChart(const QString& title) {
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    chart->setLocale(QLocale(QLocale::Hungarian, QLocale::Hungary));
+    chart->setLocalizeNumbers(true);
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    return chart;
+}
+
+// Draws a chart laid out at target's size times scale into target; the
+// chart goes with its scene.
+void renderChart(QChart* chart, QPainter& p, const QRectF& target, double scale) {
+    QGraphicsScene scene;
+    scene.addItem(chart);
+    const QSizeF size = target.size() * scale;
+    chart->resize(size);
+    chart->layout()->activate();
+    scene.render(&p, target, QRectF(QPointF(0, 0), size));
+}
+
 QString weekCaption(const reports::CashWeek& w, int i) {
     return QStringLiteral("%1. hét (%2)")
         .arg(i + 1)
@@ -69,7 +102,7 @@ QString weekCaption(const reports::CashWeek& w, int i) {
 }  // namespace
 
 PenzforgalomFormX::PenzforgalomFormX(AppContext& ctx, QWidget* parent, const QDate& from)
-    : QDialog(parent), ctx_(ctx) {
+    : WindowBase(ctx, parent) {
     setObjectName(QStringLiteral("PenzforgalomFormX"));
     setWindowTitle(text::caption);
     auto* root = new QVBoxLayout(this);
@@ -106,8 +139,8 @@ PenzforgalomFormX::PenzforgalomFormX(AppContext& ctx, QWidget* parent, const QDa
     AgeingView->setObjectName(QStringLiteral("AgeingView"));
     AgeingView->setRenderHint(QPainter::Antialiasing);
     AgeingView->setAccessibleName(QStringLiteral("Korosítás; a számok a táblázatban"));
-    charts->addWidget(CashView, 3);
-    charts->addWidget(AgeingView, 2);
+    charts->addWidget(CashView, 1);
+    charts->addWidget(AgeingView, 1);
     root->addLayout(charts, 3);
 
     Tablazat = new QTableWidget(this);
@@ -159,24 +192,10 @@ void PenzforgalomFormX::Frissit_Click() {
     BusyCursor busy;
     auto f = reports::cashFlow(*db, DTPicker1->date(), currency);
     if (!f) {
-        showError(f.errorText());
+        showDatabaseError(f.errorText());
         return;
     }
     flow_ = std::move(*f);
-    receivablesAgeing_ = {flow_.currency};
-    payablesAgeing_ = {flow_.currency};
-    for (auto [ledger, into] : {std::pair{reports::Ledger::Receivables, &receivablesAgeing_},
-                                std::pair{reports::Ledger::Payables, &payablesAgeing_}}) {
-        auto a = reports::ageing(*db, ledger, DTPicker1->date());
-        if (!a) {
-            showError(a.errorText());
-            return;
-        }
-        for (const reports::AgeingTotal& t : a->totals) {
-            if (t.currency == flow_.currency)
-                *into = t;
-        }
-    }
     drawCharts();
     fillTable();
 }
@@ -186,11 +205,11 @@ QString PenzforgalomFormX::hoverText(const QBarSet* set, int index) const {
     if (set && set->label() == text::receivables && index >= 0 && index < reports::kBucketCount)
         return QStringLiteral("%1, %2: %3")
             .arg(text::receivables, reports::bucketCaption(index),
-                 reports::money(receivablesAgeing_.buckets[size_t(index)], c));
+                 reports::money(flow_.receivablesAgeing.buckets[size_t(index)], c));
     if (set && set->label() == text::payables && index >= 0 && index < reports::kBucketCount)
         return QStringLiteral("%1, %2: %3")
             .arg(text::payables, reports::bucketCaption(index),
-                 reports::money(payablesAgeing_.buckets[size_t(index)], c));
+                 reports::money(flow_.payablesAgeing.buckets[size_t(index)], c));
     if (index < 0 || index >= int(flow_.weeks.size()))
         return {};
     const reports::CashWeek& w = flow_.weeks[size_t(index)];
@@ -200,10 +219,9 @@ QString PenzforgalomFormX::hoverText(const QBarSet* set, int index) const {
              text::balance, reports::money(w.balance, c));
 }
 
-void PenzforgalomFormX::drawCharts() {
+QChart* PenzforgalomFormX::makeCashChart() const {
     const QString& c = flow_.currency;
-    auto* chart = new QChart;
-    chart->setTitle(
+    QChart* chart = newChart(
         QStringLiteral("Várható pénzforgalom hetente (%1)").arg(reports::currencyCaption(c)));
     auto* in = new QBarSet(text::receipts);
     auto* out = new QBarSet(text::payments);
@@ -231,6 +249,7 @@ void PenzforgalomFormX::drawCharts() {
     auto* y = new QValueAxis;
     y->setRange(low, high > low ? high * 1.05 : low + 1);
     y->setLabelFormat(QStringLiteral("%.0f"));
+    y->applyNiceNumbers();
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries* s :
@@ -238,31 +257,24 @@ void PenzforgalomFormX::drawCharts() {
         s->attachAxis(x);
         s->attachAxis(y);
     }
-    for (QBarSet* set : {in, out})
-        connect(set, &QBarSet::hovered, this, [this, set](bool on, int index) {
-            if (on)
-                QToolTip::showText(QCursor::pos(), hoverText(set, index), CashView);
-            else
-                QToolTip::hideText();
-        });
-    QChart* old = CashView->chart();
-    CashView->setChart(chart);
-    delete old;
+    return chart;
+}
 
-    auto* ageing = new QChart;
-    ageing->setTitle(QStringLiteral("Korosítás (%1)").arg(reports::currencyCaption(c)));
+QChart* PenzforgalomFormX::makeAgeingChart() const {
+    const QString& c = flow_.currency;
+    QChart* ageing = newChart(QStringLiteral("Korosítás (%1)").arg(reports::currencyCaption(c)));
     auto* rec = new QBarSet(text::receivables);
     auto* pay = new QBarSet(text::payables);
     QStringList buckets;
     double top = 0, bottom = 0;
     for (int b = 0; b < reports::kBucketCount; ++b) {
-        *rec << receivablesAgeing_.buckets[size_t(b)];
-        *pay << payablesAgeing_.buckets[size_t(b)];
-        buckets << reports::bucketCaption(b);
-        top = std::max(
-            {top, receivablesAgeing_.buckets[size_t(b)], payablesAgeing_.buckets[size_t(b)]});
-        bottom = std::min(
-            {bottom, receivablesAgeing_.buckets[size_t(b)], payablesAgeing_.buckets[size_t(b)]});
+        *rec << flow_.receivablesAgeing.buckets[size_t(b)];
+        *pay << flow_.payablesAgeing.buckets[size_t(b)];
+        buckets << axisCaption(b);
+        top = std::max({top, flow_.receivablesAgeing.buckets[size_t(b)],
+                        flow_.payablesAgeing.buckets[size_t(b)]});
+        bottom = std::min({bottom, flow_.receivablesAgeing.buckets[size_t(b)],
+                           flow_.payablesAgeing.buckets[size_t(b)]});
     }
     auto* ageBars = new QBarSeries;
     ageBars->append(rec);
@@ -273,20 +285,33 @@ void PenzforgalomFormX::drawCharts() {
     auto* ay = new QValueAxis;
     ay->setRange(bottom, top > bottom ? top * 1.05 : bottom + 1);
     ay->setLabelFormat(QStringLiteral("%.0f"));
+    ay->applyNiceNumbers();
     ageing->addAxis(ax, Qt::AlignBottom);
     ageing->addAxis(ay, Qt::AlignLeft);
     ageBars->attachAxis(ax);
     ageBars->attachAxis(ay);
-    for (QBarSet* set : {rec, pay})
-        connect(set, &QBarSet::hovered, this, [this, set](bool on, int index) {
-            if (on)
-                QToolTip::showText(QCursor::pos(), hoverText(set, index), AgeingView);
-            else
-                QToolTip::hideText();
-        });
-    old = AgeingView->chart();
-    AgeingView->setChart(ageing);
-    delete old;
+    return ageing;
+}
+
+void PenzforgalomFormX::drawCharts() {
+    for (QChartView* view : {CashView, AgeingView}) {
+        QChart* chart = view == CashView ? makeCashChart() : makeAgeingChart();
+        for (QAbstractSeries* s : chart->series()) {
+            auto* bars = qobject_cast<QBarSeries*>(s);
+            if (!bars)
+                continue;
+            for (QBarSet* set : bars->barSets())
+                connect(set, &QBarSet::hovered, this, [this, set, view](bool on, int index) {
+                    if (on)
+                        QToolTip::showText(QCursor::pos(), hoverText(set, index), view);
+                    else
+                        QToolTip::hideText();
+                });
+        }
+        QChart* old = view->chart();
+        view->setChart(chart);
+        delete old;
+    }
 }
 
 void PenzforgalomFormX::fillTable() {
@@ -315,10 +340,10 @@ void PenzforgalomFormX::fillTable() {
     for (int b = 0; b < reports::kBucketCount; ++b, ++row) {
         Tablazat->setItem(row, 0, cell(QStringLiteral("Korosítás"), false));
         Tablazat->setItem(row, 1, cell(reports::bucketCaption(b), false));
-        Tablazat->setItem(row, 2,
-                          cell(reports::money(receivablesAgeing_.buckets[size_t(b)], c), true));
+        Tablazat->setItem(
+            row, 2, cell(reports::money(flow_.receivablesAgeing.buckets[size_t(b)], c), true));
         Tablazat->setItem(row, 3,
-                          cell(reports::money(payablesAgeing_.buckets[size_t(b)], c), true));
+                          cell(reports::money(flow_.payablesAgeing.buckets[size_t(b)], c), true));
         Tablazat->setItem(row, 4, cell(QString(), true));
         Tablazat->setItem(row, 5, cell(QString(), true));
     }
@@ -341,9 +366,15 @@ void PenzforgalomFormX::paint(QPrinter& printer) const {
                    .arg(reports::dateText(flow_.from), reports::currencyCaption(flow_.currency)));
     const double chartsTop = unit * 3.5;
     const double chartsHeight = area.height() * 0.55;
-    CashView->render(&p, QRectF(0, chartsTop, area.width() * 0.6, chartsHeight));
-    AgeingView->render(&p,
-                       QRectF(area.width() * 0.61, chartsTop, area.width() * 0.39, chartsHeight));
+    // The page's own charts at a screen-like size (the page 1300 points
+    // wide), whatever size the window has or whether it was ever shown.
+    const double scale = 1300.0 / area.width();
+    const double split = area.width() * 0.55;
+    renderChart(makeCashChart(), p, QRectF(0, chartsTop, split - unit * 0.5, chartsHeight), scale);
+    renderChart(
+        makeAgeingChart(), p,
+        QRectF(split + unit * 0.5, chartsTop, area.width() - split - unit * 0.5, chartsHeight),
+        scale);
     f.setBold(false);
     f.setPixelSize(int(unit * 1.15));
     p.setFont(f);
@@ -397,6 +428,7 @@ void PenzforgalomFormX::PdfMent_Click() {
 }
 
 void PenzforgalomFormX::Kilepes_Click() {
+    SetQui(false);
     accept();
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QDialog>
-
 #include "reports/ageing.h"
 #include "reports/cashflow.h"
+#include "ui/windowbase.h"
 
 class QBarSet;
 class QChart;
@@ -23,7 +22,7 @@ class DatePicker;
 // the running balance as a line, in one currency (the forint at first);
 // beside it the ageing of both ledgers as bars. Hovering a bar shows its
 // figures; the same figures stand in the table below for screen readers.
-class PenzforgalomFormX : public QDialog {
+class PenzforgalomFormX : public WindowBase {
   public:
     PenzforgalomFormX(AppContext& ctx, QWidget* parent = nullptr,
                       const QDate& from = QDate::currentDate());
@@ -41,17 +40,21 @@ class PenzforgalomFormX : public QDialog {
     // The figures a hover over a bar shows.
     QString hoverText(const QBarSet* set, int index) const;
 
+  protected:
+    void exitAction() override { Kilepes_Click(); }
+
   private:
     void fillCurrencies();
+    // The charts of the figures read last; the window's and the print's
+    // are each made afresh.
+    QChart* makeCashChart() const;
+    QChart* makeAgeingChart() const;
     void drawCharts();
     void fillTable();
     void paint(QPrinter& printer) const;
     void showError(const QString& text);
 
-    AppContext& ctx_;
     reports::CashFlow flow_;
-    reports::AgeingTotal receivablesAgeing_;
-    reports::AgeingTotal payablesAgeing_;
     DatePicker* DTPicker1 = nullptr;
     QComboBox* Devizanem = nullptr;
     QChartView* CashView = nullptr;

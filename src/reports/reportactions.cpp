@@ -21,7 +21,6 @@ namespace text {
 const QString error = QStringLiteral("FIGYELEM! HIBA!");
 const QString attention = QStringLiteral("FIGYELEM!");
 const QString noDatabase = QStringLiteral("Az adatbázis nem nyitható meg: %1");
-const QString notReady = QStringLiteral("A nyomtató nem áll készen!");
 const QString printError = QStringLiteral("A nyomtatás nem sikerült: %1");
 }  // namespace text
 
@@ -54,12 +53,10 @@ void openAgeing(AppContext& ctx, Ledger ledger, QWidget* parent) {
 }
 
 void printListReport(AppContext& ctx, Ledger ledger, const Query& shown) {
+    // No printer check: the preview is the list's only way to a PDF, which
+    // its print box writes without a printer.
     if (!haveLedgers(ctx))
         return;
-    if (!ctx.printer->ready()) {
-        ctx.dialogs->alert(text::notReady, text::attention, Icon::Warning);
-        return;
-    }
     Result<ListReport> list = Error{};
     {
         BusyCursor busy;

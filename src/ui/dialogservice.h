@@ -31,6 +31,10 @@ class DialogService {
     bool ask(const QString& text, const QString& title, Icon icon) {
         return message(text, title, icon, Buttons::YesNo) == Answer::Yes;
     }
+
+    // A folder the user picks, the box opening at start; Cancel reads as an
+    // empty text.
+    virtual QString folder(const QString& title, const QString& start = {}) = 0;
 };
 
 }  // namespace vela

@@ -1,6 +1,7 @@
 #include "ui/qtdialogservice.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -9,10 +10,22 @@
 
 namespace vela {
 
+QWidget* boxOwner() {
+    if (QWidget* w = QApplication::activeWindow())
+        return w;
+    if (QWidget* w = QApplication::activeModalWidget())
+        return w;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->isWindow() && w->windowType() != Qt::Popup &&
+            w->windowType() != Qt::ToolTip)
+            return w;
+    return nullptr;
+}
+
 DialogService::Answer QtDialogService::message(const QString& text, const QString& title, Icon icon,
                                                Buttons buttons) {
     BusyCursor::Suspend normalPointer;
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(boxOwner());
     box.setText(text);
     box.setWindowTitle(title);
     switch (icon) {
@@ -44,7 +57,7 @@ DialogService::Answer QtDialogService::message(const QString& text, const QStrin
 QString QtDialogService::input(const QString& prompt, const QString& title,
                                const QString& defaultText) {
     BusyCursor::Suspend normalPointer;
-    QInputDialog dlg(QApplication::activeWindow());
+    QInputDialog dlg(boxOwner());
     dlg.setWindowTitle(title);
     dlg.setLabelText(prompt);
     dlg.setTextValue(defaultText);
@@ -57,6 +70,11 @@ QString QtDialogService::input(const QString& prompt, const QString& title,
 
 void QtDialogService::beep() {
     QApplication::beep();
+}
+
+QString QtDialogService::folder(const QString& title, const QString& start) {
+    BusyCursor::Suspend normalPointer;
+    return QFileDialog::getExistingDirectory(boxOwner(), title, start);
 }
 
 }  // namespace vela

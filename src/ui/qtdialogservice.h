@@ -6,6 +6,13 @@ class QWidget;
 
 namespace vela {
 
+// The window a box or preview belongs to: the active one or, when the
+// program is not active (the user is in another program while a long run
+// ends), the modal window open now, else any window shown. A box of no
+// window would be the only main window shown while the payables window is
+// hidden behind the receivables one, and closing it would end the program.
+QWidget* boxOwner();
+
 // The real message boxes, input boxes and beep. The busy cursor is put aside
 // while a box is open, so the user never answers under an hourglass.
 class QtDialogService : public DialogService {
@@ -15,6 +22,7 @@ class QtDialogService : public DialogService {
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultText = {}) override;
     void beep() override;
+    QString folder(const QString& title, const QString& start = {}) override;
 };
 
 }  // namespace vela

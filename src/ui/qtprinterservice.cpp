@@ -5,6 +5,7 @@
 #include <QPrinterInfo>
 
 #include "ui/busycursor.h"
+#include "ui/qtdialogservice.h"
 
 namespace vela {
 
@@ -25,7 +26,7 @@ Status QtPrinterService::preview(const PaintFn& paint, QPageLayout::Orientation 
     BusyCursor::Suspend normalPointer;
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(orientation);
-    QPrintPreviewDialog dlg(&printer);
+    QPrintPreviewDialog dlg(&printer, boxOwner());
     dlg.setWindowTitle(QStringLiteral("Nyomtatási kép"));
     QObject::connect(&dlg, &QPrintPreviewDialog::paintRequested,
                      [&paint](QPrinter* p) { paint(*p); });

@@ -36,6 +36,14 @@ void ScriptedDialogService::clear() {
     beepsSinceLast_ = 0;
     answers_.clear();
     inputs_.clear();
+    folders_.clear();
+}
+
+QString ScriptedDialogService::folder(const QString& title, const QString& start) {
+    shown.append(
+        {Shown::Kind::Folder, title, title, Icon::Question, Buttons::Ok, start, beepsSinceLast_});
+    beepsSinceLast_ = 0;
+    return folders_.isEmpty() ? QString() : folders_.takeFirst();
 }
 
 }  // namespace vela

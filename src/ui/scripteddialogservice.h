@@ -9,11 +9,12 @@
 namespace vela {
 
 // A dialog service for tests: records every box and beep, and answers from a
-// queue (Yes for questions and "" for input boxes when the queue is empty).
+// queue (Yes for questions and "" for input boxes and folders when the queue
+// is empty).
 class ScriptedDialogService : public DialogService {
   public:
     struct Shown {
-        enum class Kind { Message, Input } kind;
+        enum class Kind { Message, Input, Folder } kind;
         QString text;
         QString title;
         Icon icon = Icon::Information;
@@ -27,9 +28,12 @@ class ScriptedDialogService : public DialogService {
     QString input(const QString& prompt, const QString& title,
                   const QString& defaultText = {}) override;
     void beep() override;
+    // Recorded with the title as its text and start as its default text.
+    QString folder(const QString& title, const QString& start = {}) override;
 
     void answer(Answer a) { answers_.append(a); }
     void answerInput(const QString& text) { inputs_.append(text); }
+    void answerFolder(const QString& path) { folders_.append(path); }
 
     QList<Shown> shown;
     int beeps = 0;
@@ -41,6 +45,7 @@ class ScriptedDialogService : public DialogService {
   private:
     QList<Answer> answers_;
     QStringList inputs_;
+    QStringList folders_;
     int beepsSinceLast_ = 0;
 };
 

@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QFile>
+#include <QHash>
 #include <QLabel>
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -44,6 +46,44 @@ TEST_F(ReportWindows, MenuOpensAgeingOfEachLedger) {
         EXPECT_EQ(caption, QStringLiteral("Korosítás - VelaData"));
         // Today's ageing: the rows are there whatever the day.
         EXPECT_EQ(rows, kind == LedgerKind::Payables ? 3 + 2 : 4 + 2);
+    }
+}
+
+// Alt with the menu's letter opens the menu: no top entry beside it has the
+// letter, least of all "&Kivezetés", which would settle the current row.
+TEST_F(ReportWindows, MenuLetterIsItsOwn) {
+    for (LedgerKind kind : {LedgerKind::Payables, LedgerKind::Receivables}) {
+        LedgerWindow ledger(ctx, kind);
+        QStringList sharing;
+        for (QAction* a : ledger.findChild<QMenuBar*>()->actions()) {
+            const qsizetype amp = a->text().indexOf(QLatin1Char('&'));
+            if (amp >= 0 && a->text().mid(amp + 1, 1).toLower() == QLatin1String("m"))
+                sharing << a->text();
+        }
+        EXPECT_EQ(sharing, QStringList{QStringLiteral("Ki&mutatások")});
+    }
+}
+
+// Alt with a button's letter presses that button: a letter two controls of
+// a report window share only moves the focus between them.
+TEST_F(ReportWindows, ButtonLettersAreTheirOwn) {
+    KorosításFormX receivables(ctx, Ledger::Receivables, nullptr, asOf);
+    KorosításFormX payables(ctx, Ledger::Payables, nullptr, asOf);
+    PenzforgalomFormX flow(ctx, nullptr, asOf);
+    for (QWidget* w : {static_cast<QWidget*>(&receivables), static_cast<QWidget*>(&payables),
+                       static_cast<QWidget*>(&flow)}) {
+        QHash<QString, QString> byLetter;
+        for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+            const qsizetype amp = b->text().indexOf(QLatin1Char('&'));
+            if (amp < 0)
+                continue;
+            const QString letter = b->text().mid(amp + 1, 1).toLower();
+            EXPECT_FALSE(byLetter.contains(letter))
+                << w->objectName().toStdString() << ": " << b->text().toStdString() << " / "
+                << byLetter.value(letter).toStdString();
+            byLetter.insert(letter, b->text());
+        }
+        EXPECT_GT(byLetter.size(), 3);
     }
 }
 

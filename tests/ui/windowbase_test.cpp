@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 
 #include "storage/database.h"
 #include "storage/recordsource.h"
 #include "tempdatafolder.h"
 #include "ui/appcontext.h"
 #include "ui/busycursor.h"
+#include "ui/qtdialogservice.h"
 #include "ui/scripteddialogservice.h"
 #include "ui/windowbase.h"
 
@@ -130,4 +132,18 @@ TEST(WindowBase, HeaderClicksTurnTheSortAndEveryTenthRereadsTheRows) {
         EXPECT_EQ(w.headerClicks(2), countAfter[click]);
     }
     EXPECT_EQ(w.headerClicks(1), 0);  // another grid's count is its own
+}
+
+// A box belongs to the modal window open now, also when the program is not
+// the active one: a box of no window would be the only main window shown
+// while the payables window hides behind the receivables one, and closing
+// it would end the program.
+TEST(WindowBase, BoxesBelongToTheModalWindowBehindThem) {
+    QWidget payables;  // hidden, as while the receivables window is open
+    QDialog receivables(&payables);
+    receivables.setWindowModality(Qt::ApplicationModal);
+    receivables.show();
+    QApplication::processEvents();
+    EXPECT_EQ(boxOwner(), &receivables);
+    receivables.hide();
 }

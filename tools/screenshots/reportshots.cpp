@@ -58,7 +58,14 @@ int main(int argc, char** argv) {
     using namespace vela::reports;
     const QDate today = QDate::currentDate();
     auto own = readBusiness(*ctx.db.parameters);
-    const Business business = own ? *own : Business{};
+    // The demo folder leaves the business's own data to the user; the
+    // letters are shown with a header as a user who has set it sees them.
+    const Business business = own && !own->name.isEmpty()
+                                  ? *own
+                                  : Business{QStringLiteral("Kvadra Kereskedőház Kft."),
+                                             QStringLiteral("6720 Szeged, Kárász utca 5."),
+                                             QStringLiteral("12345678-2-06"),
+                                             QStringLiteral("11773016-01234567-00000000"), 13.5};
 
     bool ok = true;
     vela::KorosításFormX ageing(ctx, Ledger::Receivables, nullptr, today);
