@@ -302,6 +302,10 @@ Status Database::commit() {
     return exec(QStringLiteral("COMMIT"));
 }
 
+bool Database::inTransaction() const {
+    return handle_ && sqlite3_get_autocommit(handle_) == 0;
+}
+
 void Database::rollback() {
     // Fails only when no transaction is open, or when SQLite has already
     // undone it after an error: either way nothing is left to undo.
