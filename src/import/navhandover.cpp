@@ -5,12 +5,14 @@
 #include <cmath>
 
 #include "import/navinvoicereader.h"
-#include "import/stagedtransfer.h"
+#include "ledgercore/ledgerrules.h"
+#include "ledgercore/stagedinvoice.h"
 #include "storage/bulkwrite.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/funcs.h"
 #include "storage/recordsource.h"
+#include "storage/rowaccess.h"
 
 namespace vela {
 
@@ -72,36 +74,54 @@ QString noteOf(const NavLedgerEntry& e) {
     return note;
 }
 
-// The ledger row of an entry by the hand-over rule of staged invoices
-// (sequence number, row identifier, data-entry date, settled flag), with
-// what that rule has no place for: a text invoice number, no single rate,
+// The ledger row of an entry by the ledger's hand-over rule for staged
+// invoices (sequence number, row identifier, data-entry date, settled flag
+// from the payment method), with what a staged invoice has no place for: a
+// text invoice number, the address as the invoice gives it, no single rate,
 // the note.
-QVariantList ledgerValues(const NavLedgerEntry& e, const QDate& delivery, qint64 sorszam,
-                          const QString& rowId, const QDate& today) {
-    QVariantList staged(22);
-    staged[1] = e.CegNev;
-    staged[4] = e.FizetesModja;
-    staged[5] = e.Datumtol;
-    staged[6] = e.Datumig;
-    staged[7] = e.Megnevezes;
-    staged[8] = e.AFA ? QVariant(*e.AFA) : QVariant();
-    staged[9] = 0.0;
-    staged[10] = e.Devizanem;
-    staged[11] = e.Netto;
-    staged[12] = e.Brutto;
-    staged[21] = delivery.isValid() ? delivery : e.Datumtol;
-    QVariantList v = StagedTransfer::ledgerValues(staged, sorszam, rowId, today);
-    v[1] = e.Szamlaszam;
-    v[3] = e.CegCim;
-    v[6] = e.AFA ? QVariant(*e.AFA) : QVariant();
-    const QString note = noteOf(e);
-    v << (note.isEmpty() ? QVariant() : QVariant(note));
-    return v;
+LedgerRow ledgerRow(const NavLedgerEntry& e, const QDate& delivery, qint64 sorszam,
+                    const QString& rowId, const QDate& today) {
+    StagedInvoice staged;
+    staged.customer = e.CegNev;
+    staged.payment = e.FizetesModja;
+    staged.issued = e.Datumtol;
+    staged.due = e.Datumig;
+    staged.item = e.Megnevezes;
+    staged.settled = 0.0;
+    staged.currency = e.Devizanem;
+    staged.net = e.Netto;
+    staged.gross = e.Brutto;
+    staged.performed = delivery.isValid() ? delivery : e.Datumtol;
+    LedgerRow row = staged.toLedgerRow(sorszam, rowId, today);
+    row.szamlaszam = e.Szamlaszam;
+    row.cegCim = e.CegCim;
+    row.afa = e.AFA;
+    row.megjegyzes = noteOf(e);
+    return row;
 }
 
+// The columns the hand-over of staged invoices fills, and the note.
 const QStringList& ledgerColumns() {
-    static const QStringList columns = StagedTransfer::ledgerColumns() + QStringList{kNote};
+    static const QStringList columns{QStringLiteral("Sorszám"),    QStringLiteral("Szamlaszam"),
+                                     QStringLiteral("CegNev"),     QStringLiteral("CegCim"),
+                                     QStringLiteral("Megnevezes"), QStringLiteral("Netto"),
+                                     QStringLiteral("AFA"),        QStringLiteral("Brutto"),
+                                     QStringLiteral("Datumtol"),   QStringLiteral("Datumig"),
+                                     QStringLiteral("Teljesités"), QStringLiteral("Adatfelvetel"),
+                                     QStringLiteral("Devizanem"),  QStringLiteral("RészÖsszeg"),
+                                     QStringLiteral("recordID"),   QStringLiteral("FizetésMódja"),
+                                     QStringLiteral("Kivezetés"),  kNote};
     return columns;
+}
+
+QVariantList valuesOf(const LedgerRow& row) {
+    QVariantList v;
+    v.reserve(ledgerColumns().size());
+    for (const QString& c : ledgerColumns()) v << row.value(c);
+    // An empty note is no note.
+    if (row.megjegyzes.isEmpty())
+        v.last() = QVariant();
+    return v;
 }
 
 const QStringList& partnerColumns() {
@@ -473,10 +493,10 @@ Result<NavHandOver::Report> NavHandOver::run(QList<NavStagedInvoice>& staged,
             return fail(begun.errorText());
         // Read under the writer the transaction holds.
         const Result<QVariant> highest =
-            bulk::highestValue(veladata_, tableOf(ledger), QStringLiteral("Sorszám"));
+            rows::highest(veladata_, tableOf(ledger), QStringLiteral("Sorszám"));
         if (!highest)
             return fail(highest.errorText());
-        next[int(ledger)] = qint64(num(*highest)) + 1;
+        next[int(ledger)] = ledger::nextSorszam(*highest);
     }
     if (partners) {
         if (const Status begun = register_.begin(); !begun)
@@ -508,7 +528,7 @@ Result<NavHandOver::Report> NavHandOver::run(QList<NavStagedInvoice>& staged,
         BulkInsert& insert = toUs ? receivables : payables;
         qint64& sorszam = next[int(e.ledger)];
         if (const Status written = insert.append(
-                ledgerValues(e, s.invoice.deliveryDate, sorszam, rowId, idMoment.date()));
+                valuesOf(ledgerRow(e, s.invoice.deliveryDate, sorszam, rowId, idMoment.date())));
             !written)
             return fail(
                 text::rowRefused.arg(e.Szamlaszam, s.invoice.sourceName, written.errorText()));

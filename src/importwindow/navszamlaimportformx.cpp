@@ -16,6 +16,7 @@
 
 #include "import/navcredentials.h"
 #include "import/navledgermapper.h"
+#include "ledgercore/ledgerrules.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/funcs.h"
@@ -100,9 +101,7 @@ NavSzamlaImportFormX::NavSzamlaImportFormX(AppContext& ctx, QWidget* parent)
     setObjectName(QStringLiteral("NavSzamlaImportFormX"));
     setWindowTitle(text::caption);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
-    newRowId_ = [](const QDateTime& when) {
-        return when.toString(QStringLiteral("yyyyMMddHHmmsszzz"));
-    };
+    newRowId_ = &ledger::newRowId;
     clock_ = [] { return QDateTime::currentDateTime(); };
     chooser_ = [this] {
         return QFileDialog::getOpenFileNames(this, text::chooseTitle, QString(),
