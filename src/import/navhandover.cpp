@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "import/navinvoicereader.h"
+#include "ledgercore/ledgerbook.h"
 #include "ledgercore/ledgerrules.h"
 #include "ledgercore/stagedinvoice.h"
 #include "storage/bulkwrite.h"
@@ -96,32 +97,10 @@ LedgerRow ledgerRow(const NavLedgerEntry& e, const QDate& delivery, qint64 sorsz
     row.szamlaszam = e.Szamlaszam;
     row.cegCim = e.CegCim;
     row.afa = e.AFA;
-    row.megjegyzes = noteOf(e);
-    return row;
-}
-
-// The columns the hand-over of staged invoices fills, and the note.
-const QStringList& ledgerColumns() {
-    static const QStringList columns{QStringLiteral("Sorszám"),    QStringLiteral("Szamlaszam"),
-                                     QStringLiteral("CegNev"),     QStringLiteral("CegCim"),
-                                     QStringLiteral("Megnevezes"), QStringLiteral("Netto"),
-                                     QStringLiteral("AFA"),        QStringLiteral("Brutto"),
-                                     QStringLiteral("Datumtol"),   QStringLiteral("Datumig"),
-                                     QStringLiteral("Teljesités"), QStringLiteral("Adatfelvetel"),
-                                     QStringLiteral("Devizanem"),  QStringLiteral("RészÖsszeg"),
-                                     QStringLiteral("recordID"),   QStringLiteral("FizetésMódja"),
-                                     QStringLiteral("Kivezetés"),  kNote};
-    return columns;
-}
-
-QVariantList valuesOf(const LedgerRow& row) {
-    QVariantList v;
-    v.reserve(ledgerColumns().size());
-    for (const QString& c : ledgerColumns()) v << row.value(c);
     // An empty note is no note.
-    if (row.megjegyzes.isEmpty())
-        v.last() = QVariant();
-    return v;
+    const QString note = noteOf(e);
+    row.megjegyzes = note.isEmpty() ? QString() : note;
+    return row;
 }
 
 const QStringList& partnerColumns() {
@@ -462,106 +441,102 @@ Result<NavHandOver::Report> NavHandOver::run(QList<NavStagedInvoice>& staged,
             return begun.error();
         }
     }
-    auto undo = [&] {
+    const size_t bookedBefore = booked_.size();
+    const QSet<QString> partnersBefore = partnerTaxes_;
+    const QSet<QString> transactionsBefore = transactionIds_;
+    const QMultiHash<QString, QString> namesBefore = taxByName_;
+    const qint64 lastPartnerBefore = lastPartnerId_;
+    auto fail = [&](const QString& why) -> Result<Report> {
         veladata_.rollback();
         if (partners)
             betarol_->rollback();
-    };
-    const size_t bookedBefore = booked_.size();
-    const QSet<QString> partnersBefore = partnerTaxes_;
-    const qint64 lastPartnerBefore = lastPartnerId_;
-    auto fail = [&](const QString& why) -> Result<Report> {
-        undo();
         // What was counted as booked meanwhile is forgotten again.
         for (auto* index : {&byNumber_, &byOriginal_})
             for (auto it = index->begin(); it != index->end();)
                 it = it.value() >= bookedBefore ? index->erase(it) : std::next(it);
         booked_.resize(bookedBefore);
         partnerTaxes_ = partnersBefore;
+        transactionIds_ = transactionsBefore;
+        taxByName_ = namesBefore;
         lastPartnerId_ = lastPartnerBefore;
         return Error{why};
     };
 
-    BulkInsert receivables(veladata_, schema::velanakData(), ledgerColumns());
-    BulkInsert payables(veladata_, schema::velaData(), ledgerColumns());
+    // Each ledger gets its rows by the ledger book's hand-over, numbered on
+    // inside the transaction opened above.
+    for (NavLedger ledger : {NavLedger::Payables, NavLedger::Receivables}) {
+        QList<qsizetype> rows;  // the staged rows of this ledger, in their order
+        for (qsizetype i = 0; i < staged.size(); ++i)
+            if (staged[i].state == NavStagedInvoice::State::New && staged[i].entry.ledger == ledger)
+                rows << i;
+        if (rows.isEmpty())
+            continue;
+        LedgerBook book(veladata_, tableOf(ledger));
+        book.setClock(clock);
+        const Result<LedgerBook::HandedOver> done = book.handOver(
+            rows.size(),
+            [&](qsizetype i, qint64 sorszam, const QString& rowId, const QDate& today) {
+                NavStagedInvoice& s = staged[rows[i]];
+                // Mapped again over what is booked by now: a modification of
+                // an invoice handed over a moment ago counts against that
+                // invoice.
+                if (Result<NavLedgerEntry> again =
+                        NavLedgerMapper::map(s.invoice, business_, original(s.entry)))
+                    s.entry = *again;
+                const NavLedgerEntry& e = s.entry;
+                addBooked(Booked{e.ledger, e.Szamlaszam.trimmed(), e.CegNev, noteOf(e), e.Netto,
+                                 e.Brutto, true});
+                if (!e.navTransactionId.isEmpty())
+                    transactionIds_.insert(e.navTransactionId);
+                return ledgerRow(e, s.invoice.deliveryDate, sorszam, rowId, today);
+            },
+            newRowId);
+        if (!done)
+            return fail(done.errorText());
+        if (done->stopped) {
+            const NavStagedInvoice& s = staged[rows[done->failedAt]];
+            return fail(
+                text::rowRefused.arg(s.entry.Szamlaszam, s.invoice.sourceName, done->failedWhy));
+        }
+        (ledger == NavLedger::Receivables ? report.receivables : report.payables) = done->written;
+    }
+
     BulkInsert register_(partners ? *betarol_ : veladata_, schema::beraktar(), partnerColumns(),
                          BulkInsert::BadValue::LeaveEmpty);
-    qint64 next[2] = {0, 0};
-    for (NavLedger ledger : {NavLedger::Payables, NavLedger::Receivables}) {
-        BulkInsert& insert = ledger == NavLedger::Payables ? payables : receivables;
-        if (const Status begun = insert.begin(); !begun)
-            return fail(begun.errorText());
-        // Read under the writer the transaction holds.
-        const Result<QVariant> highest =
-            rows::highest(veladata_, tableOf(ledger), QStringLiteral("Sorszám"));
-        if (!highest)
-            return fail(highest.errorText());
-        next[int(ledger)] = ledger::nextSorszam(*highest);
-    }
     if (partners) {
         if (const Status begun = register_.begin(); !begun)
             return fail(begun.errorText());
     }
-
-    QDateTime idMoment;
-    QString rowId;
-    auto identifierAt = [&](const QDateTime& now) {
-        if (rowId.isNull() || now.date() != idMoment.date() ||
-            now.time().msecsSinceStartOfDay() != idMoment.time().msecsSinceStartOfDay()) {
-            idMoment = now;
-            rowId = newRowId(now);
-        }
-    };
-    identifierAt(clock());
-    for (NavStagedInvoice& s : staged) {
+    for (const NavStagedInvoice& s : std::as_const(staged)) {
         if (s.state != NavStagedInvoice::State::New) {
             ++report.skipped;
             continue;
         }
-        // Mapped again over what is booked by now: a modification of an
-        // invoice handed over a moment ago counts against that invoice.
-        if (Result<NavLedgerEntry> again =
-                NavLedgerMapper::map(s.invoice, business_, original(s.entry)))
-            s.entry = *again;
-        const NavLedgerEntry& e = s.entry;
-        const bool toUs = e.ledger == NavLedger::Receivables;
-        BulkInsert& insert = toUs ? receivables : payables;
-        qint64& sorszam = next[int(e.ledger)];
-        if (const Status written = insert.append(
-                valuesOf(ledgerRow(e, s.invoice.deliveryDate, sorszam, rowId, idMoment.date())));
-            !written)
-            return fail(
-                text::rowRefused.arg(e.Szamlaszam, s.invoice.sourceName, written.errorText()));
-        ++sorszam;
-        ++(toUs ? report.receivables : report.payables);
-        addBooked(
-            Booked{e.ledger, e.Szamlaszam.trimmed(), e.CegNev, noteOf(e), e.Netto, e.Brutto, true});
-        if (!e.navTransactionId.isEmpty())
-            transactionIds_.insert(e.navTransactionId);
-        identifierAt(clock());
-
         if (!partners)
             continue;
-        const std::optional<NavPartnerRecord> p = NavLedgerMapper::partner(s.invoice, e.ledger);
+        const NavLedger ledger = s.entry.ledger;
+        const std::optional<NavPartnerRecord> p = NavLedgerMapper::partner(s.invoice, ledger);
         if (!p)
             continue;
         const QString key = registerKey(p->BerAdoszam, p->BerEUAdoszam);
         if (key.isEmpty() || partnerTaxes_.contains(key))
             continue;
-        const QVariantList values{
-            p->BerNev,        p->BerIrszam,     p->BerSzekhely,
-            p->BerCim,        p->BerAdoszam,    p->BerEUAdoszam,
-            p->BerSzamlaszam, ++lastPartnerId_, toUs ? QStringLiteral("V") : QStringLiteral("B")};
+        const bool customer = ledger == NavLedger::Receivables;
+        const QVariantList values{p->BerNev,
+                                  p->BerIrszam,
+                                  p->BerSzekhely,
+                                  p->BerCim,
+                                  p->BerAdoszam,
+                                  p->BerEUAdoszam,
+                                  p->BerSzamlaszam,
+                                  ++lastPartnerId_,
+                                  customer ? QStringLiteral("V") : QStringLiteral("B")};
         if (const Status added = register_.append(values); !added)
             return fail(text::partnerRefused.arg(p->BerNev, added.errorText()));
         partnerTaxes_.insert(key);
         taxByName_.insert(folded(p->BerNev), key);
         ++report.partnersAdded;
     }
-    if (Status s = receivables.finish(); !s)
-        return fail(s.errorText());
-    if (Status s = payables.finish(); !s)
-        return fail(s.errorText());
     if (partners) {
         if (Status s = register_.finish(); !s)
             return fail(s.errorText());
@@ -572,6 +547,7 @@ Result<NavHandOver::Report> NavHandOver::run(QList<NavStagedInvoice>& staged,
         if (Status committed = betarol_->commit(); !committed) {
             betarol_->rollback();
             partnerTaxes_ = partnersBefore;
+            taxByName_ = namesBefore;
             lastPartnerId_ = lastPartnerBefore;
             report.partnersAdded = 0;
             report.partnerProblem = text::partnersLost.arg(committed.errorText());

@@ -40,7 +40,6 @@ const QString attention = QStringLiteral("FIGYELEM!");
 const QString errorTitle = QStringLiteral("FIGYELEM! HIBA!");
 const QString summaryTitle = QStringLiteral("Online Számla import");
 const QString noLedger = QStringLiteral("A nyilvántartás (veladata.mdb) nem nyitható meg: %1");
-const QString databaseError = QStringLiteral("Adatbázis-hiba: %1");
 const QString noOwnNumber = QStringLiteral(
     "Az Online Számla átvételéhez adja meg a Paraméterek ablakban a cég saját adószámát "
     "(az adószám első 8 számjegyét).");
@@ -97,7 +96,7 @@ QString dateText(const QDate& d) {
 }  // namespace
 
 NavSzamlaImportFormX::NavSzamlaImportFormX(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), ctx_(ctx) {
+    : WindowBase(ctx, parent) {
     setObjectName(QStringLiteral("NavSzamlaImportFormX"));
     setWindowTitle(text::caption);
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -247,7 +246,7 @@ void NavSzamlaImportFormX::addInvoices(const QList<NavInvoice>& invoices, QStrin
         invoices_ << invoices;
         if (const Status loaded = handOver_->load(invoices_); !loaded) {
             invoices_.resize(invoices_.size() - invoices.size());
-            showError(text::databaseError.arg(loaded.errorText()));
+            showDatabaseError(loaded.errorText());
             return;
         }
         const qsizetype before = staged_.size();
@@ -418,7 +417,7 @@ void NavSzamlaImportFormX::Command4_Click() {
             endpoint_.isEmpty() ? NavClient::endpoint((*user)->environment) : endpoint_;
         auto* client = new NavClient(network_, url, **user, this);
         if (const Status ids = handOver_->loadTransactionIds(); !ids)
-            showError(text::databaseError.arg(ids.errorText()));
+            showDatabaseError(ids.errorText());
         client->fetch(
             from, to, direction, [this](const NavInvoiceDigest& d) { return handOver_->holds(d); },
             [this, client](Result<NavFetchResult> result) {
@@ -448,6 +447,7 @@ void NavSzamlaImportFormX::fetched(const Result<NavFetchResult>& result) {
 }
 
 void NavSzamlaImportFormX::Kilepes_Click() {
+    SetQui(false);
     done(QDialog::Accepted);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDialog>
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QStringList>
@@ -9,6 +8,7 @@
 #include <memory>
 
 #include "import/navhandover.h"
+#include "ui/windowbase.h"
 
 class QComboBox;
 class QLineEdit;
@@ -28,7 +28,7 @@ class ValueLabel;
 // files (or a folder of them) or straight from its interface, shows them in
 // a grid, lets the user drop rows, and hands the rest over into the two
 // ledgers ("Átadás").
-class NavSzamlaImportFormX : public QDialog {
+class NavSzamlaImportFormX : public WindowBase {
     Q_OBJECT
   public:
     // Columns of the grid.
@@ -80,6 +80,9 @@ class NavSzamlaImportFormX : public QDialog {
     void Command5_Click();  // "Tallózás…"
     void Kilepes_Click();
 
+  protected:
+    void exitAction() override { Kilepes_Click(); }
+
   private:
     void buildControls();
     bool prepare();  // reads the business's details and opens the hand-over
@@ -88,7 +91,6 @@ class NavSzamlaImportFormX : public QDialog {
     void fetched(const Result<NavFetchResult>& result);
     void showError(const QString& text);
 
-    AppContext& ctx_;
     NavHandOver::RowIdMaker newRowId_;
     NavHandOver::Clock clock_;
     SecretStore* secrets_ = nullptr;

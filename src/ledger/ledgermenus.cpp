@@ -3,12 +3,9 @@
 
 #include <QMenuBar>
 
-#include "importwindow/navszamlaimportformx.h"
 #include "ledger/ledgerwindow.h"
 #include "reports/reportactions.h"
-#include "ui/appcontext.h"
 #include "ui/formkit.h"
-#include "ui/windowopener.h"
 
 namespace vela {
 
@@ -38,29 +35,8 @@ void LedgerWindow::buildMenus() {
          << M::menu("AdatImport", QStringLiteral("Adat&import"))
          << M::item("szamlabol", QStringLiteral("FakturoW számlázóból"),
                     on(&LedgerWindow::szamlabol_Click), [payables] { return !payables; })
-         // Online Számla invoices go into both ledgers: this one and, when it
-         // was opened from the payables window, that one read their rows again.
-         << M::item(
-                "NavSzamla", QStringLiteral("Online Számla (NAV) …"),
-                [this] {
-                    storeCurrentRow();
-                    NavSzamlaImportFormX import(ctx_, this);
-                    import.setRowIdMaker(&LedgerWindow::NewRowId);
-                    // Files named on the command line are staged at once.
-                    import.stageFiles(property("navSzamlaFiles").toStringList());
-                    setProperty("navSzamlaFiles", {});
-                    if (ctx_.opener)
-                        ctx_.opener->openModal(import);
-                    for (LedgerWindow* w : {this, qobject_cast<LedgerWindow*>(parentWidget())}) {
-                        if (!w)
-                            continue;
-                        w->VelaData1.setQuery(w->traits_.allRows());
-                        w->reportFailure(w->VelaData1.refresh());
-                        if (w->VelaData1.recordCount() > 0)
-                            w->VelaData1.moveLast();
-                    }
-                    becomeActive();
-                })
+         << M::item("NavSzamla", QStringLiteral("Online Számla (NAV) …"),
+                    on(&LedgerWindow::NavSzamla_Click))
          << M::separator() << M::item("Excelbol", QStringLiteral("MS Excel"), {}, notYet)
          << M::top("VelaKivezet", QStringLiteral("&Kivezetés"),
                    on(&LedgerWindow::VelaKivezet_Click))

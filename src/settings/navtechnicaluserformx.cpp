@@ -29,7 +29,7 @@ const QString test = QStringLiteral("Teszt rendszer");
 }  // namespace
 
 NavTechnicalUserFormX::NavTechnicalUserFormX(AppContext& ctx, SecretStore& secrets, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), secrets_(secrets) {
+    : WindowBase(ctx, parent), secrets_(secrets) {
     setObjectName(QStringLiteral("NavTechnicalUserFormX"));
     setWindowTitle(text::caption);
     FormKit kit(this);
@@ -108,11 +108,13 @@ void NavTechnicalUserFormX::Command1_Click() {
             return;
         }
         ctx_.dialogs->message(text::saved, text::caption, DialogService::Icon::Information);
+        SetQui(false);
         done(QDialog::Accepted);
     });
 }
 
 void NavTechnicalUserFormX::Command2_Click() {
+    SetQui(false);
     done(QDialog::Rejected);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/windowbase.h"
 
 class QComboBox;
 class QLineEdit;
@@ -14,7 +14,7 @@ class SecretStore;
 // The tax authority's technical user of the business (login, password,
 // signature key, tax number, test or production system), read from and
 // saved into the desktop's keyring, never into a database file.
-class NavTechnicalUserFormX : public QDialog {
+class NavTechnicalUserFormX : public WindowBase {
     Q_OBJECT
   public:
     NavTechnicalUserFormX(AppContext& ctx, SecretStore& secrets, QWidget* parent = nullptr);
@@ -24,8 +24,10 @@ class NavTechnicalUserFormX : public QDialog {
     void Command1_Click();  // "Mentés"
     void Command2_Click();  // "Mégse"
 
+  protected:
+    void exitAction() override { Command2_Click(); }
+
   private:
-    AppContext& ctx_;
     SecretStore& secrets_;
     QLineEdit* Text1 = nullptr;  // login
     QLineEdit* Text2 = nullptr;  // password

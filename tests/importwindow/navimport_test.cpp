@@ -297,6 +297,38 @@ TEST_F(NavImport, RefusedFilesAreToldAndNothingIsWritten) {
     EXPECT_EQ(ctx.db.betarol->scalar(QStringLiteral("SELECT count(*) FROM beraktar"))->toInt(), 0);
 }
 
+// A row the ledger refuses (a partner name too long for it) takes the whole
+// hand-over back, partners included; without it the rest goes through.
+TEST_F(NavImport, AFailedWriteWritesNothingAndTheRestGoesWhenItIsDropped) {
+    QTemporaryDir dir;
+    QFile sample(kSamples + "Belfoldi vegszamla.xml");
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QFile bad(dir.filePath("hosszu.xml"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(
+        sample.readAll().replace("<customerName>Beszerző Kft</customerName>",
+                                 "<customerName>" + QByteArray(300, 'x') + "</customerName>"));
+    bad.close();
+    open();
+    window->stageFiles({kSamples + "Belfoldi termekertekesites.xml", bad.fileName()});
+    ASSERT_EQ(window->staged().size(), 2);
+    handOver();
+    EXPECT_TRUE(
+        dialogs.texts().last().startsWith("A(z) „AAA000568” számla (hosszu.xml) nem írható"))
+        << dialogs.texts().last().toStdString();
+    EXPECT_EQ(rows("VelanakData") + rows("VelaData"), 0);
+    EXPECT_EQ(ctx.db.betarol->scalar(QStringLiteral("SELECT count(*) FROM beraktar"))->toInt(), 0);
+
+    window->grid()->selectRow(1);
+    window->findChild<QPushButton*>("Command2")->click();
+    handOver();
+    EXPECT_EQ(window->report().receivables, 1);
+    EXPECT_EQ(window->report().partnersAdded, 1);
+    EXPECT_EQ(
+        ctx.db.veladata->scalar(QStringLiteral("SELECT Szamlaszam FROM VelanakData"))->toString(),
+        "2021/000123");
+}
+
 TEST_F(NavImport, TheInterfaceQueryStagesWhatIsNotBookedAndTellsAWrongPassword) {
     navstandin::StandInServer nav;
     const struct {
