@@ -299,6 +299,7 @@ QString NavHandOver::indexKey(NavLedger ledger, const QString& number) {
 }
 
 void NavHandOver::addBooked(Booked b) {
+    b.partnerFolded = folded(b.partnerFolded);
     const size_t at = booked_.size();
     byNumber_.insert(indexKey(b.ledger, b.number), at);
     // "módosítja: 2021/000123, 2. módosítás": the row counts against that invoice.
@@ -318,14 +319,13 @@ QString NavHandOver::partnerKey(const QString& taxDigits, const QString& name) c
     return !taxDigits.isEmpty() ? taxDigits : QStringLiteral("~") + folded(name);
 }
 
-bool NavHandOver::samePartner(const QString& rowName, const NavLedgerEntry& e) const {
+bool NavHandOver::samePartner(const QString& rowFolded, const NavLedgerEntry& e) const {
     // The ledger keeps the partner's name only: its tax number is the
     // register's. A name the register does not know, or an invoice without
     // a tax number, is told by the name.
-    const QList<QString> known = taxByName_.values(folded(rowName));
-    if (known.isEmpty() || e.partnerTaxNumber.isEmpty())
-        return folded(rowName) == folded(e.CegNev);
-    return known.contains(e.partnerTaxNumber);
+    if (e.partnerTaxNumber.isEmpty() || !taxByName_.contains(rowFolded))
+        return rowFolded == folded(e.CegNev);
+    return taxByName_.contains(rowFolded, e.partnerTaxNumber);
 }
 
 bool NavHandOver::booked(const NavLedgerEntry& e) const {
@@ -334,7 +334,7 @@ bool NavHandOver::booked(const NavLedgerEntry& e) const {
     for (auto it = byNumber_.constFind(indexKey(e.ledger, e.Szamlaszam));
          it != byNumber_.cend() && it.key() == indexKey(e.ledger, e.Szamlaszam); ++it) {
         const Booked& b = booked_[it.value()];
-        if (!samePartner(b.partnerName, e))
+        if (!samePartner(b.partnerFolded, e))
             continue;
         if (!e.originalInvoiceNumber.isEmpty() && !refersTo(b.note, e.originalInvoiceNumber))
             continue;
@@ -351,10 +351,10 @@ std::optional<NavOriginalFigures> NavHandOver::original(const NavLedgerEntry& e)
     const QString key = indexKey(e.ledger, e.originalInvoiceNumber);
     std::vector<std::pair<size_t, bool>> rows;  // the row, whether it is the original's own
     for (auto it = byNumber_.constFind(key); it != byNumber_.cend() && it.key() == key; ++it)
-        if (samePartner(booked_[it.value()].partnerName, e))
+        if (samePartner(booked_[it.value()].partnerFolded, e))
             rows.emplace_back(it.value(), true);
     for (auto it = byOriginal_.constFind(key); it != byOriginal_.cend() && it.key() == key; ++it)
-        if (samePartner(booked_[it.value()].partnerName, e))
+        if (samePartner(booked_[it.value()].partnerFolded, e))
             rows.emplace_back(it.value(), false);
     for (const auto& [at, own] : rows) {
         const Booked& b = booked_[at];
@@ -422,8 +422,7 @@ bool NavHandOver::holds(const NavInvoiceDigest& d) {
         return false;
     const QString key = indexKey(ledger, d.invoiceNumber);
     for (auto it = byNumber_.constFind(key); it != byNumber_.cend() && it.key() == key; ++it)
-        if (taxByName_.values(folded(booked_[it.value()].partnerName)).contains(partner) &&
-            d.batchIndex == 0)
+        if (taxByName_.contains(booked_[it.value()].partnerFolded, partner) && d.batchIndex == 0)
             return true;
     return false;
 }

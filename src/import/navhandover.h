@@ -85,7 +85,7 @@ class NavHandOver {
     struct Booked {
         NavLedger ledger;
         QString number;
-        QString partnerName;
+        QString partnerFolded;  // the partner's name, folded when booked
         QString note;
         double netto = 0;
         double brutto = 0;
@@ -94,7 +94,7 @@ class NavHandOver {
     static QString indexKey(NavLedger ledger, const QString& number);
     void addBooked(Booked b);
     QString partnerKey(const QString& taxDigits, const QString& name) const;
-    bool samePartner(const QString& rowName, const NavLedgerEntry& e) const;
+    bool samePartner(const QString& rowFolded, const NavLedgerEntry& e) const;
     bool booked(const NavLedgerEntry& e) const;
     [[nodiscard]] Status lookUp(QStringList numbers, QStringList originals);
     std::optional<NavOriginalFigures> original(const NavLedgerEntry& e) const;
