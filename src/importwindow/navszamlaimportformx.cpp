@@ -172,6 +172,9 @@ void NavSzamlaImportFormX::buildControls() {
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     DBGrid1->horizontalHeader()->setSectionResizeMode(Partner, QHeaderView::Stretch);
+    // "kétszer a listában" and the column's own caption are read whole.
+    for (const Column c : {Issued, Due, Kind, Booked})
+        DBGrid1->horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     DBGrid1->verticalHeader()->setDefaultSectionSize(22);
     root->addWidget(DBGrid1, 1);
 
