@@ -43,7 +43,8 @@ Result<qint64> insert(Database& db, const TableDef& table, const Values& values)
 Result<bool> any(Database& db, const Query& query);
 // The highest value of column (null when the table is empty).
 Result<QVariant> highest(Database& db, const TableDef& table, const QString& column);
-// The sum of amount over the rows of where, per value of groupColumn.
+// The sum of amount over the rows of where, per value of groupColumn with
+// its letter case folded (the keys are the folded texts, vela::foldCase).
 Result<QHash<QString, double>> sumsBy(Database& db, const TableDef& table,
                                       const QString& groupColumn, const QString& amount,
                                       const Condition& where);
