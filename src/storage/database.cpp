@@ -267,7 +267,7 @@ Status Database::commit() {
 }
 
 bool Database::inTransaction() const {
-    return handle_ && sqlite3_get_autocommit(handle_) == 0;
+    return handle_ && handle_->inTransaction();
 }
 
 void Database::rollback() {
