@@ -6,7 +6,7 @@ namespace vela {
 
 QString helpText() {
     return QStringLiteral(
-        "Használat: VelaData [--help | --version]\n"
+        "Használat: VelaData [--help | --version | --nav-szamla FÁJL…]\n"
         "\n"
         "A VelaData a szállítói (Tartozunk) és a vevői (Tartoznak) nyitott számlák\n"
         "nyilvántartása. Adatmappája az aktuális mappa: ebben kell lennie a\n"
@@ -20,7 +20,10 @@ QString helpText() {
         "\n"
         "Kapcsolók:\n"
         "  -h, --help     ez a súgó\n"
-        "  --version      a program verziója\n");
+        "  --version      a program verziója\n"
+        "  --nav-szamla FÁJL…\n"
+        "                 az Online Számla import ablak nyílik meg ezekkel a NAV XML-\n"
+        "                 fájlokkal (vagy mappákkal) a listában\n");
 }
 
 QString versionText() {
@@ -29,6 +32,17 @@ QString versionText() {
 
 bool answerInfoRequest(int argc, char** argv) {
     return vela::answerInfoRequest(argc, argv, helpText(), versionText());
+}
+
+std::optional<QStringList> navSzamlaFiles(const QStringList& arguments) {
+    const qsizetype at = arguments.indexOf(QStringLiteral("--nav-szamla"));
+    if (at < 0)
+        return std::nullopt;
+    QStringList files;
+    for (qsizetype i = at + 1;
+         i < arguments.size() && !arguments[i].startsWith(QLatin1String("--")); ++i)
+        files << arguments[i];
+    return files;
 }
 
 }  // namespace vela

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <optional>
 
 #include "base/programstart.h"
 
@@ -13,5 +15,9 @@ QString versionText();
 // Prints the help or the version text on standard output when the command
 // line asks for it; true means the program ends here. Needs no display.
 bool answerInfoRequest(int argc, char** argv);
+
+// The files after "--nav-szamla" (up to the next option), for the Online
+// Számla import window to open with; nullopt when the option is not given.
+std::optional<QStringList> navSzamlaFiles(const QStringList& arguments);
 
 }  // namespace vela

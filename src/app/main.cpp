@@ -1,7 +1,9 @@
 // VelaData: the payables and receivables ledgers of the data folder, which
 // is the current directory.
 
+#include <QAction>
 #include <QApplication>
+#include <QTimer>
 
 #include "app/commandline.h"
 #include "app/startup.h"
@@ -35,5 +37,14 @@ int main(int argc, char** argv) {
     QObject::connect(window, &vela::LedgerWindow::programExit, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     window->show();
+    // "--nav-szamla FILE…": the Online Számla import opens over the ledger
+    // with the files in its list.
+    if (const auto files = vela::navSzamlaFiles(QApplication::arguments())) {
+        window->setProperty("navSzamlaFiles", *files);
+        QTimer::singleShot(0, window, [window] {
+            if (QAction* item = window->menuItem(QStringLiteral("NavSzamla")))
+                item->trigger();
+        });
+    }
     return app.exec();
 }

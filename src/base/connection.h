@@ -104,6 +104,9 @@ class Connection {
     [[nodiscard]] virtual Status begin() = 0;
     [[nodiscard]] virtual Status commit() = 0;
     virtual void rollback() = 0;
+    // Whether a transaction is open on the connection (one the engine has
+    // undone by itself after an error is not).
+    virtual bool inTransaction() const = 0;
 
     // Moves whenever another connection commits to the database.
     virtual qint64 changeToken() = 0;

@@ -34,6 +34,8 @@ void LedgerWindow::buildMenus() {
          << M::menu("AdatImport", QStringLiteral("Adat&import"))
          << M::item("szamlabol", QStringLiteral("FakturoW számlázóból"),
                     on(&LedgerWindow::szamlabol_Click), [payables] { return !payables; })
+         << M::item("NavSzamla", QStringLiteral("Online Számla (NAV) …"),
+                    on(&LedgerWindow::NavSzamla_Click))
          << M::separator() << M::item("Excelbol", QStringLiteral("MS Excel"), {}, notYet)
          << M::top("VelaKivezet", QStringLiteral("&Kivezetés"),
                    on(&LedgerWindow::VelaKivezet_Click))

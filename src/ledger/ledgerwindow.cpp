@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "importwindow/navszamlaimportformx.h"
 #include "importwindow/szamlaimportformx.h"
 #include "ledger/ledgermessages.h"
 #include "ledger/ledgerprintreport.h"
@@ -584,6 +585,30 @@ void LedgerWindow::szamlabol_Click() {
     reportFailure(VelaData1.refresh());
     if (VelaData1.recordCount() > 0)
         VelaData1.moveLast();
+    becomeActive();
+}
+
+// Online Számla invoices go into both ledgers: this one and, when it was
+// opened from the payables window, that one read their rows again.
+void LedgerWindow::NavSzamla_Click() {
+    storeCurrentRow();
+    {
+        NavSzamlaImportFormX import(ctx_, this);
+        import.setRowIdMaker(&LedgerWindow::NewRowId);
+        // Files named on the command line are staged at once.
+        import.stageFiles(property("navSzamlaFiles").toStringList());
+        setProperty("navSzamlaFiles", {});
+        if (ctx_.opener)
+            ctx_.opener->openModal(import);
+    }
+    for (LedgerWindow* w : {this, qobject_cast<LedgerWindow*>(parentWidget())}) {
+        if (!w)
+            continue;
+        w->VelaData1.setQuery(w->traits_.allRows());
+        w->reportFailure(w->VelaData1.refresh());
+        if (w->VelaData1.recordCount() > 0)
+            w->VelaData1.moveLast();
+    }
     becomeActive();
 }
 

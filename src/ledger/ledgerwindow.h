@@ -69,6 +69,7 @@ class LedgerWindow : public WindowBase {
     void Tartoznak_Click();
     void VevoTorzs_Click();
     void szamlabol_Click();
+    void NavSzamla_Click();
     void Kezikonyv_Click();
     void Parameter_Click();
     void Command7_Click();  // "Nyomtatás"

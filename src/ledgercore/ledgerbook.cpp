@@ -30,7 +30,8 @@ Result<T> inTransaction(Database& db, const std::function<Result<T>()>& work) {
     return r;
 }
 
-// The columns a hand-over fills; the others keep their defaults.
+// The columns a hand-over fills; the others keep their defaults (a row
+// without a note leaves the note's default, empty).
 const QStringList& handOverColumns() {
     static const QStringList columns{kSorszam,
                                      QStringLiteral("Szamlaszam"),
@@ -48,7 +49,8 @@ const QStringList& handOverColumns() {
                                      QStringLiteral("RészÖsszeg"),
                                      kRecordId,
                                      QStringLiteral("FizetésMódja"),
-                                     QStringLiteral("Kivezetés")};
+                                     QStringLiteral("Kivezetés"),
+                                     QStringLiteral("Megjegyzés")};
     return columns;
 }
 
@@ -150,20 +152,35 @@ Result<LedgerBook::Booked> LedgerBook::bookPartialPayment(qint64 key,
 
 Result<LedgerBook::HandedOver> LedgerBook::handOver(const QList<StagedInvoice>& invoices,
                                                     const RowIdMaker& newRowId) {
+    Result<HandedOver> r = handOver(
+        invoices.size(),
+        [&](qsizetype i, qint64 sorszam, const QString& rowId, const QDate& today) {
+            return invoices[i].toLedgerRow(sorszam, rowId, today);
+        },
+        newRowId);
+    if (r && r->stopped)
+        r->failedInvoice = qint64(Funcs::NumOrZero(invoices[r->failedAt].number).toDouble());
+    return r;
+}
+
+Result<LedgerBook::HandedOver> LedgerBook::handOver(qsizetype count, const RowMaker& rowAt,
+                                                    const RowIdMaker& newRowId) {
     HandedOver result;
     // The hand-over stopped at invoice i: the message names that invoice.
     auto stopAt = [&](qsizetype i, const QString& why) {
         result.stopped = true;
-        result.failedInvoice = qint64(Funcs::NumOrZero(invoices[i].number).toDouble());
+        result.failedAt = i;
         result.failedWhy = why;
     };
     // Before the first row is written, a failure stops it at the first invoice.
     auto stopBeforeFirst = [&](const Error& error) -> Result<HandedOver> {
-        if (invoices.isEmpty())
+        if (count == 0)
             return error;
         stopAt(0, error.text);
         return result;
     };
+    // A transaction its owner opened is its owner's to undo.
+    const bool owned = !db_.inTransaction();
     BulkInsert insert(db_, table_, handOverColumns());
     if (const Status begun = insert.begin(); !begun)
         return stopBeforeFirst(begun.error());
@@ -171,7 +188,8 @@ Result<LedgerBook::HandedOver> LedgerBook::handOver(const QList<StagedInvoice>& 
     // the same numbers meanwhile.
     const Result<QVariant> highest = rows::highest(db_, table_, kSorszam);
     if (!highest) {
-        db_.rollback();
+        if (owned)
+            db_.rollback();
         return stopBeforeFirst(highest.error());
     }
     qint64 next = ledger::nextSorszam(*highest);
@@ -191,8 +209,8 @@ Result<LedgerBook::HandedOver> LedgerBook::handOver(const QList<StagedInvoice>& 
     const QStringList& columns = handOverColumns();
     QVariantList values;
     values.reserve(columns.size());
-    for (qsizetype i = 0; i < invoices.size(); ++i) {
-        const LedgerRow row = invoices[i].toLedgerRow(next, rowId, idMoment.date());
+    for (qsizetype i = 0; i < count; ++i) {
+        const LedgerRow row = rowAt(i, next, rowId, idMoment.date());
         values.clear();
         for (const QString& c : columns) values << row.value(c);
         if (const Status appended = insert.append(values); !appended) {

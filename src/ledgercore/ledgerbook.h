@@ -69,6 +69,7 @@ class LedgerBook {
         qint64 firstSorszam = 0;  // the sequence number of the first row written
         // A row that could not be written stopped the hand-over after `written` rows.
         bool stopped = false;
+        qsizetype failedAt = -1;   // that row's place among the invoices handed over
         qint64 failedInvoice = 0;  // the staged invoice number of that row
         QString failedWhy;         // why it could not be written
     };
@@ -79,6 +80,15 @@ class LedgerBook {
     // before the first row, or of the closing commit, stops it at the first
     // invoice with none written.
     Result<HandedOver> handOver(const QList<StagedInvoice>& invoices, const RowIdMaker& newRowId);
+
+    // The ledger row the i-th of a hand-over's invoices becomes, numbered
+    // sorszam, with the row identifier rowId, made today.
+    using RowMaker = std::function<LedgerRow(qsizetype i, qint64 sorszam, const QString& rowId,
+                                             const QDate& today)>;
+    // The same hand-over for count invoices of another source, whose rows
+    // rowAt makes in their order (they may carry a note). Inside a
+    // transaction already open the rows join it and its owner commits.
+    Result<HandedOver> handOver(qsizetype count, const RowMaker& rowAt, const RowIdMaker& newRowId);
 
     // The partial-totals pass over the rows of shown (ledger::partialTotalFor).
     Result<PassCounts> writePartialTotals(const Condition& shown,

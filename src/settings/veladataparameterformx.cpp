@@ -15,7 +15,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "import/navcredentials.h"
 #include "settings/helpformx.h"
+#include "settings/navtechnicaluserformx.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/funcs.h"
@@ -158,6 +160,11 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
     Command1 =
         kit.button(QStringLiteral("Command1"), QStringLiteral("OK"), [this] { Command1_Click(); });
     Command1->setMinimumWidth(110);
+    // The technical user of the tax authority's interface goes into the
+    // keyring, not into the parameters row.
+    Command2 = kit.button(QStringLiteral("Command2"), QStringLiteral("&NAV technikai felhasználó…"),
+                          [this] { Command2_Click(); });
+    buttons->insertWidget(0, Command2);
     buttons->addWidget(Command1);
     root->addLayout(buttons);
     resize(960, 200);
@@ -277,6 +284,13 @@ void VelaDataParameterFormX::Command1_Click() {
     QString folder = Funcs::TextOrEmpty(EmblemaData.field(Interface)).toString();
     while (folder.startsWith(QLatin1Char(' '))) folder.remove(0, 1);
     ctx_.invoicingFolder = folder;
+}
+
+void VelaDataParameterFormX::Command2_Click() {
+    KeychainSecretStore keyring;
+    NavTechnicalUserFormX user(ctx_, keyring, this);
+    if (ctx_.opener)
+        ctx_.opener->openModal(user);
 }
 
 void VelaDataParameterFormX::Segedlet_Click() {

@@ -33,6 +33,7 @@ class VelaDataParameterFormX : public WindowBase {
   public slots:
     void Form_Activate();
     void Command1_Click();  // "OK"
+    void Command2_Click();  // "NAV technikai felhasználó…"
     void Segedlet_Click();
     void Kilepes_Click();
 
@@ -50,6 +51,7 @@ class VelaDataParameterFormX : public WindowBase {
     RecordGrid* DBGrid1 = nullptr;
     RecordGridModel* gridModel_ = nullptr;
     QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
     QMenuBar* menuBar_ = nullptr;
     bool activated_ = false;
 };

@@ -37,9 +37,14 @@ Status BulkInsert::begin() {
         insert_.reset();
         return failed;
     }
-    if (Status s = db_.begin(); !s) {
-        insert_.reset();
-        return s;
+    // Inside a transaction its owner opened, the rows become part of it: the
+    // owner commits or undoes them together with its other writes.
+    joined_ = db_.inTransaction();
+    if (!joined_) {
+        if (Status s = db_.begin(); !s) {
+            insert_.reset();
+            return s;
+        }
     }
     inTransaction_ = true;
     return {};
@@ -123,6 +128,8 @@ Status BulkInsert::finish() {
         return {};
     inTransaction_ = false;
     insert_.reset();
+    if (joined_)
+        return {};
     if (Status s = db_.commit(); !s) {
         db_.rollback();
         return s;

@@ -41,7 +41,8 @@ class BulkInsert {
     BulkInsert(const BulkInsert&) = delete;
     BulkInsert& operator=(const BulkInsert&) = delete;
 
-    // Prepares the statement and opens the transaction.
+    // Prepares the statement and opens the transaction; inside one already
+    // open, the rows join it and finish() leaves the commit to its owner.
     [[nodiscard]] Status begin();
     // Writes one row (values in the order of the columns); the error tells
     // why it could not be written.
@@ -63,6 +64,7 @@ class BulkInsert {
     BadValue badValue_;
     std::unique_ptr<Statement> insert_;
     bool inTransaction_ = false;
+    bool joined_ = false;  // written inside a transaction begin() found open
     int written_ = 0;
     int badValues_ = 0;
 };

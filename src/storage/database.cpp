@@ -266,6 +266,10 @@ Status Database::commit() {
     return s;
 }
 
+bool Database::inTransaction() const {
+    return handle_ && handle_->inTransaction();
+}
+
 void Database::rollback() {
     handle_->rollback();
 }

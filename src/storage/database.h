@@ -71,6 +71,7 @@ class Database {
     [[nodiscard]] Status commit();
     // Undoes the open transaction; without one there is nothing to undo.
     void rollback();
+    bool inTransaction() const;
 
   private:
     Database() = default;

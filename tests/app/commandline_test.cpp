@@ -67,7 +67,8 @@ TEST(CommandLine, ProgramsAnswerOnTheTerminalWithoutDisplayOrDatabase) {
 
     const ProgramRun help = runProgram(QStringLiteral("VelaData"), {"--help"}, dir.path());
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith(QStringLiteral("Használat: VelaData [--help | --version]\n")))
+    EXPECT_TRUE(help.out.startsWith(
+        QStringLiteral("Használat: VelaData [--help | --version | --nav-szamla FÁJL…]\n")))
         << help.out.toStdString();
     EXPECT_TRUE(help.out.contains(QStringLiteral("VELADATA_DIR")));
 

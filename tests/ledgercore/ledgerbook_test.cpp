@@ -135,6 +135,41 @@ TEST_F(LedgerBookTest, HandOverNumbersOnFromTheHighest) {
               "85I 96N");
 }
 
+// Rows made by another source (an Online Számla import) carry their note;
+// inside a transaction the caller opened they are the caller's to keep or undo.
+TEST_F(LedgerBookTest, HandOverOfMadeRowsJoinsTheCallersTransaction) {
+    add("(Sorszám, recordID) VALUES (3, 'x')");
+    const auto rowAt = [](qsizetype i, qint64 sorszam, const QString& rowId, const QDate& today) {
+        LedgerRow r;
+        r.sorszam = sorszam;
+        r.recordId = rowId;
+        r.adatfelvetel = today;
+        r.szamlaszam = i == 0 ? "2021/000123" : "AAA";
+        if (i == 0)
+            r.megjegyzes = "NAV-azonosító: T1";
+        r.kivezetes = "N";
+        return r;
+    };
+    const auto id = [](const QDateTime&) { return QString("ID"); };
+    for (const bool keep : {false, true}) {
+        ASSERT_TRUE(db->begin());
+        const auto done = book->handOver(2, rowAt, id);
+        ASSERT_TRUE(done) << done.errorText().toStdString();
+        EXPECT_EQ(done->written, 2);
+        EXPECT_EQ(done->firstSorszam, 4);
+        EXPECT_TRUE(db->inTransaction());  // left open for its owner
+        if (keep)
+            ASSERT_TRUE(db->commit());
+        else
+            db->rollback();
+    }
+    EXPECT_EQ(at("SELECT group_concat(Sorszám || ' ' || Szamlaszam || ' ' || "
+                 "ifnull(Megjegyzés, '-') || ' ' || Adatfelvetel, '; ') FROM VelaData "
+                 "WHERE recordID = 'ID'")
+                  .toString(),
+              "4 2021/000123 NAV-azonosító: T1 2025-01-05; 5 AAA - 2025-01-05");
+}
+
 TEST_F(LedgerBookTest, BothPassesWithFixedFigures) {
     for (const char* v :
          {"(Sorszám, recordID, Szamlaszam, RészÖsszeg) VALUES (1, 'a', 'A', 100)",

@@ -432,6 +432,10 @@ void SqliteConnection::rollback() {
         (void)execScript(QStringLiteral("ROLLBACK"));
 }
 
+bool SqliteConnection::inTransaction() const {
+    return db_ && sqlite3_get_autocommit(db_) == 0;
+}
+
 qint64 SqliteConnection::changeToken() {
     sqlite3_stmt* st = nullptr;
     qint64 v = -1;

@@ -41,6 +41,7 @@ class SqliteConnection final : public Connection {
     [[nodiscard]] Status begin() override;
     [[nodiscard]] Status commit() override;
     void rollback() override;
+    bool inTransaction() const override;
     qint64 changeToken() override;
     qint64 totalChanges() const override;
     const Dialect& dialect() const override;
