@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "base/programstart.h"
 
@@ -13,5 +14,9 @@ QString versionText();
 // Prints the help or the version text on standard output when the command
 // line asks for it; true means the program ends here. Needs no display.
 bool answerInfoRequest(int argc, char** argv);
+
+// The statement file of "--bankkivonat FILE" (or "--bankkivonat=FILE"),
+// made absolute against the current directory; empty when none is named.
+QString bankStatementArgument(const QStringList& arguments);
 
 }  // namespace vela

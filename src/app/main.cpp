@@ -1,7 +1,9 @@
 // VelaData: the payables and receivables ledgers of the data folder, which
 // is the current directory.
 
+#include <QAction>
 #include <QApplication>
+#include <QTimer>
 
 #include "app/commandline.h"
 #include "app/startup.h"
@@ -35,5 +37,13 @@ int main(int argc, char** argv) {
     QObject::connect(window, &vela::LedgerWindow::programExit, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     window->show();
+    ctx.bankStatementFile = vela::bankStatementArgument(QApplication::arguments().mid(1));
+    if (!ctx.bankStatementFile.isEmpty()) {
+        // Once the payables window is up, as if the user chose the menu item.
+        QTimer::singleShot(0, window, [window] {
+            if (QAction* item = window->menuItem(QStringLiteral("Bankkivonat")))
+                item->trigger();
+        });
+    }
     return app.exec();
 }

@@ -2,9 +2,12 @@
 // when each item is enabled.
 
 #include <QMenuBar>
+#include <utility>
 
+#include "bankwindow/bankkivonatformx.h"
 #include "ledger/ledgerwindow.h"
 #include "reports/reportactions.h"
+#include "ui/appcontext.h"
 #include "ui/formkit.h"
 
 namespace vela {
@@ -35,6 +38,15 @@ void LedgerWindow::buildMenus() {
          << M::menu("AdatImport", QStringLiteral("Adat&import"))
          << M::item("szamlabol", QStringLiteral("FakturoW számlázóból"),
                     on(&LedgerWindow::szamlabol_Click), [payables] { return !payables; })
+         << M::item("Bankkivonat", QStringLiteral("Bankkivonat beolvasása…"),
+                    [this] {
+                        // The booking changes rows of both ledgers: read them again.
+                        storeCurrentRow();
+                        BankkivonatFormX::open(ctx_, &LedgerWindow::NewRowId, this,
+                                               std::exchange(ctx_.bankStatementFile, {}));
+                        reportFailure(VelaData1.refresh());
+                        becomeActive();
+                    })
          << M::separator() << M::item("Excelbol", QStringLiteral("MS Excel"), {}, notYet)
          << M::top("VelaKivezet", QStringLiteral("&Kivezetés"),
                    on(&LedgerWindow::VelaKivezet_Click))
