@@ -77,9 +77,7 @@ void BookStatement(benchmark::State& state) {
         state.PauseTiming();
         undo(*db);
         state.ResumeTiming();
-        vela::StatementBooking booking(*db, [](const QDateTime& t) {
-            return t.toString(QStringLiteral("yyyyMMddHHmmsszzz"));
-        });
+        vela::StatementBooking booking(*db);
         const auto done = booking.book(st, orders, QDate(2024, 6, 15));
         if (!done || done->booked != kEntries) {
             state.SkipWithError(done ? "not every entry was booked" : qPrintable(done.errorText()));

@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "import/camtreader.h"
+#include "ledgercore/ledgerrules.h"
 #include "reports/document.h"
 #include "storage/bankbookings.h"
 #include "storage/columns.h"
@@ -162,10 +163,8 @@ const SpinDef kSpins[] = {
 
 }  // namespace
 
-BankkivonatFormX::BankkivonatFormX(AppContext& ctx, RowIdMaker newRowId, QWidget* parent)
-    : QDialog(parent),
-      ctx_(ctx),
-      newRowId_(std::move(newRowId)),
+BankkivonatFormX::BankkivonatFormX(AppContext& ctx, QWidget* parent)
+    : WindowBase(ctx, parent),
       clock_([] { return QDateTime::currentDateTime(); }),
       today_(QDate::currentDate()) {
     setObjectName(QStringLiteral("BankkivonatFormX"));
@@ -177,14 +176,13 @@ BankkivonatFormX::BankkivonatFormX(AppContext& ctx, RowIdMaker newRowId, QWidget
 
 BankkivonatFormX::~BankkivonatFormX() = default;
 
-void BankkivonatFormX::open(AppContext& ctx, RowIdMaker newRowId, QWidget* parent,
-                            const QString& file) {
+void BankkivonatFormX::open(AppContext& ctx, QWidget* parent, const QString& file) {
     if (!ctx.db.veladata) {
         ctx.dialogs->alert(text::noDatabase.arg(ctx.db.veladataStatus.errorText()), text::error,
                            Icon::Critical);
         return;
     }
-    BankkivonatFormX window(ctx, std::move(newRowId), parent);
+    BankkivonatFormX window(ctx, parent);
     if (!file.isEmpty())
         window.openFile(file);
     if (ctx.opener)
@@ -470,11 +468,13 @@ bool BankkivonatFormX::match() {
     Database& db = *ctx_.db.veladata;
     BusyCursor busy;
     std::vector<OpenItem> items;
+    // The ledger's own open invoices, with what their partial payments have paid.
     for (OpenLedger ledger : {OpenLedger::Receivables, OpenLedger::Payables}) {
         const Result<std::vector<bankbook::OpenRow>> rows =
-            bankbook::openRows(db, StatementBooking::ledgerTable(ledger));
+            bankbook::openRows(db, StatementBooking::ledgerTable(ledger), ledger::openInvoices(),
+                               ledger::openPartialPayments());
         if (!rows) {
-            showError(rows.errorText());
+            showDatabaseError(rows.errorText());
             return false;
         }
         for (const bankbook::OpenRow& r : *rows) {
@@ -491,7 +491,7 @@ bool BankkivonatFormX::match() {
         const Result<std::vector<bankbook::PartnerAccount>> read =
             bankbook::partnerAccounts(*betarol);
         if (!read) {
-            showError(read.errorText());
+            showDatabaseError(read.errorText());
             return false;
         }
         for (const auto& p : *read) partners.push_back({p.name, p.account});
@@ -500,7 +500,7 @@ bool BankkivonatFormX::match() {
     if (bankbook::hasBookingTable(db)) {
         Result<QSet<QString>> read = bankbook::bookedReferences(db);
         if (!read) {
-            showError(read.errorText());
+            showDatabaseError(read.errorText());
             return false;
         }
         booked = std::move(*read);
@@ -796,7 +796,7 @@ void BankkivonatFormX::Kiegyenlites_Click() {
     if (!ctx_.dialogs->ask(text::bookQuestion.arg(orders.size()).arg(invoices), text::caption,
                            Icon::Question))
         return;
-    StatementBooking booking(*db, newRowId_);
+    StatementBooking booking(*db);
     booking.setClock(clock_);
     Result<BookingOutcome> done = Error{};
     {
@@ -930,7 +930,8 @@ void BankkivonatFormX::PdfMentes_Click() {
 }
 
 void BankkivonatFormX::Kilepes_Click() {
-    accept();
+    SetQui(false);
+    done(QDialog::Accepted);
 }
 
 }  // namespace vela

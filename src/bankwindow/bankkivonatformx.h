@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QDialog>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -12,6 +11,7 @@
 #include "import/bankstatement.h"
 #include "import/csvstatementreader.h"
 #include "import/statementmatcher.h"
+#include "ui/windowbase.h"
 
 class QCheckBox;
 class QComboBox;
@@ -29,11 +29,9 @@ class ValueLabel;
 // for it, lets the user tick, untick, point a transaction at another open
 // invoice or split it over several, books the ticked ones with
 // "Kiegyenlítés" and prints or saves what was done.
-class BankkivonatFormX : public QDialog {
+class BankkivonatFormX : public WindowBase {
     Q_OBJECT
   public:
-    using RowIdMaker = StatementBooking::RowIdMaker;
-
     // One line of the grid: the transaction's proposal as it stands now.
     struct Line {
         Proposal proposal;
@@ -43,13 +41,12 @@ class BankkivonatFormX : public QDialog {
         bool bookedNow = false;     // booked by this window
     };
 
-    BankkivonatFormX(AppContext& ctx, RowIdMaker newRowId, QWidget* parent = nullptr);
+    explicit BankkivonatFormX(AppContext& ctx, QWidget* parent = nullptr);
     ~BankkivonatFormX() override;
 
     // Opens the window modally through the context's opener, on file when
     // one is given; without veladata.mdb the user is told and nothing opens.
-    static void open(AppContext& ctx, RowIdMaker newRowId, QWidget* parent,
-                     const QString& file = {});
+    static void open(AppContext& ctx, QWidget* parent, const QString& file = {});
 
     // Reads a statement file (camt.053 XML or CSV, told by its content) and
     // proposes; a file that cannot be read is told and nothing changes.
@@ -82,6 +79,7 @@ class BankkivonatFormX : public QDialog {
     void setTicked(int line, bool ticked);
 
   private:
+    void exitAction() override { Kilepes_Click(); }
     void buildControls();
     QWidget* buildCsvPanel();
     bool readStatement(const QString& path);
@@ -97,8 +95,6 @@ class BankkivonatFormX : public QDialog {
     QString summaryText() const;
     void showError(const QString& text);
 
-    AppContext& ctx_;
-    RowIdMaker newRowId_;
     StatementBooking::Clock clock_;
     QDate today_;
     BankStatement statement_;

@@ -1,5 +1,6 @@
 #include "bankwindow/statementbooking.h"
 
+#include "ledgercore/ledgerbook.h"
 #include "storage/bankbookings.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -8,27 +9,17 @@ namespace vela {
 
 namespace {
 
-const QString kKivezetes = QStringLiteral("Kivezetés");
-const QString kReszkiegyenlites = QStringLiteral("Részkiegyenlités");
-const QString kRecordId = QStringLiteral("recordID");
-const QString kSorszam = QStringLiteral("Sorszám");
-const QString kSzamlaszam = QStringLiteral("Szamlaszam");
-// The duplication copies the base row's columns up to Részkiegyenlités.
-constexpr int kCopiedColumns = 21;
-
-QString rowName(const QHash<QString, QVariant>& row) {
-    const QString number = row.value(kSzamlaszam).toString();
+QString rowName(const LedgerRow& row) {
     return QStringLiteral("%1 sorszámú%2")
-        .arg(row.value(kSorszam).toLongLong())
-        .arg(number.isEmpty() ? QString() : QStringLiteral(" (%1 számú)").arg(number));
+        .arg(row.sorszam.value_or(0))
+        .arg(row.szamlaszam.isEmpty() ? QString()
+                                      : QStringLiteral(" (%1 számú)").arg(row.szamlaszam));
 }
 
 }  // namespace
 
-StatementBooking::StatementBooking(Database& veladata, RowIdMaker newRowId)
-    : db_(veladata),
-      newRowId_(std::move(newRowId)),
-      clock_([] { return QDateTime::currentDateTime(); }) {}
+StatementBooking::StatementBooking(Database& veladata)
+    : db_(veladata), clock_([] { return QDateTime::currentDateTime(); }) {}
 
 const TableDef& StatementBooking::ledgerTable(OpenLedger ledger) {
     return ledger == OpenLedger::Payables ? schema::velaData() : schema::velanakData();
@@ -43,8 +34,11 @@ Result<BookingOutcome> StatementBooking::book(const BankStatement& statement,
                            "(BankiTetel). Futtassa a VelaRep programot!")};
     BookingOutcome out;
     bankbook::RowWriter rows(db_);
+    // Both books join the one transaction held below.
+    LedgerBook payables(db_, schema::velaData(), LedgerBook::Transaction::Joined);
+    LedgerBook receivables(db_, schema::velanakData(), LedgerBook::Transaction::Joined);
+    for (LedgerBook* b : {&payables, &receivables}) b->setClock(clock_);
     const QString number = statement.number();
-    QDateTime moment = clock_();
 
     // Everything below is one transaction: the first failure undoes it all.
     auto work = [&]() -> Status {
@@ -65,65 +59,32 @@ Result<BookingOutcome> StatementBooking::book(const BankStatement& statement,
             const QDate paidOn = e.bookingDate.isValid() ? e.bookingDate : today;
             const QDate performedOn = e.valueDate.isValid() ? e.valueDate : paidOn;
             for (const BookingOrder::Line& line : order.lines) {
-                const TableDef& table = ledgerTable(line.ledger);
+                LedgerBook& book = line.ledger == OpenLedger::Payables ? payables : receivables;
+                const TableDef& table = book.table();
                 const Result<QHash<QString, QVariant>> read = rows.read(table, line.key);
                 if (!read)
                     return read.error();
-                const QHash<QString, QVariant>& base = *read;
-                if (base.value(kKivezetes).toString() == QLatin1String("I") ||
-                    base.value(kReszkiegyenlites).toBool())
+                const LedgerRow base = LedgerRow::fromValues(*read);
+                if (!ledger::isOpenInvoice(base))
                     return Error{QStringLiteral("A(z) %1 tételt időközben kivezették vagy "
                                                 "megváltoztatták; olvassa be újra a kivonatot!")
                                      .arg(rowName(base))};
-                QString recordId = base.value(kRecordId).toString();
+                QString recordId = base.recordId;
                 if (line.settles) {
-                    const QHash<QString, QVariant> settled{
-                        {kKivezetes, QStringLiteral("I")},
-                        {QStringLiteral("BankiKivonatSzáma"), number},
-                        {QStringLiteral("BankiKiegyenlitésKelte"), paidOn},
-                        {QStringLiteral("Teljesités"), performedOn}};
-                    if (Status s = rows.update(table, line.key, settled); !s)
+                    if (Status s = book.settleInvoice(line.key, {number, paidOn, performedOn}); !s)
                         return s;
-                    // Its part-payment rows go out with it, or the open figure
-                    // would take their amounts off once more.
-                    const Result<std::vector<qint64>> parts =
-                        rows.openPartRows(table, base.value(kSorszam).toLongLong());
-                    if (!parts)
-                        return parts.error();
-                    for (qint64 part : *parts)
-                        if (Status s =
-                                rows.update(table, part, {{kKivezetes, QStringLiteral("I")}});
-                            !s)
-                            return s;
                     ++out.settledRows;
                 } else {
-                    QHash<QString, QVariant> payment;
-                    for (int i = 0; i < kCopiedColumns; ++i) {
-                        const QString& c = table.columns[size_t(i)].name;
-                        payment.insert(c, base.value(c));
-                    }
-                    // A free identifier: the moment's, or a later one's.
-                    for (;;) {
-                        recordId = newRowId_(moment);
-                        const Result<bool> taken =
-                            rows.recordIdTaken(table, base.value(kSorszam).toLongLong(), recordId);
-                        if (!taken)
-                            return taken.error();
-                        if (!*taken)
-                            break;
-                        moment = moment.addMSecs(10);
-                    }
-                    const double rate = base.value(QStringLiteral("AFA")).toDouble();
-                    const double gross = line.amount.toDouble();
-                    payment.insert(kRecordId, recordId);
-                    payment.insert(kReszkiegyenlites, true);
-                    payment.insert(QStringLiteral("RészÖsszeg"), gross * 100.0 / (100.0 + rate));
-                    payment.insert(QStringLiteral("RészÖsszegBruttó"), gross);
-                    payment.insert(QStringLiteral("BankiKivonatSzáma"), number);
-                    payment.insert(QStringLiteral("BankiKiegyenlitésKelte"), paidOn);
-                    payment.insert(QStringLiteral("Teljesités"), performedOn);
-                    if (const Result<qint64> added = rows.insert(table, payment); !added)
+                    ledger::PartialPayment payment;
+                    payment.paidGross = line.amount.toDouble();
+                    payment.bankStatement = number;
+                    payment.paidOn = paidOn;
+                    payment.performedOn = performedOn;
+                    const Result<LedgerBook::Booked> added =
+                        book.bookPartialPayment(line.key, payment);
+                    if (!added)
                         return added.error();
+                    recordId = added->rowId;
                     ++out.partRows;
                 }
                 const QHash<QString, QVariant> record{
@@ -131,9 +92,9 @@ Result<BookingOutcome> StatementBooking::book(const BankStatement& statement,
                     {QStringLiteral("TetelHivatkozas"), reference},
                     {QStringLiteral("Kivonatszam"), number},
                     {QStringLiteral("Tabla"), table.name},
-                    {kSorszam, base.value(kSorszam)},
-                    {kRecordId, recordId},
-                    {kSzamlaszam, base.value(kSzamlaszam)},
+                    {QStringLiteral("Sorszám"), base.value(QStringLiteral("Sorszám"))},
+                    {QStringLiteral("recordID"), recordId},
+                    {QStringLiteral("Szamlaszam"), base.value(QStringLiteral("Szamlaszam"))},
                     {QStringLiteral("Osszeg"), line.amount.toDouble()},
                     {QStringLiteral("Teljes"), line.settles},
                     {QStringLiteral("Konyvelve"), today}};

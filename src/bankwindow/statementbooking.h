@@ -38,23 +38,17 @@ struct BookingOutcome {
 };
 
 // Books the confirmed transactions of a bank statement into the ledgers of
-// veladata.mdb in one transaction, the way the ledger window's own actions
-// would: a whole payment settles its invoice ("Kivezetés" "I", the
-// statement's number, the booking and the value date), a part payment adds
-// the duplication's part-payment row with the paid amount. Each booked
-// transaction is recorded with what it settled, so the same statement read
-// again books nothing twice. Any row that cannot be written undoes the whole
-// booking.
-//
-// The row rules below (what settling writes, how a part-payment row is made
-// and numbered) are the ledger core's once it is in the tree; until then
-// they live here and follow the ledger window's actions.
+// veladata.mdb in one transaction, through the ledger book's own bookings: a
+// whole payment settles its invoice ("Kivezetés" "I", the statement's number,
+// the booking and the value date), a part payment adds the duplication's
+// part-payment row with the paid amount. Each booked transaction is recorded
+// with what it settled, so the same statement read again books nothing
+// twice. Any row that cannot be written undoes the whole booking.
 class StatementBooking {
   public:
-    using RowIdMaker = std::function<QString(const QDateTime&)>;
     using Clock = std::function<QDateTime()>;
 
-    StatementBooking(Database& veladata, RowIdMaker newRowId);
+    explicit StatementBooking(Database& veladata);
     void setClock(Clock clock) { clock_ = std::move(clock); }
 
     Result<BookingOutcome> book(const BankStatement& statement,
@@ -64,7 +58,6 @@ class StatementBooking {
 
   private:
     Database& db_;
-    RowIdMaker newRowId_;
     Clock clock_;
 };
 

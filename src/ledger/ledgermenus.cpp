@@ -42,7 +42,7 @@ void LedgerWindow::buildMenus() {
                     [this] {
                         // The booking changes rows of both ledgers: read them again.
                         storeCurrentRow();
-                        BankkivonatFormX::open(ctx_, &LedgerWindow::NewRowId, this,
+                        BankkivonatFormX::open(ctx_, this,
                                                std::exchange(ctx_.bankStatementFile, {}));
                         reportFailure(VelaData1.refresh());
                         becomeActive();

@@ -21,23 +21,32 @@ const Status& statusOf(const Statement& st) {
 
 }  // namespace
 
-Result<std::vector<OpenRow>> openRows(Database& db, const TableDef& ledger) {
+Result<std::vector<OpenRow>> openRows(Database& db, const TableDef& ledger,
+                                      const Condition& invoices, const Condition& paying) {
     const QString t = quoteName(ledger.name);
     QHash<qint64, double> paid;
     {
+        QVariantList binds;
+        const QString where = paying.isAll() ? QStringLiteral("1") : paying.sql(binds);
         Statement parts(db.handle(),
                         QStringLiteral("SELECT \"Sorszám\", TOTAL(\"RészÖsszegBruttó\") FROM %1 "
-                                       "WHERE \"Részkiegyenlités\" = 1 GROUP BY \"Sorszám\"")
-                            .arg(t));
+                                       "WHERE %2 AND \"RészÖsszegBruttó\" IS NOT NULL "
+                                       "GROUP BY \"Sorszám\"")
+                            .arg(t, where));
+        if (Status s = parts.bind(binds); !s)
+            return s.error();
         while (parts.next()) paid.insert(parts.int64(0), parts.value(1).toDouble());
         if (!parts.status())
             return parts.status().error();
     }
+    QVariantList binds;
+    const QString where = invoices.isAll() ? QStringLiteral("1") : invoices.sql(binds);
     Statement rows(db.handle(),
                    QStringLiteral("SELECT rowid, \"Sorszám\", \"Szamlaszam\", \"CegNev\", "
-                                  "\"Brutto\", \"Devizanem\", \"Datumig\" FROM %1 WHERE "
-                                  "\"Részkiegyenlités\" = 0 AND IFNULL(\"Kivezetés\", '') <> 'I'")
-                       .arg(t));
+                                  "\"Brutto\", \"Devizanem\", \"Datumig\" FROM %1 WHERE %2")
+                       .arg(t, where));
+    if (Status s = rows.bind(binds); !s)
+        return s.error();
     std::vector<OpenRow> out;
     while (rows.next()) {
         OpenRow r;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "storage/query.h"
 
 namespace vela {
 
@@ -23,19 +24,22 @@ struct TableDef;
 // file.
 namespace bankbook {
 
-// An open base row of a ledger (not settled, not a part-payment row) with
-// what the part-payment rows of its sequence number have paid of it.
+// An open invoice of a ledger with what the rows of its sequence number
+// have paid of it.
 struct OpenRow {
     qint64 key = 0;  // rowid
     qint64 sorszam = 0;
     QString invoiceNumber;
     QString partnerName;
     double gross = 0;
-    double paid = 0;  // RészÖsszegBruttó of its part-payment rows
+    double paid = 0;  // RészÖsszegBruttó of the paying rows of its sequence number
     QString currency;
     QDate due;
 };
-Result<std::vector<OpenRow>> openRows(Database& db, const TableDef& ledger);
+// The rows of invoices, each with the sum of RészÖsszegBruttó over the rows
+// of paying that share its sequence number.
+Result<std::vector<OpenRow>> openRows(Database& db, const TableDef& ledger,
+                                      const Condition& invoices, const Condition& paying);
 
 struct PartnerAccount {
     QString name;

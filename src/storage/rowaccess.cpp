@@ -103,6 +103,20 @@ Result<bool> any(Database& db, const Query& query) {
     return !v->isNull();
 }
 
+Result<QList<qint64>> keys(Database& db, const Query& query) {
+    QVariantList binds;
+    const QString where = whereOf(query.where, binds);
+    Statement st(db.handle(), QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY rowid")
+                                  .arg(quoteName(query.table->name), where));
+    if (Status s = st.bind(binds); !s)
+        return s.error();
+    QList<qint64> out;
+    while (st.next()) out << st.int64(0);
+    if (!st.status())
+        return st.status().error();
+    return out;
+}
+
 Result<QVariant> highest(Database& db, const TableDef& table, const QString& column) {
     return db.scalar(
         QStringLiteral("SELECT max(%1) FROM %2").arg(quoteName(column), quoteName(table.name)));

@@ -44,10 +44,6 @@ struct BankFixture : ::testing::Test {
         return scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
     }
 
-    static QString rowId(const QDateTime& when) {
-        return QStringLiteral("ID-") + when.toString(QStringLiteral("HHmmsszzz"));
-    }
-
     TempDataFolder folder;
     vela::ScriptedDialogService dialogs;
     vela::ScriptedWindowOpener opener;

@@ -34,7 +34,7 @@ struct DemoStatement : BankFixture {
     }
 
     std::unique_ptr<BankkivonatFormX> window() {
-        auto w = std::make_unique<BankkivonatFormX>(ctx, &BankFixture::rowId);
+        auto w = std::make_unique<BankkivonatFormX>(ctx);
         w->setToday(QDate(2024, 6, 15));
         EXPECT_TRUE(w->openFile(folder.file("bank/kivonat-238.xml")));
         return w;
@@ -86,7 +86,7 @@ TEST_F(DemoStatement, ProposalsLookedAtOneChangedByHandTickedOnesBookedOnce) {
     for (size_t i = 0; i < plan.size(); ++i) {
         SCOPED_TRACE(plan[i].what.toStdString());
         const BankkivonatFormX::Line& l = w->lines()[i];
-        EXPECT_EQ(l.proposal.kind, kindOf(plan[i].kind));
+        EXPECT_EQ(l.proposal.kind, kindOf(plan[i].kind)) << l.proposal.note.toStdString();
         EXPECT_EQ(l.ticked, plan[i].sure && plan[i].kind != DemoBankEntry::Kind::None);
         std::vector<qint64> rows;
         for (const auto& pl : l.proposal.lines) rows.push_back(w->openItems()[size_t(pl.item)].key);
@@ -260,7 +260,7 @@ TEST_F(BankFixture, CsvMappingReadsBothEncodingsAndIsKeptForTheNextFile) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         {
-            BankkivonatFormX w(ctx, &BankFixture::rowId);
+            BankkivonatFormX w(ctx);
             w.setCsvMapping(c.mapping);
             ASSERT_TRUE(w.openFile(folder.file(c.file)))
                 << dialogs.texts().join("\n").toStdString();
@@ -271,7 +271,7 @@ TEST_F(BankFixture, CsvMappingReadsBothEncodingsAndIsKeptForTheNextFile) {
             EXPECT_TRUE(e.credit);
             EXPECT_EQ(w.lines()[0].proposal.kind, ProposalKind::None);
         }
-        BankkivonatFormX next(ctx, &BankFixture::rowId);
+        BankkivonatFormX next(ctx);
         EXPECT_EQ(next.csvMapping(), c.mapping);
     }
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join("\n").toStdString();

@@ -55,7 +55,7 @@ struct BookingTest : BankFixture {
     }
 
     vela::Result<vela::BookingOutcome> book() {
-        vela::StatementBooking booking(db(), &BankFixture::rowId);
+        vela::StatementBooking booking(db());
         booking.setClock([] { return QDateTime(QDate(2024, 6, 15), QTime(10, 30, 0)); });
         return booking.book(st, orders, QDate(2024, 6, 15));
     }
@@ -123,7 +123,7 @@ TEST_F(BookingTest, EachKindWritesWhatTheLedgerWindowWould) {
     EXPECT_EQ(p[7].toString(), "238");
     EXPECT_EQ(p[8].toString(), "2024-06-14");
     EXPECT_EQ(p[9].toString(), "2024-06-13");
-    EXPECT_EQ(p[10].toString(), "ID-103000000");
+    EXPECT_EQ(p[10].toString(), "202461537800");
     EXPECT_TRUE(p[11].isNull());
 
     // The record of what each transaction settled.

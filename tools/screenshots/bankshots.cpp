@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     ctx.dialogs = &dialogs;
     ctx.opener = &opener;
     ctx.db.openAll();
-    vela::BankkivonatFormX w(ctx, &vela::LedgerWindow::NewRowId);
+    vela::BankkivonatFormX w(ctx);
     if (!w.openFile(QStringLiteral("bank/kivonat-238.xml"))) {
         std::fprintf(stderr, "%s\n", qPrintable(dialogs.texts().join(QLatin1Char('\n'))));
         return 1;
