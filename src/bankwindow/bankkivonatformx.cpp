@@ -13,6 +13,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
@@ -272,10 +273,17 @@ void BankkivonatFormX::buildControls() {
     finderButtons->addStretch(1);
     finderBox->addLayout(finderButtons);
     lowerLayout->addLayout(finderBox, 3);
-    lowerLayout->addWidget(buildCsvPanel(), 1);
+    // The mapping's many fields scroll, so the statement's lines keep the room.
+    auto* csvScroll = new QScrollArea(this);
+    csvScroll->setObjectName(QStringLiteral("CsvScroll"));
+    csvScroll->setWidgetResizable(true);
+    csvScroll->setFrameShape(QFrame::NoFrame);
+    csvScroll->setWidget(buildCsvPanel());
+    lowerLayout->addWidget(csvScroll, 1);
     split->addWidget(lower);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    split->setSizes({360, 260});
     root->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -330,7 +338,10 @@ QWidget* BankkivonatFormX::buildCsvPanel() {
         QSpinBox* s = new QSpinBox(box);
         s->setObjectName(QLatin1String(kSpins[i].name));
         s->setRange(kSpins[i].least, 99);
-        s->setSpecialValueText(i == 0 ? QString() : QStringLiteral("nincs"));
+        // "nincs" stands for 0, a column not in the file; a column that must
+        // be there (the date) shows its number from 1 on.
+        if (i > 0 && kSpins[i].least == 0)
+            s->setSpecialValueText(QStringLiteral("nincs"));
         Spin[i] = s;
         g->addWidget(kit.caption(QStringLiteral("Label%1").arg(20 + i),
                                  QString::fromUtf8(kSpins[i].caption), s),
