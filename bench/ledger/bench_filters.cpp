@@ -132,7 +132,7 @@ void BM_Overdue(benchmark::State& state) {
 void bareFilter(benchmark::State& state, const QString& rows, const QString& gross,
                 const QString& partial, const QVariantList& binds = {}) {
     Session s(int(state.range(0)));
-    sqlite3* h = s.ctx.db.veladata->handle();
+    vela::Connection* h = s.ctx.db.veladata->handle();
     const QString t = QStringLiteral(" FROM VelanakData");
     auto where = [](const QString& w) { return w.isEmpty() ? QString() : " WHERE " + w; };
     auto bound = [&](const QString& sql) { return QVariantList(binds).mid(0, sql.count('?')); };
@@ -208,7 +208,7 @@ void BM_Bare_DevizaSzur(benchmark::State& state) {
 
 void BM_Bare_Overdue(benchmark::State& state) {
     Session s(int(state.range(0)));
-    sqlite3* h = s.ctx.db.veladata->handle();
+    vela::Connection* h = s.ctx.db.veladata->handle();
     for (auto _ : state) {
         vela::Statement st(h, "SELECT rowid FROM VelanakData WHERE Datumig < ? ORDER BY Datumig");
         must(st.bind({QDate::currentDate().toString(Qt::ISODate)}));

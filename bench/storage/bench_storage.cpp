@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/sqlite/sqliteconnection.h"
 #include "base/statement.h"
 #include "demofoldermaker.h"
 #include "storage/columns.h"
@@ -106,7 +107,7 @@ void openLedger(RecordSource& rs, Database* db, const vela::Condition& where = {
 }
 
 // The bare work of a bound source: the ordered rowids of the matching rows.
-std::vector<qint64> rawRowids(sqlite3* h, const QString& where, const QVariantList& binds,
+std::vector<qint64> rawRowids(vela::Connection* h, const QString& where, const QVariantList& binds,
                               const QString& order) {
     Statement st(h, QStringLiteral("SELECT rowid FROM \"VelaData\"%1 ORDER BY %2")
                         .arg(where.isEmpty() ? QString() : " WHERE " + where, order));
@@ -117,7 +118,7 @@ std::vector<qint64> rawRowids(sqlite3* h, const QString& where, const QVariantLi
 }
 
 // The bare work of showing one row: all its columns.
-QVariantList rawRow(sqlite3* h, qint64 rowid) {
+QVariantList rawRow(vela::Connection* h, qint64 rowid) {
     Statement st(h, QStringLiteral("SELECT * FROM \"VelaData\" WHERE rowid = ?"));
     must(st.bind({rowid}));
     QVariantList row;
@@ -161,8 +162,11 @@ void BM_OpenLast_Sqlite(benchmark::State& state) {
     for (auto _ : state) {
         sqlite3* h = nullptr;
         sqlite3_open_v2(file.constData(), &h, SQLITE_OPEN_READWRITE, nullptr);
-        const auto ids = rawRowids(h, {}, {}, kRawOrder);
-        benchmark::DoNotOptimize(rawRow(h, ids.back()));
+        {
+            auto c = vela::sqlite::SqliteConnection::adopt(h);
+            const auto ids = rawRowids(c.get(), {}, {}, kRawOrder);
+            benchmark::DoNotOptimize(rawRow(c.get(), ids.back()));
+        }
         sqlite3_close(h);
     }
 }
@@ -389,7 +393,8 @@ void BM_OpenTotal_Sqlite(benchmark::State& state) {
         double total = 0;
         for (const char* sql : {kOpenGross, kOpenPartial}) {
             sqlite3_stmt* st = nullptr;
-            sqlite3_prepare_v2(db->handle(), sql, -1, &st, nullptr);
+            sqlite3_prepare_v2(vela::sqlite::SqliteConnection::rawHandle(db->handle()), sql, -1,
+                               &st, nullptr);
             if (sqlite3_step(st) == SQLITE_ROW)
                 total += (sql == kOpenGross ? 1 : -1) * sqlite3_column_double(st, 0);
             sqlite3_finalize(st);

@@ -56,7 +56,7 @@ QString accountDigits(const QString& account) {
     return d.size() == 16 ? d + QStringLiteral("00000000") : d;
 }
 
-Result<Ledger> readLedger(sqlite3* db, const QString& table) {
+Result<Ledger> readLedger(Connection* db, const QString& table) {
     Ledger l;
     l.table = table;
     QHash<qint64, double> paid;
@@ -106,7 +106,7 @@ struct Written {
 
 }  // namespace
 
-Status DemoBankStatement::write(sqlite3* ledgers, sqlite3* partnersDb, const QString& path) {
+Status DemoBankStatement::write(Connection* ledgers, Connection* partnersDb, const QString& path) {
     entries_.clear();
     Result<Ledger> receivables = readLedger(ledgers, QStringLiteral("VelanakData"));
     if (!receivables)

@@ -6,7 +6,9 @@
 
 #include "base/result.h"
 
-struct sqlite3;
+namespace vela {
+class Connection;
+}
 
 namespace vela::demo {
 
@@ -34,7 +36,7 @@ class DemoBankStatement {
   public:
     explicit DemoBankStatement(const QDate& today) : today_(today) {}
 
-    [[nodiscard]] Status write(sqlite3* ledgers, sqlite3* partners, const QString& path);
+    [[nodiscard]] Status write(Connection* ledgers, Connection* partners, const QString& path);
 
     const std::vector<DemoBankEntry>& entries() const { return entries_; }
 

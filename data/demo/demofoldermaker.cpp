@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 
+#include "base/sqlite/sqliteconnection.h"
 #include "base/statement.h"
 #include "demorandom.h"
 #include "demowords.h"
@@ -26,28 +27,21 @@ namespace {
 const char* const kInvoicingFolder = "FakturoW";
 const char* const kInvoicingFile = "LFAKTURO.MDB";
 
-struct SqliteCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
+using SqliteHandle = std::unique_ptr<sqlite::SqliteConnection>;
 
 // Opens a copied template; it must exist, nothing is created here.
 Result<SqliteHandle> openExisting(const QString& path) {
-    sqlite3* raw = nullptr;
-    const int rc =
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
-    SqliteHandle db(raw);
-    if (rc != SQLITE_OK) {
-        return Error{
-            QStringLiteral("A(z) „%1” nem nyitható meg: %2")
-                .arg(QDir::toNativeSeparators(path), QString::fromUtf8(sqlite3_errmsg(raw))),
-            raw ? sqlite3_extended_errcode(raw) : rc};
+    auto db = sqlite::SqliteConnection::open(path, sqlite::OpenMode::ReadWrite);
+    if (!db) {
+        return Error{QStringLiteral("A(z) „%1” nem nyitható meg: %2")
+                         .arg(QDir::toNativeSeparators(path), db.errorText()),
+                     db.error().code, db.error().kind};
     }
-    return db;
+    return std::move(*db);
 }
 
 // An INSERT of the named columns of a table, the names checked against its column table.
-Status insertRow(sqlite3* db, const TableDef& table, const QStringList& names,
+Status insertRow(Connection* db, const TableDef& table, const QStringList& names,
                  const QVariantList& values) {
     QStringList cols, marks;
     for (const QString& n : names) {
@@ -65,7 +59,7 @@ Status insertRow(sqlite3* db, const TableDef& table, const QStringList& names,
 }
 
 // A statement that could not be prepared fails its exec() with the reason.
-Status runSql(sqlite3* db, const QString& sql) {
+Status runSql(Connection* db, const QString& sql) {
     return Statement(db, sql).exec();
 }
 
@@ -219,7 +213,7 @@ Status DemoFolderMaker::fillPartners(const QString& path) const {
     Result<SqliteHandle> opened = openExisting(path);
     if (!opened)
         return opened.error();
-    sqlite3* db = opened->get();
+    Connection* db = opened->get();
     DemoRandom rnd(options_.seed + 3);
     if (Status begun = runSql(db, QStringLiteral("BEGIN")); !begun)
         return begun;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/sqlite/sqliteconnection.h"
 #include "base/statement.h"
 #include "demorandom.h"
 #include "demowords.h"
@@ -17,12 +18,8 @@ namespace vela::demo {
 
 namespace {
 
-struct SqliteCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-
 // A statement that could not be prepared fails its exec() with the reason.
-Status runSql(sqlite3* db, const QString& sql) {
+Status runSql(Connection* db, const QString& sql) {
     return Statement(db, sql).exec();
 }
 
@@ -49,15 +46,13 @@ Status InvoiceSourceWriter::write(const QString& path, const std::array<qint64, 
     lines_ = 0;
     if (QFile::exists(path))
         return Error{QStringLiteral("A(z) „%1” már létezik.").arg(path)};
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    std::unique_ptr<sqlite3, SqliteCloser> db(raw);
-    if (rc != SQLITE_OK) {
-        return Error{QStringLiteral("A(z) „%1” nem hozható létre: %2")
-                         .arg(path, QString::fromUtf8(sqlite3_errmsg(raw))),
-                     raw ? sqlite3_extended_errcode(raw) : rc};
+    auto opened = sqlite::SqliteConnection::open(path, sqlite::OpenMode::Create);
+    if (!opened) {
+        return Error{
+            QStringLiteral("A(z) „%1” nem hozható létre: %2").arg(path, opened.errorText()),
+            opened.error().code, opened.error().kind};
     }
+    std::unique_ptr<sqlite::SqliteConnection> db = std::move(*opened);
     if (Status begun = runSql(db.get(), QStringLiteral("BEGIN")); !begun)
         return begun;
 

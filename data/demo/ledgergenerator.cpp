@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/sqlite/sqliteconnection.h"
 #include "base/statement.h"
 #include "demorandom.h"
 #include "demowords.h"
@@ -75,7 +76,7 @@ const Weighted kReceivablesMethods[] = {{0, 40}, {1, 6}, {2, 14}, {3, 9},
                                         {4, 8},  {5, 8}, {6, 8},  {7, 7}};
 
 // A statement that could not be prepared fails its exec() with the reason.
-Status runSql(sqlite3* db, const QString& sql) {
+Status runSql(Connection* db, const QString& sql) {
     return Statement(db, sql).exec();
 }
 
@@ -175,7 +176,7 @@ qint64 LedgerGenerator::lastInvoiceNumber(InvoiceTable table) const {
     return (int(table) + 1) * numberWidth_ + invoiceCounters_[size_t(table)];
 }
 
-Status LedgerGenerator::write(sqlite3* db, const TableDef& table, int rows) {
+Status LedgerGenerator::write(Connection* db, const TableDef& table, int rows) {
     LedgerColumns c{};
     if (Status resolved = c.resolve(table); !resolved)
         return resolved;

@@ -5,10 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/connection.h"
 #include "base/result.h"
 #include "storage/columns.h"
-
-struct sqlite3;
 
 namespace vela::demo {
 
@@ -29,7 +28,7 @@ class LedgerGenerator {
     // transaction. A large count is written without the indexes, which are
     // built afterwards; that is several times faster. A failure rolls the
     // transaction back.
-    [[nodiscard]] Status write(sqlite3* db, const TableDef& table, int rows);
+    [[nodiscard]] Status write(Connection* db, const TableDef& table, int rows);
 
     int partialRows() const { return partialRows_; }
     // The last receivables invoice number used in the range of one invoicing

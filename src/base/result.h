@@ -7,16 +7,30 @@
 
 namespace vela {
 
+// What kind of failure the database engine met, as the engine's
+// connection classified its own code.
+enum class ErrorKind {
+    Other,
+    Damaged,     // the file is damaged, or holds no database
+    Busy,        // another connection held the database past the wait
+    Constraint,  // the table refused the row (a check, a unique key)
+    Disk,        // the file could not be written or opened: full disk, I/O, read-only
+};
+
 // Why an operation failed: a readable text (Hungarian wherever it can reach
-// a window) and, when SQLite said so, its extended result code.
+// a window) and, when the database engine said so, its code and its kind.
 struct Error {
     QString text;
-    int code = 0;  // SQLite's extended result code; 0 when the failure is not SQLite's
+    int code = 0;  // the engine's own code; 0 when the failure is not the engine's
+    ErrorKind kind = ErrorKind::Other;
 
-    // SQLite found the file damaged, or found no database in it.
-    bool damaged() const;
-    // SQLite waited in vain for another connection to let go of the file.
-    bool busy() const;
+    // The engine found the file damaged, or found no database in it.
+    bool damaged() const { return kind == ErrorKind::Damaged; }
+    // The engine waited in vain for another connection to let go of the file.
+    bool busy() const { return kind == ErrorKind::Busy; }
+    bool constraint() const { return kind == ErrorKind::Constraint; }
+    // The fresh file itself could not be written (as opposed to a refused row).
+    bool diskFailure() const { return kind == ErrorKind::Disk; }
 };
 
 // What every fallible operation of storage, the readers, the workbook

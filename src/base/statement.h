@@ -3,27 +3,25 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <memory>
 
+#include "base/connection.h"
 #include "base/result.h"
-
-struct sqlite3;
-struct sqlite3_stmt;
-struct sqlite3_value;
 
 namespace vela {
 
-// One prepared SQLite statement with bound values, finalized with the object:
-// a cursor over its rows. Values bind as they are stored (QDate as
-// 'YYYY-MM-DD', bool as 0/1).
+// One prepared statement with bound values, finalized with the object: a
+// cursor over its rows, on any engine behind the connection seam. Values
+// bind as they are stored (QDate as 'YYYY-MM-DD', bool as 0/1).
 //
 // Every fallible call returns its Status. The cursor is the one place a
 // status is also kept on an object: a constructor cannot return one, and
 // neither can the condition of a `while (st.next())` loop, so status() tells
 // the preparation's failure, or the error that ended the stepping. The
-// Error's code is SQLite's extended result code.
+// Error carries the engine's code and its kind.
 class Statement {
   public:
-    Statement(sqlite3* db, const QString& sql);
+    Statement(Connection* db, const QString& sql);
     ~Statement();
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
@@ -31,25 +29,20 @@ class Statement {
     // Success while the statement is prepared and nothing has failed since
     // (the last reset).
     const Status& status() const { return status_; }
-    // Whether a result code says the file is damaged or is no database.
-    static bool isDamage(int code);
     // The Hungarian text of a write that waited in vain for another
     // connection (another workstation) to let go of the file.
-    static QString busyText(sqlite3* db);
+    static QString busyText(const Connection* db);
 
-    // Damage (SQLITE_CORRUPT, SQLITE_NOTADB) that any statement meets is told
-    // to this process-wide listener with its connection. On a connection
-    // marked damaged no statement is prepared any more, so nothing more is
-    // written into that file.
-    using DamageListener = void (*)(sqlite3* db, int code, const QString& message);
+    // Damage that any statement meets is told to this process-wide listener
+    // with its connection. On a connection marked damaged no statement is
+    // prepared any more, so nothing more is written into that file.
+    using DamageListener = void (*)(Connection* db, const Error& error);
     static void setDamageListener(DamageListener listener);
-    static void markDamaged(sqlite3* db, bool damaged = true);
-    static bool isMarkedDamaged(sqlite3* db);
 
     Status bind(const QVariantList& values);
     Status bind(int index, const QVariant& value);  // 1-based
-    // Binds a value read by another statement, exactly as stored.
-    Status bindValue(int index, const sqlite3_value* value);
+    // Binds column `column` of another statement's current row, exactly as stored.
+    Status bindColumn(int index, const Statement& from, int column);
     // Steps once: true while a row is there; false at the end or on error
     // (status() tells which).
     bool next();
@@ -62,16 +55,20 @@ class Statement {
     QString columnName(int i) const;
     QVariant value(int i) const;
     QString text(int i) const;
-    sqlite3_value* rawValue(int i) const;
+    QByteArray utf8(int i) const;  // the text as UTF-8
     qint64 int64(int i) const;
     bool isNull(int i) const;
 
-  private:
-    const Status& fail(int code);
-    const Status& failBind(int code);
+    // The key of the row this statement inserted last.
+    qint64 insertedKey() const;
+    // The rows the last run inserted, changed or deleted.
+    qint64 rowsChanged() const;
 
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
+  private:
+    const Status& fail(const Error& error);
+
+    Connection* db_;
+    std::unique_ptr<EngineStatement> st_;
     Status status_;
 };
 

@@ -1,11 +1,10 @@
 #include "import/standindatabase.h"
 
-#include <sqlite3.h>
-
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
 
+#include "base/sqlite/sqliteconnection.h"
 #include "base/statement.h"
 #include "import/invoicesource.h"
 
@@ -13,28 +12,8 @@ namespace vela {
 
 namespace {
 
-struct Connection {
-    sqlite3* db = nullptr;
-    ~Connection() {
-        if (db)
-            sqlite3_close_v2(db);
-    }
-};
-
-Status exec(sqlite3* db, const QString& sql) {
-    char* msg = nullptr;
-    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
-    if (rc == SQLITE_OK)
-        return {};
-    Error error{QString::fromUtf8(msg ? msg : sqlite3_errmsg(db)), sqlite3_extended_errcode(db)};
-    sqlite3_free(msg);
-    return error;
-}
-
-Error openError(sqlite3* db) {
-    return db ? Error{QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_extended_errcode(db)}
-              : Error{QStringLiteral("sqlite3_open_v2")};
-}
+using sqlite::OpenMode;
+using sqlite::SqliteConnection;
 
 }  // namespace
 
@@ -51,10 +30,9 @@ QStringList StandInDatabase::columnDefinitions() {
 Status StandInDatabase::create(const QString& path) {
     if (QFileInfo::exists(path))
         return Error{QStringLiteral("A(z) „%1” már létezik.").arg(path)};
-    Connection c;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &c.db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-        return openError(c.db);
+    auto c = SqliteConnection::open(path, OpenMode::Create);
+    if (!c)
+        return c.error();
     QString sql = QStringLiteral("BEGIN;");
     const QString columns = columnDefinitions().join(QStringLiteral(", "));
     for (const QString& table : InvoiceSource::documentTables()) {
@@ -62,23 +40,23 @@ Status StandInDatabase::create(const QString& path) {
         sql += QStringLiteral("CREATE INDEX %1_SZAMLASOR ON %1 (SZAMLASOR);").arg(table);
     }
     sql += QStringLiteral("COMMIT;");
-    return exec(c.db, sql);
+    return (*c)->execScript(sql);
 }
 
 Status StandInDatabase::appendLines(const QString& path, const QString& table,
                                     const std::vector<QVariantList>& lines) {
-    Connection c;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &c.db, SQLITE_OPEN_READWRITE,
-                        nullptr) != SQLITE_OK)
-        return openError(c.db);
-    if (Status begun = exec(c.db, QStringLiteral("BEGIN")); !begun)
+    auto c = SqliteConnection::open(path, OpenMode::ReadWrite);
+    if (!c)
+        return c.error();
+    if (Status begun = (*c)->begin(); !begun)
         return begun;
     {
         QString id = table;
         id.replace(QLatin1Char('"'), QLatin1String("\"\""));
-        Statement st(c.db, QStringLiteral("INSERT INTO \"%1\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
-                                          "?8, ?9, ?10, ?11, ?12, ?13, ?14)")
-                               .arg(id));
+        Statement st(c->get(),
+                     QStringLiteral("INSERT INTO \"%1\" VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
+                                    "?8, ?9, ?10, ?11, ?12, ?13, ?14)")
+                         .arg(id));
         for (const QVariantList& line : lines) {
             QVariantList values = line;
             for (QVariant& v : values) {
@@ -91,12 +69,12 @@ Status StandInDatabase::appendLines(const QString& path, const QString& table,
                                           : st.status().error();
                 // The line's own failure is what the caller is told; a failed
                 // rollback leaves nothing half written, as the connection closes.
-                (void)exec(c.db, QStringLiteral("ROLLBACK"));
+                (*c)->rollback();
                 return error;
             }
         }
     }
-    return exec(c.db, QStringLiteral("COMMIT"));
+    return (*c)->commit();
 }
 
 }  // namespace vela

@@ -1,11 +1,10 @@
 #include "import/standinreader.h"
 
-#include <sqlite3.h>
-
 #include <QFile>
 #include <QFileInfo>
 
 #include "base/filekind.h"
+#include "base/sqlite/sqliteconnection.h"
 #include "base/statement.h"
 
 namespace vela {
@@ -24,17 +23,14 @@ bool isLocked(const QString& error) {
 
 }  // namespace
 
-StandInReader::~StandInReader() {
-    if (db_)
-        sqlite3_close_v2(db_);
-}
+StandInReader::~StandInReader() = default;
 
 QString StandInReader::fileName() const {
     return QFileInfo(path_).fileName();
 }
 
 QString StandInReader::failText(const QString& detail) const {
-    if (isLocked(detail) || (db_ && detail == Statement::busyText(db_)))
+    if (isLocked(detail) || (db_ && detail == Statement::busyText(db_.get())))
         return QStringLiteral(
                    "A(z) „%1” adatbázist most a számlázó program zárolja. Próbálja "
                    "újra később!")
@@ -48,31 +44,32 @@ Result<std::unique_ptr<StandInReader>> StandInReader::open(const QString& path) 
     auto fail = [&](const QString& detail) { return Error{r->failText(detail)}; };
     if (const QString special = notRegularFileText(r->path_); !special.isEmpty())
         return Error{special};
-    const int rc = sqlite3_open_v2(QFile::encodeName(r->path_).constData(), &r->db_,
-                                   SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK)
-        return fail(QString::fromUtf8(r->db_ ? sqlite3_errmsg(r->db_) : sqlite3_errstr(rc)));
-    sqlite3_busy_timeout(r->db_, 3000);
+    auto c = sqlite::SqliteConnection::open(r->path_, sqlite::OpenMode::ReadOnly);
+    if (!c)
+        return fail(c.error().text);
+    r->db_ = std::move(*c);
     // The header alone does not tell a damaged file: read the schema once.
-    Statement st(r->db_, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    Statement st(
+        r->db_.get(),
+        QStringLiteral("SELECT count(*) FROM (%1)").arg(r->db_->dialect().tableNamesQuery()));
     if (!st.status().ok() || !st.next())
         return fail(st.status() ? QStringLiteral("sérült adatbázis") : st.status().errorText());
     return r;
 }
 
 bool StandInReader::hasTable(const QString& table) {
-    Statement st(db_, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                                     "name = ?1 COLLATE NOCASE"));
+    Statement st(db_.get(), db_->dialect().tableExistsQuery());
     return st.status().ok() && st.bind(1, table) && st.next();
 }
 
 Result<bool> StandInReader::hasRows(const QString& table) {
     if (!hasTable(table))
         return Error{failText(QStringLiteral("nincs „%1” tábla").arg(table))};
-    Statement st(db_, QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quoted(table)));
+    Statement st(db_.get(), QStringLiteral("SELECT 1 FROM %1 LIMIT 1").arg(quoted(table)));
     const bool any = st.status().ok() && st.next();
     if (!st.status())
-        return Error{failText(st.status().errorText()), st.status().error().code};
+        return Error{failText(st.status().errorText()), st.status().error().code,
+                     st.status().error().kind};
     return any;
 }
 
@@ -83,12 +80,13 @@ Result<std::vector<StandInReader::Row>> StandInReader::groupedRows(const QString
     // With exactly one max() in the query SQLite takes the other bare columns
     // from the row that holds the maximum: the invoice's last line. One pass
     // over the index on SZAMLASOR, which also gives the order.
-    Statement st(db_, QStringLiteral("SELECT SZAMLASOR, VEVONEV, VEVOSZEKH, VEVOCIM, FIZ_MOD, "
-                                     "SZML_KELTE, ESEDEKES, MEGNEVEZES, AFA, KIEGYENOSZ, PENZNEM, "
-                                     "sum(NETTO_ERTE), sum(BRUTTO), TELJ_DATUM, max(rowid) "
-                                     "FROM %1 WHERE SZAMLASOR >= ?1 GROUP BY SZAMLASOR "
-                                     "ORDER BY SZAMLASOR")
-                          .arg(quoted(table)));
+    Statement st(db_.get(),
+                 QStringLiteral("SELECT SZAMLASOR, VEVONEV, VEVOSZEKH, VEVOCIM, FIZ_MOD, "
+                                "SZML_KELTE, ESEDEKES, MEGNEVEZES, AFA, KIEGYENOSZ, PENZNEM, "
+                                "sum(NETTO_ERTE), sum(BRUTTO), TELJ_DATUM, max(rowid) "
+                                "FROM %1 WHERE SZAMLASOR >= ?1 GROUP BY SZAMLASOR "
+                                "ORDER BY SZAMLASOR")
+                     .arg(quoted(table)));
     std::vector<Row> rows;
     if (st.status().ok() && st.bind(1, from)) {
         while (st.next()) {
@@ -99,7 +97,8 @@ Result<std::vector<StandInReader::Row>> StandInReader::groupedRows(const QString
         }
     }
     if (!st.status())
-        return Error{failText(st.status().errorText()), st.status().error().code};
+        return Error{failText(st.status().errorText()), st.status().error().code,
+                     st.status().error().kind};
     return rows;
 }
 

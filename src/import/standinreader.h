@@ -5,9 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "base/connection.h"
 #include "base/result.h"
-
-struct sqlite3;
 
 namespace vela {
 
@@ -37,7 +36,7 @@ class StandInReader {
     StandInReader() = default;
     QString failText(const QString& detail) const;
 
-    sqlite3* db_ = nullptr;
+    std::unique_ptr<Connection> db_;
     QString path_;
 };
 

@@ -11,7 +11,11 @@ namespace vela {
 namespace {
 QVector<int> stagingColumns() {
     QVector<int> cols;
-    for (int i = 0; i < int(schema::osszesSzamla().columns.size()); ++i) cols << i;
+    const TableDef& t = schema::osszesSzamla();
+    for (int i = 0; i < int(t.columns.size()); ++i) {
+        if (t.columns[size_t(i)].name != QLatin1String(schema::kKeyColumn))
+            cols << i;
+    }
     return cols;
 }
 }  // namespace

@@ -538,10 +538,12 @@ void SzamlaImportFormX::DBGrid1_Click() {
 }
 
 void SzamlaImportFormX::DBGrid1_HeadClick(int column) {
-    if (column < 0 || column >= int(staged().columns.size()))
-        return;  // the "already handed over" mark is no column of the table
+    // The grid's columns are the staged ones the grid shows, then the
+    // "already handed over" mark, which is no column of the table.
+    if (column < 0 || column >= gridModel_->markColumn())
+        return;
     storePending();
-    sortOnHeader(Data, 1, staged().columns[size_t(column)].name);
+    sortOnHeader(Data, 1, gridModel_->columnName(column));
 }
 
 // ---------------------------------------------------------------- hand-over

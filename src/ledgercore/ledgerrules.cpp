@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include "base/textrules.h"
 #include "storage/values.h"
 
 namespace vela::ledger {
@@ -174,7 +175,7 @@ CheckOutcome checkRow(LedgerRow& row, bool onlyPositive) {
 std::optional<double> partialTotalFor(const LedgerRow& row, const QHash<QString, double>& sums) {
     if (row.szamlaszam.isEmpty())
         return std::nullopt;
-    return sums.value(row.szamlaszam, 0.0);
+    return sums.value(vela::foldCase(row.szamlaszam), 0.0);
 }
 
 const OutstandingRule& OutstandingRule::of(LedgerKind kind) {

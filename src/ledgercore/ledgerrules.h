@@ -102,7 +102,9 @@ CheckOutcome checkRow(LedgerRow& row, bool onlyPositive);
 
 // The per-invoice partial total of a row with an invoice number: the sum of
 // the positive partial amounts of all rows with that number, 0 when none.
-// No value for a row without an invoice number.
+// No value for a row without an invoice number. An invoice number is one
+// invoice whatever its letter case: sums is keyed by the numbers folded
+// (vela::foldCase), as rows::sumsBy gives them.
 std::optional<double> partialTotalFor(const LedgerRow& row, const QHash<QString, double>& sums);
 
 // ------------------------------------------------------------ the outstanding figure

@@ -1,6 +1,5 @@
 #include "maintenance/maintenancerun.h"
 
-#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <QDir>
@@ -13,6 +12,7 @@
 
 #include "base/filekind.h"
 #include "base/filelookup.h"
+#include "base/sqlite/sqliteconnection.h"
 #include "base/sqlquote.h"
 #include "base/statement.h"
 #include "maintenance/fileops.h"
@@ -43,30 +43,39 @@ QString quoteId(const QString& name) {
     return vela::quoteIdentifier(name);
 }
 
-// SQLite's code of a failure; 0 for success.
-int codeOf(const vela::Status& status) {
-    return status ? 0 : status.error().code;
+using vela::Connection;
+using vela::sqlite::OpenMode;
+using vela::sqlite::SqliteConnection;
+
+// The kind of a failure; Other for success.
+vela::ErrorKind kindOf(const vela::Status& status) {
+    return status ? vela::ErrorKind::Other : status.error().kind;
 }
 
-QString sqlError(sqlite3* db) {
-    return QString::fromUtf8(sqlite3_errmsg(db));
-}
-
-// A failure carries SQLite's extended result code.
-vela::Status exec(sqlite3* db, const QString& sql) {
+// A failure carries the engine's code and kind.
+vela::Status exec(Connection* db, const QString& sql) {
     return vela::Statement(db, sql).exec();
+}
+
+// Runs a statement; the rows it inserted, changed or deleted.
+vela::Result<qint64> execCounting(Connection* db, const QString& sql) {
+    vela::Statement st(db, sql);
+    if (vela::Status s = st.exec(); !s)
+        return s.error();
+    return st.rowsChanged();
 }
 
 // A statement whose failure needs no handling of its own: a setting that
 // only speeds the copy up, a savepoint whose loss the closing RELEASE
 // reports, a rollback or an index dropped before the step that follows
 // finds whatever state it left.
-void tryExec(sqlite3* db, const QString& sql) {
+void tryExec(Connection* db, const QString& sql) {
     (void)exec(db, sql);
 }
 
 // The first column of every row.
-vela::Result<QStringList> column(sqlite3* db, const QString& sql, const QStringList& binds = {}) {
+vela::Result<QStringList> column(Connection* db, const QString& sql,
+                                 const QStringList& binds = {}) {
     vela::Statement st(db, sql);
     // A value that cannot be bound leaves the statement failed: its status
     // below tells it.
@@ -87,10 +96,8 @@ QStringList rowsOrNone(vela::Result<QStringList> rows) {
 
 // A failure to write the fresh file itself (a full disk, an I/O error), as
 // opposed to a row the fresh table refuses.
-bool isWriteFailure(int code) {
-    const int primary = code & 0xff;
-    return primary == SQLITE_FULL || primary == SQLITE_IOERR || primary == SQLITE_NOMEM ||
-           primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN;
+bool isWriteFailure(vela::ErrorKind kind) {
+    return kind == vela::ErrorKind::Disk;
 }
 
 QString thousands(qint64 n) {
@@ -104,11 +111,8 @@ QString fileUri(const QString& path) {
 // Opening a database lets SQLite roll back a journal a crashed program left
 // behind, so the file moved into the backup folder is whole on its own.
 void settle(const QString& path) {
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) ==
-        SQLITE_OK)
-        tryExec(db, QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    sqlite3_close(db);
+    if (auto db = SqliteConnection::open(path, OpenMode::ReadWrite))
+        tryExec(db->get(), QStringLiteral("SELECT count(*) FROM sqlite_master"));
 }
 
 // An error text as a sentence of its own, to be followed by what came of it.
@@ -610,22 +614,18 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
         e.sourceError = text;
         return proceed(source, text);
     };
-    sqlite3* db = nullptr;
     QString error;
-    if (sqlite3_open_v2(QFile::encodeName(target).constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr) != SQLITE_OK)
-        error = sqlError(db);
+    vela::Result<std::unique_ptr<SqliteConnection>> opened =
+        SqliteConnection::open(target, OpenMode::ReadWrite);
+    Connection* db = opened ? opened->get() : nullptr;
+    if (!opened)
+        error = opened.errorText();
     else
         error = exec(db, QStringLiteral("SELECT count(*) FROM main.sqlite_master")).errorText();
     if (!error.isEmpty()) {
-        sqlite3_close(db);
         return freshFailed(QStringLiteral("A(z) „%1” nem nyitható meg adatbázisként: %2")
                                .arg(QFileInfo(e.finalPath).fileName(), error));
     }
-    struct Closer {
-        sqlite3* db;
-        ~Closer() { sqlite3_close(db); }
-    } closer{db};
     tryExec(db, QStringLiteral("PRAGMA cache_size = -16384"));
     // The file under its temporary name is thrown away if the run ends before
     // it is whole, so it needs no journal on disk; it is flushed once, before
@@ -641,14 +641,14 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
             return sourceFailed(jetTables.errorText());
         e.jetTables = std::move(*jetTables);
     } else {
-        int code = 0;
+        vela::ErrorKind code = vela::ErrorKind::Other;
         {
             vela::Statement attach(db, QStringLiteral("ATTACH DATABASE ?1 AS src"));
             // A failed bind fails the exec below, which tells it.
             attach.bind(1, fileUri(e.backupPath));
             if (!attach.exec()) {
                 error = attach.status().errorText();
-                code = codeOf(attach.status());
+                code = kindOf(attach.status());
             }
         }
         if (error.isEmpty()) {
@@ -658,11 +658,11 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
                 sourceTables = std::move(*names);
             } else {
                 error = names.error().text;
-                code = names.error().code;
+                code = names.error().kind;
             }
         }
         if (!error.isEmpty() && e.kind == vela::FileKind::Sqlite &&
-            vela::Statement::isDamage(code)) {
+            code == vela::ErrorKind::Damaged) {
             // An SQLite file whose table list is damaged: its tables are
             // read by the template's, which the file was made from.
             e.schemaLost = true;
@@ -749,7 +749,7 @@ bool MaintenanceRun::copyDatabase(Entry& e) {
 namespace {
 
 // The template table's Yes/No columns: never null in the fresh file.
-QStringList booleanColumns(sqlite3* db, const QString& table, const QStringList& columns) {
+QStringList booleanColumns(Connection* db, const QString& table, const QStringList& columns) {
     const QStringList sql = rowsOrNone(column(
         db, QStringLiteral("SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ?1"),
         {table}));
@@ -768,7 +768,7 @@ QStringList booleanColumns(sqlite3* db, const QString& table, const QStringList&
 // Every table tree of a damaged file (its schema attached as `schema`), so
 // that pages cut off from one are not taken for another's. A lookup that
 // fails gives nothing; the survey then finds nothing readable there.
-std::vector<PageSalvage::Tree> salvageTrees(sqlite3* db, const QString& schema) {
+std::vector<PageSalvage::Tree> salvageTrees(Connection* db, const QString& schema) {
     std::vector<PageSalvage::Tree> trees;
     const QStringList names = rowsOrNone(column(
         db,
@@ -806,7 +806,7 @@ std::vector<PageSalvage::Tree> salvageTrees(sqlite3* db, const QString& schema) 
 
 }  // namespace
 
-void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString& sourceTable,
+void MaintenanceRun::copyTable(Connection* db, const QString& table, const QString& sourceTable,
                                Entry& e) {
     const QString shownName = e.fileName.isEmpty() ? QFileInfo(e.finalPath).fileName() : e.fileName;
     // Column lists that cannot be read leave no column in common: the table's
@@ -828,6 +828,24 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
             from << (booleans.contains(t) ? QStringLiteral("coalesce(%1, 0)").arg(quoteId(c))
                                           : quoteId(c));
         }
+    }
+    // A template's declared key that the old table did not have yet takes
+    // the old row ids: every row keeps its identity and its order.
+    const QStringList key = rowsOrNone(
+        column(db,
+               QStringLiteral("SELECT name FROM pragma_table_info(?1, 'main') WHERE pk = 1 AND "
+                              "upper(type) = 'INTEGER' AND (SELECT count(*) FROM "
+                              "pragma_table_info(?1, 'main') WHERE pk > 0) = 1"),
+               {table}));
+    const bool sourceHasRowid =
+        vela::Statement(
+            db, QStringLiteral("SELECT rowid FROM src.%1 LIMIT 0").arg(quoteId(sourceTable)))
+            .status()
+            .ok();
+    if (!key.isEmpty() && !into.isEmpty() && !into.contains(quoteId(key.first())) &&
+        sourceHasRowid) {
+        into << quoteId(key.first());
+        from << QStringLiteral("rowid");
     }
     const QString lower = table.toLower();
     const QString target = QStringLiteral("main.") + quoteId(table);
@@ -874,10 +892,10 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
             // The same table in both files (the usual case): SQLite copies
             // the stored rows and index entries as they are.
             tryExec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
-            const vela::Status copied =
-                exec(db, QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(target, source));
+            const vela::Result<qint64> copied = execCounting(
+                db, QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(target, source));
             if (copied) {
-                inserted = sqlite3_changes64(db);
+                inserted = *copied;
                 for (const QString& b : booleans)
                     tryExec(db, QStringLiteral("UPDATE %1 SET %2 = 0 WHERE %2 IS NULL")
                                     .arg(target, quoteId(b)));
@@ -888,8 +906,8 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
             } else {
                 tryExec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
                 tryExec(db, QStringLiteral("RELEASE velarep_bulk"));
-                if (isWriteFailure(copied.error().code))
-                    e.writeError = sqlError(db);
+                if (isWriteFailure(copied.error().kind))
+                    e.writeError = copied.errorText();
             }
         }
         QStringList indexes;
@@ -917,9 +935,9 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
             const QString select = QStringLiteral("SELECT %1 FROM %2 NOT INDEXED")
                                        .arg(from.join(QLatin1Char(',')), source);
             tryExec(db, QStringLiteral("SAVEPOINT velarep_bulk"));
-            const vela::Status copied = exec(db, head + select);
+            const vela::Result<qint64> copied = execCounting(db, head + select);
             if (copied) {
-                inserted = sqlite3_changes64(db);
+                inserted = *copied;
                 tryExec(db, QStringLiteral("RELEASE velarep_bulk"));
             } else {
                 // A value the fresh column refuses (a type that no longer
@@ -930,8 +948,8 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
                 damaged = copied.error().damaged();
                 if (!damaged) {
                     tryExec(db, QStringLiteral("ROLLBACK TO velarep_bulk"));
-                    if (isWriteFailure(copied.error().code))
-                        e.writeError = sqlError(db);
+                    if (isWriteFailure(copied.error().kind))
+                        e.writeError = copied.errorText();
                 }
                 if (!damaged && e.writeError.isEmpty()) {
                     const vela::Result<qint64> copiedRows =
@@ -940,8 +958,8 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
                         inserted = *copiedRows;
                     } else {
                         damaged = copiedRows.error().damaged();
-                        if (isWriteFailure(copiedRows.error().code))
-                            e.writeError = sqlError(db);
+                        if (isWriteFailure(copiedRows.error().kind))
+                            e.writeError = copiedRows.errorText();
                     }
                 }
                 if (damaged) {
@@ -957,8 +975,8 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
             salvageTable(db, table, sourceTable, sourceColumns, e);
         for (const QString& sql : indexes) {
             if (const vela::Status built = exec(db, sql);
-                !built && isWriteFailure(built.error().code))
-                e.writeError = sqlError(db);
+                !built && isWriteFailure(built.error().kind))
+                e.writeError = built.errorText();
         }
         if (!damaged && total > inserted)
             e.skipped << QStringLiteral("%1 / %2: %3 sor")
@@ -967,15 +985,16 @@ void MaintenanceRun::copyTable(sqlite3* db, const QString& table, const QString&
         if (!damaged)
             noteArrived(e, table, inserted);
     }
-    if (!exec(db, QStringLiteral("RELEASE velarep_table"))) {
+    if (const vela::Status released = exec(db, QStringLiteral("RELEASE velarep_table"));
+        !released) {
         // The table's rows did not reach the disk: the fresh file is not whole.
         if (e.writeError.isEmpty())
-            e.writeError = sqlError(db);
+            e.writeError = released.errorText();
         tryExec(db, QStringLiteral("ROLLBACK"));
     }
 }
 
-void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QString& sourceTable,
+void MaintenanceRun::salvageTable(Connection* db, const QString& table, const QString& sourceTable,
                                   const QStringList& sourceColumns, Entry& e) {
     const QString shownName = e.fileName.isEmpty() ? QFileInfo(e.finalPath).fileName() : e.fileName;
     if (!e.salvageTried) {
@@ -1032,15 +1051,15 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
                 write.bind(int(c) + 1, v);
             }
             if (write.exec())
-                inserted += sqlite3_changes64(db);
-            else if (isWriteFailure(codeOf(write.status())))
+                inserted += write.rowsChanged();
+            else if (isWriteFailure(kindOf(write.status())))
                 e.writeError = write.status().errorText();
             write.reset();
         });
     for (const QString& sql : indexes) {
         if (const vela::Status built = exec(db, sql);
-            !built && isWriteFailure(built.error().code) && e.writeError.isEmpty())
-            e.writeError = sqlError(db);
+            !built && isWriteFailure(built.error().kind) && e.writeError.isEmpty())
+            e.writeError = built.errorText();
     }
     const QString unreadable = found.unreadable < 0
                                    ? u(texts::kUnreadableUnknown)
@@ -1053,7 +1072,7 @@ void MaintenanceRun::salvageTable(sqlite3* db, const QString& table, const QStri
         e.skipped << QStringLiteral("%1 / %2: %3 sor").arg(shownName, table).arg(refused);
 }
 
-void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
+void MaintenanceRun::copyJetTable(Connection* db, const QString& table, Entry& e) {
     const QString shownName = e.fileName.isEmpty() ? QFileInfo(e.finalPath).fileName() : e.fileName;
     const QString sourceTable = findTable(e.jetTables, table);
     if (sourceTable.isEmpty())
@@ -1134,8 +1153,8 @@ void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
                     write.bind(c + 1, v);
                 }
                 if (write.exec()) {
-                    inserted += sqlite3_changes64(db);
-                } else if (isWriteFailure(codeOf(write.status()))) {
+                    inserted += write.rowsChanged();
+                } else if (isWriteFailure(kindOf(write.status()))) {
                     e.writeError = write.status().errorText();
                     break;
                 }
@@ -1149,14 +1168,15 @@ void MaintenanceRun::copyJetTable(sqlite3* db, const QString& table, Entry& e) {
                                  .arg(total - inserted);
         }
     }
-    if (!exec(db, QStringLiteral("RELEASE velarep_table"))) {
+    if (const vela::Status released = exec(db, QStringLiteral("RELEASE velarep_table"));
+        !released) {
         if (e.writeError.isEmpty())
-            e.writeError = sqlError(db);
+            e.writeError = released.errorText();
         tryExec(db, QStringLiteral("ROLLBACK"));
     }
 }
 
-bool MaintenanceRun::sameShape(sqlite3* db, const QString& table, const QString& sourceTable) {
+bool MaintenanceRun::sameShape(Connection* db, const QString& table, const QString& sourceTable) {
     // Same columns, types, checks and indexes: compared by their definitions.
     const QString query = QStringLiteral(
         "SELECT group_concat(x, char(10)) FROM (SELECT coalesce(sql, '') AS x FROM "
@@ -1168,7 +1188,7 @@ bool MaintenanceRun::sameShape(sqlite3* db, const QString& table, const QString&
     return mine && theirs && table == sourceTable && *mine == *theirs && !mine->isEmpty();
 }
 
-vela::Result<qint64> MaintenanceRun::copyRowByRow(sqlite3* db, const QString& insertHead,
+vela::Result<qint64> MaintenanceRun::copyRowByRow(Connection* db, const QString& insertHead,
                                                   const QString& select, int columns) {
     QStringList marks;
     for (int i = 0; i < columns; ++i) marks << QStringLiteral("?");
@@ -1180,15 +1200,15 @@ vela::Result<qint64> MaintenanceRun::copyRowByRow(sqlite3* db, const QString& in
     qint64 inserted = 0;
     while (read.next()) {
         // A failed bind fails the exec, which tells it.
-        for (int i = 0; i < columns; ++i) write.bindValue(i + 1, read.rawValue(i));
+        for (int i = 0; i < columns; ++i) write.bindColumn(i + 1, read, i);
         if (write.exec()) {
-            inserted += sqlite3_changes64(db);
-        } else if (isWriteFailure(codeOf(write.status()))) {
+            inserted += write.rowsChanged();
+        } else if (isWriteFailure(kindOf(write.status()))) {
             return write.status().error();
         }
         write.reset();
     }
-    if (vela::Statement::isDamage(codeOf(read.status())) || isWriteFailure(codeOf(read.status())))
+    if (kindOf(read.status()) == vela::ErrorKind::Damaged || isWriteFailure(kindOf(read.status())))
         return read.status().error();
     return inserted;
 }

@@ -7,7 +7,9 @@
 
 #include "base/result.h"
 
-struct sqlite3;
+namespace vela {
+class Connection;
+}
 
 namespace velarep {
 
@@ -49,10 +51,11 @@ class MaintenanceRun {
     [[nodiscard]] vela::Status copyTemplate(Entry& e);
     [[nodiscard]] vela::Status checkMoved(Entry& e);
     bool copyDatabase(Entry& e);
-    void copyTable(sqlite3* db, const QString& table, const QString& sourceTable, Entry& e);
-    void copyJetTable(sqlite3* db, const QString& table, Entry& e);
+    void copyTable(vela::Connection* db, const QString& table, const QString& sourceTable,
+                   Entry& e);
+    void copyJetTable(vela::Connection* db, const QString& table, Entry& e);
     // Reads what can be read of a table whose pages are damaged and copies it.
-    void salvageTable(sqlite3* db, const QString& table, const QString& sourceTable,
+    void salvageTable(vela::Connection* db, const QString& table, const QString& sourceTable,
                       const QStringList& sourceColumns, Entry& e);
     void finishFresh(Entry& e);
     void discardFresh(Entry& e);
@@ -67,12 +70,12 @@ class MaintenanceRun {
     QString endText(bool completed) const;
     void removeEmptyBackup();
     QString olderBackupOf(const QString& name) const;
-    static bool sameShape(sqlite3* db, const QString& table, const QString& sourceTable);
+    static bool sameShape(vela::Connection* db, const QString& table, const QString& sourceTable);
     // The rows written; a source row that cannot be read ends the copy, and
     // the rows after it count as not copied. An Error when the source turns
     // out damaged or the fresh file cannot be written.
-    vela::Result<qint64> copyRowByRow(sqlite3* db, const QString& insertHead, const QString& select,
-                                      int columns);
+    vela::Result<qint64> copyRowByRow(vela::Connection* db, const QString& insertHead,
+                                      const QString& select, int columns);
 
     // Handles a step's error: true goes on (no error, an ignored one, or Yes).
     bool proceed(const QString& source, const QString& error);

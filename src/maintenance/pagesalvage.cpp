@@ -110,7 +110,9 @@ vela::Result<std::unique_ptr<PageSalvage>> PageSalvage::open(const QString& path
     std::unique_ptr<PageSalvage> s(new PageSalvage(path));
     // A file too short or with a header no SQLite file has is damaged the way
     // SQLite itself would call it.
-    auto damaged = [](const QString& text) { return vela::Error{text, SQLITE_CORRUPT}; };
+    auto damaged = [](const QString& text) {
+        return vela::Error{text, SQLITE_CORRUPT, vela::ErrorKind::Damaged};
+    };
     if (!s->file_.open(QIODevice::ReadOnly))
         return vela::Error{s->file_.errorString()};
     s->size_ = s->file_.size();

@@ -1,7 +1,5 @@
 #include "storage/aggregatequery.h"
 
-#include <sqlite3.h>
-
 #include <QObject>
 
 #include "base/statement.h"
@@ -41,6 +39,7 @@ void AggregateQuery::setSum(const TableDef& tableDef, const QList<Amount>& amoun
                     where.isEmpty() ? QString() : QStringLiteral(" WHERE (%1)").arg(where));
     binds_ = binds;
     table_ = table;
+    key_ = tableDef.keySql();
     expressions_ = expressions;
     where_ = where;
     live_ = false;
@@ -54,7 +53,7 @@ void AggregateQuery::follow(RecordSource* source) {
 }
 
 qint64 AggregateQuery::changes() const {
-    return db_ && db_->handle() ? sqlite3_total_changes64(db_->handle()) : -1;
+    return db_ && db_->handle() ? db_->handle()->totalChanges() : -1;
 }
 
 void AggregateQuery::settle() {
@@ -65,8 +64,7 @@ void AggregateQuery::settle() {
 
 qint64 AggregateQuery::othersVersion() const {
     // Changes whenever another connection (another workstation) commits.
-    Statement st(db_->handle(), QStringLiteral("PRAGMA data_version"));
-    return st.next() ? st.int64(0) : -1;
+    return db_ && db_->handle() ? db_->handle()->changeToken() : -1;
 }
 
 Status AggregateQuery::requery() {
@@ -120,10 +118,11 @@ Status AggregateQuery::runFull() {
 
 bool AggregateQuery::adjust(qint64 rowid, double sign) {
     QStringList parts = expressions_;
-    Statement st(db_->handle(),
-                 QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?%3")
-                     .arg(parts.join(QStringLiteral(", ")), schema::quoteName(table_),
-                          where_.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(where_)));
+    Statement st(
+        db_->handle(),
+        QStringLiteral("SELECT %1 FROM %2 WHERE %4 = ?%3")
+            .arg(parts.join(QStringLiteral(", ")), schema::quoteName(table_),
+                 where_.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(where_), key_));
     if (!st.bind(QVariantList{rowid} + binds_))
         return false;
     if (st.next()) {

@@ -62,6 +62,7 @@ class AggregateQuery {
     bool open_ = false;
 
     // The parts of a sum query, when it is one.
+    QString key_;
     QString table_;
     QStringList expressions_;
     QString where_;

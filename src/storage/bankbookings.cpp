@@ -1,7 +1,5 @@
 #include "storage/bankbookings.h"
 
-#include <sqlite3.h>
-
 #include <QStringList>
 
 #include "base/statement.h"
@@ -14,10 +12,6 @@ namespace vela::bankbook {
 namespace {
 
 using schema::quoteName;
-
-const Status& statusOf(const Statement& st) {
-    return st.status();
-}
 
 }  // namespace
 
@@ -42,9 +36,9 @@ Result<std::vector<OpenRow>> openRows(Database& db, const TableDef& ledger,
     QVariantList binds;
     const QString where = invoices.isAll() ? QStringLiteral("1") : invoices.sql(binds);
     Statement rows(db.handle(),
-                   QStringLiteral("SELECT rowid, \"Sorszám\", \"Szamlaszam\", \"CegNev\", "
+                   QStringLiteral("SELECT %3, \"Sorszám\", \"Szamlaszam\", \"CegNev\", "
                                   "\"Brutto\", \"Devizanem\", \"Datumig\" FROM %1 WHERE %2")
-                       .arg(t, where));
+                       .arg(t, where, ledger.keySql()));
     if (Status s = rows.bind(binds); !s)
         return s.error();
     std::vector<OpenRow> out;
@@ -68,7 +62,7 @@ Result<std::vector<OpenRow>> openRows(Database& db, const TableDef& ledger,
 Result<std::vector<PartnerAccount>> partnerAccounts(Database& betarol) {
     Statement st(betarol.handle(),
                  QStringLiteral("SELECT \"BerNev\", \"BerSzamlaszam\" FROM \"beraktar\" WHERE "
-                                "IFNULL(\"BerSzamlaszam\", '') <> ''"));
+                                "\"BerSzamlaszam\" IS NOT NULL AND \"BerSzamlaszam\" <> ''"));
     std::vector<PartnerAccount> out;
     while (st.next()) out.push_back({st.text(0), st.text(1)});
     if (!st.status())
@@ -94,7 +88,8 @@ Result<QString> readCsvMapping(Database& parameters) {
     if (!parameters.hasTable(schema::bankCsvBeallitas().name))
         return QString();
     const Result<QVariant> v = parameters.scalar(
-        QStringLiteral("SELECT \"Oszlopok\" FROM \"BankCsvBeallitas\" ORDER BY rowid LIMIT 1"));
+        QStringLiteral("SELECT \"Oszlopok\" FROM \"BankCsvBeallitas\" ORDER BY %1 LIMIT 1")
+            .arg(schema::bankCsvBeallitas().keySql()));
     if (!v)
         return v.error();
     return v->toString();
@@ -133,8 +128,9 @@ Statement& RowWriter::prepared(const QString& sql) {
 Result<QHash<QString, QVariant>> RowWriter::read(const TableDef& table, qint64 key) {
     QStringList cols;
     for (const ColumnDef& c : table.columns) cols << quoteName(c.name);
-    Statement& st = prepared(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
-                                 .arg(cols.join(QStringLiteral(", ")), quoteName(table.name)));
+    Statement& st =
+        prepared(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
+                     .arg(cols.join(QStringLiteral(", ")), quoteName(table.name), table.keySql()));
     if (Status s = st.bind({key}); !s)
         return s.error();
     if (!st.next()) {
@@ -171,14 +167,15 @@ Status RowWriter::update(const TableDef& table, qint64 key,
         sets << QStringLiteral("%1 = ?%2").arg(quoteName(n)).arg(binds.size());
     }
     binds << key;
-    Statement& st = prepared(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                                 .arg(quoteName(table.name), sets.join(QStringLiteral(", ")))
-                                 .arg(binds.size()));
+    Statement& st =
+        prepared(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
+                     .arg(quoteName(table.name), sets.join(QStringLiteral(", ")), table.keySql())
+                     .arg(binds.size()));
     if (Status s = st.bind(binds); !s)
         return s;
     if (Status s = st.exec(); !s)
         return s;
-    if (sqlite3_changes64(db_.handle()) == 0)
+    if (st.rowsChanged() == 0)
         return Error{
             QStringLiteral("A(z) %1 tábla keresett sora időközben eltűnt.").arg(table.name)};
     return {};
@@ -207,35 +204,7 @@ Result<qint64> RowWriter::insert(const TableDef& table, const QHash<QString, QVa
         return s.error();
     if (Status s = st.exec(); !s)
         return s.error();
-    return qint64(sqlite3_last_insert_rowid(db_.handle()));
-}
-
-Result<std::vector<qint64>> RowWriter::openPartRows(const TableDef& table, qint64 sorszam) {
-    Statement& st = prepared(QStringLiteral("SELECT rowid FROM %1 WHERE \"Sorszám\" = ?1 AND "
-                                            "\"Részkiegyenlités\" = 1 AND "
-                                            "IFNULL(\"Kivezetés\", '') <> 'I'")
-                                 .arg(quoteName(table.name)));
-    if (Status s = st.bind({sorszam}); !s)
-        return s.error();
-    std::vector<qint64> out;
-    while (st.next()) out.push_back(st.int64(0));
-    if (!statusOf(st))
-        return st.status().error();
-    return out;
-}
-
-Result<bool> RowWriter::recordIdTaken(const TableDef& table, qint64 sorszam,
-                                      const QString& recordId) {
-    Statement& st = prepared(QStringLiteral("SELECT 1 FROM %1 WHERE \"Sorszám\" = ?1 AND "
-                                            "\"recordID\" = ?2 LIMIT 1")
-                                 .arg(quoteName(table.name)));
-    if (Status s = st.bind({sorszam, recordId}); !s)
-        return s.error();
-    const bool found = st.next();
-    if (!st.status())
-        return st.status().error();
-    (void)st.reset();
-    return found;
+    return st.insertedKey();
 }
 
 Result<bool> RowWriter::booked(const QString& statementId, const QString& reference) {

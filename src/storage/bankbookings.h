@@ -27,7 +27,7 @@ namespace bankbook {
 // An open invoice of a ledger with what the rows of its sequence number
 // have paid of it.
 struct OpenRow {
-    qint64 key = 0;  // rowid
+    qint64 key = 0;  // the row's key
     qint64 sorszam = 0;
     QString invoiceNumber;
     QString partnerName;
@@ -76,11 +76,6 @@ class RowWriter {
     [[nodiscard]] Status update(const TableDef& table, qint64 key,
                                 const QHash<QString, QVariant>& values);
     Result<qint64> insert(const TableDef& table, const QHash<QString, QVariant>& values);
-    // The keys of the open part-payment rows of a sequence number.
-    Result<std::vector<qint64>> openPartRows(const TableDef& table, qint64 sorszam);
-    // Whether a row of the sequence number has the identifier already (the
-    // identifier tells the rows that share a sequence number apart).
-    Result<bool> recordIdTaken(const TableDef& table, qint64 sorszam, const QString& recordId);
     // Whether a transaction of a statement was booked before.
     Result<bool> booked(const QString& statementId, const QString& reference);
 

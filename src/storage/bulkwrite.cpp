@@ -155,7 +155,7 @@ Result<int> countIn(Database& db, const Query& query, const QString& column,
     QString sql = QStringLiteral("SELECT %1 FROM %2")
                       .arg(schema::quoteName(column), schema::quoteName(query.table->name));
     if (!query.where.isAll())
-        sql += QStringLiteral(" WHERE ") + query.where.sql(binds);
+        sql += QStringLiteral(" WHERE ") + query.where.sql(binds, db.dialect());
     Statement st(db.handle(), sql);
     if (Status s = st.bind(binds); !s)
         return s.error();

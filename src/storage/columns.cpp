@@ -1,6 +1,8 @@
 #include "storage/columns.h"
 
+#include "base/connection.h"
 #include "base/sqlquote.h"
+#include "storage/database.h"
 
 namespace vela {
 
@@ -24,6 +26,15 @@ QStringList TableDef::columnNames() const {
     QStringList names;
     for (const ColumnDef& c : columns) names << c.name;
     return names;
+}
+
+bool TableDef::hasKey() const {
+    return indexOf(QString::fromUtf8(schema::kKeyColumn)) >= 0;
+}
+
+QString TableDef::keySql() const {
+    return hasKey() ? schema::quoteName(QString::fromUtf8(schema::kKeyColumn))
+                    : QStringLiteral("rowid");
 }
 
 namespace {
@@ -64,11 +75,19 @@ QString checkFor(const ColumnDef& c) {
 }  // namespace
 
 QString TableDef::createSql() const {
+    return createSql(Database::engineDialect());
+}
+
+QString TableDef::createSql(const Dialect& dialect) const {
     QStringList cols;
-    for (const ColumnDef& c : columns)
-        cols << schema::quoteName(c.name) + QLatin1Char(' ') + sqlType(c.type) + checkFor(c);
-    return QStringLiteral("CREATE TABLE %1 (\n    %2\n) STRICT")
-        .arg(schema::quoteName(name), cols.join(QStringLiteral(",\n    ")));
+    for (const ColumnDef& c : columns) {
+        if (c.name == QLatin1String(schema::kKeyColumn))
+            cols << schema::quoteName(c.name) + QLatin1Char(' ') + dialect.keyColumnType();
+        else
+            cols << schema::quoteName(c.name) + QLatin1Char(' ') + sqlType(c.type) + checkFor(c);
+    }
+    return QStringLiteral("CREATE TABLE %1 (\n    %2\n)%3")
+        .arg(schema::quoteName(name), cols.join(QStringLiteral(",\n    ")), dialect.tableOptions());
 }
 
 QStringList TableDef::indexSql() const {
@@ -116,6 +135,7 @@ const std::vector<ColumnDef>& ledgerColumns() {
         {"RészösszegÖsszesen", CT::Real, 30, K::Numeric, "Text18", ""},
         {"Teljesités", CT::Date, 10, K::Date, "DTPicker4", "Fizetés teljesítése"},
         {"RészÖsszegBruttó", CT::Real, 0, K::Numeric, "Label26", ""},
+        {"Kulcs", CT::Integer, 0, K::Any, "", ""},
     };
     return cols;
 }
@@ -141,6 +161,8 @@ TableDef makeLedger(const QString& name, bool indexed) {
              {"Kivezetés", "Részkiegyenlités", "Brutto", "RészÖsszeg", "RészÖsszegBruttó",
               "Devizanem"}},
             {p + "Brutto", {"Brutto"}},
+            // A new row's recordID is looked up before it is given.
+            {p + "RecordId", {"recordID"}},
             // The rows marked FIGYELEM! (a filter), few among many: in their
             // order (row id included, so nothing is sorted), and their open
             // figures from the index alone.
@@ -190,6 +212,7 @@ const TableDef& beraktar() {
             {"VevöBeszállitó", CT::Text, 1, K::Any, "Text16", ""},
             {"BerEUAdoszam", CT::Text, 20, K::Any, "Text13", ""},
             {"BerVPID", CT::Text, 12, K::Any, "Text14", ""},
+            {"Kulcs", CT::Integer, 0, K::Any, "", ""},
         },
         {{"beraktar_BerNev", {"BerNev"}}, {"beraktar_recordID", {"recordID"}}},
     };
@@ -202,6 +225,7 @@ const TableDef& torzsOrszagok() {
         {
             {"OrszágKód", CT::Text, 0, K::Any, "", ""},
             {"OrszágMegnevezés", CT::Text, 0, K::Any, "", ""},
+            {"Kulcs", CT::Integer, 0, K::Any, "", ""},
         },
         {},
     };
@@ -227,6 +251,7 @@ const TableDef& emblemaPath() {
             {"SajatCim", CT::Text, 100, K::Any, "", ""},
             {"SajatBankszamla", CT::Text, 40, K::Any, "", ""},
             {"KesedelmiKamat", CT::Real, 6, K::Numeric, "", ""},
+            {"Kulcs", CT::Integer, 0, K::Any, "", ""},
         },
         {},
     };
@@ -259,6 +284,7 @@ const TableDef& osszesSzamla() {
             {"MennyiségiEgység", CT::Text, 0, K::Any, "", ""},
             {"DarabszámCsomagban", CT::Real, 0, K::Any, "", ""},
             {"Teljesités", CT::Date, 0, K::Any, "", ""},
+            {"Kulcs", CT::Integer, 0, K::Any, "", ""},
         },
         {{"OsszesSzamla_Szamlaszam", {"Számlaszám"}}, {"OsszesSzamla_FizMod", {"FizMód"}}},
     };
@@ -279,6 +305,7 @@ const TableDef& bankiTetel() {
             {"Osszeg", CT::Real, 0, K::Any, "", ""},
             {"Teljes", CT::Boolean, 0, K::Any, "", ""},
             {"Konyvelve", CT::Date, 0, K::Any, "", ""},
+            {"Kulcs", CT::Integer, 0, K::Any, "", ""},
         },
         {{"BankiTetel_Hivatkozas", {"KivonatAzonosito", "TetelHivatkozas"}}},
     };
@@ -288,7 +315,7 @@ const TableDef& bankiTetel() {
 const TableDef& bankCsvBeallitas() {
     static const TableDef t{
         "BankCsvBeallitas",
-        {{"Oszlopok", CT::Text, 0, K::Any, "", ""}},
+        {{"Oszlopok", CT::Text, 0, K::Any, "", ""}, {"Kulcs", CT::Integer, 0, K::Any, "", ""}},
         {},
     };
     return t;

@@ -6,6 +6,8 @@
 
 namespace vela {
 
+class Dialect;
+
 // How a column is stored: whole numbers INTEGER, money and rates REAL, texts
 // TEXT, dates TEXT 'YYYY-MM-DD', booleans INTEGER 0/1.
 enum class ColumnType { Integer, Real, Text, Date, Boolean };
@@ -18,6 +20,7 @@ enum class KeyClass {
 };
 
 // One column of a table, in table order; the position in the table matters.
+// Every table ends with its declared key (schema::kKeyColumn).
 struct ColumnDef {
     QString name;
     ColumnType type;
@@ -43,7 +46,12 @@ struct TableDef {
     int indexOf(const QString& column) const;  // -1 when there is no such column
     const ColumnDef* column(const QString& name) const;
     QStringList columnNames() const;
-    QString createSql() const;  // CREATE TABLE ... STRICT, with value checks
+    // The declared key's column, or the engine's row id in a table without one.
+    QString keySql() const;
+    bool hasKey() const;
+    // CREATE TABLE with value checks, in the data folder's engine's dialect or another.
+    QString createSql() const;
+    QString createSql(const Dialect& dialect) const;
     QStringList indexSql() const;
 };
 
@@ -72,9 +80,15 @@ const TableDef& bankCsvBeallitas();
 // The four databases of the data folder, in the order VelaRep rebuilds them.
 const std::vector<DatabaseDef>& databases();
 
-// The columns of a ledger row (25 of them; positions 0..23 appear in the grids).
+// The columns of a ledger row (25 of them and the key after them; positions
+// 0..23 appear in the grids).
 const std::vector<ColumnDef>& ledgerColumns();
 constexpr int kLedgerGridColumns = 24;
+
+// The declared integer key every table ends with: the row's own identity,
+// which record sources, passes and totals follow. Never shown, exported or
+// printed.
+inline constexpr const char* kKeyColumn = "Kulcs";
 
 // SQL quoting of an identifier: "name" with inner quotes doubled.
 QString quoteName(const QString& name);

@@ -1,8 +1,8 @@
 #include "storage/database.h"
+#include "storage/columns.h"
 #include "storage/query.h"
 
 #include <fcntl.h>
-#include <sqlite3.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -10,13 +10,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSqlDriver>
-#include <QSqlError>
 #include <QUrl>
 #include <atomic>
 
 #include "base/filekind.h"
 #include "base/filelookup.h"
+#include "base/sqlite/sqliteconnection.h"
 #include "base/statement.h"
 
 namespace vela {
@@ -52,8 +51,8 @@ QString lockedText(const QString& name) {
 }
 
 // The open databases by their connection, for the damage listener.
-QHash<sqlite3*, Database*>& openDatabases() {
-    static QHash<sqlite3*, Database*> map;
+QHash<Connection*, Database*>& openDatabases() {
+    static QHash<Connection*, Database*> map;
     return map;
 }
 
@@ -62,41 +61,7 @@ Database::DamageHandler& damageHandler() {
     return handler;
 }
 
-void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_null(ctx);
-        return;
-    }
-    const QString s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])),
-                                        sqlite3_value_bytes(argv[0]));
-    const QByteArray out = foldCase(s).toUtf8();
-    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
-}
-
-void prefixFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
-        sqlite3_result_int(ctx, 0);
-        return;
-    }
-    const QString v = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[0])),
-                                        sqlite3_value_bytes(argv[0]));
-    const QString p = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
-                                        sqlite3_value_bytes(argv[1]));
-    sqlite3_result_int(ctx, foldCase(v).startsWith(foldCase(p)) ? 1 : 0);
-}
-
 }  // namespace
-
-QString foldCase(const QString& text) {
-    return text.toCaseFolded();
-}
-
-void registerSqlFunctions(sqlite3* db) {
-    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    sqlite3_create_function(db, "vela_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr);
-    sqlite3_create_function(db, "vela_prefix", 2, flags, nullptr, prefixFunction, nullptr, nullptr);
-    registerLikeFunction(db);
-}
 
 QString Database::damageMessage(const QString& fileName, const QString& detail) {
     QString text = QStringLiteral(
@@ -117,13 +82,17 @@ void Database::setDamageHandler(DamageHandler handler) {
     damageHandler() = std::move(handler);
 }
 
-void Database::noteDamage(sqlite3* handle, int, const QString& message) {
+const Dialect& Database::engineDialect() {
+    return sqlite::dialect();
+}
+
+void Database::noteDamage(Connection* handle, const Error& error) {
     Database* db = openDatabases().value(handle);
     if (!db || db->damaged_)
         return;
     db->damaged_ = true;
-    db->damageDetail_ = message;
-    Statement::markDamaged(handle);
+    db->damageDetail_ = error.text;
+    handle->setDamaged(true);
     if (damageHandler())
         damageHandler()(*db);
 }
@@ -133,16 +102,9 @@ QString Database::findFile(const QString& dir, const QString& name) {
 }
 
 Database::~Database() {
-    if (handle_) {
-        openDatabases().remove(handle_);
-        Statement::markDamaged(handle_, false);
-    }
-    handle_ = nullptr;
-    if (qt_.isValid()) {
-        qt_.close();
-        qt_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName_);
-    }
+    if (handle_)
+        openDatabases().remove(handle_.get());
+    handle_.reset();
     // Only after SQLite has let go of the file: closing another descriptor of
     // a file drops the process's POSIX locks on it.
     if (lockFd_ >= 0)
@@ -206,33 +168,24 @@ Result<std::unique_ptr<Database>> Database::openPath(const QString& path,
     if (::flock(db->lockFd_, LOCK_SH | LOCK_NB) != 0)
         return fail(lockedText(name));
 
-    static std::atomic<int> counter{0};
-    db->connectionName_ = QStringLiteral("vela-%1").arg(counter++);
-    db->qt_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), db->connectionName_);
-    if (!db->qt_.isValid())
-        return fail(QStringLiteral("Az SQLite adatbázis-kezelő (Qt QSQLITE) nem tölthető be."));
     QString uri = QUrl::fromLocalFile(db->path_).toString(QUrl::FullyEncoded);
     uri += readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw");
-    db->qt_.setDatabaseName(uri);
-    db->qt_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
-    if (!db->qt_.open())
-        return fail(damagedText(name, db->qt_.lastError().text()));
-    const QVariant h = db->qt_.driver()->handle();
-    if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
-        return fail(damagedText(name, QStringLiteral("nincs adatbázis-kapcsolat")));
-    db->handle_ = *static_cast<sqlite3* const*>(h.constData());
-    registerSqlFunctions(db->handle_);
+    auto connection = sqlite::SqliteConnection::open(
+        uri, readOnly ? sqlite::OpenMode::ReadOnly : sqlite::OpenMode::ReadWrite);
+    if (!connection)
+        return fail(damagedText(name, connection.error().text), connection.error().code);
+    db->handle_ = std::move(*connection);
 
     {
-        Statement st(db->handle_, QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        Statement st(db->handle(), db->dialect().tableNamesQuery());
         st.next();
         if (const Status& s = st.status(); !s) {
             const Error& e = s.error();
             if (e.damaged())
-                return fail(damageMessage(name, e.text), e.code);
+                return Error{damageMessage(name, e.text), e.code, e.kind};
             if (e.busy())
-                return fail(lockedText(name), e.code);
-            return fail(damagedText(name, e.text), e.code);
+                return Error{lockedText(name), e.code, e.kind};
+            return Error{damagedText(name, e.text), e.code, e.kind};
         }
     }
     // From here on, damage met by any statement on this file is heard.
@@ -241,24 +194,33 @@ Result<std::unique_ptr<Database>> Database::openPath(const QString& path,
         return true;
     }();
     (void)listening;
-    openDatabases().insert(db->handle_, db.get());
+    openDatabases().insert(db->handle(), db.get());
     for (const QString& t : requiredTables) {
         if (!db->hasTable(t))
             return fail(QStringLiteral("A(z) „%1” adatbázisból hiányzik a(z) „%2” tábla. %3")
                             .arg(name, t, QString::fromUtf8(kVelaRepHint)));
+        // A table of an earlier version has no declared key yet: VelaRep
+        // brings it to the new template, keeping every row.
+        const QString key = QString::fromUtf8(schema::kKeyColumn);
+        if (!Statement(db->handle(), QStringLiteral("SELECT %1 FROM %2 LIMIT 0")
+                                         .arg(schema::quoteName(key), schema::quoteName(t)))
+                 .status())
+            return fail(QStringLiteral("A(z) „%1” adatbázis „%2” táblája a program egy korábbi "
+                                       "változatából való (nincs „%3” oszlopa). %4")
+                            .arg(name, t, key, QString::fromUtf8(kVelaRepHint)));
     }
     return db;
 }
 
 Status Database::exec(const QString& sql, const QVariantList& binds) {
-    Statement st(handle_, sql);
+    Statement st(handle(), sql);
     if (Status s = st.bind(binds); !s)
         return s;
     return st.exec();
 }
 
 Result<QVariant> Database::scalar(const QString& sql, const QVariantList& binds) {
-    Statement st(handle_, sql);
+    Statement st(handle(), sql);
     if (Status s = st.bind(binds); !s)
         return s.error();
     QVariant v;
@@ -270,7 +232,7 @@ Result<QVariant> Database::scalar(const QString& sql, const QVariantList& binds)
 }
 
 Result<std::vector<Database::Row>> Database::rows(const QString& sql, const QVariantList& binds) {
-    Statement st(handle_, sql);
+    Statement st(handle(), sql);
     if (Status s = st.bind(binds); !s)
         return s.error();
     std::vector<Row> out;
@@ -287,25 +249,25 @@ Result<std::vector<Database::Row>> Database::rows(const QString& sql, const QVar
 }
 
 bool Database::hasTable(const QString& table) {
-    const Result<QVariant> found =
-        scalar(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND "
-                              "name = ?1 COLLATE NOCASE"),
-               {table});
+    const Result<QVariant> found = scalar(dialect().tableExistsQuery(), {table});
     return found && found->isValid();
 }
 
 Status Database::begin() {
-    return exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (damaged_)
+        return Error{damageMessage(), 0, ErrorKind::Damaged};
+    return handle_->begin();
 }
 
 Status Database::commit() {
-    return exec(QStringLiteral("COMMIT"));
+    Status s = handle_->commit();
+    if (!s && s.error().damaged())
+        noteDamage(handle(), s.error());
+    return s;
 }
 
 void Database::rollback() {
-    // Fails only when no transaction is open, or when SQLite has already
-    // undone it after an error: either way nothing is left to undo.
-    (void)exec(QStringLiteral("ROLLBACK"));
+    handle_->rollback();
 }
 
 }  // namespace vela

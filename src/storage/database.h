@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -8,9 +7,9 @@
 #include <memory>
 #include <vector>
 
+#include "base/connection.h"
 #include "base/result.h"
-
-struct sqlite3;
+#include "base/textrules.h"
 
 namespace vela {
 
@@ -37,9 +36,8 @@ class Database {
                                                       const QStringList& requiredTables = {},
                                                       bool readOnly = false);
 
-    // A file that SQLite reports damaged (SQLITE_CORRUPT, SQLITE_NOTADB) at
-    // any moment is marked so: no statement runs on it any more, and the
-    // process-wide handler hears of it once, to tell the user and end.
+    // A file that the engine reports damaged at any moment is marked so: no statement runs on it
+    // any more, and the process-wide handler hears of it once, to tell the user and end.
     using DamageHandler = std::function<void(Database&)>;
     static void setDamageHandler(DamageHandler handler);
     bool isDamaged() const { return damaged_; }
@@ -52,7 +50,11 @@ class Database {
     // exists, dir/name with the spelling given.
     static QString findFile(const QString& dir, const QString& name);
 
-    sqlite3* handle() const { return handle_; }
+    // The connection to the engine, for storage's statements.
+    Connection* handle() const { return handle_.get(); }
+    const Dialect& dialect() const { return handle_->dialect(); }
+    // The dialect of the engine the data folder's files are opened with.
+    static const Dialect& engineDialect();
     QString path() const { return path_; }
     QString fileName() const;
 
@@ -72,23 +74,13 @@ class Database {
 
   private:
     Database() = default;
-    static void noteDamage(sqlite3* db, int code, const QString& message);
+    static void noteDamage(Connection* db, const Error& error);
 
-    QSqlDatabase qt_;
-    QString connectionName_;
-    sqlite3* handle_ = nullptr;
+    std::unique_ptr<Connection> handle_;
     QString path_;
     int lockFd_ = -1;
     bool damaged_ = false;
     QString damageDetail_;
 };
-
-// Registers VelaData's SQL functions on a connection: vela_fold(text) folds
-// the case of every letter, Hungarian accented ones included, and
-// vela_prefix(value, prefix) tells whether value starts with prefix that way.
-void registerSqlFunctions(sqlite3* db);
-
-// The Hungarian-aware case folding used for the finders and filters.
-QString foldCase(const QString& text);
 
 }  // namespace vela

@@ -1,7 +1,5 @@
 #include "storage/keyedsum.h"
 
-#include <sqlite3.h>
-
 #include <string>
 #include <unordered_map>
 
@@ -53,10 +51,8 @@ Result<std::vector<KeyedSum>> sumByKeys(Database& db, const TableDef& table,
         // The key's bytes as stored, one unit separator between columns.
         key.clear();
         for (int i = 0; i < nKeys; ++i) {
-            sqlite3_value* v = st.rawValue(i);
-            const auto* text = sqlite3_value_text(v);
-            if (text)
-                key.append(reinterpret_cast<const char*>(text), size_t(sqlite3_value_bytes(v)));
+            const QByteArray text = st.utf8(i);
+            key.append(text.constData(), size_t(text.size()));
             key.push_back('\x1f');
         }
         auto [at, inserted] = index.try_emplace(key, out.size());
@@ -68,8 +64,7 @@ Result<std::vector<KeyedSum>> sumByKeys(Database& db, const TableDef& table,
         }
         KeyedSum& g = out[at->second];
         ++g.rows;
-        for (int i = 0; i < nParts; ++i)
-            g.sums[size_t(i)] += sqlite3_value_double(st.rawValue(nKeys + i));
+        for (int i = 0; i < nParts; ++i) g.sums[size_t(i)] += st.value(nKeys + i).toDouble();
     }
     if (!st.status())
         return st.status().error();

@@ -1,11 +1,21 @@
 #include "storage/query.h"
 
-#include <sqlite3.h>
-
+#include "base/connection.h"
 #include "storage/columns.h"
 #include "storage/database.h"
 
 namespace vela {
+
+namespace {
+
+// The settled flag is a code whose letter case is part of it: only "N" is
+// open, a lower-case "n" is not. Every other text is equal to another
+// letter case aside.
+bool caseCounts(const QString& column) {
+    return column == QStringLiteral("Kivezetés");
+}
+
+}  // namespace
 
 Condition::Condition(Op op, const QString& column, const QVariant& value)
     : op_(op), column_(column), value_(value) {}
@@ -87,7 +97,38 @@ Condition Condition::operator!() const {
 }
 
 bool Condition::operator==(const Condition& o) const {
-    return op_ == o.op_ && column_ == o.column_ && value_ == o.value_ && parts_ == o.parts_;
+    return op_ == o.op_ && column_ == o.column_ && value_ == o.value_ && parts_ == o.parts_ &&
+           spellings_ == o.spellings_;
+}
+
+std::optional<QStringList> Condition::caseSpellings(const QString& text, int max) {
+    QStringList out{QString()};
+    for (const QChar c : text) {
+        const QChar u = c.toUpper(), l = c.toLower();
+        QStringList next;
+        for (const QString& s : std::as_const(out)) {
+            next << s + c;
+            if (u != c)
+                next << s + u;
+            if (l != c && l != u)
+                next << s + l;
+        }
+        if (next.size() > max)
+            return std::nullopt;
+        out = next;
+    }
+    return out;
+}
+
+Condition Condition::withSpellings(const SpellingLookup& spellings) const {
+    Condition c = *this;
+    if ((op_ == Op::Equals || op_ == Op::NotEquals) && value_.typeId() == QMetaType::QString &&
+        !caseCounts(column_)) {
+        c.spellings_ = spellings(column_, value_.toString());
+        return c;
+    }
+    for (Condition& p : c.parts_) p = p.withSpellings(spellings);
+    return c;
 }
 
 QString Condition::literalPattern(const QString& text) {
@@ -103,17 +144,43 @@ QString Condition::literalPattern(const QString& text) {
 }
 
 QString Condition::sql(QVariantList& binds) const {
+    return sql(binds, Database::engineDialect());
+}
+
+QString Condition::sql(QVariantList& binds, const Dialect& d) const {
     const QString col = schema::quoteName(column_);
     auto compare = [&](const char* op) {
         binds << value_;
         return QStringLiteral("%1 %2 ?").arg(col, QLatin1String(op));
     };
+    // Texts are equal as the program this replaces compared them: letter
+    // case aside, accents counting.
+    const bool text = value_.typeId() == QMetaType::QString && !caseCounts(column_);
+    auto oneOf = [&] {
+        if (spellings_->isEmpty())
+            return QStringLiteral("0");
+        QStringList marks;
+        for (const QString& s : *spellings_) {
+            marks << QStringLiteral("?");
+            binds << s;
+        }
+        return marks.size() == 1
+                   ? QStringLiteral("%1 = ?").arg(col)
+                   : QStringLiteral("%1 IN (%2)").arg(col, marks.join(QStringLiteral(", ")));
+    };
     switch (op_) {
         case Op::All:
             return QStringLiteral("1");
         case Op::Equals:
-            return compare("=");
+            if (text && spellings_)
+                return oneOf();
+            return text ? d.textEquals(col, value_.toString(), binds) : compare("=");
         case Op::NotEquals:
+            if (text && spellings_)
+                return QStringLiteral("(%1 IS NOT NULL AND NOT (%2))").arg(col, oneOf());
+            if (text)
+                return QStringLiteral("(%1 IS NOT NULL AND NOT %2)")
+                    .arg(col, d.textEquals(col, value_.toString(), binds));
             return compare("<>");
         case Op::Less:
             return compare("<");
@@ -125,18 +192,18 @@ QString Condition::sql(QVariantList& binds) const {
             return compare(">=");
         case Op::Like:
             binds << value_;
-            return QStringLiteral("vela_like(%1, ?)").arg(col);
+            return d.like(col, QStringLiteral("?"));
         case Op::IsNull:
             return QStringLiteral("%1 IS NULL").arg(col);
         case Op::IsEmpty:
             return QStringLiteral("(%1 IS NULL OR %1 = '')").arg(col);
         case Op::Not:
-            return QStringLiteral("NOT (%1)").arg(parts_.value(0).sql(binds));
+            return QStringLiteral("NOT (%1)").arg(parts_.value(0).sql(binds, d));
         case Op::And:
         case Op::Or: {
             QStringList parts;
             for (const Condition& p : parts_)
-                parts << QLatin1Char('(') + p.sql(binds) + QLatin1Char(')');
+                parts << QLatin1Char('(') + p.sql(binds, d) + QLatin1Char(')');
             return parts.join(op_ == Op::And ? QStringLiteral(" AND ") : QStringLiteral(" OR "));
         }
     }
@@ -144,73 +211,14 @@ QString Condition::sql(QVariantList& binds) const {
 }
 
 QString Amount::sql() const {
+    return sql(Database::engineDialect());
+}
+
+QString Amount::sql(const Dialect& d) const {
     if (minus.isEmpty())
         return schema::quoteName(column);
-    return QStringLiteral("%1 - ifnull(%2, 0)")
-        .arg(schema::quoteName(column), schema::quoteName(minus));
-}
-
-namespace {
-
-// Matches folded text against a folded pattern: "*" any run, "?" one
-// character, "[c]" the character c itself.
-bool globMatch(const QString& s, const QString& p) {
-    qsizetype si = 0, pi = 0, starP = -1, starS = 0;
-    while (si < s.size()) {
-        if (pi < p.size()) {
-            const QChar pc = p[pi];
-            if (pc == QLatin1Char('*')) {
-                starP = ++pi;
-                starS = si;
-                continue;
-            }
-            if (pc == QLatin1Char('?')) {
-                ++pi;
-                ++si;
-                continue;
-            }
-            QChar lit = pc;
-            qsizetype width = 1;
-            if (pc == QLatin1Char('[') && pi + 2 < p.size() && p[pi + 2] == QLatin1Char(']')) {
-                lit = p[pi + 1];
-                width = 3;
-            }
-            if (lit == s[si]) {
-                pi += width;
-                ++si;
-                continue;
-            }
-        }
-        if (starP < 0)
-            return false;
-        pi = starP;
-        si = ++starS;
-    }
-    while (pi < p.size() && p[pi] == QLatin1Char('*')) ++pi;
-    return pi == p.size();
-}
-
-void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
-        sqlite3_result_int(ctx, 0);
-        return;
-    }
-    const auto text = [](sqlite3_value* v) {
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)),
-                                 sqlite3_value_bytes(v));
-    };
-    sqlite3_result_int(ctx, likeMatches(text(argv[0]), text(argv[1])) ? 1 : 0);
-}
-
-}  // namespace
-
-bool likeMatches(const QString& value, const QString& pattern) {
-    return globMatch(foldCase(value), foldCase(pattern));
-}
-
-void registerLikeFunction(sqlite3* db) {
-    sqlite3_create_function(db, "vela_like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                            likeFunction, nullptr, nullptr);
+    return QStringLiteral("%1 - %2").arg(schema::quoteName(column),
+                                         d.ifNull(schema::quoteName(minus), QStringLiteral("0")));
 }
 
 }  // namespace vela

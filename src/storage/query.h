@@ -4,13 +4,16 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
-struct sqlite3;
+#include "base/textrules.h"
 
 namespace vela {
 
+class Dialect;
 struct TableDef;
 
 // Which rows of a table a window wants, as a value: the windows build these
@@ -21,8 +24,8 @@ class Condition {
   public:
     enum class Op {
         All,             // every row
-        Equals,          // column = value (null never matches)
-        NotEquals,       // column <> value (null never matches)
+        Equals,          // column = value (null never matches; texts blind to letter case)
+        NotEquals,       // column <> value (null never matches; texts blind to letter case)
         Less,            // column < value
         LessOrEqual,     // column <= value
         Greater,         // column > value
@@ -63,8 +66,21 @@ class Condition {
     QVariant value() const { return value_; }
     const QList<Condition>& parts() const { return parts_; }
 
-    // The SQL expression (storage's own use): its values are appended to binds.
+    // The SQL expression (storage's own use) in an engine's dialect (by
+    // default the data folder's): its values are appended to binds.
     QString sql(QVariantList& binds) const;
+    QString sql(QVariantList& binds, const Dialect& dialect) const;
+
+    // The same condition with each text equality narrowed to the spellings
+    // of its value that occur in the column (storage's own use: an index
+    // then finds them in its order). spellings gives those of a column, or
+    // nothing when it cannot tell; such an equality stays as it is.
+    using SpellingLookup =
+        std::function<std::optional<QStringList>(const QString& column, const QString& value)>;
+    Condition withSpellings(const SpellingLookup& spellings) const;
+    // The spellings of a text that differ from it in letter case alone;
+    // nothing when there are more than max.
+    static std::optional<QStringList> caseSpellings(const QString& text, int max);
 
     // Escapes the wildcards of a literal text for like().
     static QString literalPattern(const QString& text);
@@ -79,6 +95,7 @@ class Condition {
     QString column_;
     QVariant value_;
     QList<Condition> parts_;
+    std::optional<QStringList> spellings_;  // an equality narrowed to these exact texts
 };
 
 // One key of an order: a column, ascending or descending.
@@ -94,6 +111,7 @@ struct Amount {
     QString column;
     QString minus = {};
     QString sql() const;
+    QString sql(const Dialect& dialect) const;
     bool operator==(const Amount& o) const = default;
 };
 
@@ -107,11 +125,5 @@ struct Query {
     Query(const TableDef& t, const Condition& w = {}, const QList<OrderKey>& o = {})
         : table(&t), where(w), order(o) {}
 };
-
-// Registers vela_like(value, pattern): the like() condition's matcher.
-void registerLikeFunction(sqlite3* db);
-
-// Whether value matches a like() pattern ("*", "?", Hungarian case folding).
-bool likeMatches(const QString& value, const QString& pattern);
 
 }  // namespace vela

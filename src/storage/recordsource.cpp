@@ -1,12 +1,12 @@
 #include "storage/recordsource.h"
 
-#include <sqlite3.h>
 #include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
 
 #include "base/statement.h"
+#include "base/textrules.h"
 #include "storage/database.h"
 #include "storage/values.h"
 
@@ -22,7 +22,7 @@ void RecordSource::setQuery(const Query& query) {
     query_ = query;
     table_ = query.table;
     binds_.clear();
-    where_ = query.where.isAll() ? QString() : query.where.sql(binds_);
+    where_ = query.where.isAll() ? QString() : query.where.sql(binds_, dialect());
 }
 
 QString RecordSource::describe(const QList<OrderKey>& keys) {
@@ -32,15 +32,25 @@ QString RecordSource::describe(const QList<OrderKey>& keys) {
     return parts.join(QStringLiteral(", "));
 }
 
+const Dialect& RecordSource::dialect() const {
+    return db_ ? db_->dialect() : Database::engineDialect();
+}
+
+QString RecordSource::keySql() const {
+    return table_ ? table_->keySql() : QStringLiteral("rowid");
+}
+
 QString RecordSource::orderSql(const std::vector<SortKey>& keys, bool noIndex) const {
+    const Dialect& d = dialect();
     QStringList parts;
     for (const SortKey& k : keys) {
-        // A unary plus keeps SQLite from walking the order index when another
-        // index finds the rows faster (the finders).
-        parts << (noIndex ? QStringLiteral("+") : QString()) + quoteName(k.column) +
+        // Kept from the order index when another index finds the rows
+        // faster (the finders).
+        const QString col = quoteName(k.column);
+        parts << (noIndex ? d.withoutIndex(col) : col) +
                      (k.descending ? QStringLiteral(" DESC") : QString());
     }
-    parts << (noIndex ? QStringLiteral("+rowid") : QStringLiteral("rowid"));
+    parts << (noIndex ? d.withoutIndex(keySql()) : keySql());
     return parts.join(QStringLiteral(", "));
 }
 
@@ -74,18 +84,152 @@ QString RecordSource::whereSql() const {
     return where_.trimmed().isEmpty() ? QString() : QStringLiteral(" WHERE (%1)").arg(where_);
 }
 
-Status RecordSource::load(const QString& orderClause) {
+namespace {
+
+// The partner's name, which the partner register and its list are ordered by.
+bool isName(const QString& column) {
+    return column == QLatin1String("BerNev");
+}
+
+// Names, and every text a header sort is asked for, sort in Hungarian
+// alphabetical order: the leading such keys of an order (a text key after a
+// number only parts its ties, in stored order). A query's own order on a
+// code (the payment method of the staged invoices) stays the stored texts'.
+size_t hungarianPrefix(const TableDef& table, const std::vector<OrderKey>& keys, bool header) {
+    size_t n = 0;
+    while (n < keys.size()) {
+        const ColumnDef* c = table.column(keys[n].column);
+        if (!c || c->type != ColumnType::Text || !(header || isName(c->name)))
+            break;
+        ++n;
+    }
+    return n;
+}
+
+// The rank of each row's text in Hungarian alphabetical order (null first),
+// given the distinct texts and each row's index among them (-1: null).
+std::vector<int> ranksOf(const std::vector<QString>& distinct, std::vector<int>& rowIndex) {
+    std::vector<int> order(distinct.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = int(i);
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        return compareHungarian(distinct[size_t(a)], distinct[size_t(b)]) < 0;
+    });
+    std::vector<int> rank(distinct.size());
+    for (size_t r = 0; r < order.size(); ++r) rank[size_t(order[r])] = int(r) + 1;
+    for (int& i : rowIndex) i = i < 0 ? 0 : rank[size_t(i)];
+    return rank;
+}
+
+}  // namespace
+
+std::optional<QStringList> RecordSource::spellingsIn(const QString& column,
+                                                     const QString& value) const {
+    // Only a column an index leads with is looked into: elsewhere every
+    // look would read the whole table.
+    bool leads = false;
+    for (const IndexDef& ix : table_->indexes)
+        leads = leads || (!ix.columns.isEmpty() && ix.columns.first() == column);
+    const std::optional<QStringList> all = Condition::caseSpellings(value, 256);
+    if (!leads || !all || !table_->column(column))
+        return std::nullopt;
+    Statement st(db_->handle(), QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1")
+                                    .arg(quoteName(table_->name), quoteName(column)));
+    QStringList found;
+    for (const QString& spelling : *all) {
+        if (!st.reset() || !st.bind(1, spelling))
+            return std::nullopt;
+        if (st.next())
+            found << spelling;
+        else if (!st.status())
+            return std::nullopt;
+    }
+    return found;
+}
+
+Status RecordSource::load() {
     if (!db_ || !table_)
         return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
-    Statement st(db_->handle(), QStringLiteral("SELECT rowid FROM %1%2 ORDER BY %3")
-                                    .arg(quoteName(table_->name), whereSql(), orderClause));
-    if (Status s = st.bind(binds_); !s)
+    const std::vector<SortKey> keys =
+        !sortKeys_.empty() ? sortKeys_
+                           : std::vector<SortKey>(query_.order.begin(), query_.order.end());
+    const size_t prefix = hungarianPrefix(*table_, keys, !sortKeys_.empty());
+    if (prefix == 0)
+        return load(effectiveOrderSql(false), {});
+    // The engine reads the rows in the order of the keys after the names;
+    // a stable sort by the names' Hungarian ranks then puts them in front.
+    const std::vector<SortKey> rest(keys.begin() + qsizetype(prefix), keys.end());
+    const bool restIndexed = sortKeys_.empty() || hasIndexFor(rest);
+    std::vector<SortKey> names(keys.begin(), keys.begin() + qsizetype(prefix));
+    return load(orderSql(rest, !restIndexed), names);
+}
+
+Status RecordSource::load(const QString& orderClause, const std::vector<SortKey>& names) {
+    if (!db_ || !table_)
+        return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
+    QString columns = keySql();
+    for (const SortKey& k : names) columns += QStringLiteral(", ") + quoteName(k.column);
+    // A text equality on an indexed column becomes the spellings that occur
+    // in it, so the index finds them in its order; looked up anew on every
+    // read, since rows change.
+    QVariantList binds;
+    QString where;
+    if (!query_.where.isAll()) {
+        where = query_.where
+                    .withSpellings([this](const QString& column, const QString& value) {
+                        return spellingsIn(column, value);
+                    })
+                    .sql(binds, dialect());
+        where = QStringLiteral(" WHERE (%1)").arg(where);
+    }
+    Statement st(db_->handle(), QStringLiteral("SELECT %4 FROM %1%2 ORDER BY %3")
+                                    .arg(quoteName(table_->name), where, orderClause, columns));
+    if (Status s = st.bind(binds); !s)
         return s;
     std::vector<qint64> ids;
     ids.reserve(rowids_.size());
-    while (st.next()) ids.push_back(st.int64(0));
+    // Per name key: each row's index among the distinct texts.
+    std::vector<std::vector<int>> textIndex(names.size());
+    std::vector<std::vector<QString>> distinct(names.size());
+    std::vector<QHash<QByteArray, int>> seen(names.size());
+    while (st.next()) {
+        ids.push_back(st.int64(0));
+        for (size_t k = 0; k < names.size(); ++k) {
+            if (st.isNull(int(k) + 1)) {
+                textIndex[k].push_back(-1);
+                continue;
+            }
+            const QByteArray utf8 = st.utf8(int(k) + 1);
+            auto it = seen[k].constFind(utf8);
+            if (it == seen[k].constEnd()) {
+                it = seen[k].insert(utf8, int(distinct[k].size()));
+                distinct[k].push_back(QString::fromUtf8(utf8));
+            }
+            textIndex[k].push_back(*it);
+        }
+    }
     if (!st.status())
         return st.status();
+    if (!names.empty()) {
+        // A stable counting sort per key, the last key first.
+        std::vector<size_t> order(ids.size());
+        for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+        for (size_t k = names.size(); k-- > 0;) {
+            std::vector<int>& rank = textIndex[k];
+            const int top = int(ranksOf(distinct[k], rank).size());
+            if (names[k].descending) {
+                for (int& r : rank) r = top - r;
+            }
+            std::vector<size_t> count(size_t(top) + 2, 0);
+            for (size_t i : order) ++count[size_t(rank[i]) + 1];
+            for (size_t r = 1; r < count.size(); ++r) count[r] += count[r - 1];
+            std::vector<size_t> next(order.size());
+            for (size_t i : order) next[count[size_t(rank[i])]++] = i;
+            order = std::move(next);
+        }
+        std::vector<qint64> sorted(ids.size());
+        for (size_t i = 0; i < order.size(); ++i) sorted[i] = ids[order[i]];
+        ids = std::move(sorted);
+    }
     emit rowsAboutToReset();
     rowids_ = std::move(ids);
     positions_.clear();
@@ -109,7 +253,7 @@ Status RecordSource::refresh() {
 Status RecordSource::requery() {
     if (Status s = leaveCurrent(); !s)
         return s;
-    if (Status s = load(effectiveOrderSql(false)); !s) {
+    if (Status s = load(); !s) {
         emit rowsAboutToReset();
         rowids_.clear();
         pos_ = -1;
@@ -198,9 +342,10 @@ const RecordSource::Row* RecordSource::rowAt(int row) const {
         for (int i = first; i < last; ++i) ids << QString::number(rowids_[size_t(i)]);
         QStringList cols;
         for (const ColumnDef& c : table_->columns) cols << quoteName(c.name);
-        Statement st(db_->handle(), QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3)")
-                                        .arg(cols.join(QStringLiteral(", ")),
-                                             quoteName(table_->name), ids.join(QLatin1Char(','))));
+        Statement st(db_->handle(),
+                     QStringLiteral("SELECT %4, %1 FROM %2 WHERE %4 IN (%3)")
+                         .arg(cols.join(QStringLiteral(", ")), quoteName(table_->name),
+                              ids.join(QLatin1Char(',')), keySql()));
         QHash<qint64, Row> byId;
         const int n = int(table_->columns.size());
         while (st.next()) {
@@ -436,7 +581,7 @@ Status RecordSource::update() {
             return s;
         if (Status s = st.exec(); !s)
             return s;
-        const qint64 id = sqlite3_last_insert_rowid(db_->handle());
+        const qint64 id = st.insertedKey();
         emit rowWritten(id);
         emit rowAboutToBeInserted(int(rowids_.size()));
         rowids_.push_back(id);
@@ -461,15 +606,16 @@ Status RecordSource::update() {
     for (const QString& c : cols) sets << c + QStringLiteral(" = ?");
     const qint64 id = rowids_[size_t(pos_)];
     vals << id;
-    Statement st(db_->handle(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                    .arg(quoteName(table_->name), sets.join(QStringLiteral(", "))));
+    Statement st(db_->handle(),
+                 QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                     .arg(quoteName(table_->name), sets.join(QStringLiteral(", ")), keySql()));
     emit rowWriting(id);
     if (Status s = st.bind(vals); !s)
         return s;
     if (Status s = st.exec(); !s)
         return s;
     // Another workstation may have deleted the row since it was read.
-    if (sqlite3_changes64(db_->handle()) == 0)
+    if (st.rowsChanged() == 0)
         return Error{
             QStringLiteral("Ezt a sort közben egy másik munkaállomás törölte, a "
                            "módosítás nem menthető. Frissítse a listát!")};
@@ -499,7 +645,8 @@ Status RecordSource::deleteCurrent() {
     const qint64 id = rowids_[size_t(pos_)];
     emit rowWriting(id);
     if (Status s = db_->exec(
-            QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(table_->name)), {id});
+            QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(quoteName(table_->name), keySql()),
+            {id});
         !s)
         return s;
     positions_.clear();
@@ -541,7 +688,7 @@ Status RecordSource::deleteAll() {
 
 Status RecordSource::findFirst(const Condition& condition) {
     QVariantList binds;
-    const QString sql = condition.sql(binds);
+    const QString sql = condition.sql(binds, dialect());
     return findFirstSql(sql, binds);
 }
 
@@ -558,9 +705,8 @@ Status RecordSource::findFirstSql(const QString& condition, const QVariantList& 
         ids << QString::number(rowids_[size_t(i)]);
     int best = -1;
     {
-        Statement st(db_->handle(),
-                     QStringLiteral("SELECT rowid FROM %1 WHERE rowid IN (%2) AND (%3)")
-                         .arg(tab, ids.join(QLatin1Char(',')), condition));
+        Statement st(db_->handle(), QStringLiteral("SELECT %4 FROM %1 WHERE %4 IN (%2) AND (%3)")
+                                        .arg(tab, ids.join(QLatin1Char(',')), condition, keySql()));
         if (Status s = st.bind(binds); !s)
             return s;
         while (st.next()) {
@@ -575,7 +721,7 @@ Status RecordSource::findFirstSql(const QString& condition, const QVariantList& 
         // Otherwise every matching row of the table, found through the
         // condition's index; rows outside this result have no position.
         Statement st(db_->handle(),
-                     QStringLiteral("SELECT rowid FROM %1 WHERE (%2)").arg(tab, condition));
+                     QStringLiteral("SELECT %3 FROM %1 WHERE (%2)").arg(tab, condition, keySql()));
         if (Status s = st.bind(binds); !s)
             return s;
         const std::vector<int>& pos = positions();
@@ -647,7 +793,7 @@ Status RecordSource::findFirstPrefix(const QString& column, const QString& prefi
         }
     }
     if (tooMany)
-        return findFirstSql(QStringLiteral("vela_prefix(%1, ?)").arg(col), {prefix});
+        return findFirstSql(dialect().startsWith(col, QStringLiteral("?")), {prefix});
     QStringList ranges;
     QVariantList binds;
     for (const QString& v : std::as_const(variants)) {
@@ -685,7 +831,7 @@ Status RecordSource::setSort(const QList<OrderKey>& order, const QString& label)
         return s;
     const auto oldKeys = sortKeys_;
     sortKeys_ = std::move(keys);
-    if (Status s = load(effectiveOrderSql(false)); !s) {
+    if (Status s = load(); !s) {
         sortKeys_ = oldKeys;
         return s;
     }

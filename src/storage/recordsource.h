@@ -151,8 +151,14 @@ class RecordSource : public QObject {
   private:
     using Row = std::vector<QVariant>;
 
-    [[nodiscard]] Status load(const QString& order);
+    // Reads the rows anew in the current order.
+    [[nodiscard]] Status load();
+    // In order, then by the names' Hungarian alphabetical order in front.
+    [[nodiscard]] Status load(const QString& order, const std::vector<SortKey>& names);
     [[nodiscard]] Status findFirstSql(const QString& condition, const QVariantList& binds);
+    const Dialect& dialect() const;
+    QString keySql() const;
+    std::optional<QStringList> spellingsIn(const QString& column, const QString& value) const;
     QString orderSql(const std::vector<SortKey>& keys, bool noIndex) const;
     QString effectiveOrderSql(bool noIndex) const;
     QString whereSql() const;

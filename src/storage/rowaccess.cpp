@@ -1,7 +1,5 @@
 #include "storage/rowaccess.h"
 
-#include <sqlite3.h>
-
 #include <vector>
 
 #include "base/statement.h"
@@ -15,8 +13,8 @@ namespace {
 
 using schema::quoteName;
 
-QString whereOf(const Condition& c, QVariantList& binds) {
-    return c.isAll() ? QStringLiteral("1") : c.sql(binds);
+QString whereOf(const Database& db, const Condition& c, QVariantList& binds) {
+    return c.isAll() ? QStringLiteral("1") : c.sql(binds, db.dialect());
 }
 
 // The values in the columns' kinds, or the first one that cannot stand there.
@@ -38,8 +36,9 @@ Status converted(const TableDef& table, const Values& values, QStringList& names
 }  // namespace
 
 Result<Values> read(Database& db, const TableDef& table, qint64 key) {
-    Statement st(db.handle(),
-                 QStringLiteral("SELECT * FROM %1 WHERE rowid = ?").arg(quoteName(table.name)));
+    Statement st(
+        db.handle(),
+        QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(quoteName(table.name), table.keySql()));
     if (Status s = st.bind(1, key); !s)
         return s.error();
     if (!st.next()) {
@@ -61,13 +60,14 @@ Status update(Database& db, const TableDef& table, qint64 key, const Values& val
         return s;
     for (QString& n : names) n += QStringLiteral(" = ?");
     binds << key;
-    Statement st(db.handle(), QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?")
-                                  .arg(quoteName(table.name), names.join(QStringLiteral(", "))));
+    Statement st(db.handle(),
+                 QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                     .arg(quoteName(table.name), names.join(QStringLiteral(", ")), table.keySql()));
     if (Status s = st.bind(binds); !s)
         return s;
     if (Status s = st.exec(); !s)
         return s;
-    if (sqlite3_changes64(db.handle()) == 0)
+    if (st.rowsChanged() == 0)
         return Error{QStringLiteral("A sort közben egy másik munkaállomás törölte.")};
     return {};
 }
@@ -89,12 +89,12 @@ Result<qint64> insert(Database& db, const TableDef& table, const Values& values)
         return s.error();
     if (Status s = st.exec(); !s)
         return s.error();
-    return qint64(sqlite3_last_insert_rowid(db.handle()));
+    return st.insertedKey();
 }
 
 Result<bool> any(Database& db, const Query& query) {
     QVariantList binds;
-    const QString where = whereOf(query.where, binds);
+    const QString where = whereOf(db, query.where, binds);
     Result<QVariant> v = db.scalar(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
                                        .arg(quoteName(query.table->name), where),
                                    binds);
@@ -106,8 +106,9 @@ Result<bool> any(Database& db, const Query& query) {
 Result<QList<qint64>> keys(Database& db, const Query& query) {
     QVariantList binds;
     const QString where = whereOf(query.where, binds);
-    Statement st(db.handle(), QStringLiteral("SELECT rowid FROM %1 WHERE %2 ORDER BY rowid")
-                                  .arg(quoteName(query.table->name), where));
+    const QString key = query.table->keySql();
+    Statement st(db.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %1")
+                                  .arg(key, quoteName(query.table->name), where));
     if (Status s = st.bind(binds); !s)
         return s.error();
     QList<qint64> out;
@@ -126,12 +127,12 @@ Result<QHash<QString, double>> sumsBy(Database& db, const TableDef& table,
                                       const QString& groupColumn, const QString& amount,
                                       const Condition& where) {
     QVariantList binds;
-    const QString w = whereOf(where, binds);
-    // "+" keeps SQLite from walking the whole grouping column's index for the
-    // few rows of where: it reads them and sorts those few.
-    Statement st(db.handle(),
-                 QStringLiteral("SELECT %1, sum(%2) FROM %3 WHERE %4 GROUP BY +%1")
-                     .arg(quoteName(groupColumn), quoteName(amount), quoteName(table.name), w));
+    const QString w = whereOf(db, where, binds);
+    // Grouped folded, the engine reads the few rows of where and sorts them
+    // rather than walking the whole grouping column's index.
+    const QString key = db.dialect().foldCase(quoteName(groupColumn));
+    Statement st(db.handle(), QStringLiteral("SELECT %1, sum(%2) FROM %3 WHERE %4 GROUP BY %1")
+                                  .arg(key, quoteName(amount), quoteName(table.name), w));
     if (Status s = st.bind(binds); !s)
         return s.error();
     QHash<QString, double> out;
@@ -152,15 +153,16 @@ Result<PassCounts> rewrite(Database& db, const TableDef& table, const Condition&
     QStringList readNames;
     for (const QString& c : read) readNames << quoteName(c);
     QVariantList binds;
-    const QString w = whereOf(where, binds);
+    const QString w = whereOf(db, where, binds);
     struct Change {
         qint64 rowid;
         QVariantList values;
     };
     std::vector<Change> changes;
     {
-        Statement st(db.handle(), QStringLiteral("SELECT rowid, %1 FROM %2 WHERE %3")
-                                      .arg(readNames.join(QStringLiteral(", ")), t, w));
+        Statement st(db.handle(),
+                     QStringLiteral("SELECT %4, %1 FROM %2 WHERE %3")
+                         .arg(readNames.join(QStringLiteral(", ")), t, w, table.keySql()));
         if (Status s = st.bind(binds); !s)
             return s.error();
         QVariantList in;
@@ -182,23 +184,28 @@ Result<PassCounts> rewrite(Database& db, const TableDef& table, const Condition&
     // a larger page cache for the pass saves reading the same pages again.
     // The cache size only speeds the pass up: when it cannot be read or set
     // the pass runs with the cache it has.
-    const Result<QVariant> cache = db.scalar(QStringLiteral("PRAGMA cache_size"));
-    (void)db.exec(QStringLiteral("PRAGMA cache_size = -131072"));
+    const Dialect& d = db.dialect();
+    const QString cacheQuery = d.cacheSizeQuery();
+    const Result<QVariant> cache =
+        cacheQuery.isEmpty() ? Result<QVariant>(QVariant()) : db.scalar(cacheQuery);
+    if (!cacheQuery.isEmpty())
+        (void)db.exec(d.setCacheSize(-131072));
     struct RestoreCache {
         Database& db;
         QVariant size;
         ~RestoreCache() {
             if (size.isValid())
-                (void)db.exec(QStringLiteral("PRAGMA cache_size = %1").arg(size.toLongLong()));
+                (void)db.exec(db.dialect().setCacheSize(size.toLongLong()));
         }
     } restore{db, cache ? *cache : QVariant()};
     QStringList sets;
-    for (const QString& c : write) sets << QStringLiteral("%1 = ifnull(?, %1)").arg(quoteName(c));
+    for (const QString& c : write)
+        sets << QStringLiteral("%1 = %2").arg(quoteName(c),
+                                              d.ifNull(QStringLiteral("?"), quoteName(c)));
     if (Status s = db.begin(); !s)
         return s.error();
-    Statement st(
-        db.handle(),
-        QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?").arg(t, sets.join(QStringLiteral(", "))));
+    Statement st(db.handle(), QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                  .arg(t, sets.join(QStringLiteral(", ")), table.keySql()));
     if (!st.status()) {
         db.rollback();
         return st.status().error();

@@ -45,7 +45,8 @@ Result<bool> any(Database& db, const Query& query);
 Result<QList<qint64>> keys(Database& db, const Query& query);
 // The highest value of column (null when the table is empty).
 Result<QVariant> highest(Database& db, const TableDef& table, const QString& column);
-// The sum of amount over the rows of where, per value of groupColumn.
+// The sum of amount over the rows of where, per value of groupColumn with
+// its letter case folded (the keys are the folded texts, vela::foldCase).
 Result<QHash<QString, double>> sumsBy(Database& db, const TableDef& table,
                                       const QString& groupColumn, const QString& amount,
                                       const Condition& where);

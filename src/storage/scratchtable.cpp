@@ -1,5 +1,8 @@
 #include "storage/scratchtable.h"
 
+#include <algorithm>
+
+#include "base/connection.h"
 #include "base/statement.h"
 #include "storage/columns.h"
 #include "storage/database.h"
@@ -10,9 +13,16 @@ namespace {
 
 using schema::quoteName;
 
+// The scratch rows get keys of their own, in the order they are written.
+bool isKey(const ColumnDef& c) {
+    return c.name == QLatin1String(schema::kKeyColumn);
+}
+
 QString insertSql(const TableDef& t) {
     QStringList names, marks;
     for (const ColumnDef& c : t.columns) {
+        if (isKey(c))
+            continue;
         names << quoteName(c.name);
         marks << QStringLiteral("?");
     }
@@ -58,7 +68,8 @@ Status ScratchTable::fillInTransaction(const TableDef& ledger, int count, const 
     Statement insert(db_.handle(), insertSql(scratch));
     if (!insert.status())
         return insert.status();
-    const int columns = int(scratch.columns.size());
+    const int columns = int(std::count_if(scratch.columns.begin(), scratch.columns.end(),
+                                          [](const ColumnDef& c) { return !isKey(c); }));
     for (int i = 0; i < count; ++i) {
         const QVariantList values = row(i);
         bool ok = insert.reset().ok();
@@ -71,7 +82,8 @@ Status ScratchTable::fillInTransaction(const TableDef& ledger, int count, const 
     }
 
     // The partial amounts of every invoice printed, in one grouped pass over
-    // the ledger rows of those invoice numbers.
+    // the ledger rows with a partial amount. An invoice number names the same
+    // invoice whatever its letter case.
     const QString inv = quoteName(QStringLiteral("Szamlaszam"));
     const QString part = quoteName(QStringLiteral("RészÖsszeg"));
     const QString total = quoteName(QStringLiteral("RészösszegÖsszesen"));
@@ -82,12 +94,14 @@ Status ScratchTable::fillInTransaction(const TableDef& ledger, int count, const 
                          .arg(s, total, inv));
         !zeroed)
         return zeroed;
-    const QString grouped = QStringLiteral(
-                                "UPDATE %1 SET %2 = sums.total FROM ("
-                                "SELECT %3 AS invoice, sum(%4) AS total FROM %5 "
-                                "WHERE %4 > 0 AND %3 IN (SELECT %3 FROM %1 WHERE %3 <> '') "
-                                "GROUP BY %3) AS sums WHERE %1.%3 = sums.invoice")
-                                .arg(s, total, inv, part, l);
+    const Dialect& d = db_.dialect();
+    const QString grouped =
+        QStringLiteral(
+            "UPDATE %1 SET %2 = sums.total FROM ("
+            "SELECT %6 AS invoice, sum(%4) AS total FROM %5 "
+            "WHERE %4 > 0 AND %3 <> '' GROUP BY %6) AS sums "
+            "WHERE %7 = sums.invoice")
+            .arg(s, total, inv, part, l, d.foldCase(inv), d.foldCase(s + QLatin1Char('.') + inv));
     return db_.exec(grouped);
 }
 

@@ -10,14 +10,9 @@
 #include <gsf/gsf-output.h>
 #include <gsf/gsf-utils.h>
 
-#include <sqlite3.h>
-
 #include <mutex>
 
 namespace vela::xls {
-
-static_assert(CompoundFile::kNotCompound == SQLITE_NOTADB);
-static_assert(CompoundFile::kDamaged == SQLITE_CORRUPT);
 
 namespace {
 
@@ -79,7 +74,7 @@ Result<GsfInfile*> openInfile(const QByteArray& file) {
     GsfInfile* infile = gsf_infile_msole_new(input, &err);
     g_object_unref(input);  // the infile keeps its own reference
     if (!infile)
-        return Error{takeError(err), CompoundFile::kNotCompound};
+        return Error{takeError(err), CompoundFile::kNotCompound, ErrorKind::Damaged};
     return infile;
 }
 
@@ -162,7 +157,7 @@ Result<QByteArray> CompoundFile::readStream(const QByteArray& file, const char* 
         return none;
     QByteArray stream;
     if (!readAll(child.p, &stream))
-        return Error{unreadable(name), kDamaged};
+        return Error{unreadable(name), kDamaged, ErrorKind::Damaged};
     return stream;
 }
 

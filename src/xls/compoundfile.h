@@ -11,13 +11,11 @@ namespace vela::xls {
 // one stream is taken out or replaced, everything else is copied as it is.
 class CompoundFile {
   public:
-    // The Error::code of a readStream that failed tells why, the way SQLite
-    // tells of a database file: the file is no compound file (SQLite's
-    // "not a database"), or the stream is there but cannot be read (SQLite's
-    // "corrupt"); both count as Error::damaged(). No root stream of that
-    // name is code 0.
-    static constexpr int kNotCompound = 26;  // SQLITE_NOTADB
-    static constexpr int kDamaged = 11;      // SQLITE_CORRUPT
+    // The Error::code of a readStream that failed tells why: the file is no
+    // compound file, or the stream is there but cannot be read; both count
+    // as Error::damaged(). No root stream of that name is code 0.
+    static constexpr int kNotCompound = 26;
+    static constexpr int kDamaged = 11;
     static constexpr int kNoStream = 0;
 
     // Reads the root stream called name (matched case-insensitively).

@@ -10,6 +10,7 @@
 #include "base/filekind.h"
 #include "base/filelookup.h"
 #include "base/result.h"
+#include "base/sqlite/sqliteconnection.h"
 #include "base/sqlquote.h"
 #include "base/statement.h"
 
@@ -18,9 +19,13 @@ using namespace vela;
 namespace {
 
 struct Db {
-    Db() { sqlite3_open(":memory:", &db); }
-    ~Db() { sqlite3_close(db); }
-    sqlite3* db = nullptr;
+    Db()
+        : conn(*sqlite::SqliteConnection::open(QStringLiteral(":memory:"),
+                                               sqlite::OpenMode::Create)) {
+        db = conn.get();
+    }
+    std::unique_ptr<sqlite::SqliteConnection> conn;
+    Connection* db = nullptr;
 };
 
 void touch(const QString& path, const QByteArray& bytes = {}) {
@@ -64,12 +69,10 @@ TEST(Base, StatementBindsBooleansAsNumbersAndKeepsTheErrorCode) {
     ASSERT_FALSE(failed);
     EXPECT_EQ(failed.error().code & 0xff, SQLITE_CONSTRAINT);
     EXPECT_EQ(insert.status().error().code, failed.error().code);
-    EXPECT_FALSE(Statement::isDamage(failed.error().code));
+    EXPECT_TRUE(failed.error().constraint());
     // A reset forgets the failed run.
     ASSERT_TRUE(insert.reset());
     EXPECT_TRUE(insert.status());
-    EXPECT_TRUE(Statement::isDamage(SQLITE_CORRUPT_INDEX));
-    EXPECT_TRUE(Statement::isDamage(SQLITE_NOTADB));
     Statement read(d.db, QStringLiteral("SELECT b, typeof(b) FROM t"));
     ASSERT_TRUE(read.next());
     EXPECT_EQ(read.int64(0), 1);
@@ -163,15 +166,86 @@ TEST(Base, ResultCarriesEitherItsValueOrTheFailure) {
     EXPECT_EQ(failed.errorText(), QStringLiteral("nem sikerült"));
 }
 
-TEST(Base, ErrorsTellDamageAndBusyFromTheirExtendedCodes) {
-    EXPECT_TRUE((Error{{}, SQLITE_CORRUPT}.damaged()));
-    EXPECT_TRUE((Error{{}, SQLITE_CORRUPT_INDEX}.damaged()));
-    EXPECT_TRUE((Error{{}, SQLITE_NOTADB}.damaged()));
-    EXPECT_FALSE((Error{{}, SQLITE_IOERR_READ}.damaged()));
+TEST(Base, TheSqliteEngineClassifiesItsExtendedCodes) {
+    const struct {
+        int code;
+        ErrorKind kind;
+    } cases[] = {
+        {SQLITE_CORRUPT, ErrorKind::Damaged},
+        {SQLITE_CORRUPT_INDEX, ErrorKind::Damaged},
+        {SQLITE_NOTADB, ErrorKind::Damaged},
+        {SQLITE_IOERR_READ, ErrorKind::Disk},
+        {SQLITE_BUSY_SNAPSHOT, ErrorKind::Busy},
+        {SQLITE_LOCKED, ErrorKind::Busy},
+        {SQLITE_FULL, ErrorKind::Disk},
+        {SQLITE_CANTOPEN, ErrorKind::Disk},
+        {SQLITE_CONSTRAINT_CHECK, ErrorKind::Constraint},
+        {SQLITE_ERROR, ErrorKind::Other},
+    };
+    for (const auto& c : cases) EXPECT_EQ(sqlite::classify(c.code), c.kind) << c.code;
     EXPECT_FALSE((Error{QStringLiteral("nincs ilyen fájl")}.damaged()));
-    EXPECT_TRUE((Error{{}, SQLITE_BUSY_SNAPSHOT}.busy()));
-    EXPECT_TRUE((Error{{}, SQLITE_LOCKED}.busy()));
-    EXPECT_FALSE((Error{{}, SQLITE_FULL}.busy()));
+}
+
+TEST(Base, SqliteEnglishTextsComeAfterAHungarianSentence) {
+    EXPECT_EQ(
+        sqlite::describe(SQLITE_FULL, QStringLiteral("database or disk is full")),
+        QStringLiteral("Betelt a lemez, az adatok nem írhatók ki. (database or disk is full)"));
+    EXPECT_EQ(sqlite::describe(SQLITE_ERROR, QStringLiteral("no such table: x")),
+              QStringLiteral("no such table: x"));
+    // A file that cannot be opened, as the engine tells it.
+    QTemporaryDir dir;
+    auto missing =
+        sqlite::SqliteConnection::open(dir.filePath("nincs/x.db"), sqlite::OpenMode::ReadWrite);
+    ASSERT_FALSE(missing);
+    EXPECT_TRUE(missing.error().diskFailure());
+    EXPECT_TRUE(
+        missing.errorText().startsWith(QString::fromUtf8("Az adatbázis-állomány nem nyitható meg")))
+        << missing.errorText().toStdString();
+    EXPECT_TRUE(missing.errorText().contains(QStringLiteral("unable to open database file")));
+}
+
+TEST(Base, TextEqualityIgnoresLetterCaseButNotAccents) {
+    Db d;
+    ASSERT_TRUE(d.db->execScript(QStringLiteral(
+        "CREATE TABLE t (k INTEGER PRIMARY KEY, v TEXT); CREATE INDEX t_v ON t (v);"
+        "INSERT INTO t (v) VALUES ('Ft'), ('FT'), ('ft'), ('HUF'), ('edge-1'), ('EDGE-1'),"
+        "('Átutalás'), ('ÁTUTALÁS'), ('atutalas'), ('Árvíztűrő tükörfúrógép'),"
+        "('ÁRVÍZTŰRŐ TÜKÖRFÚRÓGÉP'), ('arvizturo tukorfurogep'), ('v'), ('V'), ('b')")));
+    const struct {
+        const char* value;
+        const char* keys;
+    } cases[] = {
+        {"Ft", "1,2,3"},     {"edge-1", "5,6"},
+        {"ÁTUTALÁS", "7,8"}, {"árvíztűrő TÜKÖRFÚRÓGÉP", "10,11"},
+        {"V", "13,14"},      {"x", ""},
+    };
+    for (const auto& c : cases) {
+        QVariantList binds;
+        const QString where =
+            d.db->dialect().textEquals(QStringLiteral("v"), QString::fromUtf8(c.value), binds);
+        Statement st(d.db, QStringLiteral("SELECT group_concat(k) FROM (SELECT k FROM t WHERE %1 "
+                                          "ORDER BY k)")
+                               .arg(where));
+        ASSERT_TRUE(st.bind(binds));
+        ASSERT_TRUE(st.next()) << st.status().errorText().toStdString();
+        EXPECT_EQ(st.text(0), QString::fromUtf8(c.keys)) << c.value;
+    }
+}
+
+TEST(Base, NamesSortInHungarianAlphabeticalOrder) {
+    Db d;
+    ASSERT_TRUE(d.db->execScript(QString::fromUtf8(
+        "CREATE TABLE t (v TEXT); INSERT INTO t VALUES ('Zemplén'), ('Bratislava'), ('Békési'),"
+        "('Ócsa'), ('Tiszamenti'), ('ápoló'), ('Csaba'), ('Cukor'), ('Ödön'), ('Oroszlány'),"
+        "('Ügyes'), ('Ujhelyi'), ('Éva'), ('Erdő'), ('szeged'), ('Szabó'), ('Sárga');")));
+    Statement st(d.db,
+                 QStringLiteral("SELECT group_concat(v, '|') FROM (SELECT v FROM t ORDER BY v%1)")
+                     .arg(d.db->dialect().hungarianOrder()));
+    ASSERT_TRUE(st.next()) << st.status().errorText().toStdString();
+    EXPECT_EQ(st.text(0),
+              QString::fromUtf8("ápoló|Békési|Bratislava|Cukor|Csaba|Erdő|Éva|Ócsa|Oroszlány|"
+                                "Ödön|Sárga|Szabó|szeged|Tiszamenti|Ujhelyi|Ügyes|"
+                                "Zemplén"));
 }
 
 TEST(Base, AStatementWithAFailedBindWritesNothingUntilReset) {

@@ -2,12 +2,12 @@
 // open rows, every entry is taken for what its maker meant.
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <QDir>
 #include <QHash>
 #include <QTemporaryDir>
 
+#include "base/sqlite/sqliteconnection.h"
 #include "base/statement.h"
 #include "demofoldermaker.h"
 #include "import/camtreader.h"
@@ -23,14 +23,18 @@ using vela::demo::DemoBankEntry;
 namespace {
 
 struct Db {
-    sqlite3* db = nullptr;
+    std::unique_ptr<vela::sqlite::SqliteConnection> conn;
+    vela::Connection* db = nullptr;
     explicit Db(const QString& path) {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        auto opened = vela::sqlite::SqliteConnection::open(path, vela::sqlite::OpenMode::ReadOnly);
+        if (opened)
+            conn = std::move(*opened);
+        db = conn.get();
     }
-    ~Db() { sqlite3_close(db); }
 };
 
-void addOpenRows(sqlite3* db, const QString& table, OpenLedger ledger, std::vector<OpenItem>& out) {
+void addOpenRows(vela::Connection* db, const QString& table, OpenLedger ledger,
+                 std::vector<OpenItem>& out) {
     QHash<qint64, double> paid;
     vela::Statement parts(db, QStringLiteral("SELECT \"Sorszám\", TOTAL(\"RészÖsszegBruttó\") "
                                              "FROM %1 WHERE \"Részkiegyenlités\" = 1 GROUP BY 1")

@@ -209,7 +209,7 @@ TEST(DamagedDatabase, SchemaPageLostTablesReadByTheTemplate) {
     ASSERT_TRUE(r.run.run()) << r.endText().toStdString();
     EXPECT_EQ(r.dialogs.questions(), 0);
     EXPECT_EQ(sql::rows("betarol.kdb", "SELECT BerNev FROM beraktar ORDER BY rowid"), partners);
-    EXPECT_EQ(sql::rows("betarol.kdb", "SELECT * FROM TorzsOrszagok"),
+    EXPECT_EQ(sql::rows("betarol.kdb", "SELECT OrszágKód, OrszágMegnevezés FROM TorzsOrszagok"),
               QStringList{QString::fromUtf8("HU|Magyarország")});
     EXPECT_TRUE(
         r.endText().contains(QString::fromUtf8("betarol.kdb: a táblák leírása sérült; a sorokat a "

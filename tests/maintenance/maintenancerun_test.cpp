@@ -108,7 +108,7 @@ TEST(MaintenanceRun, RebuildsAllFourDatabasesAndKeepsTheOriginalsInTheBackup) {
     EXPECT_EQ(sql::count("veladata.mdb", "VelanakData"), 2);
     EXPECT_EQ(sql::count("veladata.mdb", "VelaIdeigl"), 1);
     EXPECT_EQ(sql::count("betarol.kdb", "beraktar"), 2);
-    EXPECT_EQ(sql::rows("betarol.kdb", "SELECT * FROM TorzsOrszagok"),
+    EXPECT_EQ(sql::rows("betarol.kdb", "SELECT OrszágKód, OrszágMegnevezés FROM TorzsOrszagok"),
               QStringList{"HU|Magyarország"});
     EXPECT_EQ(sql::rows("parameter.kdb",
                         "SELECT EmblemaPath, \"Példányszám\", InterfacePath "
@@ -200,6 +200,26 @@ TEST(MaintenanceRun, CopiesSharedColumnsOfSharedTablesOnly) {
     // The dropped column and the user-only table are still in the backup.
     EXPECT_EQ(sql::rows(backup("veladata.mdb"), "SELECT Eldobott FROM veladata"),
               QStringList({"x", "y", QString::fromUtf8("duplikátum")}));
+}
+
+TEST(MaintenanceRun, AnOldTableWithoutTheDeclaredKeyKeepsItsRowsTheirOrderAndIdentity) {
+    TempDataFolder data;
+    // A ledger of an earlier version: no key column, row ids with gaps.
+    ASSERT_TRUE(QFile::remove("veladata.mdb"));
+    sql::create("veladata.mdb",
+                "CREATE TABLE VelaData (\"Sorszám\" INTEGER, CegNev TEXT, Netto REAL);"
+                "INSERT INTO VelaData (rowid, \"Sorszám\", CegNev, Netto) VALUES "
+                "(7, 1, 'Első', 10), (3, 2, 'Második', 20), (12, 3, 'Harmadik', 30);"
+                "CREATE TABLE VelanakData (\"Sorszám\" INTEGER); CREATE TABLE VelaIdeigl (x);");
+    Runner r;
+    ASSERT_TRUE(r.run.run());
+    EXPECT_EQ(sql::columns("veladata.mdb", "VelaData").last(), QStringLiteral("Kulcs"));
+    EXPECT_EQ(sql::rows("veladata.mdb",
+                        "SELECT Kulcs, \"Sorszám\", CegNev, Netto FROM VelaData ORDER BY rowid"),
+              QStringList({QString::fromUtf8("3|2|Második|20.0"),
+                           QString::fromUtf8("7|1|Első|10.0"), "12|3|Harmadik|30.0"}));
+    // VelaData opens the rebuilt file.
+    EXPECT_TRUE(vela::Database::open("veladata.mdb", {"VelaData", "VelanakData", "VelaIdeigl"}));
 }
 
 TEST(MaintenanceRun, SpecialTablesAndTemplateRows) {

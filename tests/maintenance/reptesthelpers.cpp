@@ -122,9 +122,10 @@ void fillUserRows() {
               "(2, 'SZ-2', 'O''Brien Bt.', 0, 50, NULL);"
               "INSERT INTO VelanakData (\"Sorszám\", CegNev) VALUES (7, 'Vevő Zrt.'), (8, 'Ág');"
               "INSERT INTO VelaIdeigl (\"Sorszám\") VALUES (99);");
-    sql::exec("betarol.kdb",
-              "INSERT INTO beraktar (BerNev, recordID) VALUES ('Kovács Kft.', 1), ('Őz Bt.', 2);"
-              "INSERT INTO TorzsOrszagok VALUES ('HU', 'Magyarország');");
+    sql::exec(
+        "betarol.kdb",
+        "INSERT INTO beraktar (BerNev, recordID) VALUES ('Kovács Kft.', 1), ('Őz Bt.', 2);"
+        "INSERT INTO TorzsOrszagok (OrszágKód, OrszágMegnevezés) VALUES ('HU', 'Magyarország');");
     sql::exec("parameter.kdb",
               "INSERT INTO EmblemaPath (EmblemaPath, \"Példányszám\", InterfacePath) "
               "VALUES ('logo.bmp', 2, '/szamlazo');");

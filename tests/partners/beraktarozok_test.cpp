@@ -363,7 +363,8 @@ TEST_F(PartnerFixture, HeaderClicksSortUpDownAndTheTenthReopens) {
 
 TEST_F(PartnerFixture, CountryPickSetsTheCodeOfTheDoubleClickedCountry) {
     EXPECT_TRUE(
-        betarol->exec("INSERT INTO TorzsOrszagok VALUES ('A', 'Ausztria'), ('H', 'Magyarország'), "
+        betarol->exec("INSERT INTO TorzsOrszagok (OrszágKód, OrszágMegnevezés) VALUES ('A', "
+                      "'Ausztria'), ('H', 'Magyarország'), "
                       "('D', 'Németország')"));
     insert({{"A", 1}, {"B", 2}});
     open();

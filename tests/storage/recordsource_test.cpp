@@ -6,6 +6,8 @@
 #include "storage/database.h"
 #include "storage/funcs.h"
 #include "storage/recordsource.h"
+#include "storage/rowaccess.h"
+#include "storage/scratchtable.h"
 #include "tempdatafolder.h"
 
 using namespace vela;
@@ -355,4 +357,78 @@ TEST_F(RecordSourceTest, FindsInAFilteredResultSkipRowsOutsideIt) {
     EXPECT_TRUE(rs.findFirst(Condition::equals("Sorszám", 7)));
     EXPECT_TRUE(rs.noMatch());
     EXPECT_EQ(sorszam(), 8);
+}
+
+TEST_F(RecordSourceTest, TextEqualityIgnoresLetterCaseInFiltersFindsAndTheirSums) {
+    ASSERT_TRUE(db->exec(
+        "INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, Devizanem, Kivezetés, Brutto) "
+        "VALUES (1, 'a', 'edge-1', 'Ft', 'N', 100), (2, 'a', 'x-2', 'FT', 'N', 20), "
+        "(3, 'a', 'x-3', 'EUR', 'N', 3), (4, 'a', 'EDGE-1', 'ft', 'n', 4), "
+        "(5, 'a', 'édge-1', 'Fť', 'N', 5)"));
+    const Condition forint = Condition::equals("Devizanem", QStringLiteral("Ft"));
+    rs.setQuery(Query(schema::velaData(), forint, kBySequence));
+    ASSERT_TRUE(rs.refresh());
+    EXPECT_EQ(rs.recordCount(), 3);
+    AggregateQuery sum;
+    sum.setDatabase(db.get());
+    sum.setSum(schema::velaData(), {{"Brutto"}}, forint);
+    ASSERT_TRUE(sum.requery());
+    EXPECT_DOUBLE_EQ(sum.value(0).toDouble(), 124);
+    rs.setQuery(Query(schema::velaData(), {}, kBySequence));
+    ASSERT_TRUE(rs.refresh());
+    ASSERT_TRUE(rs.findFirst(Condition::equals("Szamlaszam", QStringLiteral("EDGE-1"))));
+    EXPECT_FALSE(rs.noMatch());
+    EXPECT_EQ(sorszam(), 1);
+    rs.setQuery(Query(schema::velaData(),
+                      !Condition::equals("Szamlaszam", QStringLiteral("Edge-1")), kBySequence));
+    ASSERT_TRUE(rs.refresh());
+    EXPECT_EQ(rs.recordCount(), 3);
+}
+
+TEST_F(RecordSourceTest, HeaderSortOnATextColumnIsHungarianAlphabetical) {
+    const char* names[] = {"Zemplén Kft",    "Bratislava s.r.o.", "Békési Bt", "Ócsai Zrt",
+                           "tiszamenti Kft", "Csaba és Társa",    "Cukor Bt",  "Ödön Kft"};
+    qlonglong n = 0;
+    for (const char* name : names)
+        ASSERT_TRUE(db->exec("INSERT INTO VelaData (Sorszám, recordID, CegNev) VALUES (?, 'a', ?)",
+                             {++n, QString::fromUtf8(name)}));
+    ASSERT_TRUE(db->exec("INSERT INTO VelaData (Sorszám, recordID) VALUES (9, 'a')"));
+    ASSERT_TRUE(rs.refresh());
+    const auto order = [&] {
+        QStringList out;
+        for (bool more = rs.moveFirst().ok() && !rs.eof(); more;
+             more = rs.moveNext().ok() && !rs.eof())
+            out << rs.field("CegNev").toString();
+        return out.join(QLatin1Char('|'));
+    };
+    ASSERT_TRUE(rs.setSort({{"CegNev"}}));
+    EXPECT_EQ(order(), QString::fromUtf8("|Békési Bt|Bratislava s.r.o.|Cukor Bt|Csaba és Társa|"
+                                         "Ócsai Zrt|Ödön Kft|tiszamenti Kft|Zemplén Kft"));
+    ASSERT_TRUE(rs.setSort({{"CegNev", true}}));
+    EXPECT_EQ(order(), QString::fromUtf8("Zemplén Kft|tiszamenti Kft|Ödön Kft|Ócsai Zrt|"
+                                         "Csaba és Társa|Cukor Bt|Bratislava s.r.o.|Békési Bt|"));
+}
+
+TEST_F(RecordSourceTest, PerInvoiceSumsTakeOneInvoiceWhateverTheCaseOfItsNumber) {
+    ASSERT_TRUE(db->exec(
+        "INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, RészÖsszeg) VALUES "
+        "(1, 'a', 'edge-1', 0), (2, 'b', 'EDGE-1', 30), (3, 'c', 'Edge-1', 12), (4, 'd', 'x', 5)"));
+    // The sums the ledger's pass writes.
+    const auto sums = rows::sumsBy(*db, schema::velaData(), "Szamlaszam", "RészÖsszeg", {});
+    ASSERT_TRUE(sums) << sums.errorText().toStdString();
+    EXPECT_EQ(*sums, (QHash<QString, double>{{"edge-1", 42}, {"x", 5}}));
+    // The print's scratch rows.
+    ASSERT_TRUE(db->exec("UPDATE VelaData SET RészösszegÖsszesen = NULL"));
+    ScratchTable scratch(*db);
+    const auto printed = scratch.fill(schema::velaData(), 1, [](int) {
+        QVariantList v(25);
+        v[0] = 1;
+        v[1] = QStringLiteral("EDGE-1");
+        v[18] = 0;
+        v[20] = 0;
+        return v;
+    });
+    ASSERT_TRUE(printed) << printed.errorText().toStdString();
+    EXPECT_EQ(printed->written, 1);
+    EXPECT_EQ(db->scalar("SELECT RészösszegÖsszesen FROM VelaIdeigl")->toDouble(), 42);
 }

@@ -89,7 +89,8 @@ TEST(FormKit, AGridWindowOverATableIsOneShortClass) {
     auto db = std::move(*opened);
     EXPECT_TRUE(db->exec("DELETE FROM TorzsOrszagok"));
     EXPECT_TRUE(
-        db->exec("INSERT INTO TorzsOrszagok VALUES ('HU', 'Magyarország'), ('AT', 'Ausztria')"));
+        db->exec("INSERT INTO TorzsOrszagok (OrszágKód, OrszágMegnevezés) VALUES ('HU', "
+                 "'Magyarország'), ('AT', 'Ausztria')"));
     ScriptedDialogService dialogs;
     CountryTestWindow w(db.get(), &dialogs);
     w.show();

@@ -108,9 +108,10 @@ TEST(WindowBase, HeaderClicksTurnTheSortAndEveryTenthRereadsTheRows) {
     ASSERT_TRUE(opened) << opened.errorText().toStdString();
     auto db = std::move(*opened);
     ASSERT_TRUE(db->exec("DELETE FROM TorzsOrszagok"));
-    ASSERT_TRUE(db->exec(
-        "INSERT INTO TorzsOrszagok VALUES ('HU', 'Magyarország'), ('AT', 'Ausztria'), ('SK', "
-        "'Szlovákia')"));
+    ASSERT_TRUE(
+        db->exec("INSERT INTO TorzsOrszagok (OrszágKód, OrszágMegnevezés) VALUES ('HU', "
+                 "'Magyarország'), ('AT', 'Ausztria'), ('SK', "
+                 "'Szlovákia')"));
     AppContext ctx;
     ExitCountingWindow w(ctx, WindowBase::Escape::Ignored);
     RecordSource countries;
