@@ -21,7 +21,8 @@ Result<std::vector<OpenRow>> openRows(Database& db, const TableDef& ledger,
     QHash<qint64, double> paid;
     {
         QVariantList binds;
-        const QString where = paying.isAll() ? QStringLiteral("1") : paying.sql(binds);
+        const QString where =
+            paying.isAll() ? QStringLiteral("1") : paying.sql(binds, db.dialect());
         Statement parts(db.handle(),
                         QStringLiteral("SELECT \"Sorszám\", TOTAL(\"RészÖsszegBruttó\") FROM %1 "
                                        "WHERE %2 AND \"RészÖsszegBruttó\" IS NOT NULL "
@@ -34,7 +35,8 @@ Result<std::vector<OpenRow>> openRows(Database& db, const TableDef& ledger,
             return parts.status().error();
     }
     QVariantList binds;
-    const QString where = invoices.isAll() ? QStringLiteral("1") : invoices.sql(binds);
+    const QString where =
+        invoices.isAll() ? QStringLiteral("1") : invoices.sql(binds, db.dialect());
     Statement rows(db.handle(),
                    QStringLiteral("SELECT %3, \"Sorszám\", \"Szamlaszam\", \"CegNev\", "
                                   "\"Brutto\", \"Devizanem\", \"Datumig\" FROM %1 WHERE %2")

@@ -105,7 +105,7 @@ Result<bool> any(Database& db, const Query& query) {
 
 Result<QList<qint64>> keys(Database& db, const Query& query) {
     QVariantList binds;
-    const QString where = whereOf(query.where, binds);
+    const QString where = whereOf(db, query.where, binds);
     const QString key = query.table->keySql();
     Statement st(db.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %1")
                                   .arg(key, quoteName(query.table->name), where));
