@@ -3,14 +3,14 @@
 # (the main project configured with -DVELA_FUZZ=ON) and runs one of them, or
 # each in turn, for the given number of seconds.
 #   scripts/fuzz.sh TARGET [seconds] [extra libFuzzer options...]
-#   TARGET: rtf, xls, standin, jetheader, navinvoice, or all (one after another)
+#   TARGET: rtf, xls, standin, jetheader, navinvoice, camt, or all (one after another)
 # Needs clang and libclang-rt-14-dev (deps/debian-packages.txt). Each target's
 # corpus is build-fuzz/corpus-TARGET (seeded by the project's own code on the
 # first run); crashing inputs land in build-fuzz/crashes-TARGET/. A crash, a
 # leak or a build failure ends the script with a non-zero status.
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
-target="${1:?usage: scripts/fuzz.sh rtf|xls|standin|jetheader|navinvoice|all [seconds] [options...]}"
+target="${1:?usage: scripts/fuzz.sh rtf|xls|standin|jetheader|navinvoice|camt|all [seconds] [options...]}"
 seconds="${2:-600}"
 shift 2 || shift $#
 build="${FUZZ_BUILD_DIR:-$here/build-fuzz}"
@@ -53,6 +53,7 @@ run() {
         standin) options+=(-max_len=65536) ;;
         jetheader) options+=(-max_len=16384) ;;
         navinvoice) options+=(-max_len=65536) ;;
+        camt) options+=(-max_len=65536) ;;
         *) echo "unknown target: $name" >&2; exit 2 ;;
     esac
     if [ "$name" != rtf ] && [ -z "$(ls -A "$corpus")" ]; then
@@ -63,7 +64,7 @@ run() {
 }
 
 if [ "$target" = all ]; then
-    for t in rtf xls standin jetheader navinvoice; do run "$t" "$@"; done
+    for t in rtf xls standin jetheader navinvoice camt; do run "$t" "$@"; done
 else
     run "$target" "$@"
 fi

@@ -21,3 +21,5 @@ done
 # Qt's print preview with its Hungarian buttons (a wide screen, so that every
 # button's name fits).
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 2048x1080x24" "$build/bin/vela-dialogshots" "$out" preview
+# The bank statement window on the demo statement.
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1366x768x24" "$build/bin/vela-bankshots" "$out"

@@ -1,12 +1,14 @@
 #include "app/commandline.h"
 
+#include <QFileInfo>
+
 #include "base/programstart.h"
 
 namespace vela {
 
 QString helpText() {
     return QStringLiteral(
-        "Használat: VelaData [--help | --version | --nav-szamla FÁJL…]\n"
+        "Használat: VelaData [--bankkivonat FÁJL] [--help | --version | --nav-szamla FÁJL…]\n"
         "\n"
         "A VelaData a szállítói (Tartozunk) és a vevői (Tartoznak) nyitott számlák\n"
         "nyilvántartása. Adatmappája az aktuális mappa: ebben kell lennie a\n"
@@ -21,6 +23,9 @@ QString helpText() {
         "Kapcsolók:\n"
         "  -h, --help     ez a súgó\n"
         "  --version      a program verziója\n"
+        "  --bankkivonat FÁJL\n"
+        "                 a camt.053 vagy CSV bankszámlakivonatot a Bankkivonat\n"
+        "                 ablakban nyitja meg\n"
         "  --nav-szamla FÁJL…\n"
         "                 az Online Számla import ablak nyílik meg ezekkel a NAV XML-\n"
         "                 fájlokkal (vagy mappákkal) a listában\n");
@@ -28,6 +33,20 @@ QString helpText() {
 
 QString versionText() {
     return QStringLiteral("VelaData " VELA_VERSION "\n");
+}
+
+QString bankStatementArgument(const QStringList& arguments) {
+    const QString option = QStringLiteral("--bankkivonat");
+    for (int i = 0; i < arguments.size(); ++i) {
+        QString file;
+        if (arguments[i] == option && i + 1 < arguments.size())
+            file = arguments[i + 1];
+        else if (arguments[i].startsWith(option + QLatin1Char('=')))
+            file = arguments[i].mid(option.size() + 1);
+        if (!file.isEmpty())
+            return QFileInfo(file).absoluteFilePath();
+    }
+    return {};
 }
 
 bool answerInfoRequest(int argc, char** argv) {

@@ -46,5 +46,13 @@ int main(int argc, char** argv) {
                 item->trigger();
         });
     }
+    ctx.bankStatementFile = vela::bankStatementArgument(QApplication::arguments().mid(1));
+    if (!ctx.bankStatementFile.isEmpty()) {
+        // Once the payables window is up, as if the user chose the menu item.
+        QTimer::singleShot(0, window, [window] {
+            if (QAction* item = window->menuItem(QStringLiteral("Bankkivonat")))
+                item->trigger();
+        });
+    }
     return app.exec();
 }

@@ -41,10 +41,13 @@ std::vector<Run> runsOf(QStringView text) {
             Run r;
             r.digits = digit;
             r.softBefore = soft;
-            while (i < text.size() && text[i].isLetterOrNumber() && isDigit(text[i]) == digit) {
-                r.text += QChar(digit ? text[i].unicode() : foldLetter(text[i]));
-                ++i;
-            }
+            qsizetype end = i;
+            while (end < text.size() && text[end].isLetterOrNumber() && isDigit(text[end]) == digit)
+                ++end;
+            // Sized once: a million invoice numbers are read this way.
+            r.text.resize(end - i);
+            QChar* out = r.text.data();
+            for (; i < end; ++i) *out++ = QChar(digit ? text[i].unicode() : foldLetter(text[i]));
             runs.push_back(std::move(r));
             soft = true;
         } else {
@@ -70,6 +73,10 @@ bool isNoiseWord(const QString& w) {
 // whole. Empty when fewer than three digits are written (leading zeros count).
 std::pair<QString, QString> keysOf(const std::vector<Run>& runs, size_t from, size_t to) {
     QString a, b;
+    qsizetype length = 0;
+    for (size_t i = from; i < to; ++i) length += runs[i].text.size();
+    a.reserve(length);
+    b.reserve(length);
     int digitCount = 0;
     for (size_t i = from; i < to; ++i) {
         const Run& r = runs[i];
@@ -100,6 +107,11 @@ std::pair<QString, QString> numberKeys(QStringView number) {
 
 size_t hashOf(const QString& key) {
     return qHash(key, size_t(0x9e3779b97f4a7c15ULL));
+}
+
+// An index entry: the upper half of the hash, the item below it.
+quint64 indexEntry(size_t hash, int item) {
+    return (quint64(hash) >> 32 << 32) | quint32(item);
 }
 
 bool openRow(const OpenItem& item) {
@@ -182,12 +194,12 @@ StatementMatcher::StatementMatcher(std::vector<OpenItem> items,
         if (!openRow(it))
             continue;
         if (!n->isEmpty())
-            nameIndex_.emplace_back(hashOf(*n), int(i));
+            nameIndex_.push_back(indexEntry(hashOf(*n), int(i)));
         const auto [a, b] = numberKeys(it.invoiceNumber);
         if (!a.isEmpty()) {
-            numberIndex_.emplace_back(hashOf(a), int(i));
+            numberIndex_.push_back(indexEntry(hashOf(a), int(i)));
             if (b != a)
-                numberIndex_.emplace_back(hashOf(b), int(i));
+                numberIndex_.push_back(indexEntry(hashOf(b), int(i)));
         }
     }
     std::sort(numberIndex_.begin(), numberIndex_.end());
@@ -200,11 +212,11 @@ StatementMatcher::StatementMatcher(std::vector<OpenItem> items,
     std::sort(accountIndex_.begin(), accountIndex_.end());
 }
 
-std::vector<int> StatementMatcher::lookup(const std::vector<std::pair<size_t, int>>& index,
-                                          size_t hash) const {
+std::vector<int> StatementMatcher::lookup(const std::vector<quint64>& index, size_t hash) const {
     std::vector<int> out;
-    auto it = std::lower_bound(index.begin(), index.end(), std::make_pair(hash, -1));
-    for (; it != index.end() && it->first == hash; ++it) out.push_back(it->second);
+    const quint64 half = indexEntry(hash, 0);
+    auto it = std::lower_bound(index.begin(), index.end(), half);
+    for (; it != index.end() && (*it >> 32) == (half >> 32); ++it) out.push_back(int(quint32(*it)));
     return out;
 }
 

@@ -101,13 +101,15 @@ class StatementMatcher {
     struct Context;
     Proposal propose(const StatementEntry& entry, Context& ctx) const;
     std::vector<std::vector<int>> numberHits(const QString& text, const Context& ctx) const;
-    std::vector<int> lookup(const std::vector<std::pair<size_t, int>>& index, size_t hash) const;
+    std::vector<int> lookup(const std::vector<quint64>& index, size_t hash) const;
 
     std::vector<OpenItem> items_;
     std::vector<QString> currencies_;  // normalized, per item
-    // (hash of a key, item index), sorted: a million rows in two flat arrays.
-    std::vector<std::pair<size_t, int>> numberIndex_;
-    std::vector<std::pair<size_t, int>> nameIndex_;
+    // The upper half of a key's hash above the item index, sorted: a million
+    // rows in two flat arrays of plain numbers. Every hit is checked against
+    // the key itself, so two keys that share the half only cost a look.
+    std::vector<quint64> numberIndex_;
+    std::vector<quint64> nameIndex_;
     std::vector<QString> itemNameKeys_;
     std::vector<std::pair<size_t, QString>> accountIndex_;  // account key hash -> name key
 };

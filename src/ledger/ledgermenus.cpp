@@ -2,9 +2,12 @@
 // when each item is enabled.
 
 #include <QMenuBar>
+#include <utility>
 
+#include "bankwindow/bankkivonatformx.h"
 #include "ledger/ledgerwindow.h"
 #include "reports/reportactions.h"
+#include "ui/appcontext.h"
 #include "ui/formkit.h"
 
 namespace vela {
@@ -36,6 +39,15 @@ void LedgerWindow::buildMenus() {
                     on(&LedgerWindow::szamlabol_Click), [payables] { return !payables; })
          << M::item("NavSzamla", QStringLiteral("Online Számla (NAV) …"),
                     on(&LedgerWindow::NavSzamla_Click))
+         << M::item("Bankkivonat", QStringLiteral("Bankkivonat beolvasása…"),
+                    [this] {
+                        // The booking changes rows of both ledgers: read them again.
+                        storeCurrentRow();
+                        BankkivonatFormX::open(ctx_, this,
+                                               std::exchange(ctx_.bankStatementFile, {}));
+                        reportFailure(VelaData1.refresh());
+                        becomeActive();
+                    })
          << M::separator() << M::item("Excelbol", QStringLiteral("MS Excel"), {}, notYet)
          << M::top("VelaKivezet", QStringLiteral("&Kivezetés"),
                    on(&LedgerWindow::VelaKivezet_Click))

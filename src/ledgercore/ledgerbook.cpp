@@ -12,24 +12,6 @@ namespace {
 const QString kSorszam = QStringLiteral("Sorszám");
 const QString kRecordId = QStringLiteral("recordID");
 
-// Runs work inside one write transaction: committed when it succeeds,
-// undone when it or the commit fails.
-template <class T>
-Result<T> inTransaction(Database& db, const std::function<Result<T>()>& work) {
-    if (Status s = db.begin(); !s)
-        return s.error();
-    Result<T> r = work();
-    if (!r) {
-        db.rollback();
-        return r;
-    }
-    if (Status s = db.commit(); !s) {
-        db.rollback();
-        return s.error();
-    }
-    return r;
-}
-
 // The columns a hand-over fills; the others keep their defaults (a row
 // without a note leaves the note's default, empty).
 const QStringList& handOverColumns() {
@@ -68,14 +50,39 @@ QHash<QString, QVariant> stored(const LedgerRow& row) {
 
 }  // namespace
 
-LedgerBook::LedgerBook(Database& db, const TableDef& ledger)
-    : db_(db), table_(ledger), clock_([] { return QDateTime::currentDateTime(); }) {}
+LedgerBook::LedgerBook(Database& db, const TableDef& ledger, Transaction transaction)
+    : db_(db),
+      table_(ledger),
+      transaction_(transaction),
+      clock_([] { return QDateTime::currentDateTime(); }) {}
 
-Result<QString> LedgerBook::freeRowId(const QDateTime& when) {
+// Runs work inside one write transaction: committed when it succeeds,
+// undone when it or the commit fails. A joined book leaves both to the
+// caller's transaction.
+template <class T>
+Result<T> LedgerBook::inTransaction(const std::function<Result<T>()>& work) {
+    if (transaction_ == Transaction::Joined)
+        return work();
+    if (Status s = db_.begin(); !s)
+        return s.error();
+    Result<T> r = work();
+    if (!r) {
+        db_.rollback();
+        return r;
+    }
+    if (Status s = db_.commit(); !s) {
+        db_.rollback();
+        return s.error();
+    }
+    return r;
+}
+
+Result<QString> LedgerBook::freeRowId(const QDateTime& when, const Condition& within) {
     Status failed;
     const QString id = ledger::freeRowId(when, [&](const QString& candidate) {
+        const Condition same = Condition::equals(kRecordId, candidate);
         const Result<bool> taken =
-            rows::any(db_, Query(table_, Condition::equals(kRecordId, candidate)));
+            rows::any(db_, Query(table_, within.isAll() ? same : within && same));
         if (!taken)
             failed = taken.error();
         return taken && *taken;
@@ -102,7 +109,7 @@ std::function<Status(QHash<QString, QVariant>&)> LedgerBook::insertHook() {
 }
 
 Result<qint64> LedgerBook::add(const LedgerRow& row) {
-    return inTransaction<qint64>(db_, [&]() -> Result<qint64> {
+    return inTransaction<qint64>([&]() -> Result<qint64> {
         QHash<QString, QVariant> values = stored(row);
         if (Status s = number(values); !s)
             return s.error();
@@ -111,7 +118,7 @@ Result<qint64> LedgerBook::add(const LedgerRow& row) {
 }
 
 Status LedgerBook::settle(qint64 key, const ledger::Settlement& how) {
-    const Result<bool> done = inTransaction<bool>(db_, [&]() -> Result<bool> {
+    const Result<bool> done = inTransaction<bool>([&]() -> Result<bool> {
         const Result<rows::Values> read = rows::read(db_, table_, key);
         if (!read)
             return read.error();
@@ -127,17 +134,49 @@ Status LedgerBook::settle(qint64 key, const ledger::Settlement& how) {
     return {};
 }
 
-Result<LedgerBook::Booked> LedgerBook::bookPartialPayment(qint64 key,
-                                                          const ledger::PartialPayment& payment,
-                                                          const TableDef* scratch) {
-    return inTransaction<Booked>(db_, [&]() -> Result<Booked> {
+Status LedgerBook::settleInvoice(qint64 key, const ledger::Settlement& how) {
+    const Result<bool> done = inTransaction<bool>([&]() -> Result<bool> {
         const Result<rows::Values> read = rows::read(db_, table_, key);
         if (!read)
             return read.error();
-        const Result<QString> id = freeRowId(clock_());
+        const LedgerRow before = LedgerRow::fromValues(*read);
+        LedgerRow after = before;
+        ledger::settle(after, how);
+        if (Status s = rows::update(db_, table_, key, after.changedFrom(before)); !s)
+            return s.error();
+        if (!before.sorszam)
+            return true;
+        const Result<QList<qint64>> parts =
+            rows::keys(db_, Query(table_, Condition::equals(kSorszam, *before.sorszam) &&
+                                              !ledger::notPartialRows() && ledger::openRows()));
+        if (!parts)
+            return parts.error();
+        const QHash<QString, QVariant> settled{{QStringLiteral("Kivezetés"), QStringLiteral("I")}};
+        for (qint64 part : *parts)
+            if (Status s = rows::update(db_, table_, part, settled); !s)
+                return s.error();
+        return true;
+    });
+    if (!done)
+        return done.error();
+    return {};
+}
+
+Result<LedgerBook::Booked> LedgerBook::bookPartialPayment(qint64 key,
+                                                          const ledger::PartialPayment& payment,
+                                                          const TableDef* scratch) {
+    return inTransaction<Booked>([&]() -> Result<Booked> {
+        const Result<rows::Values> read = rows::read(db_, table_, key);
+        if (!read)
+            return read.error();
+        const LedgerRow base = LedgerRow::fromValues(*read);
+        // The identifier tells apart the rows that share a sequence number.
+        const Result<QString> id =
+            freeRowId(clock_(), base.sorszam ? Condition::equals(kSorszam, *base.sorszam)
+                                             : Condition::isNull(kSorszam));
         if (!id)
             return id.error();
-        const LedgerRow row = ledger::partialPaymentRow(LedgerRow::fromValues(*read), payment, *id);
+        const LedgerRow row = ledger::partialPaymentRow(base, payment, *id);
         const QHash<QString, QVariant> values = stored(row);
         if (scratch) {
             if (const Result<qint64> copy = rows::insert(db_, *scratch, values); !copy)

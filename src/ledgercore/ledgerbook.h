@@ -24,6 +24,10 @@ struct TableDef;
 // takes the writer at its start, so what it reads (the highest sequence
 // number, the identifiers in use) cannot change under it; a booking that
 // fails writes nothing (the hand-over keeps the rows before a refused one).
+// A book made to join the caller's transaction opens none for add, settle,
+// settleInvoice and bookPartialPayment: many bookings then stand or fall
+// together, and the caller commits them or rolls them back after a failure.
+// The hand-over and the passes always hold their own.
 //
 // A row is named by its key, the record source's bookmark.
 //
@@ -36,7 +40,12 @@ class LedgerBook {
     using Clock = std::function<QDateTime()>;
     using RowIdMaker = std::function<QString(const QDateTime&)>;
 
-    LedgerBook(Database& db, const TableDef& ledger);
+    enum class Transaction {
+        Own,     // each booking in a transaction of its own
+        Joined,  // inside the transaction the caller holds open
+    };
+
+    LedgerBook(Database& db, const TableDef& ledger, Transaction transaction = Transaction::Own);
 
     void setClock(Clock clock) { clock_ = std::move(clock); }
     const TableDef& table() const { return table_; }
@@ -53,14 +62,19 @@ class LedgerBook {
 
     // Settles the row with key: flag "I" and what how names.
     [[nodiscard]] Status settle(qint64 key, const ledger::Settlement& how);
+    // Settles an invoice paid to the end: its row as settle() does, and its
+    // open partial-payment rows (its sequence number) take the flag "I" with
+    // it, so that the outstanding figure no longer takes their amounts off.
+    [[nodiscard]] Status settleInvoice(qint64 key, const ledger::Settlement& how);
 
     struct Booked {
         qint64 key = -1;  // the payment row
         QString rowId;    // its identifier
     };
     // Books a partial payment against the row with key: a new partial row
-    // with the base row's sequence number (ledger::partialPaymentRow). With a
-    // scratch table the same row is also written there (the window's copy).
+    // with the base row's sequence number (ledger::partialPaymentRow) and an
+    // identifier no other row of that number has. With a scratch table the
+    // same row is also written there (the window's copy).
     Result<Booked> bookPartialPayment(qint64 key, const ledger::PartialPayment& payment,
                                       const TableDef* scratch = nullptr);
 
@@ -98,10 +112,14 @@ class LedgerBook {
                                  const std::function<void()>& onFailedRow = {});
 
   private:
-    Result<QString> freeRowId(const QDateTime& when);
+    // The moment's identifier, or the next one that no row of within has.
+    Result<QString> freeRowId(const QDateTime& when, const Condition& within = {});
+    template <class T>
+    Result<T> inTransaction(const std::function<Result<T>()>& work);
 
     Database& db_;
     const TableDef& table_;
+    Transaction transaction_;
     Clock clock_;
 };
 

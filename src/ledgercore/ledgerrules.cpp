@@ -67,6 +67,10 @@ double grossFromNet(double amount, double vatRate) {
     return amount * (100 + vatRate) / 100;
 }
 
+double netFromGross(double gross, double vatRate) {
+    return gross * 100 / (100 + vatRate);
+}
+
 void applySaveAmounts(LedgerRow& row) {
     if (row.fizetesModja == kTransferSettled)
         row.kivezetes = QStringLiteral("I");
@@ -120,7 +124,10 @@ LedgerRow partialPaymentRow(const LedgerRow& base, const PartialPayment& payment
     r.reszOsszegBrutto.reset();
     r.recordId = rowId;
     r.reszkiegyenlites = true;
-    if (payment.amount) {
+    if (payment.paidGross) {
+        r.reszOsszeg = netFromGross(*payment.paidGross, orZero(base.afa));
+        r.reszOsszegBrutto = *payment.paidGross;
+    } else if (payment.amount) {
         r.reszOsszeg = *payment.amount;
         r.reszOsszegBrutto = grossFromNet(*payment.amount, orZero(base.afa));
     }
@@ -128,7 +135,23 @@ LedgerRow partialPaymentRow(const LedgerRow& base, const PartialPayment& payment
         r.bankiKivonatSzama = payment.bankStatement;
     if (payment.paidOn.isValid())
         r.bankiKiegyenlitesKelte = payment.paidOn;
+    if (payment.performedOn.isValid())
+        r.teljesites = payment.performedOn;
     return r;
+}
+
+bool isOpenInvoice(const LedgerRow& row) {
+    return !row.reszkiegyenlites &&
+           (row.kivezetes.isEmpty() ||
+            row.kivezetes.compare(QLatin1String("N"), Qt::CaseInsensitive) == 0);
+}
+
+Condition openInvoices() {
+    return unsettledRows() && notPartialRows();
+}
+
+Condition openPartialPayments() {
+    return unsettledRows() && !notPartialRows();
 }
 
 CheckOutcome checkRow(LedgerRow& row, bool onlyPositive) {
@@ -160,11 +183,10 @@ const OutstandingRule& OutstandingRule::of(LedgerKind kind) {
     // Payables count every row whose flag is "N", "n", empty or null, less
     // their partial payments; receivables the open rows that are not
     // partial-payment rows.
-    static const OutstandingRule payables{
-        {QStringLiteral("Brutto"), QStringLiteral("RészÖsszeg")},
-        C::equals("Kivezetés", "N") || C::equals("Kivezetés", "n") || C::isEmpty("Kivezetés"),
-        {QStringLiteral("RészÖsszegBruttó")},
-        C::equals("Kivezetés", "N")};
+    static const OutstandingRule payables{{QStringLiteral("Brutto"), QStringLiteral("RészÖsszeg")},
+                                          unsettledRows(),
+                                          {QStringLiteral("RészÖsszegBruttó")},
+                                          C::equals("Kivezetés", "N")};
     static const OutstandingRule receivables{
         {QStringLiteral("Brutto")},
         C::equals("Kivezetés", "N") && C::equals("Részkiegyenlités", 0),
@@ -175,6 +197,11 @@ const OutstandingRule& OutstandingRule::of(LedgerKind kind) {
 
 Condition openRows() {
     return Condition::equals(QStringLiteral("Kivezetés"), QStringLiteral("N"));
+}
+
+Condition unsettledRows() {
+    using C = Condition;
+    return C::equals("Kivezetés", "N") || C::equals("Kivezetés", "n") || C::isEmpty("Kivezetés");
 }
 
 Condition notPartialRows() {

@@ -34,6 +34,8 @@ LedgerRow newRow(const QDate& today);
 
 // amount * (100 + VAT rate) / 100: 100 at 10 % is 110, not 110.00000000000001.
 double grossFromNet(double amount, double vatRate);
+// The net amount a gross one stands for: gross * 100 / (100 + VAT rate).
+double netFromGross(double gross, double vatRate);
 
 // The save's amounts: "átutalás E" settles the row; a positive net and a
 // positive partial amount get their gross values (an empty rate counts as 0 %).
@@ -66,12 +68,25 @@ struct PartialPayment {
     std::optional<double> amount;  // RészÖsszeg of the payment row
     QString bankStatement;
     QDate paidOn;
+    // The gross amount paid (a bank transfer): RészÖsszegBruttó is exactly
+    // this and RészÖsszeg the net it stands for; it takes the place of amount.
+    std::optional<double> paidGross;
+    QDate performedOn;  // Teljesités; empty as the duplication leaves it
 };
 // The payment row: the base row's columns up to Részkiegyenlités (its
 // payment method, partial totals, performance date and partial gross start
 // empty), the new identifier, marked as a partial row.
 LedgerRow partialPaymentRow(const LedgerRow& base, const PartialPayment& payment,
                             const QString& rowId);
+
+// An invoice still to be paid: a row that is no partial payment and not
+// settled (its flag "N", "n" or empty: the check pass makes an empty one "N").
+bool isOpenInvoice(const LedgerRow& row);
+// The same as a condition.
+Condition openInvoices();
+// The partial payments made so far on the open invoices: the partial rows
+// that are not settled. They share their invoice's sequence number.
+Condition openPartialPayments();
 
 // ------------------------------------------------------------ the service passes
 
@@ -115,6 +130,8 @@ OutstandingWhere outstandingWithin(const Condition& rows);
 Condition openRows();
 // Rows that are not partial payments of another row.
 Condition notPartialRows();
+// Rows not settled: the flag is "N", "n" or empty.
+Condition unsettledRows();
 
 // The figure from the two sums (a null sum counts as 0).
 double outstanding(const QVariant& grossSum, const QVariant& partialSum);

@@ -291,11 +291,41 @@ const TableDef& osszesSzamla() {
     return t;
 }
 
+const TableDef& bankiTetel() {
+    static const TableDef t{
+        "BankiTetel",
+        {
+            {"KivonatAzonosito", CT::Text, 0, K::Any, "", ""},
+            {"TetelHivatkozas", CT::Text, 0, K::Any, "", ""},
+            {"Kivonatszam", CT::Text, 0, K::Any, "", ""},
+            {"Tabla", CT::Text, 0, K::Any, "", ""},
+            {"Sorszám", CT::Integer, 0, K::Any, "", ""},
+            {"recordID", CT::Text, 0, K::Any, "", ""},
+            {"Szamlaszam", CT::Text, 0, K::Any, "", ""},
+            {"Osszeg", CT::Real, 0, K::Any, "", ""},
+            {"Teljes", CT::Boolean, 0, K::Any, "", ""},
+            {"Konyvelve", CT::Date, 0, K::Any, "", ""},
+            {"Kulcs", CT::Integer, 0, K::Any, "", ""},
+        },
+        {{"BankiTetel_Hivatkozas", {"KivonatAzonosito", "TetelHivatkozas"}}},
+    };
+    return t;
+}
+
+const TableDef& bankCsvBeallitas() {
+    static const TableDef t{
+        "BankCsvBeallitas",
+        {{"Oszlopok", CT::Text, 0, K::Any, "", ""}, {"Kulcs", CT::Integer, 0, K::Any, "", ""}},
+        {},
+    };
+    return t;
+}
+
 const std::vector<DatabaseDef>& databases() {
     static const std::vector<DatabaseDef> dbs = {
-        {"veladata.mdb", {&velaData(), &velanakData(), &velaIdeigl()}},
+        {"veladata.mdb", {&velaData(), &velanakData(), &velaIdeigl(), &bankiTetel()}},
         {"betarol.kdb", {&beraktar(), &torzsOrszagok()}},
-        {"parameter.kdb", {&emblemaPath()}},
+        {"parameter.kdb", {&emblemaPath(), &bankCsvBeallitas()}},
         {"LFakturo.mdb", {&osszesSzamla()}},
     };
     return dbs;

@@ -71,6 +71,11 @@ const TableDef& beraktar();
 const TableDef& torzsOrszagok();
 const TableDef& emblemaPath();
 const TableDef& osszesSzamla();
+// What each bank statement transaction booked: one row per invoice it
+// settled or paid a part of, so a statement read again is not booked twice.
+const TableDef& bankiTetel();
+// The column mapping of the net bank's CSV statements, as last used (one row).
+const TableDef& bankCsvBeallitas();
 
 // The four databases of the data folder, in the order VelaRep rebuilds them.
 const std::vector<DatabaseDef>& databases();

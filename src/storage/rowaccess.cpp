@@ -103,6 +103,21 @@ Result<bool> any(Database& db, const Query& query) {
     return !v->isNull();
 }
 
+Result<QList<qint64>> keys(Database& db, const Query& query) {
+    QVariantList binds;
+    const QString where = whereOf(db, query.where, binds);
+    const QString key = query.table->keySql();
+    Statement st(db.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %1")
+                                  .arg(key, quoteName(query.table->name), where));
+    if (Status s = st.bind(binds); !s)
+        return s.error();
+    QList<qint64> out;
+    while (st.next()) out << st.int64(0);
+    if (!st.status())
+        return st.status().error();
+    return out;
+}
+
 Result<QVariant> highest(Database& db, const TableDef& table, const QString& column) {
     return db.scalar(
         QStringLiteral("SELECT max(%1) FROM %2").arg(quoteName(column), quoteName(table.name)));

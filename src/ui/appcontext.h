@@ -30,6 +30,9 @@ struct AppContext {
     SelectedPartner selectedPartner;
     QString helpTopic;
     qint64 exportFromSorszam = 0;
+    // The bank statement named on the command line; the statement window
+    // takes it (and clears it) the first time it opens.
+    QString bankStatementFile;
 };
 
 }  // namespace vela

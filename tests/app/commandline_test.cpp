@@ -57,6 +57,22 @@ TEST(CommandLine, HelpAndVersionAreAskedAnywhereOtherArgumentsStartTheProgram) {
     EXPECT_EQ(velarep::infoRequest({"--version"}), R::Version);
 }
 
+TEST(CommandLine, TheBankStatementFileIsMadeAbsolute) {
+    const QString here = QDir::currentPath();
+    const struct {
+        QStringList arguments;
+        QString file;
+    } cases[] = {
+        {{"--bankkivonat", "k.xml"}, here + "/k.xml"},
+        {{"-x", "--bankkivonat=/tmp/k.csv"}, "/tmp/k.csv"},
+        {{"--bankkivonat"}, {}},
+        {{"k.xml"}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(vela::bankStatementArgument(c.arguments), c.file)
+            << c.arguments.join(' ').toStdString();
+}
+
 TEST(CommandLine, ProgramsAnswerOnTheTerminalWithoutDisplayOrDatabase) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -67,8 +83,8 @@ TEST(CommandLine, ProgramsAnswerOnTheTerminalWithoutDisplayOrDatabase) {
 
     const ProgramRun help = runProgram(QStringLiteral("VelaData"), {"--help"}, dir.path());
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.startsWith(
-        QStringLiteral("Használat: VelaData [--help | --version | --nav-szamla FÁJL…]\n")))
+    EXPECT_TRUE(help.out.startsWith(QStringLiteral(
+        "Használat: VelaData [--bankkivonat FÁJL] [--help | --version | --nav-szamla FÁJL…]\n")))
         << help.out.toStdString();
     EXPECT_TRUE(help.out.contains(QStringLiteral("VELADATA_DIR")));
 

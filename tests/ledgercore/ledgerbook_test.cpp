@@ -92,8 +92,8 @@ TEST_F(LedgerBookTest, PartialPaymentRowInLedgerAndScratchTable) {
     const qint64 key =
         add("(Sorszám, recordID, Szamlaszam, Netto, AFA, Brutto, FizetésMódja, Kivezetés) "
             "VALUES (12, '20251510', 'SZ-12', 960, 27, 1200, 'átutalás', 'N')");
-    const auto booked =
-        book->bookPartialPayment(key, {100.0, "K-7", QDate(2024, 5, 6)}, &schema::velaIdeigl());
+    const auto booked = book->bookPartialPayment(key, {100.0, "K-7", QDate(2024, 5, 6), {}, {}},
+                                                 &schema::velaIdeigl());
     ASSERT_TRUE(booked) << booked.errorText().toStdString();
     EXPECT_EQ(booked->rowId, "20251510,001");
     const auto rows = db->rows(
@@ -114,6 +114,48 @@ TEST_F(LedgerBookTest, PartialPaymentRowInLedgerAndScratchTable) {
     EXPECT_FALSE(book->bookPartialPayment(key + 100, {}, &schema::velaIdeigl()));
     EXPECT_EQ(at("SELECT count(*) FROM VelaData").toInt(), 2);
     EXPECT_EQ(at("SELECT count(*) FROM VelaIdeigl").toInt(), 1);
+}
+
+TEST_F(LedgerBookTest, AJoinedBookWritesInsideTheCallersTransaction) {
+    const qint64 key =
+        add("(Sorszám, recordID, Szamlaszam, Netto, AFA, Brutto, Kivezetés, Részkiegyenlités) "
+            "VALUES (12, '20251510', 'SZ-12', 10000, 27, 12700, 'N', 0)");
+    add("(Sorszám, recordID, Brutto, AFA, Kivezetés, Részkiegyenlités, RészÖsszegBruttó) "
+        "VALUES (12, 'p1', 12700, 27, 'N', 1, 2700)");
+    add("(Sorszám, recordID, Kivezetés, Részkiegyenlités) VALUES (13, 'o', 'N', 0)");
+    LedgerBook joined(*db, schema::velaData(), LedgerBook::Transaction::Joined);
+    joined.setClock([] { return kMoment; });
+    vela::ledger::PartialPayment paid;
+    paid.paidGross = 5080.0;
+    paid.bankStatement = "238";
+    paid.paidOn = QDate(2024, 6, 14);
+    paid.performedOn = QDate(2024, 6, 13);
+
+    // Rolled back by the caller: neither booking stays.
+    ASSERT_TRUE(db->begin());
+    ASSERT_TRUE(joined.bookPartialPayment(key, paid));
+    ASSERT_TRUE(joined.settleInvoice(key, {"238", QDate(2024, 6, 14), {}}));
+    db->rollback();
+    EXPECT_EQ(at("SELECT count(*) FROM VelaData").toInt(), 3);
+    EXPECT_EQ(at("SELECT count(*) FROM VelaData WHERE Kivezetés = 'I'").toInt(), 0);
+
+    // Committed by the caller: the paid gross stands as paid, its net beside it;
+    // the settled invoice takes its open partial rows with it, not row 13.
+    ASSERT_TRUE(db->begin());
+    const auto booked = joined.bookPartialPayment(key, paid);
+    ASSERT_TRUE(booked) << booked.errorText().toStdString();
+    EXPECT_EQ(booked->rowId, "20251510,001");  // the base row's own was taken
+    ASSERT_TRUE(joined.settleInvoice(key, {"238", QDate(2024, 6, 14), {}}));
+    ASSERT_TRUE(db->commit());
+    const auto rows = db->rows(
+        "SELECT recordID || '|' || Kivezetés || '|' || ifnull(RészÖsszeg, '') || '|' || "
+        "ifnull(RészÖsszegBruttó, '') || '|' || ifnull(Teljesités, '') || '|' || "
+        "ifnull(BankiKivonatSzáma, '') FROM VelaData ORDER BY Sorszám, recordID");
+    ASSERT_TRUE(rows);
+    QStringList got;
+    for (const auto& r : *rows) got << r[0].toString();
+    EXPECT_EQ(got, QStringList({"20251510|I||||238", "20251510,001|I|4000.0|5080.0|2024-06-13|238",
+                                "p1|I||2700.0||", "o|N||||"}));
 }
 
 TEST_F(LedgerBookTest, HandOverNumbersOnFromTheHighest) {

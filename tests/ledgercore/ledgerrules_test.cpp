@@ -179,11 +179,26 @@ TEST(PartialPayment, TheCopyAndItsAmounts) {
     EXPECT_FALSE(copy.teljesites.isValid());
     EXPECT_FALSE(copy.reszOsszegBrutto);
 
-    const LedgerRow paid = ledger::partialPaymentRow(base, {100.0, "K-7", kDay}, "új2");
+    const LedgerRow paid = ledger::partialPaymentRow(base, {100.0, "K-7", kDay, {}, {}}, "új2");
     EXPECT_EQ(paid.reszOsszeg, 100.0);
     EXPECT_EQ(paid.reszOsszegBrutto, 127.0);
     EXPECT_EQ(paid.bankiKivonatSzama, "K-7");
     EXPECT_EQ(paid.bankiKiegyenlitesKelte, kDay);
+}
+
+TEST(OpenInvoice, UnsettledRowsThatAreNoPartialPayment) {
+    const struct {
+        const char* flag;
+        bool partial;
+        bool open;
+    } cases[] = {{"N", false, true},  {"n", false, true},  {"", false, true},
+                 {"I", false, false}, {"i", false, false}, {"N", true, false}};
+    for (const auto& c : cases) {
+        LedgerRow r;
+        r.kivezetes = QString::fromUtf8(c.flag);
+        r.reszkiegyenlites = c.partial;
+        EXPECT_EQ(ledger::isOpenInvoice(r), c.open) << c.flag << c.partial;
+    }
 }
 
 TEST(Passes, CheckRowAndPartialTotal) {
