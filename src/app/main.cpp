@@ -31,9 +31,7 @@ int main(int argc, char** argv) {
     vela::Startup startup(ctx);
     if (!startup.open())
         return 1;
-    vela::LedgerWindow* window = startup.window();
-    QObject::connect(window, &vela::LedgerWindow::programExit, &app, &QApplication::quit,
-                     Qt::QueuedConnection);
-    window->show();
+    startup.endOnlyByExit();
+    startup.window()->show();
     return app.exec();
 }

@@ -9,10 +9,27 @@
 
 namespace vela {
 
+QWidget* QtDialogService::askingWindow() {
+    // The top of the modal stack is the window the user is in: between two
+    // boxes no window is active, but the modal window that asked still is
+    // on the stack.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    if (QWidget* focus = QApplication::focusWidget())
+        return focus->window();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->isVisible() && w->isWindow() && !w->windowFlags().testFlag(Qt::Popup))
+            return w;
+    }
+    return nullptr;
+}
+
 DialogService::Answer QtDialogService::message(const QString& text, const QString& title, Icon icon,
                                                Buttons buttons) {
     BusyCursor::Suspend normalPointer;
-    QMessageBox box(QApplication::activeWindow());
+    QMessageBox box(askingWindow());
     box.setText(text);
     box.setWindowTitle(title);
     switch (icon) {
@@ -44,7 +61,7 @@ DialogService::Answer QtDialogService::message(const QString& text, const QStrin
 QString QtDialogService::input(const QString& prompt, const QString& title,
                                const QString& defaultText) {
     BusyCursor::Suspend normalPointer;
-    QInputDialog dlg(QApplication::activeWindow());
+    QInputDialog dlg(askingWindow());
     dlg.setWindowTitle(title);
     dlg.setLabelText(prompt);
     dlg.setTextValue(defaultText);
