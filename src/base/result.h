@@ -17,6 +17,11 @@ struct Error {
     bool damaged() const;
     // SQLite waited in vain for another connection to let go of the file.
     bool busy() const;
+
+    // SQLite's failure with its own (English) text, led by a Hungarian
+    // sentence where the code tells what happened ("database or disk is full"
+    // alone says nothing to the user of a Hungarian window).
+    static Error fromEngine(int code, const QString& engineText);
 };
 
 // What every fallible operation of storage, the readers, the workbook

@@ -45,11 +45,13 @@ QString Statement::busyText(sqlite3* db) {
 }
 
 const Status& Statement::fail(int code) {
-    // SQLite's own text, or ours when another connection (another
-    // workstation on the share) held the file past the busy timeout.
-    const QString text =
-        (code & 0xFF) == SQLITE_BUSY ? busyText(db_) : QString::fromUtf8(sqlite3_errmsg(db_));
-    status_ = Error{text, code};
+    // SQLite's own text led by a Hungarian sentence, or ours when another
+    // connection (another workstation on the share) held the file past the
+    // busy timeout.
+    status_ = (code & 0xFF) == SQLITE_BUSY
+                  ? Error{busyText(db_), code}
+                  : Error::fromEngine(code, QString::fromUtf8(sqlite3_errmsg(db_)));
+    const QString& text = status_.error().text;
     if (isDamage(code)) {
         if (DamageListener listener = g_listener)
             listener(db_, code, text);
@@ -58,7 +60,7 @@ const Status& Statement::fail(int code) {
 }
 
 const Status& Statement::failBind(int code) {
-    status_ = Error{QString::fromUtf8(sqlite3_errmsg(db_)), code};
+    status_ = Error::fromEngine(code, QString::fromUtf8(sqlite3_errmsg(db_)));
     return status_;
 }
 

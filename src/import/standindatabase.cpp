@@ -26,13 +26,15 @@ Status exec(sqlite3* db, const QString& sql) {
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &msg);
     if (rc == SQLITE_OK)
         return {};
-    Error error{QString::fromUtf8(msg ? msg : sqlite3_errmsg(db)), sqlite3_extended_errcode(db)};
+    Error error = Error::fromEngine(sqlite3_extended_errcode(db),
+                                    QString::fromUtf8(msg ? msg : sqlite3_errmsg(db)));
     sqlite3_free(msg);
     return error;
 }
 
 Error openError(sqlite3* db) {
-    return db ? Error{QString::fromUtf8(sqlite3_errmsg(db)), sqlite3_extended_errcode(db)}
+    return db ? Error::fromEngine(sqlite3_extended_errcode(db),
+                                  QString::fromUtf8(sqlite3_errmsg(db)))
               : Error{QStringLiteral("sqlite3_open_v2")};
 }
 

@@ -51,7 +51,9 @@ Result<std::unique_ptr<StandInReader>> StandInReader::open(const QString& path) 
     const int rc = sqlite3_open_v2(QFile::encodeName(r->path_).constData(), &r->db_,
                                    SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK)
-        return fail(QString::fromUtf8(r->db_ ? sqlite3_errmsg(r->db_) : sqlite3_errstr(rc)));
+        return fail(Error::fromEngine(
+                        rc, QString::fromUtf8(r->db_ ? sqlite3_errmsg(r->db_) : sqlite3_errstr(rc)))
+                        .text);
     sqlite3_busy_timeout(r->db_, 3000);
     // The header alone does not tell a damaged file: read the schema once.
     Statement st(r->db_, QStringLiteral("SELECT count(*) FROM sqlite_master"));

@@ -49,7 +49,9 @@ int codeOf(const vela::Status& status) {
 }
 
 QString sqlError(sqlite3* db) {
-    return QString::fromUtf8(sqlite3_errmsg(db));
+    return vela::Error::fromEngine(sqlite3_extended_errcode(db),
+                                   QString::fromUtf8(sqlite3_errmsg(db)))
+        .text;
 }
 
 // A failure carries SQLite's extended result code.

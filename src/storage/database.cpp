@@ -215,8 +215,11 @@ Result<std::unique_ptr<Database>> Database::openPath(const QString& path,
     uri += readOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw");
     db->qt_.setDatabaseName(uri);
     db->qt_.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=3000"));
-    if (!db->qt_.open())
-        return fail(damagedText(name, db->qt_.lastError().text()));
+    if (!db->qt_.open()) {
+        const QSqlError e = db->qt_.lastError();
+        return fail(
+            damagedText(name, Error::fromEngine(e.nativeErrorCode().toInt(), e.text()).text));
+    }
     const QVariant h = db->qt_.driver()->handle();
     if (!h.isValid() || qstrcmp(h.typeName(), "sqlite3*") != 0)
         return fail(damagedText(name, QStringLiteral("nincs adatbázis-kapcsolat")));
