@@ -1,7 +1,6 @@
 // Online Számla invoices: every published sample read and mapped to its
 // ledger row, the interface's wrapped form, and the files that are refused.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +8,7 @@
 
 #include "import/navinvoicereader.h"
 #include "import/navledgermapper.h"
+#include "navstandinserver.h"
 
 using namespace vela;
 
@@ -117,19 +117,7 @@ NavInvoice readOne(const QString& file, int batchIndex = 0) {
     return {};
 }
 
-QByteArray gzip(const QByteArray& plain) {
-    z_stream zs{};
-    deflateInit2(&zs, 1, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    QByteArray out(int(deflateBound(&zs, uLong(plain.size()))), '\0');
-    zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.constData()));
-    zs.avail_in = uInt(plain.size());
-    zs.next_out = reinterpret_cast<Bytef*>(out.data());
-    zs.avail_out = uInt(out.size());
-    deflate(&zs, Z_FINISH);
-    out.resize(qsizetype(zs.total_out));
-    deflateEnd(&zs);
-    return out;
-}
+using navstandin::gzip;
 
 QByteArray sample(const QString& file) {
     QFile f(kSamples + file);
