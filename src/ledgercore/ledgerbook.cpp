@@ -117,16 +117,22 @@ Result<qint64> LedgerBook::add(const LedgerRow& row) {
     });
 }
 
+Result<LedgerRow> LedgerBook::settleRow(qint64 key, const ledger::Settlement& how) {
+    const Result<rows::Values> read = rows::read(db_, table_, key);
+    if (!read)
+        return read.error();
+    const LedgerRow before = LedgerRow::fromValues(*read);
+    LedgerRow after = before;
+    ledger::settle(after, how);
+    if (Status s = rows::update(db_, table_, key, after.changedFrom(before)); !s)
+        return s.error();
+    return before;
+}
+
 Status LedgerBook::settle(qint64 key, const ledger::Settlement& how) {
     const Result<bool> done = inTransaction<bool>([&]() -> Result<bool> {
-        const Result<rows::Values> read = rows::read(db_, table_, key);
-        if (!read)
-            return read.error();
-        const LedgerRow before = LedgerRow::fromValues(*read);
-        LedgerRow after = before;
-        ledger::settle(after, how);
-        if (Status s = rows::update(db_, table_, key, after.changedFrom(before)); !s)
-            return s.error();
+        if (const Result<LedgerRow> settled = settleRow(key, how); !settled)
+            return settled.error();
         return true;
     });
     if (!done)
@@ -136,14 +142,10 @@ Status LedgerBook::settle(qint64 key, const ledger::Settlement& how) {
 
 Status LedgerBook::settleInvoice(qint64 key, const ledger::Settlement& how) {
     const Result<bool> done = inTransaction<bool>([&]() -> Result<bool> {
-        const Result<rows::Values> read = rows::read(db_, table_, key);
-        if (!read)
-            return read.error();
-        const LedgerRow before = LedgerRow::fromValues(*read);
-        LedgerRow after = before;
-        ledger::settle(after, how);
-        if (Status s = rows::update(db_, table_, key, after.changedFrom(before)); !s)
-            return s.error();
+        const Result<LedgerRow> invoice = settleRow(key, how);
+        if (!invoice)
+            return invoice.error();
+        const LedgerRow& before = *invoice;
         if (!before.sorszam)
             return true;
         const Result<QList<qint64>> parts =

@@ -112,6 +112,9 @@ class LedgerBook {
                                  const std::function<void()>& onFailedRow = {});
 
   private:
+    // Settles the row with key inside the open transaction; the row as it
+    // was before.
+    Result<LedgerRow> settleRow(qint64 key, const ledger::Settlement& how);
     // The moment's identifier, or the next one that no row of within has.
     Result<QString> freeRowId(const QDateTime& when, const Condition& within = {});
     template <class T>

@@ -9,6 +9,7 @@
 #include "reports/money.h"
 #include "storage/columns.h"
 #include "storage/database.h"
+#include "storage/rowaccess.h"
 
 namespace vela::reports {
 
@@ -31,17 +32,14 @@ OpenRule openRule() {
 }
 
 Result<Condition> openRowsPass(Database& db, const TableDef& table) {
-    QVariantList binds;
     const Condition open = ledger::openRows();
-    const QString name = schema::quoteName(table.name);
-    auto openCount = db.scalar(
-        QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(name, open.sql(binds)), binds);
+    const Result<qint64> openCount = rows::count(db, Query(table, open));
     if (!openCount)
         return openCount.error();
-    auto all = db.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(name));
+    const Result<qint64> all = rows::count(db, Query(table));
     if (!all)
         return all.error();
-    if (openCount->toLongLong() * 3 < all->toLongLong())
+    if (*openCount * 3 < *all)
         return open;
     return Condition{};
 }

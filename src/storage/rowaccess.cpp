@@ -103,6 +103,17 @@ Result<bool> any(Database& db, const Query& query) {
     return !v->isNull();
 }
 
+Result<qint64> count(Database& db, const Query& query) {
+    QVariantList binds;
+    const QString where = whereOf(db, query.where, binds);
+    Result<QVariant> v = db.scalar(
+        QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoteName(query.table->name), where),
+        binds);
+    if (!v)
+        return v.error();
+    return v->toLongLong();
+}
+
 Result<QList<qint64>> keys(Database& db, const Query& query) {
     QVariantList binds;
     const QString where = whereOf(db, query.where, binds);

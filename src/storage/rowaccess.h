@@ -41,6 +41,8 @@ Result<Values> read(Database& db, const TableDef& table, qint64 key);
 Result<qint64> insert(Database& db, const TableDef& table, const Values& values);
 // Whether any row of query matches.
 Result<bool> any(Database& db, const Query& query);
+// How many rows of the query there are.
+Result<qint64> count(Database& db, const Query& query);
 // The keys of the rows of query, in key order.
 Result<QList<qint64>> keys(Database& db, const Query& query);
 // The highest value of column (null when the table is empty).
