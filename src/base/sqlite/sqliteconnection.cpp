@@ -360,7 +360,10 @@ sqlite3* SqliteConnection::rawHandle(Connection* connection) {
 
 Result<std::unique_ptr<SqliteConnection>> SqliteConnection::open(const QString& path, OpenMode mode,
                                                                  int busyTimeoutMs) {
-    int flags = SQLITE_OPEN_URI;
+    // A connection is used by the thread that opened it only, so SQLite's own
+    // per-call locking is left out (as Qt's driver did): it cost a tenth of a
+    // million-row read.
+    int flags = SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
     switch (mode) {
         case OpenMode::ReadOnly:
             flags |= SQLITE_OPEN_READONLY;
