@@ -107,6 +107,8 @@ Result<BookingOutcome> StatementBooking::book(const BankStatement& statement,
         return {};
     };
 
+    // The invoices paid stand all over a big ledger.
+    const WidePageCache wide(db_);
     if (Status s = db_.begin(); !s)
         return s.error();
     if (Status s = work(); !s) {

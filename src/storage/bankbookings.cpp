@@ -120,11 +120,7 @@ RowWriter::RowWriter(Database& db) : db_(db) {}
 RowWriter::~RowWriter() = default;
 
 Statement& RowWriter::prepared(const QString& sql) {
-    auto it = cache_.find(sql);
-    if (it == cache_.end())
-        it = cache_.emplace(sql, std::make_unique<Statement>(db_.handle(), sql)).first;
-    (void)it->second->reset();
-    return *it->second;
+    return db_.prepared(sql);
 }
 
 Result<QHash<QString, QVariant>> RowWriter::read(const TableDef& table, qint64 key) {

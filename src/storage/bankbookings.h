@@ -83,7 +83,6 @@ class RowWriter {
     Statement& prepared(const QString& sql);
 
     Database& db_;
-    std::map<QString, std::unique_ptr<Statement>> cache_;
 };
 
 }  // namespace bankbook

@@ -102,6 +102,7 @@ QString Database::findFile(const QString& dir, const QString& name) {
 }
 
 Database::~Database() {
+    prepared_.clear();
     if (handle_)
         openDatabases().remove(handle_.get());
     handle_.reset();
@@ -253,6 +254,25 @@ bool Database::hasTable(const QString& table) {
     return found && found->isValid();
 }
 
+Statement& Database::prepared(const QString& sql) {
+    // A handful of texts is all the callers use; a cache that grows past
+    // that is let go rather than kept growing.
+    constexpr size_t kMostKept = 64;
+    auto it = prepared_.find(sql);
+    // A statement that could not be prepared, or a connection found damaged
+    // since, is prepared anew: it then tells why it cannot run.
+    if (it != prepared_.end() && (!it->second->reset() || handle_->isDamaged())) {
+        prepared_.erase(it);
+        it = prepared_.end();
+    }
+    if (it == prepared_.end()) {
+        if (prepared_.size() >= kMostKept)
+            prepared_.clear();
+        it = prepared_.emplace(sql, std::make_unique<Statement>(handle(), sql)).first;
+    }
+    return *it->second;
+}
+
 Status Database::begin() {
     if (damaged_)
         return Error{damageMessage(), 0, ErrorKind::Damaged};
@@ -272,6 +292,23 @@ bool Database::inTransaction() const {
 
 void Database::rollback() {
     handle_->rollback();
+}
+
+WidePageCache::WidePageCache(Database& db) : db_(db) {
+    const QString query = db.dialect().cacheSizeQuery();
+    if (query.isEmpty())
+        return;
+    const Result<QVariant> size = db.scalar(query);
+    if (!size || !size->isValid())
+        return;
+    before_ = *size;
+    // 128 MiB, given in KiB as a negative figure.
+    (void)db.exec(db.dialect().setCacheSize(-131072));
+}
+
+WidePageCache::~WidePageCache() {
+    if (before_.isValid())
+        (void)db_.exec(db_.dialect().setCacheSize(before_.toLongLong()));
 }
 
 }  // namespace vela

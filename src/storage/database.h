@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -12,6 +13,8 @@
 #include "base/textrules.h"
 
 namespace vela {
+
+class Statement;
 
 // One open database file of the data folder. It is never created here: a
 // missing, foreign, damaged or locked file is an error with a Hungarian text
@@ -67,6 +70,13 @@ class Database {
     // Whether the table exists; a file that cannot be asked has none.
     bool hasTable(const QString& table);
 
+    // The statement for sql, prepared on this connection the first time and
+    // kept for the next call with the same text: the single-row reads and
+    // writes that a booking repeats thousands of times. It comes rewound;
+    // the caller binds every value, is done with it before it asks for
+    // another, and rewinds it afterwards so no read stays open.
+    Statement& prepared(const QString& sql);
+
     [[nodiscard]] Status begin();
     [[nodiscard]] Status commit();
     // Undoes the open transaction; without one there is nothing to undo.
@@ -78,10 +88,29 @@ class Database {
     static void noteDamage(Connection* db, const Error& error);
 
     std::unique_ptr<Connection> handle_;
+    // Finalized before the connection closes (see the destructor).
+    std::map<QString, std::unique_ptr<Statement>> prepared_;
     QString path_;
     int lockFd_ = -1;
     bool damaged_ = false;
     QString damageDetail_;
+};
+
+// While it lives, its connection keeps many more of the file's pages in
+// memory: for a pass or a booking that writes rows all over a big file, and
+// would otherwise read the same index pages again and spill its changes to
+// the file before the commit. It only speeds the work up: an engine without
+// a page cache setting, or a setting that cannot be read, changes nothing.
+class WidePageCache {
+  public:
+    explicit WidePageCache(Database& db);
+    ~WidePageCache();
+    WidePageCache(const WidePageCache&) = delete;
+    WidePageCache& operator=(const WidePageCache&) = delete;
+
+  private:
+    Database& db_;
+    QVariant before_;
 };
 
 }  // namespace vela

@@ -33,21 +33,48 @@ Status converted(const TableDef& table, const Values& values, QStringList& names
     return {};
 }
 
+// The connection's kept statement for sql, rewound when the call is done.
+class Kept {
+  public:
+    Kept(Database& db, const QString& sql) : st_(db.prepared(sql)) {}
+    ~Kept() { (void)st_.reset(); }
+    Kept(const Kept&) = delete;
+    Kept& operator=(const Kept&) = delete;
+    Statement& operator*() { return st_; }
+    Statement* operator->() { return &st_; }
+
+  private:
+    Statement& st_;
+};
+
+// The first column of the first row, null without a row.
+Result<QVariant> firstValue(Database& db, const QString& sql, const QVariantList& binds = {}) {
+    Kept st(db, sql);
+    if (Status s = st->bind(binds); !s)
+        return s.error();
+    QVariant v;
+    if (st->next())
+        v = st->value(0);
+    if (!st->status())
+        return st->status().error();
+    return v;
+}
+
 }  // namespace
 
 Result<Values> read(Database& db, const TableDef& table, qint64 key) {
-    Statement st(
-        db.handle(),
+    Kept st(
+        db,
         QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(quoteName(table.name), table.keySql()));
-    if (Status s = st.bind(1, key); !s)
+    if (Status s = st->bind(1, key); !s)
         return s.error();
-    if (!st.next()) {
-        if (!st.status())
-            return st.status().error();
+    if (!st->next()) {
+        if (!st->status())
+            return st->status().error();
         return Error{QStringLiteral("A sort közben egy másik munkaállomás törölte.")};
     }
     Values out;
-    for (int i = 0; i < st.columnCount(); ++i) out.insert(st.columnName(i), st.value(i));
+    for (int i = 0; i < st->columnCount(); ++i) out.insert(st->columnName(i), st->value(i));
     return out;
 }
 
@@ -60,14 +87,13 @@ Status update(Database& db, const TableDef& table, qint64 key, const Values& val
         return s;
     for (QString& n : names) n += QStringLiteral(" = ?");
     binds << key;
-    Statement st(db.handle(),
-                 QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                     .arg(quoteName(table.name), names.join(QStringLiteral(", ")), table.keySql()));
-    if (Status s = st.bind(binds); !s)
+    Kept st(db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                    .arg(quoteName(table.name), names.join(QStringLiteral(", ")), table.keySql()));
+    if (Status s = st->bind(binds); !s)
         return s;
-    if (Status s = st.exec(); !s)
+    if (Status s = st->exec(); !s)
         return s;
-    if (st.rowsChanged() == 0)
+    if (st->rowsChanged() == 0)
         return Error{QStringLiteral("A sort közben egy másik munkaállomás törölte.")};
     return {};
 }
@@ -79,25 +105,25 @@ Result<qint64> insert(Database& db, const TableDef& table, const Values& values)
         return s.error();
     QStringList marks;
     for (int i = 0; i < names.size(); ++i) marks << QStringLiteral("?");
-    Statement st(db.handle(),
-                 names.isEmpty()
-                     ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table.name))
-                     : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                           .arg(quoteName(table.name), names.join(QStringLiteral(", ")),
-                                marks.join(QStringLiteral(", "))));
-    if (Status s = st.bind(binds); !s)
+    Kept st(db, names.isEmpty()
+                    ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table.name))
+                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(quoteName(table.name), names.join(QStringLiteral(", ")),
+                               marks.join(QStringLiteral(", "))));
+    if (Status s = st->bind(binds); !s)
         return s.error();
-    if (Status s = st.exec(); !s)
+    if (Status s = st->exec(); !s)
         return s.error();
-    return st.insertedKey();
+    return st->insertedKey();
 }
 
 Result<bool> any(Database& db, const Query& query) {
     QVariantList binds;
     const QString where = whereOf(db, query.where, binds);
-    Result<QVariant> v = db.scalar(QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
-                                       .arg(quoteName(query.table->name), where),
-                                   binds);
+    Result<QVariant> v = firstValue(db,
+                                    QStringLiteral("SELECT 1 FROM %1 WHERE %2 LIMIT 1")
+                                        .arg(quoteName(query.table->name), where),
+                                    binds);
     if (!v)
         return v.error();
     return !v->isNull();
@@ -106,7 +132,8 @@ Result<bool> any(Database& db, const Query& query) {
 Result<qint64> count(Database& db, const Query& query) {
     QVariantList binds;
     const QString where = whereOf(db, query.where, binds);
-    Result<QVariant> v = db.scalar(
+    Result<QVariant> v = firstValue(
+        db,
         QStringLiteral("SELECT count(*) FROM %1 WHERE %2").arg(quoteName(query.table->name), where),
         binds);
     if (!v)
@@ -118,20 +145,20 @@ Result<QList<qint64>> keys(Database& db, const Query& query) {
     QVariantList binds;
     const QString where = whereOf(db, query.where, binds);
     const QString key = query.table->keySql();
-    Statement st(db.handle(), QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %1")
-                                  .arg(key, quoteName(query.table->name), where));
-    if (Status s = st.bind(binds); !s)
+    Kept st(db, QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %1")
+                    .arg(key, quoteName(query.table->name), where));
+    if (Status s = st->bind(binds); !s)
         return s.error();
     QList<qint64> out;
-    while (st.next()) out << st.int64(0);
-    if (!st.status())
-        return st.status().error();
+    while (st->next()) out << st->int64(0);
+    if (!st->status())
+        return st->status().error();
     return out;
 }
 
 Result<QVariant> highest(Database& db, const TableDef& table, const QString& column) {
-    return db.scalar(
-        QStringLiteral("SELECT max(%1) FROM %2").arg(quoteName(column), quoteName(table.name)));
+    return firstValue(
+        db, QStringLiteral("SELECT max(%1) FROM %2").arg(quoteName(column), quoteName(table.name)));
 }
 
 Result<QHash<QString, double>> sumsBy(Database& db, const TableDef& table,
@@ -191,24 +218,9 @@ Result<PassCounts> rewrite(Database& db, const TableDef& table, const Condition&
     }
     if (changes.empty())
         return result;
-    // Rows all over a big ledger move entries of its indexes all over them:
-    // a larger page cache for the pass saves reading the same pages again.
-    // The cache size only speeds the pass up: when it cannot be read or set
-    // the pass runs with the cache it has.
+    // Rows all over a big ledger move entries of its indexes all over them.
+    const WidePageCache wide(db);
     const Dialect& d = db.dialect();
-    const QString cacheQuery = d.cacheSizeQuery();
-    const Result<QVariant> cache =
-        cacheQuery.isEmpty() ? Result<QVariant>(QVariant()) : db.scalar(cacheQuery);
-    if (!cacheQuery.isEmpty())
-        (void)db.exec(d.setCacheSize(-131072));
-    struct RestoreCache {
-        Database& db;
-        QVariant size;
-        ~RestoreCache() {
-            if (size.isValid())
-                (void)db.exec(db.dialect().setCacheSize(size.toLongLong()));
-        }
-    } restore{db, cache ? *cache : QVariant()};
     QStringList sets;
     for (const QString& c : write)
         sets << QStringLiteral("%1 = %2").arg(quoteName(c),
