@@ -528,6 +528,7 @@ bool BankkivonatFormX::match() {
         if (i < lines_.size() && lines_[i].bookedNow && l.bookedBefore) {
             l.bookedNow = true;
             l.bookedBefore = false;
+            l.paid = lines_[i].paid;
         }
         l.ticked = l.proposal.sure && canBook(l);
         fresh.push_back(std::move(l));
@@ -584,8 +585,11 @@ void BankkivonatFormX::fillRow(int r) {
     QStringList sorszam, number, partner;
     BankAmount open;
     QString ledger, ccy;
-    for (const ProposalLine& pl : l.proposal.lines) {
-        const OpenItem& it = matcher_->items()[size_t(pl.item)];
+    std::vector<OpenItem> items = l.paid;
+    if (!l.bookedNow)
+        for (const ProposalLine& pl : l.proposal.lines)
+            items.push_back(matcher_->items()[size_t(pl.item)]);
+    for (const OpenItem& it : items) {
         ledger = ledgerText(it.ledger);
         ccy = it.currency;
         sorszam << QString::number(it.sorszam);
@@ -598,9 +602,13 @@ void BankkivonatFormX::fillRow(int r) {
     DBGrid1->setItem(r, 6, cell(sorszam.join(QStringLiteral(", ")), true));
     DBGrid1->setItem(r, 7, cell(number.join(QStringLiteral(", "))));
     DBGrid1->setItem(r, 8, cell(partner.join(QStringLiteral(", "))));
-    DBGrid1->setItem(r, 9, cell(l.proposal.lines.empty() ? QString() : money(open, ccy), true));
+    // What a booked line paid is no longer open.
+    DBGrid1->setItem(r, 9, cell(l.bookedNow || items.empty() ? QString() : money(open, ccy), true));
     DBGrid1->setItem(r, 10, cell(kindText(l)));
-    DBGrid1->setItem(r, 11, cell(l.byHand ? text::byHandNote : l.proposal.note));
+    DBGrid1->setItem(r, 11,
+                     cell(l.bookedNow ? QString()
+                          : l.byHand  ? text::byHandNote
+                                      : l.proposal.note));
     filling_ = was;
 }
 
@@ -820,9 +828,13 @@ void BankkivonatFormX::Kiegyenlites_Click() {
     }
     lastBooking_ = *done;
     // What another window booked meanwhile was found booked: it is not ours.
-    for (int i : ordered)
-        lines_[size_t(i)].bookedNow =
-            done->references.contains(statement_.entries[size_t(i)].reference());
+    for (int i : ordered) {
+        Line& l = lines_[size_t(i)];
+        l.bookedNow = done->references.contains(statement_.entries[size_t(i)].reference());
+        if (l.bookedNow)
+            for (const ProposalLine& pl : l.proposal.lines)
+                l.paid.push_back(matcher_->items()[size_t(pl.item)]);
+    }
     match();
     int left = 0, before = 0;
     for (const Line& l : lines_) {

@@ -39,6 +39,9 @@ class BankkivonatFormX : public WindowBase {
         bool byHand = false;        // the user changed the proposal
         bool bookedBefore = false;  // booked from this statement before it was opened
         bool bookedNow = false;     // booked by this window
+        // The invoices a line booked by this window paid, as they stood
+        // before: once settled they are no longer among the open items.
+        std::vector<OpenItem> paid;
     };
 
     explicit BankkivonatFormX(AppContext& ctx, QWidget* parent = nullptr);

@@ -157,6 +157,7 @@ TEST_F(DemoStatement, ProposalsLookedAtOneChangedByHandTickedOnesBookedOnce) {
         }
     }
     expected << QStringLiteral("VelanakData:%1:25000").arg(target->sorszam);
+    const QString targetNumber = target->invoiceNumber;  // the open items go with the booking
     dialogs.clear();
     click(*w, "Kiegyenlites");
     ASSERT_GE(dialogs.shown.size(), 2);
@@ -168,6 +169,10 @@ TEST_F(DemoStatement, ProposalsLookedAtOneChangedByHandTickedOnesBookedOnce) {
         << dialogs.last()->text.toStdString();
     EXPECT_TRUE(w->lines()[size_t(handLine)].bookedNow);
     EXPECT_FALSE(w->lines()[size_t(payablesLine)].bookedNow);
+    // A booked line still names the invoice it paid, no longer open.
+    EXPECT_EQ(w->grid()->item(handLine, 7)->text(), targetNumber);
+    EXPECT_EQ(w->grid()->item(handLine, 9)->text(), QString());
+    EXPECT_EQ(w->grid()->item(handLine, 10)->text(), QStringLiteral("Lekönyvelve"));
 
     // The summary as a PDF.
     const QString pdf = folder.file("osszegzes.pdf");
