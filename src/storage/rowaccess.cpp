@@ -80,11 +80,12 @@ Result<qint64> insert(Database& db, const TableDef& table, const Values& values)
     QStringList marks;
     for (int i = 0; i < names.size(); ++i) marks << QStringLiteral("?");
     Statement st(db.handle(),
-                 names.isEmpty()
-                     ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table.name))
-                     : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                           .arg(quoteName(table.name), names.join(QStringLiteral(", ")),
-                                marks.join(QStringLiteral(", "))));
+                 (names.isEmpty()
+                      ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table.name))
+                      : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(quoteName(table.name), names.join(QStringLiteral(", ")),
+                                 marks.join(QStringLiteral(", ")))) +
+                     db.dialect().returningKey(table.keySql()));
     if (Status s = st.bind(binds); !s)
         return s.error();
     if (Status s = st.exec(); !s)

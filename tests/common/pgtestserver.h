@@ -24,7 +24,7 @@ class PgTestDatabase {
     explicit PgTestDatabase(const QString& name) {
         const QString server = pgTestServer();
         if (server.isEmpty()) {
-            ADD_FAILURE() << "VELA_PG_TEST is not set: run through ctest, or start "
+            ADD_FAILURE() << "VELA_PG_TEST is not set: run scripts/test.sh, or start "
                              "scripts/pgcluster.sh and export its connection string";
             return;
         }

@@ -50,6 +50,10 @@ class PgConnection final : public Connection {
     // Called after each statement that wrote rows: the commit (or the
     // statement itself, outside a transaction) tells other connections.
     Status noteWrite(qint64 rows);
+    // Inside a transaction begun here: keeps what the statements so far
+    // wrote, or undoes the one statement that just failed.
+    Status keepStatement();
+    void undoStatement();
     bool inTransaction() const;
     pg_conn* handle() const { return conn_; }
     // The server process serving this connection (what the server's views
@@ -89,5 +93,10 @@ QString rewriteParameters(const QString& sql, int* paramCount = nullptr);
 
 // The connection string with any password hidden, for a message.
 QString withoutPassword(const QString& conninfo);
+
+// Whether a server address may be kept in the parameters: empty (the data
+// folder's files), or a connection string libpq can read that carries no
+// password. The Error says why not, in Hungarian, without the password.
+Status checkServerAddress(const QString& conninfo);
 
 }  // namespace vela::postgres
