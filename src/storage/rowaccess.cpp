@@ -14,7 +14,7 @@ namespace {
 using schema::quoteName;
 
 QString whereOf(const Database& db, const Condition& c, QVariantList& binds) {
-    return c.isAll() ? QStringLiteral("1") : c.sql(binds, db.dialect());
+    return c.isAll() ? QStringLiteral("TRUE") : c.sql(binds, db.dialect());
 }
 
 // The values in the columns' kinds, or the first one that cannot stand there.

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStringList>
 #include <algorithm>
 #include <memory>
@@ -24,32 +26,46 @@ inline std::string backendName(const ::testing::TestParamInfo<Backend>& info) {
     return info.param == Backend::Files ? "Files" : "Server";
 }
 
-// A test's own SQL with every table and column name of the schema quoted,
-// so that the server (which folds unquoted names to lower case) reads them
-// as spelled. Quoted texts are left alone.
+// A test's own SQL with every table and column name of the schema quoted as
+// the schema spells it, so that the server (which folds unquoted names to
+// lower case) reads them as the file engine does. Quoted texts are left alone.
 inline QString quoteSchemaNames(const QString& sql) {
-    static const QRegularExpression names = [] {
-        QStringList all;
+    static const QSet<QString> exact = [] {
+        QSet<QString> all;
         for (const DatabaseDef& d : schema::databases()) {
             for (const TableDef* t : d.tables) {
-                all << t->name;
-                for (const ColumnDef& c : t->columns) all << c.name;
+                all.insert(t->name);
+                for (const ColumnDef& c : t->columns) all.insert(c.name);
             }
         }
-        all.removeDuplicates();
+        return all;
+    }();
+    static const QHash<QString, QString> spelling = [] {
+        QHash<QString, QString> all;
+        for (const QString& n : exact) all.insert(n.toLower(), n);
+        return all;
+    }();
+    static const QRegularExpression names = [] {
+        QStringList all = exact.values();
         std::sort(all.begin(), all.end(),
                   [](const QString& a, const QString& b) { return a.size() > b.size(); });
         for (QString& n : all) n = QRegularExpression::escape(n);
         return QRegularExpression(QStringLiteral("('(?:[^']|'')*')|(?<![\\w\"])(") +
                                       all.join(QLatin1Char('|')) + QStringLiteral(")(?![\\w\"])"),
-                                  QRegularExpression::UseUnicodePropertiesOption);
+                                  QRegularExpression::UseUnicodePropertiesOption |
+                                      QRegularExpression::CaseInsensitiveOption);
     }();
     QString out;
     qsizetype at = 0;
     for (auto it = names.globalMatch(sql); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
         out += sql.mid(at, m.capturedStart() - at);
-        out += m.capturedLength(1) ? m.captured(1) : schema::quoteName(m.captured(2));
+        // A name spelled as in the schema stays so (two tables may spell
+        // one name in two letter cases); another spelling takes the schema's.
+        const QString name = m.captured(2);
+        out += m.capturedLength(1)    ? m.captured(1)
+               : exact.contains(name) ? schema::quoteName(name)
+                                      : schema::quoteName(spelling.value(name.toLower()));
         at = m.capturedEnd();
     }
     return out + sql.mid(at);
@@ -86,6 +102,11 @@ class StorageBackend {
     }
 
     QString folder() const { return folder_.path(); }
+
+    // A test's own SQL as the backend reads it.
+    static QString sql(Backend where, const QString& text) {
+        return where == Backend::Files ? text : quoteSchemaNames(text);
+    }
 
   private:
     TempDataFolder folder_;
