@@ -15,6 +15,14 @@ if [ -n "$hits" ]; then
     echo "$hits"
     status=1
 fi
+# The server engine (src/base/postgres/) is the one code that speaks libpq.
+hits=$(grep -rn 'libpq-fe\.h\|\bPQ[a-z][A-Za-z]*(' "$src" 2>/dev/null |
+    grep -v -e '^[^:]*/base/postgres/')
+if [ -n "$hits" ]; then
+    echo "libpq used outside its engine behind the connection seam:"
+    echo "$hits"
+    status=1
+fi
 # In code, not in comments: ifnull(), NOT INDEXED, STRICT tables, the schema
 # table, unary "+" index hints, the engine's own functions.
 words='(ifnull|IFNULL)[[:space:]]*\(|NOT INDEXED|not indexed|\) STRICT|STRICT"|sqlite_master|"\+"|"\+rowid|vela_(like|fold|prefix|same|hu)\b'

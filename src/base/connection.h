@@ -30,6 +30,16 @@ class Dialect {
     virtual QString tableOptions() const = 0;
     // The declared integer key's column type (the row's own key).
     virtual QString keyColumnType() const = 0;
+    // The column types of whole numbers, reals (double precision) and texts.
+    virtual QString integerType() const = 0;
+    virtual QString realType() const = 0;
+    virtual QString textType() const = 0;
+    // A check that keeps column `name` (quoted) to null or a real calendar
+    // date written 'YYYY-MM-DD'.
+    virtual QString dateCheck(const QString& name) const = 0;
+    // Placed after an INSERT: what makes the statement give back the new
+    // row's key (column `key`, quoted), for an engine without a row id.
+    virtual QString returningKey(const QString& key) const = 0;
     // One row (name) per table of the database.
     virtual QString tableNamesQuery() const = 0;
     // A row when a table named ?1 exists, its name compared ignoring case.

@@ -27,10 +27,13 @@ void AggregateQuery::setQuery(const QString& sql, const QVariantList& binds) {
 void AggregateQuery::setSum(const TableDef& tableDef, const QList<Amount>& amounts,
                             const Condition& condition) {
     const QString table = tableDef.name;
+    // Written in the dialect of the database set (before one is, the data
+    // folder's engine's).
+    const Dialect& d = db_ ? db_->dialect() : Database::engineDialect();
     QStringList expressions;
-    for (const Amount& a : amounts) expressions << a.sql();
+    for (const Amount& a : amounts) expressions << a.sql(d);
     QVariantList binds;
-    const QString where = condition.isAll() ? QString() : condition.sql(binds);
+    const QString where = condition.isAll() ? QString() : condition.sql(binds, d);
     QStringList parts;
     for (const QString& e : expressions) parts << QStringLiteral("sum(%1)").arg(e);
     for (const QString& e : expressions) parts << QStringLiteral("count(%1)").arg(e);

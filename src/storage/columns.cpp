@@ -39,31 +39,27 @@ QString TableDef::keySql() const {
 
 namespace {
 
-QString sqlType(ColumnType t) {
+QString sqlType(ColumnType t, const Dialect& dialect) {
     switch (t) {
         case CT::Integer:
         case CT::Boolean:
-            return QStringLiteral("INTEGER");
+            return dialect.integerType();
         case CT::Real:
-            return QStringLiteral("REAL");
+            return dialect.realType();
         case CT::Text:
         case CT::Date:
-            return QStringLiteral("TEXT");
+            return dialect.textType();
     }
-    return QStringLiteral("ANY");
+    return dialect.textType();
 }
 
 // The checks keep a date column to real calendar dates and a boolean to 0/1,
 // so a value that cannot stand in the column is refused by the database too.
-QString checkFor(const ColumnDef& c) {
+QString checkFor(const ColumnDef& c, const Dialect& dialect) {
     const QString n = schema::quoteName(c.name);
     switch (c.type) {
         case CT::Date:
-            // The "+0 days" modifier makes SQLite roll 02-30 over to 03-01,
-            // so only real calendar dates equal their own normal form.
-            return QStringLiteral(
-                       " CHECK (%1 IS NULL OR (length(%1) = 10 AND date(%1, '+0 days') IS %1))")
-                .arg(n);
+            return QStringLiteral(" CHECK (%1)").arg(dialect.dateCheck(n));
         case CT::Boolean:
             // Like a Yes/No field, a flag is false until set and never null.
             return QStringLiteral(" NOT NULL DEFAULT 0 CHECK (%1 IN (0, 1))").arg(n);
@@ -84,7 +80,8 @@ QString TableDef::createSql(const Dialect& dialect) const {
         if (c.name == QLatin1String(schema::kKeyColumn))
             cols << schema::quoteName(c.name) + QLatin1Char(' ') + dialect.keyColumnType();
         else
-            cols << schema::quoteName(c.name) + QLatin1Char(' ') + sqlType(c.type) + checkFor(c);
+            cols << schema::quoteName(c.name) + QLatin1Char(' ') + sqlType(c.type, dialect) +
+                        checkFor(c, dialect);
     }
     return QStringLiteral("CREATE TABLE %1 (\n    %2\n)%3")
         .arg(schema::quoteName(name), cols.join(QStringLiteral(",\n    ")), dialect.tableOptions());

@@ -15,8 +15,10 @@
 
 #include "base/filekind.h"
 #include "base/filelookup.h"
+#include "base/postgres/pgconnection.h"
 #include "base/sqlite/sqliteconnection.h"
 #include "base/statement.h"
+#include "storage/serverschema.h"
 
 namespace vela {
 
@@ -209,6 +211,42 @@ Result<std::unique_ptr<Database>> Database::openPath(const QString& path,
             return fail(QStringLiteral("A(z) „%1” adatbázis „%2” táblája a program egy korábbi "
                                        "változatából való (nincs „%3” oszlopa). %4")
                             .arg(name, t, key, QString::fromUtf8(kVelaRepHint)));
+    }
+    return db;
+}
+
+Result<std::unique_ptr<Database>> Database::openServer(const QString& conninfo,
+                                                       const QString& fileName,
+                                                       const QStringList& requiredTables) {
+    auto connection = postgres::PgConnection::open(conninfo, fileName);
+    if (!connection)
+        return connection.error();
+    const QString server = (*connection)->serverName();
+    std::unique_ptr<Database> db(new Database);
+    db->path_ = fileName;
+    db->onServer_ = true;
+    db->handle_ = std::move(*connection);
+    static const bool listening = [] {
+        Statement::setDamageListener(&Database::noteDamage);
+        return true;
+    }();
+    (void)listening;
+    openDatabases().insert(db->handle(), db.get());
+    for (const DatabaseDef& d : schema::databases()) {
+        if (d.fileName.compare(fileName, Qt::CaseInsensitive) != 0)
+            continue;
+        for (const TableDef* t : d.tables) {
+            if (!ServerSchema::sessionOnly(*t))
+                continue;
+            if (Status s = ServerSchema::createSessionTable(*db, *t); !s)
+                return s.error();
+        }
+    }
+    for (const QString& t : requiredTables) {
+        if (!db->hasTable(t))
+            return Error{QStringLiteral("A(z) „%1” adatai nincsenek meg a kiszolgálón (%2): "
+                                        "hiányzik a(z) „%3” tábla.")
+                             .arg(fileName, server, t)};
     }
     return db;
 }

@@ -39,6 +39,16 @@ class Database {
                                                       const QStringList& requiredTables = {},
                                                       bool readOnly = false);
 
+    // Opens on a database server (a libpq connection string or
+    // "service=NAME") the tables of the data folder file fileName, which
+    // names the data in messages and takes the writer's place for them. The
+    // session's own scratch table is made on the way; each of
+    // requiredTables must exist on the server.
+    static Result<std::unique_ptr<Database>> openServer(const QString& conninfo,
+                                                        const QString& fileName,
+                                                        const QStringList& requiredTables = {});
+    bool onServer() const { return onServer_; }
+
     // A file that the engine reports damaged at any moment is marked so: no statement runs on it
     // any more, and the process-wide handler hears of it once, to tell the user and end.
     using DamageHandler = std::function<void(Database&)>;
@@ -92,6 +102,7 @@ class Database {
     std::map<QString, std::unique_ptr<Statement>> prepared_;
     QString path_;
     int lockFd_ = -1;
+    bool onServer_ = false;
     bool damaged_ = false;
     QString damageDetail_;
 };

@@ -13,20 +13,21 @@ void GroupedSum::setSum(const TableDef& table, const QString& groupColumn, const
     // SELECT g, CASE WHEN c1 THEN a1 END, ... FROM t WHERE w, added up here:
     // a GROUP BY would make SQLite walk an index in the order of g rather
     // than the one that finds the rows of w, and the groups are few.
+    const Dialect& d = db_ ? db_->dialect() : Database::engineDialect();
     QVariantList binds;
     QStringList amounts;
     QList<Condition> any;
     for (const Part& p : parts) {
         if (p.where.isAll()) {
-            amounts << p.amount.sql();
+            amounts << p.amount.sql(d);
         } else {
-            const QString when = p.where.sql(binds);
-            amounts << QStringLiteral("CASE WHEN %1 THEN %2 END").arg(when, p.amount.sql());
+            const QString when = p.where.sql(binds, d);
+            amounts << QStringLiteral("CASE WHEN %1 THEN %2 END").arg(when, p.amount.sql(d));
         }
         any << p.where;
     }
     const Condition taken = where ? *where : Condition::anyOf(any);
-    const QString whereSql = taken.isAll() ? QString() : taken.sql(binds);
+    const QString whereSql = taken.isAll() ? QString() : taken.sql(binds, d);
     sql_ = QStringLiteral("SELECT %1, %2 FROM %3%4")
                .arg(schema::quoteName(groupColumn), amounts.join(QStringLiteral(", ")),
                     schema::quoteName(table.name),

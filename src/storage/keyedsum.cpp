@@ -22,15 +22,15 @@ Result<std::vector<KeyedSum>> sumByKeys(Database& db, const TableDef& table,
     }
     for (const GroupedSum::Part& p : parts) {
         if (p.where.isAll())
-            columns << p.amount.sql();
+            columns << p.amount.sql(db.dialect());
         else
             columns << QStringLiteral("CASE WHEN %1 THEN %2 END")
-                           .arg(p.where.sql(binds), p.amount.sql());
+                           .arg(p.where.sql(binds, db.dialect()), p.amount.sql(db.dialect()));
     }
     QString sql = QStringLiteral("SELECT %1 FROM %2")
                       .arg(columns.join(QStringLiteral(", ")), schema::quoteName(table.name));
     if (!where.isAll())
-        sql += QStringLiteral(" WHERE ") + where.sql(binds);
+        sql += QStringLiteral(" WHERE ") + where.sql(binds, db.dialect());
     if (!order.isEmpty()) {
         QStringList keys;
         for (const OrderKey& o : order)

@@ -158,7 +158,7 @@ QString Condition::sql(QVariantList& binds, const Dialect& d) const {
     const bool text = value_.typeId() == QMetaType::QString && !caseCounts(column_);
     auto oneOf = [&] {
         if (spellings_->isEmpty())
-            return QStringLiteral("0");
+            return QStringLiteral("FALSE");
         QStringList marks;
         for (const QString& s : *spellings_) {
             marks << QStringLiteral("?");
@@ -170,7 +170,7 @@ QString Condition::sql(QVariantList& binds, const Dialect& d) const {
     };
     switch (op_) {
         case Op::All:
-            return QStringLiteral("1");
+            return QStringLiteral("TRUE");
         case Op::Equals:
             if (text && spellings_)
                 return oneOf();
@@ -207,7 +207,7 @@ QString Condition::sql(QVariantList& binds, const Dialect& d) const {
             return parts.join(op_ == Op::And ? QStringLiteral(" AND ") : QStringLiteral(" OR "));
         }
     }
-    return QStringLiteral("1");
+    return QStringLiteral("TRUE");
 }
 
 QString Amount::sql() const {

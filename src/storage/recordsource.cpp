@@ -581,7 +581,7 @@ Status RecordSource::update() {
                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(quoteName(table_->name), cols.join(QStringLiteral(", ")),
                            marks.join(QStringLiteral(", ")));
-        Statement st(db_->handle(), sql);
+        Statement st(db_->handle(), sql + dialect().returningKey(table_->keySql()));
         if (Status s = st.bind(vals); !s)
             return s;
         if (Status s = st.exec(); !s)

@@ -14,7 +14,7 @@ namespace {
 using schema::quoteName;
 
 QString whereOf(const Database& db, const Condition& c, QVariantList& binds) {
-    return c.isAll() ? QStringLiteral("1") : c.sql(binds, db.dialect());
+    return c.isAll() ? QStringLiteral("TRUE") : c.sql(binds, db.dialect());
 }
 
 // The values in the columns' kinds, or the first one that cannot stand there.
@@ -105,11 +105,12 @@ Result<qint64> insert(Database& db, const TableDef& table, const Values& values)
         return s.error();
     QStringList marks;
     for (int i = 0; i < names.size(); ++i) marks << QStringLiteral("?");
-    Kept st(db, names.isEmpty()
-                    ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table.name))
-                    : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                          .arg(quoteName(table.name), names.join(QStringLiteral(", ")),
-                               marks.join(QStringLiteral(", "))));
+    Kept st(db, (names.isEmpty()
+                     ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(table.name))
+                     : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(quoteName(table.name), names.join(QStringLiteral(", ")),
+                                marks.join(QStringLiteral(", ")))) +
+                    db.dialect().returningKey(table.keySql()));
     if (Status s = st->bind(binds); !s)
         return s.error();
     if (Status s = st->exec(); !s)

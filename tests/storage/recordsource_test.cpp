@@ -8,7 +8,7 @@
 #include "storage/recordsource.h"
 #include "storage/rowaccess.h"
 #include "storage/scratchtable.h"
-#include "tempdatafolder.h"
+#include "storagebackend.h"
 
 using namespace vela;
 
@@ -24,10 +24,11 @@ struct LedgerRow {
     double brutto;
 };
 
-class RecordSourceTest : public ::testing::Test {
+// Run on the data folder's files and on the test server alike.
+class RecordSourceTest : public ::testing::TestWithParam<test::Backend> {
   protected:
     void SetUp() override {
-        auto opened = Database::open("veladata.mdb");
+        auto opened = backend.open(GetParam(), "veladata.mdb");
         ASSERT_TRUE(opened) << opened.errorText().toStdString();
         db = std::move(*opened);
         rs.setDatabase(db.get());
@@ -38,9 +39,9 @@ class RecordSourceTest : public ::testing::Test {
         EXPECT_TRUE(db->begin());
         for (const LedgerRow& r : rows) {
             ASSERT_TRUE(
-                db->exec("INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, CegNev, "
-                         "Brutto) VALUES (?, ?, ?, ?, ?)",
-                         {r.sorszam, r.recordId, r.szamlaszam, r.cegNev, r.brutto}));
+                exec("INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, CegNev, "
+                     "Brutto) VALUES (?, ?, ?, ?, ?)",
+                     {r.sorszam, r.recordId, r.szamlaszam, r.cegNev, r.brutto}));
         }
         EXPECT_TRUE(db->commit());
     }
@@ -55,14 +56,22 @@ class RecordSourceTest : public ::testing::Test {
 
     qlonglong sorszam() { return rs.field("Sorszám").toLongLong(); }
 
-    TempDataFolder folder;
+    // The test's own SQL, as the backend reads it.
+    vela::Status exec(const QString& sql, const QVariantList& binds = {}) {
+        return db->exec(test::StorageBackend::sql(GetParam(), sql), binds);
+    }
+    vela::Result<QVariant> scalar(const QString& sql) {
+        return db->scalar(test::StorageBackend::sql(GetParam(), sql));
+    }
+
+    test::StorageBackend backend;
     std::unique_ptr<Database> db;
     RecordSource rs;
 };
 
 }  // namespace
 
-TEST_F(RecordSourceTest, EmptyLedgerHasNoRowsAndIsAtBofAndEof) {
+TEST_P(RecordSourceTest, EmptyLedgerHasNoRowsAndIsAtBofAndEof) {
     ASSERT_TRUE(rs.refresh());
     EXPECT_EQ(rs.recordCount(), 0);
     EXPECT_TRUE(rs.bof());
@@ -72,7 +81,7 @@ TEST_F(RecordSourceTest, EmptyLedgerHasNoRowsAndIsAtBofAndEof) {
     EXPECT_EQ(rs.bookmark(), -1);
 }
 
-TEST_F(RecordSourceTest, WalksInQueryOrderAndMeetsEof) {
+TEST_P(RecordSourceTest, WalksInQueryOrderAndMeetsEof) {
     insertFive();
     ASSERT_TRUE(rs.refresh());
     EXPECT_GE(rs.recordCount(), 1);
@@ -108,7 +117,7 @@ TEST_F(RecordSourceTest, WalksInQueryOrderAndMeetsEof) {
     EXPECT_EQ(sorszam(), 5);
 }
 
-TEST_F(RecordSourceTest, DeleteMovesToTheNextRowOrEof) {
+TEST_P(RecordSourceTest, DeleteMovesToTheNextRowOrEof) {
     insertFive();
     EXPECT_TRUE(rs.refresh());
     EXPECT_TRUE(rs.moveTo(1));  // 2a
@@ -118,13 +127,13 @@ TEST_F(RecordSourceTest, DeleteMovesToTheNextRowOrEof) {
     EXPECT_TRUE(rs.moveLast());
     ASSERT_TRUE(rs.deleteCurrent());
     EXPECT_TRUE(rs.eof());
-    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelaData")->toInt(), 3);
+    EXPECT_EQ(scalar("SELECT count(*) FROM VelaData")->toInt(), 3);
     // The window then moves to the last row, the neighbour before.
     EXPECT_TRUE(rs.moveLast());
     EXPECT_EQ(sorszam(), 3);
 }
 
-TEST_F(RecordSourceTest, BookmarkSurvivesRequeryAndOtherRows) {
+TEST_P(RecordSourceTest, BookmarkSurvivesRequeryAndOtherRows) {
     insertFive();
     EXPECT_TRUE(rs.refresh());
     EXPECT_TRUE(rs.moveTo(3));
@@ -138,7 +147,7 @@ TEST_F(RecordSourceTest, BookmarkSurvivesRequeryAndOtherRows) {
     EXPECT_EQ(sorszam(), 3);
 }
 
-TEST_F(RecordSourceTest, FindFirstTakesTheFirstMatchInTheCurrentOrder) {
+TEST_P(RecordSourceTest, FindFirstTakesTheFirstMatchInTheCurrentOrder) {
     insertFive();
     EXPECT_TRUE(rs.refresh());
     EXPECT_TRUE(rs.moveLast());
@@ -157,7 +166,7 @@ TEST_F(RecordSourceTest, FindFirstTakesTheFirstMatchInTheCurrentOrder) {
     EXPECT_EQ(rs.field("recordID").toString(), "b");
 }
 
-TEST_F(RecordSourceTest, PrefixFindFoldsHungarianCaseAndTakesQuotes) {
+TEST_P(RecordSourceTest, PrefixFindFoldsHungarianCaseAndTakesQuotes) {
     insertFive();
     EXPECT_TRUE(rs.refresh());
     ASSERT_TRUE(rs.findFirstPrefix("CegNev", "ő"));
@@ -178,7 +187,7 @@ TEST_F(RecordSourceTest, PrefixFindFoldsHungarianCaseAndTakesQuotes) {
     EXPECT_EQ(rs.field("Szamlaszam").toString(), "120");
 }
 
-TEST_F(RecordSourceTest, FilterWithQuotedValueAndSort) {
+TEST_P(RecordSourceTest, FilterWithQuotedValueAndSort) {
     insertFive();
     rs.setQuery(Query(schema::velaData(),
                       Condition::equals("CegNev", "O'Brien \"Ír\" Kft") ||
@@ -205,13 +214,13 @@ TEST_F(RecordSourceTest, FilterWithQuotedValueAndSort) {
     EXPECT_EQ(rs.field("Brutto").toDouble(), 100);
 }
 
-TEST_F(RecordSourceTest, EditsAreWrittenWhenTheRowIsLeftAndBadValuesRefused) {
+TEST_P(RecordSourceTest, EditsAreWrittenWhenTheRowIsLeftAndBadValuesRefused) {
     insertFive();
     EXPECT_TRUE(rs.refresh());
     ASSERT_TRUE(rs.setField("Netto", QString("1234,5")));
     ASSERT_TRUE(rs.setField("CegNev", QString("D'Artagnan Kft")));
     EXPECT_EQ(rs.field("CegNev").toString(), "D'Artagnan Kft");
-    EXPECT_TRUE(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1")->isNull());
+    EXPECT_TRUE(scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1")->isNull());
 
     const vela::Status notANumber = rs.setField("Netto", QString("1,2,3"));
     EXPECT_FALSE(notANumber);
@@ -220,8 +229,8 @@ TEST_F(RecordSourceTest, EditsAreWrittenWhenTheRowIsLeftAndBadValuesRefused) {
     EXPECT_EQ(rs.field("Netto").toDouble(), 1234.5);  // the previous value stays
 
     EXPECT_TRUE(rs.moveNext());
-    EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1")->toDouble(), 1234.5);
-    EXPECT_EQ(db->scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1")->toString(),
+    EXPECT_EQ(scalar("SELECT Netto FROM VelaData WHERE Sorszám = 1")->toDouble(), 1234.5);
+    EXPECT_EQ(scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1")->toString(),
               "D'Artagnan Kft");
     EXPECT_TRUE(rs.moveFirst());
     EXPECT_EQ(rs.field("Netto").toDouble(), 1234.5);
@@ -230,12 +239,20 @@ TEST_F(RecordSourceTest, EditsAreWrittenWhenTheRowIsLeftAndBadValuesRefused) {
 // A write the database refuses hands back the database's own reason; the
 // edit stays pending, and a move that has to write it first fails the same
 // way and leaves the current row where it was.
-TEST_F(RecordSourceTest, ARefusedWriteReturnsItsReasonAndTheRowStays) {
+TEST_P(RecordSourceTest, ARefusedWriteReturnsItsReasonAndTheRowStays) {
     insertFive();
-    ASSERT_TRUE(
-        db->exec("CREATE TRIGGER zarolt BEFORE UPDATE OF CegNev ON VelaData "
+    if (GetParam() == test::Backend::Files) {
+        ASSERT_TRUE(
+            exec("CREATE TRIGGER zarolt BEFORE UPDATE OF CegNev ON VelaData "
                  "WHEN NEW.CegNev = 'Tiltott Kft' "
                  "BEGIN SELECT RAISE(ABORT, 'A sor zárolva van'); END"));
+    } else {
+        ASSERT_TRUE(db->handle()->execScript(
+            "CREATE FUNCTION zarolt() RETURNS trigger LANGUAGE plpgsql AS $f$ BEGIN "
+            "RAISE EXCEPTION 'A sor zárolva van'; END $f$; "
+            "CREATE TRIGGER zarolt BEFORE UPDATE OF \"CegNev\" ON \"VelaData\" FOR EACH ROW "
+            "WHEN (NEW.\"CegNev\" = 'Tiltott Kft') EXECUTE FUNCTION zarolt()"));
+    }
     ASSERT_TRUE(rs.refresh());
     ASSERT_TRUE(rs.moveTo(1));
     ASSERT_TRUE(rs.setField("CegNev", QString("Tiltott Kft")));
@@ -253,10 +270,10 @@ TEST_F(RecordSourceTest, ARefusedWriteReturnsItsReasonAndTheRowStays) {
     EXPECT_EQ(rs.position(), 1);
     EXPECT_EQ(rs.field("CegNev").toString(), "Tiltott Kft");
     rs.cancelUpdate();
-    EXPECT_EQ(db->scalar("SELECT count(*) FROM VelaData WHERE CegNev = 'Tiltott Kft'")->toInt(), 0);
+    EXPECT_EQ(scalar("SELECT count(*) FROM VelaData WHERE CegNev = 'Tiltott Kft'")->toInt(), 0);
 }
 
-TEST_F(RecordSourceTest, AddNewAppendsAtTheEnd) {
+TEST_P(RecordSourceTest, AddNewAppendsAtTheEnd) {
     EXPECT_TRUE(rs.refresh());
     QSignalSpy inserted(&rs, &RecordSource::rowInserted);
     ASSERT_TRUE(rs.addNew());
@@ -271,10 +288,10 @@ TEST_F(RecordSourceTest, AddNewAppendsAtTheEnd) {
     EXPECT_TRUE(rs.moveLast());
     EXPECT_EQ(rs.field("Datumtol").toDate(), QDate(2024, 12, 31));
     EXPECT_EQ(rs.field("FIGYELEM").toBool(), true);
-    EXPECT_EQ(db->scalar("SELECT Datumtol FROM VelaData")->toString(), "2024-12-31");
+    EXPECT_EQ(scalar("SELECT Datumtol FROM VelaData")->toString(), "2024-12-31");
 }
 
-TEST_F(RecordSourceTest, ManyRowsArePagedAndEditedAcrossPages) {
+TEST_P(RecordSourceTest, ManyRowsArePagedAndEditedAcrossPages) {
     std::vector<LedgerRow> rows;
     for (int i = 1; i <= 1000; ++i)
         rows.push_back({i, "r", QString::number(i), "Cég " + QString::number(i), double(i)});
@@ -291,12 +308,12 @@ TEST_F(RecordSourceTest, ManyRowsArePagedAndEditedAcrossPages) {
     ASSERT_TRUE(rs.findFirstPrefix("CegNev", "cég 99"));
     EXPECT_EQ(sorszam(), 99);
     // The sum of an aggregate over no rows reads as 0 through NumOrZero.
-    EXPECT_EQ(Funcs::NumOrZero(*db->scalar("SELECT sum(Brutto) FROM VelaData WHERE Sorszám < 0"))
-                  .toDouble(),
-              0.0);
+    EXPECT_EQ(
+        Funcs::NumOrZero(*scalar("SELECT sum(Brutto) FROM VelaData WHERE Sorszám < 0")).toDouble(),
+        0.0);
 }
 
-TEST_F(RecordSourceTest, FollowedTotalsMatchAFullSumAfterEveryKindOfWrite) {
+TEST_P(RecordSourceTest, FollowedTotalsMatchAFullSumAfterEveryKindOfWrite) {
     insertFive();
     EXPECT_TRUE(rs.refresh());
     AggregateQuery open;
@@ -305,11 +322,12 @@ TEST_F(RecordSourceTest, FollowedTotalsMatchAFullSumAfterEveryKindOfWrite) {
                 Condition::equals("Kivezetés", "N") || Condition::isNull("Kivezetés"));
     open.follow(&rs);
     auto fullSum = [&] {
-        return *db->scalar(
-            "SELECT sum(Brutto - ifnull(RészÖsszeg, 0)) FROM VelaData WHERE "
+        return *scalar(
+            "SELECT sum(Brutto - coalesce(RészÖsszeg, 0)) FROM VelaData WHERE "
             "Kivezetés = 'N' OR Kivezetés IS NULL");
     };
-    ASSERT_TRUE(open.requery());
+    const vela::Status summed = open.requery();
+    ASSERT_TRUE(summed) << summed.errorText().toStdString();
     EXPECT_EQ(open.value().toDouble(), fullSum().toDouble());
     const int runs = open.fullRuns();
 
@@ -329,7 +347,7 @@ TEST_F(RecordSourceTest, FollowedTotalsMatchAFullSumAfterEveryKindOfWrite) {
     EXPECT_DOUBLE_EQ(open.value().toDouble(), fullSum().toDouble());
 
     // A change the record source did not make is noticed.
-    EXPECT_TRUE(db->exec("UPDATE VelaData SET Brutto = Brutto + 1"));
+    EXPECT_TRUE(exec("UPDATE VelaData SET Brutto = Brutto + 1"));
     ASSERT_TRUE(open.requery());
     EXPECT_EQ(open.fullRuns(), runs + 1);
     EXPECT_DOUBLE_EQ(open.value().toDouble(), fullSum().toDouble());
@@ -341,7 +359,7 @@ TEST_F(RecordSourceTest, FollowedTotalsMatchAFullSumAfterEveryKindOfWrite) {
     EXPECT_TRUE(open.value().isNull());
 }
 
-TEST_F(RecordSourceTest, FindsInAFilteredResultSkipRowsOutsideIt) {
+TEST_P(RecordSourceTest, FindsInAFilteredResultSkipRowsOutsideIt) {
     std::vector<LedgerRow> rows;
     for (int i = 1; i <= 600; ++i)
         rows.push_back({i, "r", QString::number(i), i % 2 ? "Páratlan" : "Páros", double(i)});
@@ -359,12 +377,12 @@ TEST_F(RecordSourceTest, FindsInAFilteredResultSkipRowsOutsideIt) {
     EXPECT_EQ(sorszam(), 8);
 }
 
-TEST_F(RecordSourceTest, TextEqualityIgnoresLetterCaseInFiltersFindsAndTheirSums) {
-    ASSERT_TRUE(db->exec(
-        "INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, Devizanem, Kivezetés, Brutto) "
-        "VALUES (1, 'a', 'edge-1', 'Ft', 'N', 100), (2, 'a', 'x-2', 'FT', 'N', 20), "
-        "(3, 'a', 'x-3', 'EUR', 'N', 3), (4, 'a', 'EDGE-1', 'ft', 'n', 4), "
-        "(5, 'a', 'édge-1', 'Fť', 'N', 5)"));
+TEST_P(RecordSourceTest, TextEqualityIgnoresLetterCaseInFiltersFindsAndTheirSums) {
+    ASSERT_TRUE(
+        exec("INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, Devizanem, Kivezetés, Brutto) "
+             "VALUES (1, 'a', 'edge-1', 'Ft', 'N', 100), (2, 'a', 'x-2', 'FT', 'N', 20), "
+             "(3, 'a', 'x-3', 'EUR', 'N', 3), (4, 'a', 'EDGE-1', 'ft', 'n', 4), "
+             "(5, 'a', 'édge-1', 'Fť', 'N', 5)"));
     const Condition forint = Condition::equals("Devizanem", QStringLiteral("Ft"));
     rs.setQuery(Query(schema::velaData(), forint, kBySequence));
     ASSERT_TRUE(rs.refresh());
@@ -385,14 +403,14 @@ TEST_F(RecordSourceTest, TextEqualityIgnoresLetterCaseInFiltersFindsAndTheirSums
     EXPECT_EQ(rs.recordCount(), 3);
 }
 
-TEST_F(RecordSourceTest, HeaderSortOnATextColumnIsHungarianAlphabetical) {
+TEST_P(RecordSourceTest, HeaderSortOnATextColumnIsHungarianAlphabetical) {
     const char* names[] = {"Zemplén Kft",    "Bratislava s.r.o.", "Békési Bt", "Ócsai Zrt",
                            "tiszamenti Kft", "Csaba és Társa",    "Cukor Bt",  "Ödön Kft"};
     qlonglong n = 0;
     for (const char* name : names)
-        ASSERT_TRUE(db->exec("INSERT INTO VelaData (Sorszám, recordID, CegNev) VALUES (?, 'a', ?)",
-                             {++n, QString::fromUtf8(name)}));
-    ASSERT_TRUE(db->exec("INSERT INTO VelaData (Sorszám, recordID) VALUES (9, 'a')"));
+        ASSERT_TRUE(exec("INSERT INTO VelaData (Sorszám, recordID, CegNev) VALUES (?, 'a', ?)",
+                         {++n, QString::fromUtf8(name)}));
+    ASSERT_TRUE(exec("INSERT INTO VelaData (Sorszám, recordID) VALUES (9, 'a')"));
     ASSERT_TRUE(rs.refresh());
     const auto order = [&] {
         QStringList out;
@@ -409,8 +427,8 @@ TEST_F(RecordSourceTest, HeaderSortOnATextColumnIsHungarianAlphabetical) {
                                          "Csaba és Társa|Cukor Bt|Bratislava s.r.o.|Békési Bt|"));
 }
 
-TEST_F(RecordSourceTest, PerInvoiceSumsTakeOneInvoiceWhateverTheCaseOfItsNumber) {
-    ASSERT_TRUE(db->exec(
+TEST_P(RecordSourceTest, PerInvoiceSumsTakeOneInvoiceWhateverTheCaseOfItsNumber) {
+    ASSERT_TRUE(exec(
         "INSERT INTO VelaData (Sorszám, recordID, Szamlaszam, RészÖsszeg) VALUES "
         "(1, 'a', 'edge-1', 0), (2, 'b', 'EDGE-1', 30), (3, 'c', 'Edge-1', 12), (4, 'd', 'x', 5)"));
     // The sums the ledger's pass writes.
@@ -418,7 +436,7 @@ TEST_F(RecordSourceTest, PerInvoiceSumsTakeOneInvoiceWhateverTheCaseOfItsNumber)
     ASSERT_TRUE(sums) << sums.errorText().toStdString();
     EXPECT_EQ(*sums, (QHash<QString, double>{{"edge-1", 42}, {"x", 5}}));
     // The print's scratch rows.
-    ASSERT_TRUE(db->exec("UPDATE VelaData SET RészösszegÖsszesen = NULL"));
+    ASSERT_TRUE(exec("UPDATE VelaData SET RészösszegÖsszesen = NULL"));
     ScratchTable scratch(*db);
     const auto printed = scratch.fill(schema::velaData(), 1, [](int) {
         QVariantList v(25);
@@ -430,5 +448,9 @@ TEST_F(RecordSourceTest, PerInvoiceSumsTakeOneInvoiceWhateverTheCaseOfItsNumber)
     });
     ASSERT_TRUE(printed) << printed.errorText().toStdString();
     EXPECT_EQ(printed->written, 1);
-    EXPECT_EQ(db->scalar("SELECT RészösszegÖsszesen FROM VelaIdeigl")->toDouble(), 42);
+    EXPECT_EQ(scalar("SELECT RészösszegÖsszesen FROM VelaIdeigl")->toDouble(), 42);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, RecordSourceTest,
+                         ::testing::Values(test::Backend::Files, test::Backend::Server),
+                         test::backendName);

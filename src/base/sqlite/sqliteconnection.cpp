@@ -116,6 +116,17 @@ class SqliteDialect final : public Dialect {
     QString withoutIndex(const QString& expr) const override { return QLatin1Char('+') + expr; }
     QString tableOptions() const override { return QStringLiteral(" STRICT"); }
     QString keyColumnType() const override { return QStringLiteral("INTEGER PRIMARY KEY"); }
+    QString integerType() const override { return QStringLiteral("INTEGER"); }
+    QString realType() const override { return QStringLiteral("REAL"); }
+    QString textType() const override { return QStringLiteral("TEXT"); }
+    QString dateCheck(const QString& n) const override {
+        // The "+0 days" modifier makes SQLite roll 02-30 over to 03-01,
+        // so only real calendar dates equal their own normal form.
+        return QStringLiteral("%1 IS NULL OR (length(%1) = 10 AND date(%1, '+0 days') IS %1)")
+            .arg(n);
+    }
+    // The statement's row id is the key.
+    QString returningKey(const QString&) const override { return {}; }
     QString tableNamesQuery() const override {
         return QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'");
     }

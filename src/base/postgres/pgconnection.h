@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+#include "base/connection.h"
+
+struct pg_conn;
+
+namespace vela::postgres {
+
+// The PostgreSQL engine behind the connection seam: the one place that
+// speaks libpq. A connection listens for the commits of other connections
+// (its change token), takes a named writer lock when a transaction begins
+// (so two workstations writing the same data take turns, as with a file),
+// and keeps the dialect's helper functions in its own session.
+class PgConnection final : public Connection {
+  public:
+    ~PgConnection() override;
+    PgConnection(const PgConnection&) = delete;
+    PgConnection& operator=(const PgConnection&) = delete;
+
+    // Connects with a libpq connection string ("host=... dbname=...",
+    // "service=NAME" or a postgresql:// address). role names what the
+    // connection stands for (a data folder file's name): the writer lock is
+    // taken per role, and messages name it. lockWaitMs: how long a writer
+    // waits for another to finish.
+    static Result<std::unique_ptr<PgConnection>> open(const QString& conninfo, const QString& role,
+                                                      int lockWaitMs = 3000);
+
+    Result<std::unique_ptr<EngineStatement>> prepare(const QString& sql) override;
+    [[nodiscard]] Status execScript(const QString& sql) override;
+    [[nodiscard]] Status begin() override;
+    [[nodiscard]] Status commit() override;
+    void rollback() override;
+    qint64 changeToken() override;
+    qint64 totalChanges() const override;
+    const Dialect& dialect() const override;
+    QString displayName() const override;
+
+    // Whether the server has ICU collations (the Hungarian order needs one).
+    bool hasIcu() const { return icu_; }
+    // The server's database name and host, never the password.
+    QString serverName() const;
+
+    // The classified Error of a failed result (or of the connection itself
+    // when res is null); for the statements of this connection.
+    Error errorOf(const void* res);
+    // Called after each statement that wrote rows: the commit (or the
+    // statement itself, outside a transaction) tells other connections.
+    Status noteWrite(qint64 rows);
+    // Inside a transaction begun here: keeps what the statements so far
+    // wrote, or undoes the one statement that just failed.
+    Status keepStatement();
+    void undoStatement();
+    bool inTransaction() const;
+    pg_conn* handle() const { return conn_; }
+    // The server process serving this connection (what the server's views
+    // and pg_terminate_backend name).
+    int serverProcess() const;
+
+  private:
+    PgConnection() = default;
+    Status setUpSession();
+    Status simple(const char* sql);
+    // Reconnects a connection the server dropped, outside a transaction.
+    void reviveIfLost();
+
+    pg_conn* conn_ = nullptr;
+    QString role_;
+    int lockWaitMs_ = 3000;
+    bool icu_ = false;
+    std::unique_ptr<Dialect> dialect_;
+    qint64 token_ = 0;
+    qint64 changes_ = 0;
+    bool wroteInTransaction_ = false;
+    bool transactionOpen_ = false;  // begun here, not yet committed or rolled back
+};
+
+// What kind of failure a five-character SQLSTATE is.
+ErrorKind classify(const QByteArray& sqlstate);
+// Whether the SQLSTATE says the connection to the server is gone.
+bool connectionLost(const QByteArray& sqlstate);
+// The SQLSTATE packed into the Error's code (six bits a character), and back.
+int sqlstateCode(const QByteArray& sqlstate);
+QByteArray sqlstateOf(int code);
+
+// The statement with SQLite's parameters (?NNN, and ? numbered after the
+// highest so far) written as PostgreSQL's ($NNN); quoted texts, quoted
+// names and comments are left alone. paramCount receives the highest number.
+QString rewriteParameters(const QString& sql, int* paramCount = nullptr);
+
+// The connection string with any password hidden, for a message.
+QString withoutPassword(const QString& conninfo);
+
+// Whether a server address may be kept in the parameters: empty (the data
+// folder's files), or a connection string libpq can read that carries no
+// password. The Error says why not, in Hungarian, without the password.
+Status checkServerAddress(const QString& conninfo);
+
+}  // namespace vela::postgres

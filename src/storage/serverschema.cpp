@@ -1,0 +1,57 @@
+#include "storage/serverschema.h"
+
+#include "storage/columns.h"
+#include "storage/database.h"
+
+namespace vela {
+
+namespace {
+
+Status createTable(Database& db, const TableDef& table, bool temporary) {
+    QString create = table.createSql(db.dialect());
+    if (temporary)
+        create.replace(0, qsizetype(strlen("CREATE TABLE")),
+                       QStringLiteral("CREATE TEMPORARY TABLE"));
+    if (Status s = db.exec(create); !s)
+        return s;
+    for (const QString& index : table.indexSql()) {
+        if (Status s = db.exec(index); !s)
+            return s;
+    }
+    return {};
+}
+
+}  // namespace
+
+bool ServerSchema::sessionOnly(const TableDef& table) {
+    return &table == &schema::velaIdeigl();
+}
+
+Status ServerSchema::create(Database& db, const QString& fileName) {
+    const DatabaseDef* def = nullptr;
+    for (const DatabaseDef& d : schema::databases()) {
+        if (d.fileName.compare(fileName, Qt::CaseInsensitive) == 0)
+            def = &d;
+    }
+    if (!def)
+        return Error{QStringLiteral("Ismeretlen adatbázis: „%1”.").arg(fileName)};
+    if (Status s = db.begin(); !s)
+        return s;
+    for (const TableDef* t : def->tables) {
+        if (sessionOnly(*t) || db.hasTable(t->name))
+            continue;
+        if (Status s = createTable(db, *t, false); !s) {
+            db.rollback();
+            return s;
+        }
+    }
+    return db.commit();
+}
+
+Status ServerSchema::createSessionTable(Database& db, const TableDef& table) {
+    if (db.hasTable(table.name))
+        return {};
+    return createTable(db, table, true);
+}
+
+}  // namespace vela
