@@ -1,14 +1,18 @@
 #include "ui/fieldbinder.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 #include "storage/recordsource.h"
 #include "storage/values.h"
 #include "ui/datepicker.h"
 #include "ui/dialogservice.h"
+#include "ui/fieldrules.h"
 #include "ui/formkit.h"
 
 namespace vela {
@@ -41,6 +45,8 @@ FieldBinder::Binding* FieldBinder::find(QObject* widget) {
 void FieldBinder::bind(QLineEdit* edit, const QString& column) {
     bindings_.append({edit, column, false});
     edit->installEventFilter(this);
+    if (const ColumnDef* col = source_->table() ? source_->table()->column(column) : nullptr)
+        TextGuard::install(edit, dialogs_, std::min(values::maxTextLength(*col), 32767));
     connect(edit, &QLineEdit::textEdited, this, [this, edit] {
         if (Binding* b = find(edit))
             b->dirty = true;
@@ -54,14 +60,24 @@ void FieldBinder::bind(QLineEdit* edit, const QString& column) {
 
 void FieldBinder::bind(DatePicker* picker, const QString& column) {
     bindings_.append({picker, column, false});
+    picker->installEventFilter(this);
+    // Each key typed into a picker changes its date: the date is taken only
+    // when the user has finished it (the picker left, Enter, a calendar pick).
     connect(picker, &QDateEdit::dateChanged, this, [this, picker] {
         if (loading_)
             return;
-        if (Binding* b = find(picker)) {
+        if (Binding* b = find(picker))
             b->dirty = true;
-            commit(*b);
-        }
     });
+    const auto picked = [this, picker] {
+        // After the popup has given the date to the picker.
+        QTimer::singleShot(0, this, [this, picker] {
+            if (Binding* b = find(picker))
+                commit(*b);
+        });
+    };
+    connect(picker->calendarWidget(), &QCalendarWidget::clicked, this, picked);
+    connect(picker->calendarWidget(), &QCalendarWidget::activated, this, picked);
     show(bindings_.last());
 }
 
@@ -92,11 +108,32 @@ QWidget* FieldBinder::widgetFor(const QString& column) const {
 }
 
 bool FieldBinder::eventFilter(QObject* watched, QEvent* event) {
+    const bool picker = qobject_cast<DatePicker*>(watched) != nullptr;
     if (event->type() == QEvent::FocusOut) {
+        // The calendar popup taking the focus leaves the date unfinished.
+        if (picker && static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
+            return false;
         if (Binding* b = find(watched))
             commit(*b);
+    } else if (picker && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Binding* b = find(watched))
+                commit(*b);
+        }
     }
     return false;
+}
+
+QVariant FieldBinder::typedDate(const DatePicker* picker) {
+    // What the user typed, before the picker puts a date it can hold in its
+    // place ("2026.02.30." would become a date of February).
+    const QString typed = picker->text().trimmed();
+    if (typed.isEmpty() || typed == picker->specialValueText().trimmed())
+        return picker->value();
+    if (const auto d = values::parseDate(typed))
+        return *d <= picker->minimumDate() ? QVariant() : QVariant(*d);
+    return typed;  // no date: the column's rule refuses it with the date message
 }
 
 bool FieldBinder::commit() {
@@ -106,14 +143,26 @@ bool FieldBinder::commit() {
 }
 
 bool FieldBinder::commit(Binding& b) {
-    if (!b.dirty || !b.widget)
+    // While a refusal is told, the focus leaving for the message box writes
+    // nothing: it would only refuse the same value again, box after box.
+    if (telling_)
+        return false;
+    if (!b.widget)
+        return true;
+    auto* picker = qobject_cast<DatePicker*>(b.widget);
+    const QVariant typed = picker ? typedDate(picker) : QVariant();
+    if (picker && !b.dirty &&
+        (typed.typeId() == QMetaType::QString ||
+         typed.toDate() != source_->field(b.column).toDate()))
+        b.dirty = true;  // typed without a change of the picker's own date
+    if (!b.dirty)
         return true;
     b.dirty = false;
     QVariant value;
     if (auto* e = qobject_cast<QLineEdit*>(b.widget))
         value = e->text();
-    else if (auto* p = qobject_cast<DatePicker*>(b.widget))
-        value = p->value();
+    else if (picker)
+        value = typed;
     else if (auto* c = qobject_cast<QCheckBox*>(b.widget))
         value = c->isChecked();
     else
@@ -122,10 +171,18 @@ bool FieldBinder::commit(Binding& b) {
         show(b);
         return true;
     }
-    if (const Status set = source_->setField(b.column, value); !set) {
+    const ColumnDef* column = source_->table() ? source_->table()->column(b.column) : nullptr;
+    std::optional<QString> refusal = column ? refuseOutOfRange(*column, value) : std::nullopt;
+    if (!refusal) {
+        if (const Status set = source_->setField(b.column, value); !set)
+            refusal = set.errorText();
+    }
+    if (refusal) {
         if (dialogs_) {
-            dialogs_->alert(set.errorText(), QStringLiteral("FIGYELEM! Hibás adat!"),
+            telling_ = true;
+            dialogs_->alert(*refusal, QString::fromUtf8(refusedValueTitle()),
                             DialogService::Icon::Warning);
+            telling_ = false;
         }
         show(b);
         return false;
