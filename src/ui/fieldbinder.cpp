@@ -19,6 +19,10 @@ namespace vela {
 
 FieldBinder::FieldBinder(RecordSource* source, DialogService* dialogs, QObject* parent)
     : QObject(parent), source_(source), dialogs_(dialogs) {
+    // A window's record source is a member and goes before the window's
+    // widgets, whose last focus change (the window closing) still reaches
+    // this filter: from then on nothing is read or written.
+    connect(source_, &QObject::destroyed, this, [this] { source_ = nullptr; });
     connect(source_, &RecordSource::currentChanged, this, &FieldBinder::load);
     connect(source_, &RecordSource::rowsReset, this, &FieldBinder::load);
     connect(source_, &RecordSource::aboutToLeaveRow, this, [this] { commit(); });
@@ -147,7 +151,7 @@ bool FieldBinder::commit(Binding& b) {
     // nothing: it would only refuse the same value again, box after box.
     if (telling_)
         return false;
-    if (!b.widget)
+    if (!b.widget || !source_)
         return true;
     auto* picker = qobject_cast<DatePicker*>(b.widget);
     const QVariant typed = picker ? typedDate(picker) : QVariant();
@@ -192,7 +196,7 @@ bool FieldBinder::commit(Binding& b) {
 }
 
 void FieldBinder::show(Binding& b) {
-    if (!b.widget)
+    if (!b.widget || !source_)
         return;
     const QVariant v = source_->field(b.column);
     const bool was = loading_;
