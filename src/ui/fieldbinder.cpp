@@ -49,8 +49,10 @@ FieldBinder::Binding* FieldBinder::find(QObject* widget) {
 void FieldBinder::bind(QLineEdit* edit, const QString& column) {
     bindings_.append({edit, column, false});
     edit->installEventFilter(this);
-    if (const ColumnDef* col = source_->table() ? source_->table()->column(column) : nullptr)
-        TextGuard::install(edit, dialogs_, std::min(values::maxTextLength(*col), 32767));
+    // The field's own length (the form kit's, from the column) is kept, but a
+    // longer paste is now told instead of cut without a word; a column's finer
+    // rule (a one-letter flag) keeps its own message.
+    TextGuard::install(edit, dialogs_, edit->maxLength());
     connect(edit, &QLineEdit::textEdited, this, [this, edit] {
         if (Binding* b = find(edit))
             b->dirty = true;

@@ -5,6 +5,7 @@
 
 #include "ledgerfixture.h"
 #include "ui/datepicker.h"
+#include "ui/fieldrules.h"
 
 using vela::DialogService;
 using vela::LedgerKind;
@@ -235,7 +236,7 @@ TEST_F(LedgerFixture, BadValuesAreRefusedAndTheRowKeepsItsValue) {
     EXPECT_FALSE(grid->setData(grid->index(0, 2), QString(300, QChar('x'))));
     EXPECT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(text("Text2")->text(), "a");
-    EXPECT_EQ(text("Text2")->maxLength(), 255);
+    EXPECT_EQ(vela::TextGuard::of(text("Text2"))->limit(), 255);
 
     click("Command3");
     EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelaData")->toDouble(), 100);
