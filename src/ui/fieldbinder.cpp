@@ -133,8 +133,11 @@ bool FieldBinder::eventFilter(QObject* watched, QEvent* event) {
 
 QVariant FieldBinder::typedDate(const DatePicker* picker) {
     // What the user typed, before the picker puts a date it can hold in its
-    // place ("2026.02.30." would become a date of February).
-    const QString typed = picker->text().trimmed();
+    // place ("2026.02.30." would become a date of February): the keys as
+    // typed when they make a whole date, else the picker's text.
+    QString typed = picker->typedText();
+    if (typed.isEmpty())
+        typed = picker->text().trimmed();
     if (typed.isEmpty() || typed == picker->specialValueText().trimmed())
         return picker->value();
     if (const auto d = values::parseDate(typed))
@@ -157,6 +160,8 @@ bool FieldBinder::commit(Binding& b) {
         return true;
     auto* picker = qobject_cast<DatePicker*>(b.widget);
     const QVariant typed = picker ? typedDate(picker) : QVariant();
+    if (picker)
+        picker->clearTyped();  // taken now: a later leaving does not take it again
     if (picker && !b.dirty &&
         (typed.typeId() == QMetaType::QString ||
          typed.toDate() != source_->field(b.column).toDate()))
