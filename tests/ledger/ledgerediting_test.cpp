@@ -365,10 +365,16 @@ TEST_F(LedgerFixture, PastesAreHeldToTheirColumnsAndEveryCutIsTold) {
         QVariant stored;
         QStringList messageStarts;
     } const cases[] = {
+        // A remark is a long text: 5 000 characters fit whole.
         {"Text12",
          QString(5000, QLatin1Char('m')),
          "Megjegyzés",
-         QString(255, QLatin1Char('m')),
+         QString(5000, QLatin1Char('m')),
+         {}},
+        {"Text3",
+         QString(5000, QLatin1Char('c')),
+         "CegCim",
+         QString(255, QLatin1Char('c')),
          {"A beírt szöveg 5000 karakter, de ide legfeljebb 255"}},
         {"Text5",
          digits,
@@ -376,7 +382,7 @@ TEST_F(LedgerFixture, PastesAreHeldToTheirColumnsAndEveryCutIsTold) {
          QVariant(),
          {"A beírt szöveg 401", "A(z) „Netto” mezőbe csak szám"}},
         {"Text6", digits, "AFA", QVariant(), {"A beírt szöveg 401", "A(z) „AFA” mezőbe csak szám"}},
-        {"Text2", QString::fromUtf16(u"Kft\u0000\u202E. Bt\u0001"), "CegNev", "Kft. Bt", {}},
+        {"Text2", QString::fromUtf16(u"Kft\u0000\u202E. Bt\u0001", 10), "CegNev", "Kft. Bt", {}},
         {"Text8",
          QString(255, QLatin1Char('E')),
          "Devizanem",
