@@ -9,10 +9,13 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
 #include "app/startup.h"
+#include "import/standindatabase.h"
+#include "importwindow/szamlaimportformx.h"
 #include "ledger/ledgerwindow.h"
 #include "storage/database.h"
 #include "tempdatafolder.h"
@@ -87,6 +90,27 @@ class QuitTest : public ::testing::Test {
     void SetUp() override {
         ctx.dialogs = &dialogs;
         ctx.opener = &opener;
+        // Two kinds of invoices in the invoicing program: two number questions.
+        const QString file = invoicing.filePath("LFAKTURO.MDB");
+        ASSERT_TRUE(StandInDatabase::create(file));
+        for (const char* table : {"SZAMLA", "ATUTAL"}) {
+            const QVariantList line = {1,
+                                       "Vevő Kft.",
+                                       "Szeged",
+                                       "Fő utca 1.",
+                                       "átutalás",
+                                       QDate(2024, 3, 1),
+                                       QDate(2024, 3, 9),
+                                       "Tétel",
+                                       27,
+                                       0.0,
+                                       "Ft",
+                                       10.0,
+                                       12.7,
+                                       QDate(2024, 2, 28)};
+            ASSERT_TRUE(StandInDatabase::appendLines(file, table, {line}));
+        }
+        ctx.invoicingFolder = invoicing.path();
     }
     void TearDown() override { QApplication::setQuitOnLastWindowClosed(true); }
 
@@ -138,6 +162,7 @@ class QuitTest : public ::testing::Test {
     }
 
     TempDataFolder folder;
+    QTemporaryDir invoicing;
     QtDialogService dialogs;
     QtWindowOpener opener;
     AppContext ctx;
@@ -173,6 +198,23 @@ TEST_F(QuitTest, BoxesInTheReceivablesWindowDoNotEndTheProgram) {
          {"Igen", "Nem"},
          2,
          0},
+        {"FakturoW: Feltöltés, then Vissza-átadás",
+         0,
+         [](LedgerWindow& w) {
+             // In the import window's own loop.
+             QTimer::singleShot(0, &w, [&w] {
+                 auto* import = w.findChild<SzamlaImportFormX*>();
+                 ASSERT_TRUE(import);
+                 import->Command1_Click();
+                 import->Command3_Click();
+                 if (import->isVisible())
+                     import->Kilepes_Click();
+             });
+             w.szamlabol_Click();
+         },
+         {"1", "1", "Igen", "Igen"},
+         4,
+         2},
         {"Készpénzesek on an empty ledger",
          0,
          [](LedgerWindow& w) { w.Kp_Click(); },
