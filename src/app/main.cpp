@@ -34,8 +34,7 @@ int main(int argc, char** argv) {
     if (!startup.open())
         return 1;
     vela::LedgerWindow* window = startup.window();
-    QObject::connect(window, &vela::LedgerWindow::programExit, &app, &QApplication::quit,
-                     Qt::QueuedConnection);
+    startup.endOnlyByExit();
     window->show();
     // "--nav-szamla FILE…": the Online Számla import opens over the ledger
     // with the files in its list.

@@ -1,6 +1,6 @@
 #include "app/startup.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
 
 #include "ledger/ledgerwindow.h"
@@ -111,6 +111,14 @@ bool Startup::open() {
     }
     started_ = true;
     return true;
+}
+
+void Startup::endOnlyByExit() {
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (window_) {
+        QObject::connect(window_.get(), &LedgerWindow::programExit, qApp, &QApplication::quit,
+                         Qt::QueuedConnection);
+    }
 }
 
 }  // namespace vela

@@ -23,6 +23,9 @@ class Startup {
     // False when the program must end (the message has been shown).
     bool open();
     LedgerWindow* window() const { return window_.get(); }
+    // Only the payables window's exit ends the program: a box or window
+    // closing while it is hidden (the receivables window is open) never does.
+    void endOnlyByExit();
 
     // How the running program is ended after a damaged file (tests record it).
     void setExit(std::function<void(int)> exit) { exit_ = std::move(exit); }

@@ -271,9 +271,11 @@ void LedgerWindow::runFinder(QLineEdit* finder) {
 void LedgerWindow::DTPicker_GotFocus(DatePicker* picker) {
     if (noCurrentRow() || VelaData1.bof() || VelaData1.eof())
         return;
-    // A null date becomes today; the change then runs the save.
-    if (picker->isNull())
+    // A null date becomes today, in the column too (and so it is saved).
+    if (picker->isNull()) {
         picker->setDate(QDate::currentDate());
+        binder_->commit();
+    }
 }
 
 void LedgerWindow::DBGrid1_HeadClick(int column) {

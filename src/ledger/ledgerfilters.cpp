@@ -386,6 +386,9 @@ void LedgerWindow::showCurrencyTotals() {
 }
 
 QString LedgerWindow::currencyTotalsText() const {
+    // Asked before the first paint filled it: filled now.
+    if (currencyLineLate_ && currencyTotalsStale_)
+        const_cast<LedgerWindow*>(this)->showCurrencyTotals();
     return currencyLabel_->value();
 }
 

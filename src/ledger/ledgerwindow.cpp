@@ -32,6 +32,7 @@
 #include "storage/database.h"
 #include "storage/funcs.h"
 #include "storage/values.h"
+#include "ui/afterfirstpaint.h"
 #include "ui/appcontext.h"
 #include "ui/busycursor.h"
 #include "ui/datepicker.h"
@@ -109,6 +110,14 @@ LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, QWidget* parent)
     buildControls();
     buildMenus();
     applyFieldRules();
+    // The per-currency line is a pass over every open row: on a big ledger
+    // the window stands on the screen first, and the line follows at once.
+    currencyLineLate_ = true;
+    AfterFirstPaint::run(this, [this] {
+        currencyLineLate_ = false;
+        if (currencyTotalsStale_)
+            showCurrencyTotals();
+    });
     Form_Load();
     // As large as a 1366x768 screen allows, less the taskbar.
     const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
@@ -225,6 +234,8 @@ void LedgerWindow::buildControls() {
     currencyLabel_ = kit_->valueLabel("Label27Devizanem", text::kCurrencyTotalsCaption);
     currencyLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     currencyLabel_->setToolTip(text::kCurrencyTotalsCaption);
+    // A currency is the user's text: a long one must not widen the window.
+    currencyLabel_->setElided(true);
     navRow->addWidget(currencyLabel_, 2);
     root->addLayout(navRow);
 
@@ -368,11 +379,17 @@ QWidget* LedgerWindow::buildFieldBlock() {
     settle->addWidget(text("Text16"), 3, 1, 1, 2);
     connect(Check1, &QCheckBox::toggled, this, &LedgerWindow::Check1_Change);
     Check1_Change();
-    // Every change of a date picker's value runs the save.
+    // A finished date runs the save; the focus stays where the user is (the
+    // picker after Enter, the next field after Tab), not on Text10.
     connect(binder_, &FieldBinder::written, this, [this](const QString& column) {
         for (const FieldSpec& f : kDateFields) {
             if (column == QString::fromUtf8(f.column)) {
-                QTimer::singleShot(0, this, [this] { Command3_Click(); });
+                QTimer::singleShot(0, this, [this] {
+                    const QPointer<QWidget> where = QApplication::focusWidget();
+                    Command3_Click();
+                    if (where && where->window() == this)
+                        where->setFocus();
+                });
                 return;
             }
         }
@@ -423,6 +440,11 @@ void LedgerWindow::applyFieldRules() {
     for (const QString& n : numeric)
         KeyRules::install(edit(n), ctx_.dialogs, KeyRules::Allowed::Numeric);
     KeyRules::install(text("Text13"), ctx_.dialogs, KeyRules::Allowed::Digits);
+    // The currency keeps the grid's three characters in its field too.
+    const int currencyLimit = traits_.table.column(QStringLiteral("Devizanem"))->editLimit;
+    KeyRules::install(text("Text8"), ctx_.dialogs, KeyRules::Allowed::Any, currencyLimit);
+    if (TextGuard* guard = TextGuard::of(text("Text8")))
+        guard->setLimit(currencyLimit);
     // Installed after the binding, so it is asked first when Text9 is left.
     text("Text9")->installEventFilter(this);
 }
@@ -493,8 +515,12 @@ void LedgerWindow::ShowOpenTotal() {
     // The per-currency line is summed again when the figure moved (a save
     // changed an amount), a row changed its currency, or the totals' rows
     // changed (a filter).
-    if (currencyTotalsStale_ || figure != shownTotal_)
-        showCurrencyTotals();
+    if (currencyTotalsStale_ || figure != shownTotal_) {
+        if (currencyLineLate_)
+            currencyTotalsStale_ = true;
+        else
+            showCurrencyTotals();
+    }
     shownTotal_ = figure;
 }
 
@@ -536,6 +562,12 @@ void LedgerWindow::Kilepes_Click() {
             parentWidget()->setVisible(true);
         done(QDialog::Accepted);
     }
+}
+
+void LedgerWindow::closedWithoutExit() {
+    // The window the program runs in is gone, whatever its flag.
+    if (traits_.kind == LedgerKind::Payables && !exiting_)
+        emit programExit();
 }
 
 void LedgerWindow::Tartoznak_Click() {

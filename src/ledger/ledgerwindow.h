@@ -111,6 +111,7 @@ class LedgerWindow : public WindowBase {
   protected:
     void showEvent(QShowEvent* event) override;
     void exitAction() override { Kilepes_Click(); }
+    void closedWithoutExit() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -167,6 +168,7 @@ class LedgerWindow : public WindowBase {
     Condition partialWhere_;
     std::optional<Condition> currencyWhere_;  // the rows of both, when known
     bool currencyTotalsStale_ = true;
+    bool currencyLineLate_ = false;  // until the window's first paint
     QString shownTotal_;
     RecordSource VelaIdeiglData;
     RecordSource ParameterData;

@@ -1,20 +1,28 @@
 #include "ui/fieldbinder.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 #include "storage/recordsource.h"
 #include "storage/values.h"
 #include "ui/datepicker.h"
 #include "ui/dialogservice.h"
+#include "ui/fieldrules.h"
 #include "ui/formkit.h"
 
 namespace vela {
 
 FieldBinder::FieldBinder(RecordSource* source, DialogService* dialogs, QObject* parent)
     : QObject(parent), source_(source), dialogs_(dialogs) {
+    // A window's record source is a member and goes before the window's
+    // widgets, whose last focus change (the window closing) still reaches
+    // this filter: from then on nothing is read or written.
+    connect(source_, &QObject::destroyed, this, [this] { source_ = nullptr; });
     connect(source_, &RecordSource::currentChanged, this, &FieldBinder::load);
     connect(source_, &RecordSource::rowsReset, this, &FieldBinder::load);
     connect(source_, &RecordSource::aboutToLeaveRow, this, [this] { commit(); });
@@ -41,6 +49,10 @@ FieldBinder::Binding* FieldBinder::find(QObject* widget) {
 void FieldBinder::bind(QLineEdit* edit, const QString& column) {
     bindings_.append({edit, column, false});
     edit->installEventFilter(this);
+    // The field's own length (the form kit's, from the column) is kept, but a
+    // longer paste is now told instead of cut without a word; a column's finer
+    // rule (a one-letter flag) keeps its own message.
+    TextGuard::install(edit, dialogs_, edit->maxLength());
     connect(edit, &QLineEdit::textEdited, this, [this, edit] {
         if (Binding* b = find(edit))
             b->dirty = true;
@@ -54,14 +66,24 @@ void FieldBinder::bind(QLineEdit* edit, const QString& column) {
 
 void FieldBinder::bind(DatePicker* picker, const QString& column) {
     bindings_.append({picker, column, false});
+    picker->installEventFilter(this);
+    // Each key typed into a picker changes its date: the date is taken only
+    // when the user has finished it (the picker left, Enter, a calendar pick).
     connect(picker, &QDateEdit::dateChanged, this, [this, picker] {
         if (loading_)
             return;
-        if (Binding* b = find(picker)) {
+        if (Binding* b = find(picker))
             b->dirty = true;
-            commit(*b);
-        }
     });
+    const auto picked = [this, picker] {
+        // After the popup has given the date to the picker.
+        QTimer::singleShot(0, this, [this, picker] {
+            if (Binding* b = find(picker))
+                commit(*b);
+        });
+    };
+    connect(picker->calendarWidget(), &QCalendarWidget::clicked, this, picked);
+    connect(picker->calendarWidget(), &QCalendarWidget::activated, this, picked);
     show(bindings_.last());
 }
 
@@ -92,11 +114,35 @@ QWidget* FieldBinder::widgetFor(const QString& column) const {
 }
 
 bool FieldBinder::eventFilter(QObject* watched, QEvent* event) {
+    const bool picker = qobject_cast<DatePicker*>(watched) != nullptr;
     if (event->type() == QEvent::FocusOut) {
+        // The calendar popup taking the focus leaves the date unfinished.
+        if (picker && static_cast<QFocusEvent*>(event)->reason() == Qt::PopupFocusReason)
+            return false;
         if (Binding* b = find(watched))
             commit(*b);
+    } else if (picker && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (Binding* b = find(watched))
+                commit(*b);
+        }
     }
     return false;
+}
+
+QVariant FieldBinder::typedDate(const DatePicker* picker) {
+    // What the user typed, before the picker puts a date it can hold in its
+    // place ("2026.02.30." would become a date of February): the keys as
+    // typed when they make a whole date, else the picker's text.
+    QString typed = picker->typedText();
+    if (typed.isEmpty())
+        typed = picker->text().trimmed();
+    if (typed.isEmpty() || typed == picker->specialValueText().trimmed())
+        return picker->value();
+    if (const auto d = values::parseDate(typed))
+        return *d <= picker->minimumDate() ? QVariant() : QVariant(*d);
+    return typed;  // no date: the column's rule refuses it with the date message
 }
 
 bool FieldBinder::commit() {
@@ -106,14 +152,28 @@ bool FieldBinder::commit() {
 }
 
 bool FieldBinder::commit(Binding& b) {
-    if (!b.dirty || !b.widget)
+    // While a refusal is told, the focus leaving for the message box writes
+    // nothing: it would only refuse the same value again, box after box.
+    if (telling_)
+        return false;
+    if (!b.widget || !source_)
+        return true;
+    auto* picker = qobject_cast<DatePicker*>(b.widget);
+    const QVariant typed = picker ? typedDate(picker) : QVariant();
+    if (picker)
+        picker->clearTyped();  // taken now: a later leaving does not take it again
+    if (picker && !b.dirty &&
+        (typed.typeId() == QMetaType::QString ||
+         typed.toDate() != source_->field(b.column).toDate()))
+        b.dirty = true;  // typed without a change of the picker's own date
+    if (!b.dirty)
         return true;
     b.dirty = false;
     QVariant value;
     if (auto* e = qobject_cast<QLineEdit*>(b.widget))
         value = e->text();
-    else if (auto* p = qobject_cast<DatePicker*>(b.widget))
-        value = p->value();
+    else if (picker)
+        value = typed;
     else if (auto* c = qobject_cast<QCheckBox*>(b.widget))
         value = c->isChecked();
     else
@@ -122,10 +182,18 @@ bool FieldBinder::commit(Binding& b) {
         show(b);
         return true;
     }
-    if (const Status set = source_->setField(b.column, value); !set) {
+    const ColumnDef* column = source_->table() ? source_->table()->column(b.column) : nullptr;
+    std::optional<QString> refusal = column ? refuseOutOfRange(*column, value) : std::nullopt;
+    if (!refusal) {
+        if (const Status set = source_->setField(b.column, value); !set)
+            refusal = set.errorText();
+    }
+    if (refusal) {
         if (dialogs_) {
-            dialogs_->alert(set.errorText(), QStringLiteral("FIGYELEM! Hibás adat!"),
+            telling_ = true;
+            dialogs_->alert(*refusal, QString::fromUtf8(refusedValueTitle()),
                             DialogService::Icon::Warning);
+            telling_ = false;
         }
         show(b);
         return false;
@@ -135,7 +203,7 @@ bool FieldBinder::commit(Binding& b) {
 }
 
 void FieldBinder::show(Binding& b) {
-    if (!b.widget)
+    if (!b.widget || !source_)
         return;
     const QVariant v = source_->field(b.column);
     const bool was = loading_;

@@ -18,10 +18,11 @@ class RecordSource;
 
 // Binds input fields, date pickers, check boxes and labels to columns of a
 // record source: they show its current row, and what the user types is
-// written back into that row when the field is left (or by commit()). The
-// record source stores the row when it is left or saved. A value that
-// cannot stand in its column is refused with a message and the field shows
-// the row's value again.
+// written back into that row when the field is left (or by commit()); a
+// date picker's date when the user has finished it (left, Enter, a calendar
+// pick). The record source stores the row when it is left or saved. A value
+// that cannot stand in its column is refused with a message and the field
+// shows the row's value again.
 class FieldBinder : public QObject {
     Q_OBJECT
   public:
@@ -58,11 +59,13 @@ class FieldBinder : public QObject {
     Binding* find(QObject* widget);
     bool commit(Binding& b);
     void show(Binding& b);
+    static QVariant typedDate(const DatePicker* picker);
 
     RecordSource* source_;
     DialogService* dialogs_;
     QList<Binding> bindings_;
     bool loading_ = false;
+    bool telling_ = false;
 };
 
 }  // namespace vela

@@ -2,9 +2,11 @@
 
 #include <QColor>
 #include <QObject>
+#include <optional>
 
 #include "storage/columns.h"
 
+class QLineEdit;
 class QWidget;
 
 namespace vela {
@@ -31,7 +33,10 @@ class FocusHighlighter : public QObject {
     static void paint(QWidget* w, bool focused);
 };
 
-// Selects the whole text of a line edit whenever it gets the focus.
+// Selects the whole text of a line edit whenever it gets the focus, and at
+// the first click into it after the program put a text there or the focus
+// came back: a click into a field that already had the focus would otherwise
+// only place the cursor, and what is typed would be added to the old text.
 class SelectOnEntry : public QObject {
     Q_OBJECT
   public:
@@ -42,7 +47,42 @@ class SelectOnEntry : public QObject {
 
   private:
     explicit SelectOnEntry(QObject* parent) : QObject(parent) {}
+    bool armed_ = false;
+    bool userEdit_ = false;
 };
+
+// What reaches a line edit by any road (typed, pasted, dropped): control
+// characters other than tab and newline and the bidi embedding, override
+// and isolate marks are dropped, and a text longer than the field's limit
+// is cut there and the user told so. The line edit itself cuts nothing.
+class TextGuard : public QObject {
+    Q_OBJECT
+  public:
+    static TextGuard* install(QLineEdit* edit, DialogService* dialogs, int limit);
+    // The guard of a line edit, or null.
+    static TextGuard* of(QWidget* edit);
+    void setLimit(int limit) { limit_ = limit; }
+    int limit() const { return limit_; }
+
+    static QString withoutControls(const QString& text);
+
+  private:
+    TextGuard(QLineEdit* edit, DialogService* dialogs, int limit);
+    void check();
+
+    QLineEdit* edit_;
+    DialogService* dialogs_;
+    int limit_;
+};
+
+// The number message for a value of a number column that is no sane amount,
+// rate or count (a paste of hundreds of digits): none when value may stand.
+std::optional<QString> refuseOutOfRange(const ColumnDef& column, const QVariant& value);
+
+// The message of a refused value, with its title.
+inline const char* refusedValueTitle() {
+    return "FIGYELEM! Hibás adat!";
+}
 
 // Per-key rules of an input field or grid cell: a key outside the allowed
 // set is dropped with a beep; once the text is as long as the limit, every

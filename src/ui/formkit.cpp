@@ -20,11 +20,40 @@ ValueLabel::ValueLabel(const QString& caption, QWidget* parent)
 }
 
 void ValueLabel::setValue(const QString& value) {
-    if (value == text() && !value.isEmpty())
+    if (value == this->value() && !value.isEmpty())
         return;
-    setText(value);
+    value_ = value;
+    showValue();
     // setAccessibleName tells the accessibility bus that the name changed.
     setAccessibleName(value.isEmpty() ? caption_ : caption_ + QLatin1Char(' ') + value);
+}
+
+void ValueLabel::setElided(bool on) {
+    elided_ = on;
+    value_ = on ? text() : value_;
+    tip_ = toolTip();
+    QSizePolicy p = sizePolicy();
+    p.setHorizontalPolicy(on ? QSizePolicy::Ignored : QSizePolicy::Preferred);
+    setSizePolicy(p);
+    setWordWrap(false);
+    showValue();
+}
+
+void ValueLabel::showValue() {
+    if (!elided_) {
+        setText(value_);
+        return;
+    }
+    const QString shown = fontMetrics().elidedText(value_, Qt::ElideRight, std::max(0, width()));
+    setText(shown);
+    // What the line cannot show is read in its tooltip.
+    setToolTip(shown == value_ ? tip_ : value_);
+}
+
+void ValueLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    if (elided_)
+        showValue();
 }
 
 void busy::run(QPushButton* button, const std::function<void()>& action) {

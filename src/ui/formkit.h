@@ -27,11 +27,24 @@ class ValueLabel : public QLabel {
   public:
     ValueLabel(const QString& caption, QWidget* parent = nullptr);
     void setValue(const QString& value);
-    QString value() const { return text(); }
+    QString value() const { return elided_ ? value_ : text(); }
     QString caption() const { return caption_; }
+    // A value of any length takes the width the layout gives and no more: cut
+    // with "…" there (screen readers still hear it whole). For values the
+    // user's data makes long, which must not widen the window. Call it after
+    // the tooltip is set: a cut value shows whole in the tooltip instead.
+    void setElided(bool on);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    void showValue();
+
     QString caption_;
+    QString value_;
+    QString tip_;
+    bool elided_ = false;
 };
 
 // The colours of a button whose action runs, and of one at rest.

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "storage/recordsource.h"
+#include "storage/values.h"
 #include "ui/recordgridmodel.h"
 
 namespace vela {
@@ -19,6 +20,14 @@ class RecordGrid::Delegate : public QStyledItemDelegate {
         const auto it = rules.constFind(index.column());
         if (it != rules.constEnd() && editor)
             KeyRules::install(editor, dialogs, it->first, it->second);
+        // A paste into a cell is held to the column as one into its field.
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        const RecordGridModel* model = static_cast<RecordGrid*>(this->parent())->model_;
+        const int column = model ? model->tableColumn(index.column()) : -1;
+        if (line && column >= 0 && model->source()->table()) {
+            const ColumnDef& c = model->source()->table()->columns[size_t(column)];
+            TextGuard::install(line, dialogs, std::min(values::maxTextLength(c), 32767));
+        }
         return editor;
     }
 

@@ -3,6 +3,7 @@
 #include "storage/recordsource.h"
 #include "storage/values.h"
 #include "ui/dialogservice.h"
+#include "ui/fieldrules.h"
 
 namespace vela {
 
@@ -98,9 +99,17 @@ bool RecordGridModel::setData(const QModelIndex& index, const QVariant& value, i
         return false;
     if (source_->position() != index.row() && !source_->moveTo(index.row()))
         return false;
-    if (const Status set = source_->setField(columns_[index.column()], value); !set) {
+    const int column = columns_[index.column()];
+    std::optional<QString> refusal;
+    if (const TableDef* table = source_->table())
+        refusal = refuseOutOfRange(table->columns[size_t(column)], value);
+    if (!refusal) {
+        if (const Status set = source_->setField(column, value); !set)
+            refusal = set.errorText();
+    }
+    if (refusal) {
         if (dialogs_) {
-            dialogs_->alert(set.errorText(), QStringLiteral("FIGYELEM! Hibás adat!"),
+            dialogs_->alert(*refusal, QString::fromUtf8(refusedValueTitle()),
                             DialogService::Icon::Warning);
         }
         return false;

@@ -265,3 +265,18 @@ TEST_F(ImportFixture, CloseBoxRunsTheExitWhileTheFlagIsSet) {
     EXPECT_FALSE(window->menuItem("Nyomtat")->isEnabled());
     EXPECT_FALSE(window->menuItem("Segedlet")->isEnabled());
 }
+
+TEST_F(ImportFixture, AClickIntoTheFinderAfterAFilterSelectsItsNumber) {
+    stage({{1, "készpénzes", 10}, {2, "átutalás", 20}, {3, "készpénzes", 30}});
+    dialogs.answer(Answer::No);
+    open();
+    auto* finder = child<QLineEdit>("Text1");
+    QTest::mouseClick(finder, Qt::LeftButton);
+    QTest::keyClicks(finder, "2");
+    filter("Kp");
+    ASSERT_EQ(finder->text(), "3");
+    finder->deselect();
+    QTest::mouseClick(finder, Qt::LeftButton, {}, QPoint(4, finder->height() / 2));
+    QTest::keyClicks(finder, "1");
+    EXPECT_EQ(finder->text(), "1");
+}

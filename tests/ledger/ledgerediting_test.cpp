@@ -1,9 +1,11 @@
 #include <QAction>
+#include <QClipboard>
 #include <QDateTime>
 #include <QTableView>
 
 #include "ledgerfixture.h"
 #include "ui/datepicker.h"
+#include "ui/fieldrules.h"
 
 using vela::DialogService;
 using vela::LedgerKind;
@@ -234,7 +236,7 @@ TEST_F(LedgerFixture, BadValuesAreRefusedAndTheRowKeepsItsValue) {
     EXPECT_FALSE(grid->setData(grid->index(0, 2), QString(300, QChar('x'))));
     EXPECT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(text("Text2")->text(), "a");
-    EXPECT_EQ(text("Text2")->maxLength(), 255);
+    EXPECT_EQ(vela::TextGuard::of(text("Text2"))->limit(), 255);
 
     click("Command3");
     EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelaData")->toDouble(), 100);
@@ -320,4 +322,105 @@ TEST_F(LedgerFixture, GridCellsFollowTheirColumnsKeyRules) {
     EXPECT_EQ(editCell(8, "2024,03.07"), "202403.07");
     EXPECT_EQ(editCell(11, "EURO"), "EUR");
     EXPECT_EQ(dialogs.beeps - beeps, 4);
+}
+
+TEST_F(LedgerFixture, ADateTypedKeyByKeyIsTakenWhenFinishedAndTheFocusStays) {
+    insert("VelaData", {{1, "SZ-2026/1035", "a", 0, "N"}});
+    open();
+    auto* picker = child<vela::DatePicker>("DTPicker1");
+    struct Case {
+        const char* typed;
+        const char* stored;  // Datumtol afterwards
+        const char* message;
+    } const cases[] = {
+        {"2025.03.15", "2025-03-15", nullptr},
+        {"2026.02.30", "2025-03-15",
+         "A(z) „2026.02.30.” nem létező dátum. A(z) „Datumtol” mezőbe dátumot így írjon: "
+         "2024.03.07."},
+        {"2024.02.29", "2024-02-29", nullptr},
+    };
+    for (const Case& c : cases) {
+        dialogs.clear();
+        picker->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        QTest::keyClicks(picker, c.typed);
+        QTest::keyClick(picker, Qt::Key_Return);
+        QApplication::processEvents();
+        QApplication::processEvents();
+        EXPECT_EQ(veladata->scalar("SELECT Datumtol FROM VelaData")->toString(), c.stored)
+            << c.typed;
+        EXPECT_EQ(veladata->scalar("SELECT Szamlaszam FROM VelaData")->toString(), "SZ-2026/1035");
+        EXPECT_EQ(QApplication::focusWidget(), picker) << c.typed;
+        EXPECT_EQ(dialogs.texts(), c.message ? QStringList{c.message} : QStringList{}) << c.typed;
+    }
+}
+
+TEST_F(LedgerFixture, PastesAreHeldToTheirColumnsAndEveryCutIsTold) {
+    insert("VelaData", {{1, "A", "a", 100, "N"}});
+    const QString digits(401, QLatin1Char('9'));
+    struct Case {
+        const char* control;
+        QString pasted;
+        const char* column;
+        QVariant stored;
+        QStringList messageStarts;
+    } const cases[] = {
+        // A remark is a long text: 5 000 characters fit whole.
+        {"Text12",
+         QString(5000, QLatin1Char('m')),
+         "Megjegyzés",
+         QString(5000, QLatin1Char('m')),
+         {}},
+        {"Text3",
+         QString(5000, QLatin1Char('c')),
+         "CegCim",
+         QString(255, QLatin1Char('c')),
+         {"A beírt szöveg 5000 karakter, de ide legfeljebb 255"}},
+        {"Text5",
+         digits,
+         "Netto",
+         QVariant(),
+         {"A beírt szöveg 401", "A(z) „Netto” mezőbe csak szám"}},
+        {"Text6", digits, "AFA", QVariant(), {"A beírt szöveg 401", "A(z) „AFA” mezőbe csak szám"}},
+        {"Text2", QString::fromUtf16(u"Kft\u0000\u202E. Bt\u0001", 10), "CegNev", "Kft. Bt", {}},
+        {"Text8",
+         QString(255, QLatin1Char('E')),
+         "Devizanem",
+         "EEE",
+         {"A beírt szöveg 255 karakter, de ide legfeljebb 3"}},
+    };
+    open();
+    for (const Case& c : cases) {
+        dialogs.clear();
+        QLineEdit* e = text(c.control);
+        e->setFocus();
+        e->selectAll();
+        QGuiApplication::clipboard()->setText(c.pasted);
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        child<QWidget>("DBGrid1")->setFocus();
+        QApplication::processEvents();
+        EXPECT_EQ(field(c.column), c.stored) << c.control;
+        QStringList starts;
+        for (const QString& t : dialogs.texts())
+            starts << t.left(c.messageStarts.value(starts.size()).size());
+        EXPECT_EQ(starts, c.messageStarts) << c.control;
+    }
+}
+
+TEST_F(LedgerFixture, ALongCurrencyDoesNotWidenTheWindowAndItsFieldTakesThree) {
+    insert("VelaData", {{1, "A", "a", 100, "N"}});
+    const QString currency(255, QLatin1Char('X'));
+    ASSERT_TRUE(veladata->exec("UPDATE VelaData SET Devizanem = ?", {currency}));
+    open();
+    EXPECT_TRUE(window->currencyTotalsText().startsWith(currency));
+    EXPECT_LT(window->minimumSizeHint().width(), 1300);
+    EXPECT_LE(window->width(), 1300);
+
+    window->rows().setField("Devizanem", QVariant());
+    text("Text8")->clear();
+    text("Text8")->setFocus();
+    const int beeps = dialogs.beeps;
+    keys(text("Text8"), "EURO");
+    EXPECT_EQ(text("Text8")->text(), "EUR");
+    EXPECT_EQ(dialogs.beeps - beeps, 1);
 }

@@ -2,6 +2,7 @@
 #include <QDate>
 
 #include "ledgerfixture.h"
+#include "ui/formkit.h"
 
 using vela::LedgerKind;
 using Icon = vela::DialogService::Icon;
@@ -443,4 +444,19 @@ TEST_F(LedgerFilterTest, PerCurrencyLineFollowsASavedAmountAndCurrency) {
     // Screen readers hear the caption with the value.
     auto* line = child<QLabel>("Label27Devizanem");
     EXPECT_TRUE(line->accessibleName().contains("Tartozás devizanemenként:"));
+}
+
+// The per-currency line is a pass over every open row: the window is painted
+// first and the line follows at once, also when a total moved before that.
+TEST_F(LedgerFilterTest, PerCurrencyLineFollowsTheFirstPaint) {
+    insertRows("VelaData", kRows);
+    window = std::make_unique<vela::LedgerWindow>(ctx, vela::LedgerKind::Payables);
+    auto* line = child<vela::ValueLabel>("Label27Devizanem");
+    EXPECT_EQ(line->value(), "");
+    window->show();
+    window->repaint();
+    EXPECT_EQ(line->value(), "");
+    QApplication::processEvents();  // the paint's follow-up is posted by the paint
+    QApplication::processEvents();
+    EXPECT_EQ(line->value().toStdString(), "FT: 2 250 · EUR: 1 800");
 }

@@ -1,9 +1,13 @@
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QTableView>
+#include <QTimer>
 
 #include "partnerfixture.h"
+#include "ui/qtdialogservice.h"
 #include "ui/recordgridmodel.h"
 
 using Answer = vela::DialogService::Answer;
@@ -433,4 +437,40 @@ TEST_F(PartnerFixture, HelpOpensTheViewerOnTheRegistersTopic) {
     EXPECT_EQ(topic, "HelpFormX");
     EXPECT_EQ(opener.opened, 1);
     EXPECT_EQ(ctx.helpTopic, "BeraktarozokFormX");  // set again on becoming active
+}
+
+// Through the real message boxes, answered by keys from a timer: the boxes
+// come back as long as the field writes again while one is open.
+TEST_F(PartnerFixture, APastedKindOfTwoLettersIsToldOnceNotOverAndOver) {
+    vela::QtDialogService real;
+    ctx.dialogs = &real;
+    insert({{"Alfa Kft.", 1}});
+    open();
+    QLineEdit* kind = child<QLineEdit>("Text16");
+    kind->setFocus();
+    QApplication::processEvents();
+    QStringList seen;
+    QTimer answerer;
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        seen << box->text();
+        if (seen.size() > 8)
+            box->done(0);
+        else
+            QTest::keyClick(box, seen.size() % 2 ? Qt::Key_Return : Qt::Key_Escape);
+    });
+    answerer.start(20);
+    QGuiApplication::clipboard()->setText("bv");
+    QTest::keyClick(kind, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(kind, Qt::Key_Return);
+    QTest::qWait(300);
+    child<QWidget>("Text2")->setFocus();
+    QTest::qWait(300);
+    ASSERT_EQ(seen.size(), 1) << seen.join(" | ").toStdString();
+    // A one-letter flag tells its own rule, and the row keeps its value.
+    EXPECT_TRUE(seen[0].startsWith("A(z) „VevöBeszállitó” mezőbe legfeljebb 1 karakter írható"))
+        << seen[0].toStdString();
+    EXPECT_EQ(window->rows().field("VevöBeszállitó").toString(), "");
 }

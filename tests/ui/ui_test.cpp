@@ -148,6 +148,8 @@ TEST_F(BoundTest, BoundFieldsFollowTheRowAndRefuseBadValues) {
     EXPECT_TRUE(rs.moveFirst());
     EXPECT_EQ(db->scalar("SELECT Netto FROM VelaData WHERE Sorszám = 3")->toDouble(), 44);
 
-    date->setDate(QDate(2025, 5, 6));  // a picker change goes into the row at once
+    date->setDate(QDate(2025, 5, 6));  // a picker's date goes into the row when finished
+    EXPECT_NE(rs.field("Datumtol").toDate(), QDate(2025, 5, 6));
+    QTest::keyClick(date, Qt::Key_Return);
     EXPECT_EQ(rs.field("Datumtol").toDate(), QDate(2025, 5, 6));
 }
