@@ -35,6 +35,7 @@ const QString attention = QStringLiteral("FIGYELEM!");
 const QString changesTab = QStringLiteral("A sor változásai");
 const QString deletedTab = QStringLiteral("Törölt sorok");
 const QString row = QStringLiteral("Sorszám: %1   Azonosító (recordID): %2");
+const QString noChanges = QStringLiteral("   (nincs rögzített változása)");
 const QString noRow = QStringLiteral("Nincs kiválasztott sor: csak a törölt sorok láthatók.");
 const QString noChoice = QStringLiteral("Jelölje ki a visszaállítandó törölt sorokat!");
 const QString confirm = QStringLiteral(
@@ -194,15 +195,23 @@ void ValtozasokFormX::fillHistory() {
     if (!reportFailure(read.ok() ? Status{} : Status{read.error()}))
         return;
     entries_ = *read;
-    if (!entries_.isEmpty())
+    if (!entries_.isEmpty()) {
         Label1->setText(text::row.arg(entries_.first().sorszam.toString(),
                                       entries_.first().recordId.toString()));
+    } else if (Result<rows::Values> row = rows::read(db_, ledger_, rowKey_); row) {
+        Label1->setText(text::row.arg(row->value(QStringLiteral("Sorszám")).toString(),
+                                      row->value(QStringLiteral("recordID")).toString()) +
+                        text::noChanges);
+    }
     Grid1->setRowCount(int(entries_.size()));
     for (int i = 0; i < entries_.size(); ++i) {
         const history::Entry& e = entries_[i];
+        // A new, deleted or restored row has no values of its own here.
+        const bool change = e.action == QLatin1String(history_action::kChanged);
         put(Grid1, i,
-            {whenText(e.when), whoText(e.user, e.host), actionText(e), shown(e.column, e.oldValue),
-             shown(e.column, e.newValue)});
+            {whenText(e.when), whoText(e.user, e.host), actionText(e),
+             change ? shown(e.column, e.oldValue) : QString(),
+             change ? shown(e.column, e.newValue) : QString()});
     }
     Grid1->resizeColumnsToContents();
 }
