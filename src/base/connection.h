@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVariantList>
 #include <memory>
@@ -9,6 +10,33 @@
 #include "base/result.h"
 
 namespace vela {
+
+// A table whose every change the database records by itself (triggers), so
+// that no writer can bypass it. The names are storage's; the engine's
+// dialect writes the triggers from them.
+struct HistoryTarget {
+    QString table;        // the recorded table
+    QStringList columns;  // its columns but the key, in table order
+    QString key;          // its declared key
+    QString sorszam;      // the column noted as the row's sequence number (may be empty)
+    QString recordId;     // the column noted as the row's identifier (may be empty)
+    // The table of changes and its columns: time, workstation, user, table,
+    // row key, sequence number, identifier, action, column, old value, new value.
+    QString changes;
+    QStringList changeColumns;
+    // Where a deleted row is kept whole: its columns as in `columns`, then
+    // its key, the time, the workstation and the user.
+    QString deleted;
+    QStringList deletedExtra;
+};
+
+// What each change of a HistoryTarget leaves in its table of changes.
+namespace history_action {
+inline constexpr const char* kChanged = "M";   // one row per changed column
+inline constexpr const char* kInserted = "U";  // a new row
+inline constexpr const char* kDeleted = "T";   // old value: the key of the kept row
+inline constexpr const char* kRestored = "V";  // old value: the connection's note
+}  // namespace history_action
 
 // The SQL that differs between database engines, asked for by the code
 // that builds statements, so that no engine's own words are written there.
@@ -66,6 +94,19 @@ class Dialect {
         Q_UNUSED(size);
         return {};
     }
+
+    // The recording of a table's changes (HistoryTarget): the statements that
+    // (re)make its triggers, run in one transaction; the workstation and user
+    // they note are the engine's to know (the server's role on a server).
+    virtual QStringList historyTriggers(const HistoryTarget& target) const = 0;
+    // The names of the triggers historyTriggers makes for a table.
+    virtual QStringList historyTriggerNames(const QString& table) const = 0;
+    // One row (name) per trigger of the database.
+    virtual QString triggerNamesQuery() const = 0;
+    // A statement that sets the connection's note (?1, a text or null), which
+    // the triggers write as the old value of a row inserted while it is set
+    // (the action is then a restore).
+    virtual QString setHistoryNote() const = 0;
 };
 
 // One prepared statement of an engine, stepped through its rows. Values

@@ -107,6 +107,9 @@ void LedgerWindow::buildMenus() {
         << M::separator()
         << M::item("MindTorol", traits_.deleteFromHereCaption, on(&LedgerWindow::MindTorol_Click))
         << M::separator()
+        << M::item("Valtozasok", QStringLiteral("Változások (a sor története, törölt sorok)…"),
+                   on(&LedgerWindow::Valtozasok_Click))
+        << M::separator()
         << M::item("Parameter", QStringLiteral("Paraméterek beállítása"),
                    on(&LedgerWindow::Parameter_Click));
     menus_ = new MenuTable(menuBar_, rows, this);

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "historywindow/valtozasokformx.h"
 #include "importwindow/navszamlaimportformx.h"
 #include "importwindow/szamlaimportformx.h"
 #include "ledger/ledgermessages.h"
@@ -660,6 +661,20 @@ void LedgerWindow::Parameter_Click() {
         VelaDataParameterFormX parameters(ctx_, this);
         if (ctx_.opener)
             ctx_.opener->openModal(parameters);
+    }
+    becomeActive();
+}
+
+void LedgerWindow::Valtozasok_Click() {
+    storeCurrentRow();
+    const qint64 key = noCurrentRow() || VelaData1.eof() || VelaData1.bof() || VelaData1.addingNew()
+                           ? -1
+                           : VelaData1.bookmark();
+    // Rows brought back are read again, the row shown before staying current.
+    if (ValtozasokFormX::open(ctx_, *veladata_, traits_.table, key, this)) {
+        reportFailure(VelaData1.refresh());
+        if (key >= 0)
+            (void)VelaData1.setBookmark(key);
     }
     becomeActive();
 }

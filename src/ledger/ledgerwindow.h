@@ -72,6 +72,7 @@ class LedgerWindow : public WindowBase {
     void NavSzamla_Click();
     void Kezikonyv_Click();
     void Parameter_Click();
+    void Valtozasok_Click();
     void Command7_Click();  // "Nyomtatás"
     void DBGrid1_HeadClick(int column);
     void ExcelExp_Click();  // payables: "MS Excel 8"

@@ -93,8 +93,9 @@ QStringList TableDef::indexSql() const {
         QStringList cols;
         for (const QString& c : ix.columns) cols << schema::quoteName(c);
         out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                   .arg(schema::quoteName(ix.name), schema::quoteName(name),
-                        cols.join(QStringLiteral(", ")));
+                       .arg(schema::quoteName(ix.name), schema::quoteName(name),
+                            cols.join(QStringLiteral(", "))) +
+                   (ix.where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + ix.where);
     }
     return out;
 }
@@ -318,11 +319,83 @@ const TableDef& bankCsvBeallitas() {
     return t;
 }
 
+const TableDef& valtozasok() {
+    static const TableDef t{
+        "Valtozasok",
+        {
+            {"Ido", CT::Text, 0, K::Any, "", ""},
+            {"Gep", CT::Text, 0, K::Any, "", ""},
+            {"Felhasznalo", CT::Text, 0, K::Any, "", ""},
+            {"Tabla", CT::Text, 0, K::Any, "", ""},
+            {"SorKulcs", CT::Integer, 0, K::Any, "", ""},
+            {"Sorszám", CT::Integer, 0, K::Any, "", ""},
+            {"recordID", CT::Text, 0, K::Any, "", ""},
+            {"Muvelet", CT::Text, 0, K::Any, "", ""},
+            {"Oszlop", CT::Text, 0, K::Any, "", ""},
+            {"Regi", CT::Text, 0, K::Any, "", ""},
+            {"Uj", CT::Text, 0, K::Any, "", ""},
+            {"Kulcs", CT::Integer, 0, K::Any, "", ""},
+        },
+        // A row's history is read by its table and key; the restores are
+        // few and found by what they restored.
+        {{"Valtozasok_Sor", {"Tabla", "SorKulcs"}},
+         {"Valtozasok_Visszaallitas", {"Tabla", "Regi"}, "\"Muvelet\" = 'V'"}},
+    };
+    return t;
+}
+
+namespace {
+
+// The deleted rows of a recorded table: its columns with their stored
+// kinds (no checks: a kept row is taken as it stood), its key, who and when.
+TableDef makeDeleted(const TableDef& recorded) {
+    TableDef t{recorded.name + QStringLiteral("Torolt"), {}, {}};
+    for (const ColumnDef& c : recorded.columns) {
+        if (c.name == QLatin1String(kKeyColumn))
+            continue;
+        const ColumnType type = c.type == CT::Date      ? CT::Text
+                                : c.type == CT::Boolean ? CT::Integer
+                                                        : c.type;
+        t.columns.push_back({c.name, type, 0, K::Any, "", ""});
+    }
+    for (const char* extra : {"SorKulcs", "TorlesIdeje", "Gep", "Felhasznalo"})
+        t.columns.push_back(
+            {extra, QLatin1String(extra) == QLatin1String("SorKulcs") ? CT::Integer : CT::Text, 0,
+             K::Any, "", ""});
+    t.columns.push_back({kKeyColumn, CT::Integer, 0, K::Any, "", ""});
+    return t;
+}
+
+}  // namespace
+
+const TableDef& velaDataTorolt() {
+    static const TableDef t = makeDeleted(velaData());
+    return t;
+}
+
+const TableDef& velanakDataTorolt() {
+    static const TableDef t = makeDeleted(velanakData());
+    return t;
+}
+
+const TableDef& beraktarTorolt() {
+    static const TableDef t = makeDeleted(beraktar());
+    return t;
+}
+
+const TableDef& emblemaPathTorolt() {
+    static const TableDef t = makeDeleted(emblemaPath());
+    return t;
+}
+
 const std::vector<DatabaseDef>& databases() {
     static const std::vector<DatabaseDef> dbs = {
-        {"veladata.mdb", {&velaData(), &velanakData(), &velaIdeigl(), &bankiTetel()}},
-        {"betarol.kdb", {&beraktar(), &torzsOrszagok()}},
-        {"parameter.kdb", {&emblemaPath(), &bankCsvBeallitas()}},
+        {"veladata.mdb",
+         {&velaData(), &velanakData(), &velaIdeigl(), &bankiTetel(), &valtozasok(),
+          &velaDataTorolt(), &velanakDataTorolt()}},
+        {"betarol.kdb", {&beraktar(), &torzsOrszagok(), &valtozasok(), &beraktarTorolt()}},
+        {"parameter.kdb",
+         {&emblemaPath(), &bankCsvBeallitas(), &valtozasok(), &emblemaPathTorolt()}},
         {"LFakturo.mdb", {&osszesSzamla()}},
     };
     return dbs;

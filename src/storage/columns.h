@@ -35,6 +35,7 @@ struct ColumnDef {
 struct IndexDef {
     QString name;
     QStringList columns;
+    QString where = {};  // a partial index's condition, as SQL
 };
 
 // A table: its columns in order and the indexes the windows search and sort by.
@@ -76,6 +77,16 @@ const TableDef& osszesSzamla();
 const TableDef& bankiTetel();
 // The column mapping of the net bank's CSV statements, as last used (one row).
 const TableDef& bankCsvBeallitas();
+
+// The history beside the recorded tables of a file: one row per changed
+// column, per new, deleted or restored row (Valtozasok), and each deleted
+// row whole (the recorded table's name with "Torolt"). The program only
+// ever adds to them.
+const TableDef& valtozasok();
+const TableDef& velaDataTorolt();
+const TableDef& velanakDataTorolt();
+const TableDef& beraktarTorolt();
+const TableDef& emblemaPathTorolt();
 
 // The four databases of the data folder, in the order VelaRep rebuilds them.
 const std::vector<DatabaseDef>& databases();

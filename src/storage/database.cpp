@@ -1,5 +1,6 @@
 #include "storage/database.h"
 #include "storage/columns.h"
+#include "storage/history.h"
 #include "storage/query.h"
 
 #include <fcntl.h>
@@ -211,6 +212,11 @@ Result<std::unique_ptr<Database>> Database::openPath(const QString& path,
             return fail(QStringLiteral("A(z) „%1” adatbázis „%2” táblája a program egy korábbi "
                                        "változatából való (nincs „%3” oszlopa). %4")
                             .arg(name, t, key, QString::fromUtf8(kVelaRepHint)));
+    }
+    // Every change of a recorded table is kept from the first write on.
+    if (!readOnly) {
+        if (const Status s = history::install(*db); !s)
+            return s.error();
     }
     return db;
 }

@@ -166,3 +166,22 @@ TEST_F(BookingTest, WithoutALegalSequenceTheStatementIdIsItsNumber) {
     ASSERT_TRUE(book());
     EXPECT_EQ(state("VelanakData", a), "I|ST-1|2024-06-14|2024-06-13");
 }
+
+TEST_F(BookingTest, ABookingLeavesItsHistory) {
+    const qint64 mark = scalar("SELECT max(Kulcs) FROM Valtozasok").toLongLong();
+    ASSERT_TRUE(book());
+    // Per table: the settled invoices' flags and the part payment's new row.
+    EXPECT_EQ(scalar("SELECT group_concat(Tabla || ':' || Muvelet || ':' || n, ' ') FROM (SELECT "
+                     "Tabla, Muvelet, count(*) AS n FROM Valtozasok WHERE Kulcs > ?1 AND "
+                     "(Muvelet = 'U' OR Oszlop = 'Kivezetés') GROUP BY Tabla, Muvelet "
+                     "ORDER BY Tabla, Muvelet)",
+                     {mark})
+                  .toString(),
+              "VelaData:M:1 VelanakData:M:5 VelanakData:U:1");
+    EXPECT_EQ(scalar("SELECT ifnull(Regi, '-') || '>' || Uj FROM Valtozasok WHERE Kulcs > ?1 AND "
+                     "SorKulcs = ?2 "
+                     "AND Tabla = 'VelaData' AND Oszlop = 'BankiKivonatSzáma'",
+                     {mark, e})
+                  .toString(),
+              "->238");
+}

@@ -273,3 +273,53 @@ TEST(StagedInvoices, GoByColumnNameAndBadValuesStayEmpty) {
     EXPECT_EQ(got[2][0].toLongLong(), 3);
     EXPECT_EQ(got[2][2].toString(), "2024-03-05");
 }
+
+// Each booking leaves its entries in the file's history: the action and the
+// column of every entry it added, in order.
+TEST_F(LedgerBookTest, EveryBookingLeavesItsHistory) {
+    const qint64 key =
+        add("(Sorszám, recordID, Szamlaszam, Netto, AFA, Brutto, RészÖsszeg, Kivezetés) VALUES "
+            "(1, 'a', 'A', 100, 27, 127, 100, 'N')");
+    add("(Sorszám, recordID, Szamlaszam, RészÖsszeg) VALUES (2, 'b', 'A', 50)");
+    vela::StagedInvoice staged;
+    staged.number = 5;
+    staged.payment = "készpénz";
+    staged.gross = 127.0;
+    const struct {
+        const char* what;
+        std::function<bool()> run;
+        const char* entries;
+    } steps[] = {
+        {"partial totals", [&] { return book->writePartialTotals({}).ok(); },
+         "M:RészösszegÖsszesen M:RészösszegÖsszesen"},
+        {"check", [&] { return book->checkRows({}, false).ok(); },
+         "M:RészÖsszegBruttó M:Kivezetés"},
+        {"duplication",
+         [&] {
+             return book->bookPartialPayment(key, {20.0, "K-1", QDate(2025, 1, 4), {}, {}}).ok();
+         },
+         "U"},
+        {"settle",
+         [&] {
+             return book->settle(key, {"12/2025", QDate(2025, 1, 5), {}}).ok();
+         },
+         "M:Kivezetés M:BankiKivonatSzáma M:BankiKiegyenlitésKelte"},
+        {"hand-over",
+         [&] {
+             return book->handOver({staged}, [](const QDateTime&) { return QString("H"); }).ok();
+         },
+         "U"},
+    };
+    for (const auto& step : steps) {
+        const qint64 mark = at("SELECT ifnull(max(Kulcs), 0) FROM Valtozasok").toLongLong();
+        ASSERT_TRUE(step.run()) << step.what;
+        EXPECT_EQ(db->scalar("SELECT group_concat(Muvelet || ifnull(':' || Oszlop, ''), ' ') FROM "
+                             "(SELECT * FROM Valtozasok WHERE Kulcs > ?1 AND Tabla = 'VelaData' "
+                             "ORDER BY Kulcs)",
+                             {mark})
+                      ->toString()
+                      .toStdString(),
+                  step.entries)
+            << step.what;
+    }
+}

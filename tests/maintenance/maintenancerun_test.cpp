@@ -124,8 +124,10 @@ TEST(MaintenanceRun, RebuildsAllFourDatabasesAndKeepsTheOriginalsInTheBackup) {
     // What the window showed, in order.
     EXPECT_EQ(r.view.l1, QStringList({"Adatbázis :betarol.kdb", "Adatbázis :veladata.mdb",
                                       "Adatbázis :parameter.kdb", "Adatbázis :lfakturo.mdb"}));
-    EXPECT_EQ(r.view.l2.mid(0, 3), QStringList({QString::fromUtf8("Tábla :beraktar"),
+    EXPECT_EQ(r.view.l2.mid(0, 5), QStringList({QString::fromUtf8("Tábla :beraktar"),
                                                 QString::fromUtf8("Tábla :TorzsOrszagok"),
+                                                QString::fromUtf8("Tábla :Valtozasok"),
+                                                QString::fromUtf8("Tábla :beraktarTorolt"),
                                                 QString::fromUtf8("Tábla :VelaData")}));
     EXPECT_TRUE(r.view.label1.contains(QString::fromUtf8("Adatok másolása...")));
     EXPECT_TRUE(r.view.label1.contains(QString::fromUtf8("Adatbázis másolása...")));
@@ -456,4 +458,35 @@ TEST(MaintenanceRun, JournalOfACrashedProgramIsRolledBackNotCarriedIntoTheFreshF
         EXPECT_EQ(sql::rows(f, "SELECT count(*), sum(CegNev = 'eredeti') FROM VelaData"),
                   QStringList{"3003|3000"});
     }
+}
+
+TEST(MaintenanceRun, TheHistoryIsCopiedLikeAnyTableAndRecordsAgainAfterwards) {
+    TempDataFolder data;
+    const QString changes =
+        "SELECT Tabla || ':' || Muvelet || ':' || ifnull(Oszlop, '') || ':' || "
+        "ifnull(Regi, '') || ':' || ifnull(Uj, '') FROM Valtozasok ORDER BY "
+        "Kulcs";
+    const QString kept =
+        "SELECT Sorszám || ':' || recordID || ':' || CegNev || ':' || SorKulcs "
+        "FROM VelaDataTorolt";
+    {
+        auto db = vela::Database::open("veladata.mdb");
+        ASSERT_TRUE(db);
+        for (const char* sql :
+             {"INSERT INTO VelaData (Sorszám, recordID, CegNev) VALUES (1, 'a', 'Alfa')",
+              "UPDATE VelaData SET CegNev = 'Béta'", "DELETE FROM VelaData"})
+            ASSERT_TRUE((*db)->exec(sql)) << sql;
+    }
+    const QStringList before = sql::rows("veladata.mdb", changes);
+    ASSERT_EQ(before,
+              QStringList({"VelaData:U:::", "VelaData:M:CegNev:Alfa:Béta", "VelaData:T::1:"}));
+    Runner r;
+    ASSERT_TRUE(r.run.run());
+    EXPECT_EQ(sql::rows("veladata.mdb", changes), before);
+    EXPECT_EQ(sql::rows("veladata.mdb", kept), QStringList{"1:a:Béta:1"});
+    // The copy itself recorded nothing; the program's next write is recorded.
+    auto db = vela::Database::open("veladata.mdb");
+    ASSERT_TRUE(db);
+    ASSERT_TRUE((*db)->exec("INSERT INTO VelaData (Sorszám, recordID) VALUES (2, 'b')"));
+    EXPECT_EQ(sql::rows("veladata.mdb", changes).size(), 4);
 }

@@ -10,7 +10,9 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "base/sqlquote.h"
 #include "base/textrules.h"
+#include "base/workstation.h"
 
 namespace vela {
 
@@ -96,8 +98,52 @@ int hungarianCollation(void*, int na, const void* a, int nb, const void* b) {
                             QString::fromUtf8(static_cast<const char*>(b), nb));
 }
 
+// vela_host(), vela_user(): who the history notes; vela_note() and
+// vela_set_note(x): the connection's note that a restore sets around its
+// inserts (null when none).
+void textResult(sqlite3_context* ctx, const QByteArray& text) {
+    sqlite3_result_text(ctx, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+void hostFunction(sqlite3_context* ctx, int, sqlite3_value**) {
+    static const QByteArray host = workstationName().toUtf8();
+    textResult(ctx, host);
+}
+
+void userFunction(sqlite3_context* ctx, int, sqlite3_value**) {
+    static const QByteArray user = systemUserName().toUtf8();
+    textResult(ctx, user);
+}
+
+struct Note {
+    bool set = false;
+    QByteArray text;
+};
+
+void noteFunction(sqlite3_context* ctx, int, sqlite3_value**) {
+    const auto* note = static_cast<const Note*>(sqlite3_user_data(ctx));
+    if (note->set)
+        textResult(ctx, note->text);
+    else
+        sqlite3_result_null(ctx);
+}
+
+void setNoteFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    auto* note = static_cast<Note*>(sqlite3_user_data(ctx));
+    note->set = sqlite3_value_type(argv[0]) != SQLITE_NULL;
+    note->text = note->set ? textOf(argv[0]).toUtf8() : QByteArray();
+    sqlite3_result_null(ctx);
+}
+
 void registerFunctions(sqlite3* db) {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    auto* note = new Note;
+    sqlite3_create_function_v2(db, "vela_note", 0, SQLITE_UTF8, note, noteFunction, nullptr,
+                               nullptr, [](void* p) { delete static_cast<Note*>(p); });
+    sqlite3_create_function(db, "vela_set_note", 1, SQLITE_UTF8, note, setNoteFunction, nullptr,
+                            nullptr);
+    sqlite3_create_function(db, "vela_host", 0, flags, nullptr, hostFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "vela_user", 0, flags, nullptr, userFunction, nullptr, nullptr);
     sqlite3_create_function(db, "vela_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr);
     sqlite3_create_function(db, "vela_prefix", 2, flags, nullptr, prefixFunction, nullptr, nullptr);
     sqlite3_create_function(db, "vela_like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
@@ -183,7 +229,83 @@ class SqliteDialect final : public Dialect {
     QString setCacheSize(qint64 size) const override {
         return QStringLiteral("PRAGMA cache_size = %1").arg(size);
     }
+
+    QStringList historyTriggerNames(const QString& table) const override {
+        return {table + QStringLiteral("_valtozas_m"), table + QStringLiteral("_valtozas_u"),
+                table + QStringLiteral("_valtozas_t")};
+    }
+    QString triggerNamesQuery() const override {
+        return QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger'");
+    }
+    QString setHistoryNote() const override { return QStringLiteral("SELECT vela_set_note(?1)"); }
+    QStringList historyTriggers(const HistoryTarget& t) const override;
 };
+
+QString literal(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + out + QLatin1Char('\'');
+}
+
+QString quotedList(const QStringList& names, const QString& prefix = {}) {
+    QStringList out;
+    for (const QString& n : names) out << prefix + quoteIdentifier(n);
+    return out.join(QStringLiteral(", "));
+}
+
+QStringList SqliteDialect::historyTriggers(const HistoryTarget& t) const {
+    const QString table = quoteIdentifier(t.table);
+    const QString changes = quoteIdentifier(t.changes);
+    const QString changeColumns = quotedList(t.changeColumns);
+    // Local time to the millisecond, sortable as text; one moment for the
+    // whole statement.
+    const QString who = QStringLiteral(
+        "strftime('%Y-%m-%d %H:%M:%f', 'now', 'localtime'), vela_host(), vela_user()");
+    auto rowOf = [&](const QString& which) {
+        auto col = [&](const QString& c) {
+            return c.isEmpty() ? QStringLiteral("NULL") : which + quoteIdentifier(c);
+        };
+        return QStringLiteral("%1, %2, %3, %4")
+            .arg(literal(t.table), which + quoteIdentifier(t.key), col(t.sorszam), col(t.recordId));
+    };
+    const QStringList names = historyTriggerNames(t.table);
+    QStringList out;
+    for (const QString& n : names)
+        out << QStringLiteral("DROP TRIGGER IF EXISTS ") + quoteIdentifier(n);
+
+    // A changed row: one entry per column whose value is not the same as
+    // before (a change of letter case or of type counts).
+    QStringList pairs;
+    for (const QString& c : t.columns) {
+        pairs << QStringLiteral("SELECT %1 AS o, OLD.%2 AS r, NEW.%2 AS u")
+                     .arg(literal(c), quoteIdentifier(c));
+    }
+    out << QStringLiteral(
+               "CREATE TRIGGER %1 AFTER UPDATE ON %2 FOR EACH ROW BEGIN "
+               "INSERT INTO %3 (%4) SELECT %5, %6, %7, o, r, u FROM (%8) WHERE r IS NOT u; END")
+               .arg(quoteIdentifier(names[0]), table, changes, changeColumns, who,
+                    rowOf(QStringLiteral("NEW.")), literal(history_action::kChanged),
+                    pairs.join(QStringLiteral(" UNION ALL ")));
+    // A new row, or one a restore brings back (the note names what it restores).
+    out << QStringLiteral(
+               "CREATE TRIGGER %1 AFTER INSERT ON %2 FOR EACH ROW BEGIN "
+               "INSERT INTO %3 (%4) VALUES (%5, %6, CASE WHEN vela_note() IS NULL THEN %7 "
+               "ELSE %8 END, NULL, vela_note(), NULL); END")
+               .arg(quoteIdentifier(names[1]), table, changes, changeColumns, who,
+                    rowOf(QStringLiteral("NEW.")), literal(history_action::kInserted),
+                    literal(history_action::kRestored));
+    // A deleted row: kept whole, and an entry that points at it.
+    out << QStringLiteral(
+               "CREATE TRIGGER %1 AFTER DELETE ON %2 FOR EACH ROW BEGIN "
+               "INSERT INTO %3 (%4, %5) VALUES (%6, OLD.%7, %8); "
+               "INSERT INTO %9 (%10) VALUES (%8, %11, %12, NULL, last_insert_rowid(), NULL); END")
+               .arg(quoteIdentifier(names[2]), table, quoteIdentifier(t.deleted),
+                    quotedList(t.columns), quotedList(t.deletedExtra),
+                    quotedList(t.columns, QStringLiteral("OLD.")), quoteIdentifier(t.key), who,
+                    changes, changeColumns, rowOf(QStringLiteral("OLD.")),
+                    literal(history_action::kDeleted));
+    return out;
+}
 
 class SqliteStatement final : public EngineStatement {
   public:
@@ -352,7 +474,23 @@ const Dialect& dialect() {
     return d;
 }
 
+SqliteConnection::SqliteConnection(sqlite3* db, const QString& name, bool owned)
+    : db_(db), name_(name), owned_(owned) {
+    if (db_)
+        sqlite3_update_hook(db_, &SqliteConnection::rowChanged, this);
+}
+
+void SqliteConnection::rowChanged(void* self, int, const char*, const char* table, long long) {
+    // The history's tables: "Valtozasok" and the "…Torolt" of each recorded one.
+    const size_t n = std::strlen(table);
+    if ((n >= 6 && std::memcmp(table + n - 6, "Torolt", 6) == 0) ||
+        std::strcmp(table, "Valtozasok") == 0)
+        ++static_cast<SqliteConnection*>(self)->historyRows_;
+}
+
 SqliteConnection::~SqliteConnection() {
+    if (db_)
+        sqlite3_update_hook(db_, nullptr, nullptr);
     if (owned_)
         sqlite3_close_v2(db_);
 }
@@ -461,7 +599,7 @@ qint64 SqliteConnection::changeToken() {
 }
 
 qint64 SqliteConnection::totalChanges() const {
-    return sqlite3_total_changes64(db_);
+    return sqlite3_total_changes64(db_) - historyRows_;
 }
 
 const Dialect& SqliteConnection::dialect() const {

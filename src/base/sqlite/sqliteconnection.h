@@ -43,6 +43,8 @@ class SqliteConnection final : public Connection {
     void rollback() override;
     bool inTransaction() const override;
     qint64 changeToken() override;
+    // The rows the connection's statements changed, without the rows the
+    // history's triggers added for them.
     qint64 totalChanges() const override;
     const Dialect& dialect() const override;
     QString displayName() const override;
@@ -51,11 +53,14 @@ class SqliteConnection final : public Connection {
     Error lastError(int code) const;
 
   private:
-    SqliteConnection(sqlite3* db, const QString& name, bool owned)
-        : db_(db), name_(name), owned_(owned) {}
+    SqliteConnection(sqlite3* db, const QString& name, bool owned);
+    static void rowChanged(void* self, int op, const char* database, const char* table,
+                           long long rowid);
     sqlite3* db_;
     QString name_;
     bool owned_;
+    // Rows the history's triggers wrote: not the connection's own changes.
+    qint64 historyRows_ = 0;
 };
 
 // The dialect of SQLite.
