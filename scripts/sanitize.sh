@@ -24,4 +24,6 @@ export LSAN_OPTIONS="suppressions=$here/scripts/sanitize.supp:print_suppressions
 cmake --build "$build" -j "$(nproc)"
 
 cd "$build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)" "$@"
+# The server's tests run here too, beside a cluster of their own.
+QT_QPA_PLATFORM=offscreen bash "$here/scripts/withpg.sh" \
+    ctest --output-on-failure -j "$(nproc)" "$@"
