@@ -254,6 +254,9 @@ Result<std::unique_ptr<Database>> Database::openServer(const QString& conninfo,
                                         "hiányzik a(z) „%3” tábla.")
                              .arg(fileName, server, t)};
     }
+    // The server's triggers record every workstation's changes.
+    if (const Status s = history::install(*db); !s)
+        return s.error();
     return db;
 }
 

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <vector>
 
+#include "base/sqlquote.h"
+
 namespace vela {
 
 // Defined with the statement, whose busy failure it tells.
@@ -126,9 +128,95 @@ class PgDialect final : public Dialect {
         return icu_ ? QStringLiteral(" COLLATE \"hu-HU-x-icu\"") : QString();
     }
 
+    QStringList historyTriggerNames(const QString& table) const override {
+        return {table + QStringLiteral("_valtozas")};
+    }
+    QString triggerNamesQuery() const override {
+        return QStringLiteral(
+            "SELECT t.tgname FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c ON c.oid = "
+            "t.tgrelid WHERE NOT t.tgisinternal AND pg_catalog.pg_table_is_visible(c.oid)");
+    }
+    // A session setting: '' is no note.
+    QString setHistoryNote() const override {
+        return QStringLiteral("SELECT set_config('vela.note', coalesce(?1, ''), false)");
+    }
+    QStringList historyTriggers(const HistoryTarget& t) const override;
+
   private:
     bool icu_;
 };
+
+QString pgLiteral(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + out + QLatin1Char('\'');
+}
+
+QString pgNames(const QStringList& names, const QString& prefix = {}) {
+    QStringList out;
+    for (const QString& n : names) out << prefix + quoteIdentifier(n);
+    return out.join(QStringLiteral(", "));
+}
+
+// One trigger function per recorded table, run after each row's change: the
+// time, the workstation (the client's address, or "helyi" on the socket), and
+// the database role that made the change are the server's own to know.
+QStringList PgDialect::historyTriggers(const HistoryTarget& t) const {
+    const QString table = quoteIdentifier(t.table);
+    const QString changes = quoteIdentifier(t.changes);
+    const QString changeColumns = pgNames(t.changeColumns);
+    const QString name = historyTriggerNames(t.table).first();
+    const QString function = quoteIdentifier(name + QStringLiteral("_fn"));
+    auto rowOf = [&](const QString& which) {
+        auto col = [&](const QString& c) {
+            return c.isEmpty() ? QStringLiteral("NULL") : which + quoteIdentifier(c);
+        };
+        return QStringLiteral("%1, %2, %3, %4")
+            .arg(pgLiteral(t.table), which + quoteIdentifier(t.key), col(t.sorszam),
+                 col(t.recordId));
+    };
+    QStringList pairs;
+    for (const QString& c : t.columns)
+        pairs << QStringLiteral("(%1, OLD.%2::text, NEW.%2::text)")
+                     .arg(pgLiteral(c), quoteIdentifier(c));
+    const QString who = QStringLiteral("ido, gep, ki");
+    const QString body =
+        QStringLiteral(
+            "DECLARE ido text := to_char(clock_timestamp(), 'YYYY-MM-DD HH24:MI:SS.MS'); "
+            "gep text := coalesce(host(inet_client_addr()), 'helyi'); "
+            "ki text := session_user; "
+            "megj text := nullif(current_setting('vela.note', true), ''); "
+            "kept bigint; "
+            "BEGIN "
+            "IF TG_OP = 'UPDATE' THEN "
+            "INSERT INTO %1 (%2) SELECT %3, %4, %5, v.o, v.r, v.u FROM (VALUES %6) AS v(o, r, u) "
+            "WHERE v.r IS DISTINCT FROM v.u; "
+            "ELSIF TG_OP = 'INSERT' THEN "
+            "INSERT INTO %1 (%2) VALUES (%3, %7, CASE WHEN megj IS NULL THEN %8 ELSE %9 END, "
+            "NULL, megj, NULL); "
+            "ELSE "
+            "INSERT INTO %10 (%11, %12) VALUES (%13, OLD.%14, %3) RETURNING %15 INTO kept; "
+            "INSERT INTO %1 (%2) VALUES (%3, %16, %17, NULL, kept::text, NULL); "
+            "END IF; "
+            "RETURN NULL; "
+            "END")
+            .arg(changes, changeColumns, who, rowOf(QStringLiteral("NEW.")),
+                 pgLiteral(QString::fromUtf8(history_action::kChanged)),
+                 pairs.join(QStringLiteral(", ")), rowOf(QStringLiteral("NEW.")),
+                 pgLiteral(QString::fromUtf8(history_action::kInserted)),
+                 pgLiteral(QString::fromUtf8(history_action::kRestored)))
+            .arg(quoteIdentifier(t.deleted), pgNames(t.columns), pgNames(t.deletedExtra),
+                 pgNames(t.columns, QStringLiteral("OLD.")), quoteIdentifier(t.key),
+                 quoteIdentifier(t.key), rowOf(QStringLiteral("OLD.")),
+                 pgLiteral(QString::fromUtf8(history_action::kDeleted)));
+    return {QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
+                           "$vela$%2$vela$")
+                .arg(function, body),
+            QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(quoteIdentifier(name), table),
+            QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 FOR EACH "
+                           "ROW EXECUTE FUNCTION %3()")
+                .arg(quoteIdentifier(name), table, function)};
+}
 
 QString fromUtf8(const char* s) {
     return QString::fromUtf8(s ? s : "").trimmed();
