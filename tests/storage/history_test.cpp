@@ -8,6 +8,7 @@
 #include "storage/database.h"
 #include "storage/history.h"
 #include "storage/recordsource.h"
+#include "storagebackend.h"
 #include "tempdatafolder.h"
 
 using vela::Database;
@@ -157,3 +158,81 @@ TEST_F(HistoryTest, EveryRecordedFileGetsItsHistoryAndReadOnlyOnesNone) {
     ASSERT_TRUE(readOnly);
     EXPECT_FALSE((*readOnly)->hasTable("Valtozasok"));
 }
+
+// The same recording on the data folder's files and on the server: a write
+// past the program (bare SQL) is recorded field by field, and a ledger
+// deleted whole comes back field by field.
+namespace {
+
+class HistoryOnEitherBackend : public ::testing::TestWithParam<vela::test::Backend> {
+  protected:
+    void SetUp() override {
+        auto opened = backend.open(GetParam(), "veladata.mdb", {"VelaData"});
+        ASSERT_TRUE(opened) << opened.errorText().toStdString();
+        db = std::move(*opened);
+        ASSERT_TRUE(
+            exec("INSERT INTO VelaData (Sorszám, recordID, CegNev, Brutto, Kivezetés, "
+                 "Datumig) VALUES (1, 'r1', 'Alfa Kft', 127, 'N', '2025-01-31'), "
+                 "(2, 'r2', 'Béta''s', 254.5, 'I', NULL)"));
+    }
+    vela::Status exec(const QString& sql) {
+        return db->exec(vela::test::StorageBackend::sql(GetParam(), sql));
+    }
+    std::vector<Database::Row> ledger() {
+        return db
+            ->rows(vela::test::StorageBackend::sql(GetParam(),
+                                                   "SELECT * FROM VelaData ORDER BY Kulcs"))
+            .value();
+    }
+    qint64 keyOf(const char* recordId) {
+        return db
+            ->scalar(vela::test::StorageBackend::sql(
+                         GetParam(), "SELECT Kulcs FROM VelaData WHERE recordID = ?1"),
+                     {recordId})
+            ->toLongLong();
+    }
+
+    vela::test::StorageBackend backend;
+    std::unique_ptr<Database> db;
+};
+
+}  // namespace
+
+TEST_P(HistoryOnEitherBackend, AWritePastTheProgramAndAWholeDeletionAreRecordedAndUndone) {
+    const qint64 first = keyOf("r1");
+    ASSERT_TRUE(
+        exec("UPDATE VelaData SET CegNev = 'Alfa Zrt', Kivezetés = 'I', Datumig = NULL "
+             "WHERE recordID = 'r1'"));
+    auto h = history::rowHistory(*db, schema::velaData(), first);
+    ASSERT_TRUE(h) << h.errorText().toStdString();
+    QStringList changes;
+    for (const history::Entry& e : *h)
+        changes << QStringLiteral("%1 %2: %3 -> %4")
+                       .arg(e.action, e.column, e.oldValue.toString(), e.newValue.toString());
+    changes.sort();
+    EXPECT_EQ(changes, (QStringList{"M CegNev: Alfa Kft -> Alfa Zrt", "M Datumig: 2025-01-31 -> ",
+                                    "M Kivezetés: N -> I", "U : -> "}));
+
+    const auto before = ledger();
+    ASSERT_TRUE(exec("DELETE FROM VelaData"));
+    auto deleted = history::deletedRows(*db, schema::velaData());
+    ASSERT_TRUE(deleted) << deleted.errorText().toStdString();
+    ASSERT_EQ(deleted->size(), 2);
+    QList<qint64> ids;
+    for (const history::DeletedRow& r : *deleted) ids << r.id;
+    auto keys = history::restore(*db, schema::velaData(), ids);
+    ASSERT_TRUE(keys) << keys.errorText().toStdString();
+    const auto after = ledger();
+    ASSERT_EQ(after.size(), before.size());
+    for (size_t r = 0; r < before.size(); ++r)
+        for (qsizetype c = 0; c < before[r].size(); ++c)
+            EXPECT_EQ(after[r][c], before[r][c]) << "row " << r << " column " << c;
+    h = history::rowHistory(*db, schema::velaData(), first);
+    ASSERT_TRUE(h && h->size() >= 2);
+    EXPECT_EQ((*h)[0].action, "V");
+    EXPECT_EQ((*h)[1].action, "T");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, HistoryOnEitherBackend,
+                         ::testing::Values(vela::test::Backend::Files, vela::test::Backend::Server),
+                         vela::test::backendName);
