@@ -103,6 +103,9 @@ class StartupDamage : public ::testing::Test {
 
 TEST_F(StartupDamage, LedgerPageDamagedAtStartEndsWithOneMessageAndNoWrite) {
     fill("VelaData", 3000);
+    // A file this version has opened before: its history's triggers are in
+    // place, so opening it writes nothing.
+    ASSERT_TRUE(vela::Database::open("veladata.mdb").ok());
     // The last rows, which the window shows first.
     damage("veladata.mdb", leaf("VelaData", -1));
     const QByteArray before = bytes("veladata.mdb");
