@@ -1,0 +1,63 @@
+// Two workstations on one server edit the same ledger row: the later save
+// is refused with what changed, the typed value stays, saving again writes it.
+#include <gtest/gtest.h>
+
+#include "storage/recordsource.h"
+#include "storagebackend.h"
+
+using namespace vela;
+using test::Backend;
+
+namespace {
+
+class RowVersion : public ::testing::TestWithParam<Backend> {};
+
+}  // namespace
+
+TEST_P(RowVersion, SaveOfARowWrittenMeanwhileIsRefusedAndTold) {
+    test::StorageBackend backend;
+    auto a = backend.open(GetParam(), "veladata.mdb");
+    ASSERT_TRUE(a) << a.errorText().toStdString();
+    auto b = Database::openServer(test::StorageBackend::testServer().conninfo(), "veladata.mdb");
+    ASSERT_TRUE(b) << b.errorText().toStdString();
+    ASSERT_TRUE((*a)->exec(
+        test::StorageBackend::sql(GetParam(),
+                                  "INSERT INTO VelaData (Sorszám, CegNev, Megnevezes, Netto) "
+                                  "VALUES (1, 'Alma Bt', 'áru', 100)")));
+    RecordSource mine, theirs;
+    for (auto [rs, db] : {std::pair{&mine, a->get()}, std::pair{&theirs, b->get()}}) {
+        rs->setDatabase(db);
+        rs->setQuery(Query(schema::velaData()));
+        ASSERT_TRUE(rs->refresh());
+        ASSERT_EQ(rs->recordCount(), 1);
+    }
+    // Both read the row; the other saves first.
+    ASSERT_TRUE(mine.setField("CegNev", "Alma Kft"));
+    ASSERT_TRUE(theirs.setField("Megnevezes", "szolgáltatás"));
+    ASSERT_TRUE(theirs.setField("Netto", 120.0));
+    ASSERT_TRUE(theirs.update());
+
+    const Status refused = mine.update();
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.errorText().contains("másik munkaállomás módosította"))
+        << refused.errorText().toStdString();
+    EXPECT_TRUE(refused.errorText().contains("Megnevezes, Netto"))
+        << refused.errorText().toStdString();
+    // The typed value stays; the rest shows what the other saved.
+    EXPECT_TRUE(mine.editPending());
+    EXPECT_EQ(mine.field("CegNev").toString(), "Alma Kft");
+    EXPECT_EQ(mine.field("Megnevezes").toString(), "szolgáltatás");
+
+    ASSERT_TRUE(mine.update());
+    auto row = (*b)->rows(
+        test::StorageBackend::sql(GetParam(), "SELECT CegNev, Megnevezes, Netto FROM VelaData"));
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->front(), (Database::Row{"Alma Kft", "szolgáltatás", 120.0}));
+    // Another change of theirs after a fresh read goes through as well.
+    ASSERT_TRUE(theirs.refresh());
+    ASSERT_TRUE(theirs.setField("Netto", 130.0));
+    ASSERT_TRUE(theirs.update());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, RowVersion, ::testing::Values(Backend::Server),
+                         test::backendName);
