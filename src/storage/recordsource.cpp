@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -280,6 +281,36 @@ Status RecordSource::requery() {
     emit rowsReset();
     emit currentChanged(pos_);
     return {};
+}
+
+void RecordSource::followOthers(int intervalMs) {
+    if (intervalMs <= 0) {
+        delete follow_;
+        follow_ = nullptr;
+        return;
+    }
+    if (!follow_) {
+        follow_ = new QTimer(this);
+        connect(follow_, &QTimer::timeout, this, [this] { rereadIfOthersWrote(); });
+    }
+    followedToken_ = db_ && db_->handle() ? db_->handle()->changeToken() : -1;
+    follow_->start(intervalMs);
+}
+
+bool RecordSource::rereadIfOthersWrote() {
+    if (!db_ || !db_->handle() || !open_ || edit_)
+        return false;
+    const qint64 token = db_->handle()->changeToken();
+    if (token == followedToken_)
+        return false;
+    followedToken_ = token;
+    const qint64 current = pos_ >= 0 && pos_ < int(rowids_.size()) ? rowids_[size_t(pos_)] : -1;
+    if (!requery())
+        return false;
+    const int at = current >= 0 ? findRowid(current) : -1;
+    if (at >= 0 && at != pos_)
+        (void)setPosition(at);
+    return true;
 }
 
 void RecordSource::close() {

@@ -12,6 +12,8 @@
 #include "storage/columns.h"
 #include "storage/query.h"
 
+class QTimer;
+
 namespace vela {
 
 class Database;
@@ -49,6 +51,13 @@ class RecordSource : public QObject {
     [[nodiscard]] Status requery();
     void close();
     bool isOpen() const { return open_; }
+    // Looks every intervalMs whether another connection has committed to the
+    // database (a server tells its connections) and then re-reads the rows,
+    // keeping the current row; an edit in progress is never thrown away: the
+    // re-read waits until it is saved or cancelled. 0 stops looking.
+    void followOthers(int intervalMs);
+    // The look itself: true when the rows were read anew.
+    bool rereadIfOthersWrote();
 
     int recordCount() const { return int(rowids_.size()); }
     bool bof() const { return pos_ < 0 || rowids_.empty(); }
@@ -203,6 +212,8 @@ class RecordSource : public QObject {
     mutable QHash<qint64, QString> versions_;  // by rowid, for the rows of pages_
     QHash<int, std::pair<ColumnRule, QString>> rules_;
     InsertHook insertHook_;
+    QTimer* follow_ = nullptr;
+    qint64 followedToken_ = -1;
 };
 
 }  // namespace vela

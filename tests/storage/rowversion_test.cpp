@@ -2,6 +2,8 @@
 // is refused with what changed, the typed value stays, saving again writes it.
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include "storage/recordsource.h"
 #include "storagebackend.h"
 
@@ -61,3 +63,36 @@ TEST_P(RowVersion, SaveOfARowWrittenMeanwhileIsRefusedAndTold) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, RowVersion, ::testing::Values(Backend::Server),
                          test::backendName);
+
+// A list that follows the others reads their commits by itself, keeping
+// its current row, and never throws away what is being typed.
+TEST_P(RowVersion, AListFollowingTheOthersKeepsItsRowAndTheTyping) {
+    test::StorageBackend backend;
+    auto a = backend.open(GetParam(), "veladata.mdb");
+    ASSERT_TRUE(a) << a.errorText().toStdString();
+    auto b = Database::openServer(test::StorageBackend::testServer().conninfo(), "veladata.mdb");
+    ASSERT_TRUE(b) << b.errorText().toStdString();
+    const QString add = test::StorageBackend::sql(
+        GetParam(), "INSERT INTO VelaData (Sorszám, CegNev) VALUES (?, ?)");
+    ASSERT_TRUE((*a)->exec(add, {1, "Alma Bt"}));
+    ASSERT_TRUE((*a)->exec(add, {2, "Barack Kft"}));
+    RecordSource mine;
+    mine.setDatabase(a->get());
+    mine.setQuery(Query(schema::velaData()));
+    ASSERT_TRUE(mine.refresh());
+    ASSERT_TRUE(mine.moveTo(1));
+    mine.followOthers(50);
+
+    ASSERT_TRUE((*b)->exec(add, {3, "Citrom Zrt"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mine.recordCount() == 3; }, 5000));
+    EXPECT_EQ(mine.field("CegNev").toString(), "Barack Kft");
+
+    ASSERT_TRUE(mine.setField("CegNev", "Barack és Társa Kft"));
+    ASSERT_TRUE((*b)->exec(add, {4, "Dinnye Bt"}));
+    QTest::qWait(300);
+    EXPECT_EQ(mine.recordCount(), 3);  // the typing waits for its save
+    ASSERT_TRUE(mine.update());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mine.recordCount() == 4; }, 5000));
+    EXPECT_EQ(mine.field("CegNev").toString(), "Barack és Társa Kft");
+    EXPECT_EQ(mine.field("Sorszám").toLongLong(), 2);
+}
