@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "maintenance/reptexts.h"
+#include "maintenance/servermove.h"
 
 namespace velarep {
 
@@ -32,7 +33,7 @@ T* named(T* widget, const char* name) {
 }  // namespace
 
 Form1::Form1(const QString& templateDir, RepDialogService& dialogs, QWidget* parent)
-    : QWidget(parent), run_(templateDir, dialogs, this) {
+    : QWidget(parent), run_(templateDir, dialogs, this), dialogs_(dialogs) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(u(texts::kWindowTitle));
 
@@ -86,10 +87,18 @@ Form1::~Form1() {
 }
 
 bool Form1::isAutoRun(const QString& argumentText) {
-    return argumentText.toLower() == QLatin1String("/s");
+    const QString text = argumentText.toLower();
+    for (const char* move : {"", "/kiszolgalo ", "/helyi "}) {
+        const QString word = QString::fromLatin1(move).trimmed();
+        if (text == QLatin1String(move) + QLatin1String("/s") ||
+            (!word.isEmpty() && text == QLatin1String("/s ") + word))
+            return true;
+    }
+    return false;
 }
 
 void Form1::start(const QString& argumentText) {
+    arguments_ = argumentText;
     show();
     if (!isAutoRun(argumentText))
         return;
@@ -98,7 +107,7 @@ void Form1::start(const QString& argumentText) {
 }
 
 void Form1::Command1_Click() {
-    run_.run();
+    runWithMove(run_, moveOf(arguments_), dialogs_);
 }
 
 void Form1::Command2_Click() {

@@ -23,7 +23,10 @@ class Form1 : public QWidget, private MaintenanceView {
     ~Form1() override;
 
     // The command line decides: "/s" in any case runs at once and closes the
-    // window afterwards; anything else waits for Command1.
+    // window afterwards (with "/kiszolgalo" or "/helyi" beside it too);
+    // anything else waits for Command1. "/kiszolgalo" moves the data onto
+    // the server of the parameters after the rebuild, "/helyi" back into
+    // fresh files.
     static bool isAutoRun(const QString& argumentText);
     void start(const QString& argumentText);
 
@@ -47,6 +50,8 @@ class Form1 : public QWidget, private MaintenanceView {
     void repaint() override;
 
     MaintenanceRun run_;
+    RepDialogService& dialogs_;
+    QString arguments_;
     bool cursorOverridden_ = false;
     QPushButton* Command1;
     QPushButton* Command2;

@@ -233,6 +233,7 @@ bool MaintenanceRun::run() {
     problems_.clear();
     untouched_.clear();
     arrived_.clear();
+    finalReport_.clear();
     madeBackupDir_ = false;
     if (view_) {
         view_->setWaitCursor(true);
@@ -242,6 +243,12 @@ bool MaintenanceRun::run() {
 
     const bool completed = runSteps();
     removeEmptyBackup();
+    if (completed && finalStep_) {
+        if (!problems_.isEmpty())
+            problems_ << u(texts::kMoveNotRun);
+        else if (const vela::Status s = finalStep_(finalReport_); !s)
+            problems_ << sentence(s.errorText());
+    }
 
     if (view_) {
         view_->setRunning(false);
@@ -271,6 +278,7 @@ QString MaintenanceRun::endText(bool completed) const {
     if (!untouched_.isEmpty())
         section({}, {u(texts::kUntouched).arg(untouched_.join(QStringLiteral(", ")))});
     section(u(texts::kArrivedHeader), arrived_);
+    section(finalHeader_, finalReport_);
     section(u(texts::kSkippedRowsHeader), skipped_);
     section(u(texts::kSalvagedHeader), salvaged_);
     section({}, notes_);

@@ -29,6 +29,16 @@ class MaintenanceRun {
     static QString templateDirFor(const QString& programDir);
 
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
+    const QString& templateDir() const { return templateDir_; }
+
+    // A step after a rebuild that met no error (moving the data to a
+    // server): it adds lines under header to the end message, or fails with
+    // the Error the end message tells. An empty step takes it away.
+    using FinalStep = std::function<vela::Status(QStringList& report)>;
+    void setFinalStep(QString header, FinalStep step) {
+        finalHeader_ = std::move(header);
+        finalStep_ = std::move(step);
+    }
     void setView(MaintenanceView* view);
 
     bool isBusy() const { return busy_; }
@@ -104,6 +114,9 @@ class MaintenanceRun {
     bool madeBackupDir_ = false;
     int tablesDone_ = 0;
     int tableCount_ = 0;
+    QString finalHeader_;
+    FinalStep finalStep_;
+    QStringList finalReport_;
 };
 
 }  // namespace velarep

@@ -8,7 +8,7 @@ namespace velarep {
 
 QString helpText() {
     return QStringLiteral(
-        "Használat: VelaRep [/s | --help | --version]\n"
+        "Használat: VelaRep [/kiszolgalo | /helyi] [/s] | --help | --version\n"
         "\n"
         "A VelaRep az aktuális mappa (az adatmappa) négy adatbázisát építi újra a\n"
         "program melletti Data mappa tiszta mintáiból úgy, hogy az adatsorok\n"
@@ -17,6 +17,10 @@ QString helpText() {
         "\n"
         "Kapcsolók:\n"
         "  /s             a karbantartás azonnal indul, a végén az ablak bezárul\n"
+        "  /kiszolgalo    a karbantartás után az adatok a paraméterekben (Kiszolgalo)\n"
+        "                 megadott adatbázis-kiszolgálóra költöznek; üres táblákba\n"
+        "  /helyi         a karbantartás után a kiszolgáló adatai friss fájlokba\n"
+        "                 kerülnek, és a program ismét az adatmappa fájljain dolgozik\n"
         "  -h, --help     ez a súgó\n"
         "  --version      a program verziója\n");
 }

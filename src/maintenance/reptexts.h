@@ -71,6 +71,22 @@ inline constexpr const char* kConvertedNothing =
     "%1: Access adatbázis volt, de egyetlen sora sem került át (a táblái közül egynek sincs "
     "párja a sablonban); az eredeti a mentési mappában marad.";
 
+inline constexpr const char* kNoServer =
+    "A parameter.kdb Kiszolgalo mezőjében nincs adatbázis-kiszolgáló megadva. Adja meg a "
+    "VelaData Paraméterek ablakában (például host=GÉP dbname=ADATBÁZIS, vagy service=NÉV), "
+    "majd indítsa újra a VelaRep-et!";
+inline constexpr const char* kToServerHeader = "A kiszolgálóra (%1) másolt sorok:";
+inline constexpr const char* kToFilesHeader = "A kiszolgálóról (%1) a friss fájlokba másolt sorok:";
+inline constexpr const char* kMovedTable = "%1 / %2: %3 sor";
+inline constexpr const char* kNowOnServer =
+    "A VelaData mostantól a kiszolgálón dolgozik; az adatmappa fájljai a mentési mappában "
+    "is megvannak.";
+inline constexpr const char* kNowOnFiles =
+    "A Kiszolgalo paramétert töröltem: a VelaData mostantól ismét az adatmappa fájljain "
+    "dolgozik.";
+inline constexpr const char* kMoveNotRun =
+    "Az adatok költöztetése elmaradt, mert a karbantartás hibát talált.";
+
 inline constexpr const char* kFileSource = "VelaRep";
 inline constexpr const char* kDatabaseSource = "SQLite";
 

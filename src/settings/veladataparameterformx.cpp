@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -15,11 +16,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "base/postgres/pgconnection.h"
 #include "import/navcredentials.h"
 #include "settings/helpformx.h"
 #include "settings/navtechnicaluserformx.h"
 #include "storage/columns.h"
 #include "storage/database.h"
+#include "storage/dataplace.h"
 #include "storage/funcs.h"
 #include "ui/appcontext.h"
 #include "ui/busycursor.h"
@@ -53,13 +56,19 @@ const QString noDatabase = QStringLiteral("A paraméterek (parameter.kdb) nem ny
 const QString helpTopic = QStringLiteral("ParameterFormX");
 const QString rateDigits =
     QStringLiteral("A késedelmi kamat évi mértékét százalékban, számmal adja meg (pl. 13,5)!");
+const QString serverCaption = QStringLiteral("Kiszolgáló");
+const QString serverNext = QStringLiteral("A program a következő indításától %1 dolgozik.");
+const QString serverFiles = QStringLiteral("az adatmappa fájljain");
+const QString serverAt = QStringLiteral("a(z) %1 adatbázis-kiszolgálón");
+const QString serverTitle = QStringLiteral("Kiszolgáló");
 }  // namespace text
 
 // The longest text each column's cell takes while it is edited.
 // The business's own details (tax number, name, address, bank account) and
-// the yearly late-payment interest rate follow the first seven.
-constexpr int kColumns = 12;
-constexpr int kLengthLimit[kColumns] = {100, 1, 1, 3, 100, 100, 0, 8, 100, 100, 40, 6};
+// the yearly late-payment interest rate follow the first seven; the server
+// address comes last.
+constexpr int kColumns = 13;
+constexpr int kLengthLimit[kColumns] = {100, 1, 1, 3, 100, 100, 0, 8, 100, 100, 40, 6, 200};
 
 enum Column {
     Emblema = 0,
@@ -68,8 +77,11 @@ enum Column {
     Currency = 3,
     Interface = 5,
     OwnTaxNumber = 7,
-    Rate = 11
+    Rate = 11,
+    Server = 12  // the grid's column of Kiszolgalo (after the hidden key)
 };
+
+const QString kServerField = QStringLiteral("Kiszolgalo");
 
 // A picture path as the user wrote it, found in the file system: backslashes
 // as separators, each name matched whatever its case.
@@ -143,16 +155,25 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
     DBGrid1 = new RecordGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setAccessibleName(text::caption);
-    gridModel_ = new RecordGridModel(&EmblemaData, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-                                     ctx_.dialogs, this);
+    gridModel_ = new RecordGridModel(
+        &EmblemaData,
+        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, schema::emblemaPath().indexOf(kServerField)},
+        ctx_.dialogs, this);
     gridModel_->setHeaderCaption(Interface, text::interfaceCaption);
     gridModel_->setHeaderCaption(OwnTaxNumber, text::ownTaxCaption);
+    gridModel_->setHeaderCaption(Server, text::serverCaption);
     DBGrid1->setRecordModel(gridModel_, ctx_.dialogs);
     DBGrid1->setItemDelegate(new KeyDelegate(this));
     DBGrid1->horizontalHeader()->setDefaultSectionSize(120);
     DBGrid1->horizontalHeader()->resizeSection(Emblema, 220);
     DBGrid1->horizontalHeader()->resizeSection(Interface, 220);
+    DBGrid1->horizontalHeader()->resizeSection(Server, 260);
     root->addWidget(DBGrid1, 1);
+    // Which database the program works on now.
+    WhereLabel = new QLabel(whereText(ctx_.db), this);
+    WhereLabel->setObjectName(QStringLiteral("WhereLabel"));
+    WhereLabel->setWordWrap(true);
+    root->addWidget(WhereLabel);
 
     FormKit kit(this);
     auto* buttons = new QHBoxLayout;
@@ -264,9 +285,32 @@ void VelaDataParameterFormX::storePending() {
         DBGrid1->setCurrentIndex({});
         DBGrid1->followCurrent();
     }
-    if (EmblemaData.editPending()) {
-        if (const Status written = EmblemaData.update(); !written)
-            showDatabaseError(written.errorText());
+    if (!EmblemaData.editPending())
+        return;
+    const QString before = serverAddress(*parameters_);
+    QString typed = Funcs::TextOrEmpty(EmblemaData.field(kServerField)).toString().trimmed();
+    // A password is never kept: the typed address is refused and the stored
+    // one stays.
+    if (const Status fit = postgres::checkServerAddress(typed); !fit) {
+        showError(fit.errorText());
+        typed = before;
+    }
+    (void)EmblemaData.setField(kServerField, typed.isEmpty() ? QVariant() : QVariant(typed));
+    if (const Status written = EmblemaData.update(); !written) {
+        showDatabaseError(written.errorText());
+        return;
+    }
+    const QString after = serverAddress(*parameters_);
+    if (after == before)
+        return;
+    // The databases open at start: the new place counts from the next one.
+    const QString where =
+        after.isEmpty() ? text::serverFiles : text::serverAt.arg(postgres::withoutPassword(after));
+    WhereLabel->setText(whereText(ctx_.db) + QLatin1Char('\n') + text::serverNext.arg(where));
+    if (ctx_.dialogs) {
+        BusyCursor::Suspend normal;
+        ctx_.dialogs->message(text::serverNext.arg(where), text::serverTitle,
+                              DialogService::Icon::Information);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "storage/recordsource.h"
 #include "ui/windowbase.h"
 
+class QLabel;
 class QMenuBar;
 class QPushButton;
 
@@ -17,7 +18,9 @@ class RecordGridModel;
 
 // The parameters window: the one row of EmblemaPath in a grid, edited under
 // per-column key rules; "OK" tests the logo picture and hands the invoicing
-// program's folder to the rest of the program.
+// program's folder to the rest of the program. Below the grid it says which
+// database the program works on; a new server address counts from the next
+// start.
 class VelaDataParameterFormX : public WindowBase {
     Q_OBJECT
   public:
@@ -53,6 +56,7 @@ class VelaDataParameterFormX : public WindowBase {
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QMenuBar* menuBar_ = nullptr;
+    QLabel* WhereLabel = nullptr;
     bool activated_ = false;
 };
 

@@ -250,6 +250,11 @@ const TableDef& emblemaPath() {
             {"SajatBankszamla", CT::Text, 40, K::Any, "", ""},
             {"KesedelmiKamat", CT::Real, 6, K::Numeric, "", ""},
             {"Kulcs", CT::Integer, 0, K::Any, "", ""},
+            // Where the ledgers, the partner register and the staging table
+            // live: empty for the data folder's files, otherwise a database
+            // server's connection string (never with a password). It came
+            // after the key, so it stays after it.
+            {"Kiszolgalo", CT::Text, 200, K::Any, "", ""},
         },
         {},
     };

@@ -251,7 +251,8 @@ Result<std::unique_ptr<Database>> Database::openServer(const QString& conninfo,
     for (const QString& t : requiredTables) {
         if (!db->hasTable(t))
             return Error{QStringLiteral("A(z) „%1” adatai nincsenek meg a kiszolgálón (%2): "
-                                        "hiányzik a(z) „%3” tábla.")
+                                        "hiányzik a(z) „%3” tábla. Az adatmappa adatait a "
+                                        "„VelaRep /kiszolgalo” költözteti a kiszolgálóra.")
                              .arg(fileName, server, t)};
     }
     // The server's triggers record every workstation's changes.

@@ -2,9 +2,11 @@
 
 #include <QRegularExpression>
 #include <QSet>
+#include <QTimer>
 
 #include <algorithm>
 
+#include "base/postgres/pgconnection.h"
 #include "base/statement.h"
 #include "base/textrules.h"
 #include "storage/database.h"
@@ -13,6 +15,16 @@
 namespace vela {
 
 using schema::quoteName;
+
+namespace {
+
+// A row's version where the database keeps one (a server, written by many
+// workstations at once); empty for the files, written by one at a time.
+QString rowVersionOf(const Database* db) {
+    return db && db->onServer() ? postgres::PgConnection::rowVersion() : QString();
+}
+
+}  // namespace
 
 RecordSource::RecordSource(QObject* parent) : QObject(parent) {}
 
@@ -238,7 +250,7 @@ Status RecordSource::load(const QString& orderClause, const std::vector<SortKey>
     emit rowsAboutToReset();
     rowids_ = std::move(ids);
     positions_.clear();
-    pages_.clear();
+    dropPages();
     open_ = true;
     return {};
 }
@@ -271,6 +283,36 @@ Status RecordSource::requery() {
     return {};
 }
 
+void RecordSource::followOthers(int intervalMs) {
+    if (intervalMs <= 0) {
+        delete follow_;
+        follow_ = nullptr;
+        return;
+    }
+    if (!follow_) {
+        follow_ = new QTimer(this);
+        connect(follow_, &QTimer::timeout, this, [this] { rereadIfOthersWrote(); });
+    }
+    followedToken_ = db_ && db_->handle() ? db_->handle()->changeToken() : -1;
+    follow_->start(intervalMs);
+}
+
+bool RecordSource::rereadIfOthersWrote() {
+    if (!db_ || !db_->handle() || !open_ || edit_)
+        return false;
+    const qint64 token = db_->handle()->changeToken();
+    if (token == followedToken_)
+        return false;
+    followedToken_ = token;
+    const qint64 current = pos_ >= 0 && pos_ < int(rowids_.size()) ? rowids_[size_t(pos_)] : -1;
+    if (!requery())
+        return false;
+    const int at = current >= 0 ? findRowid(current) : -1;
+    if (at >= 0 && at != pos_)
+        (void)setPosition(at);
+    return true;
+}
+
 void RecordSource::close() {
     edit_.reset();
     adding_ = false;
@@ -279,7 +321,7 @@ void RecordSource::close() {
     rowids_.shrink_to_fit();
     positions_.clear();
     positions_.shrink_to_fit();
-    pages_.clear();
+    dropPages();
     pos_ = -1;
     open_ = false;
     emit rowsReset();
@@ -339,7 +381,7 @@ const RecordSource::Row* RecordSource::rowAt(int row) const {
     auto it = pages_.find(page);
     if (it == pages_.end()) {
         if (pages_.size() >= kMaxPages)
-            pages_.clear();
+            dropPages();
         const int first = page * kPageSize;
         const int last = std::min(int(rowids_.size()), first + kPageSize);
         // Rowids are our own whole numbers, never user text.
@@ -347,6 +389,9 @@ const RecordSource::Row* RecordSource::rowAt(int row) const {
         for (int i = first; i < last; ++i) ids << QString::number(rowids_[size_t(i)]);
         QStringList cols;
         for (const ColumnDef& c : table_->columns) cols << quoteName(c.name);
+        const QString version = rowVersionOf(db_);
+        if (!version.isEmpty())
+            cols << version;
         Statement st(db_->handle(),
                      QStringLiteral("SELECT %4, %1 FROM %2 WHERE %4 IN (%3)")
                          .arg(cols.join(QStringLiteral(", ")), quoteName(table_->name),
@@ -358,6 +403,8 @@ const RecordSource::Row* RecordSource::rowAt(int row) const {
             for (int c = 0; c < n; ++c)
                 r[size_t(c)] =
                     values::fromStorage(table_->columns[size_t(c)].type, st.value(c + 1));
+            if (!version.isEmpty())
+                versions_.insert(st.int64(0), st.text(n + 1));
             byId.insert(st.int64(0), std::move(r));
         }
         std::vector<Row> rows;
@@ -367,6 +414,11 @@ const RecordSource::Row* RecordSource::rowAt(int row) const {
         it = pages_.insert(page, std::move(rows));
     }
     return &it.value()[size_t(row % kPageSize)];
+}
+
+void RecordSource::dropPages() const {
+    pages_.clear();
+    versions_.clear();
 }
 
 void RecordSource::invalidate(qint64 rowid) {
@@ -459,6 +511,8 @@ Status RecordSource::setField(int column, const QVariant& value) {
         const Row* r = rowAt(pos_);
         edit_ = r && !r->empty() ? *r : Row(table_->columns.size());
         editedColumns_.assign(table_->columns.size(), false);
+        editBase_ = *edit_;
+        editVersion_ = adding_ ? QString() : versions_.value(rowids_[size_t(pos_)]);
     }
     const QVariant& old = (*edit_)[size_t(column)];
     if (old == converted && old.isNull() == converted.isNull())
@@ -611,24 +665,80 @@ Status RecordSource::update() {
     for (const QString& c : cols) sets << c + QStringLiteral(" = ?");
     const qint64 id = rowids_[size_t(pos_)];
     vals << id;
+    QString where = keySql() + QStringLiteral(" = ?");
+    // Only the row as it was read may be written over.
+    const QString version = rowVersionOf(db_);
+    const bool versioned = !version.isEmpty() && !editVersion_.isEmpty();
+    if (versioned) {
+        where += QStringLiteral(" AND %1 = ?").arg(version);
+        vals << editVersion_;
+    }
     Statement st(db_->handle(),
-                 QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
-                     .arg(quoteName(table_->name), sets.join(QStringLiteral(", ")), keySql()));
+                 QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                     .arg(quoteName(table_->name), sets.join(QStringLiteral(", ")), where));
     emit rowWriting(id);
     if (Status s = st.bind(vals); !s)
         return s;
     if (Status s = st.exec(); !s)
         return s;
-    // Another workstation may have deleted the row since it was read.
-    if (st.rowsChanged() == 0)
+    if (st.rowsChanged() == 0) {
+        if (versioned)
+            return writtenMeanwhile(id);
+        // Another workstation may have deleted the row since it was read.
         return Error{
             QStringLiteral("Ezt a sort közben egy másik munkaállomás törölte, a "
                            "módosítás nem menthető. Frissítse a listát!")};
+    }
     emit rowWritten(id);
     edit_.reset();
     pages_.remove(pos_ / kPageSize);
     emit rowChanged(pos_);
     return {};
+}
+
+Error RecordSource::writtenMeanwhile(qint64 rowid) {
+    const Error deleted{
+        QStringLiteral("Ezt a sort közben egy másik munkaállomás törölte, a "
+                       "módosítás nem menthető. Frissítse a listát!")};
+    QStringList cols;
+    for (const ColumnDef& c : table_->columns) cols << quoteName(c.name);
+    cols << rowVersionOf(db_);
+    Statement st(db_->handle(),
+                 QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                     .arg(cols.join(QStringLiteral(", ")), quoteName(table_->name), keySql()));
+    if (Status s = st.bind(1, rowid); !s)
+        return s.error();
+    if (!st.next())
+        return st.status() ? deleted : st.status().error();
+    const int n = int(table_->columns.size());
+    QStringList changed;
+    Row now(static_cast<size_t>(n));
+    for (int c = 0; c < n; ++c) {
+        const ColumnDef& col = table_->columns[size_t(c)];
+        now[size_t(c)] = values::fromStorage(col.type, st.value(c));
+        const QVariant& before = editBase_[size_t(c)];
+        if (before != now[size_t(c)] || before.isNull() != now[size_t(c)].isNull())
+            changed << col.name;
+    }
+    // The row as it is now, under what the user typed: saving again
+    // writes the typed values over the other workstation's.
+    for (int c = 0; c < n; ++c) {
+        if (!editedColumns_[size_t(c)])
+            (*edit_)[size_t(c)] = now[size_t(c)];
+    }
+    editBase_ = now;
+    editVersion_ = st.text(n);
+    invalidate(rowid);
+    emit rowChanged(pos_);
+    const QString what =
+        changed.isEmpty()
+            ? QStringLiteral("a mezők értéke nem változott")
+            : QStringLiteral("megváltozott: %1").arg(changed.join(QStringLiteral(", ")));
+    return Error{QStringLiteral("Ezt a sort közben egy másik munkaállomás módosította (%1), "
+                                "ezért a módosítás nem került mentésre. A beírt adatok a mezőkben "
+                                "maradtak, a többi mező már a mentett értéket mutatja: nézze át, "
+                                "és mentse újra, ha így helyes!")
+                     .arg(what)};
 }
 
 void RecordSource::cancelUpdate() {
@@ -684,7 +794,7 @@ Status RecordSource::deleteAll() {
     emit rowsAboutToReset();
     rowids_.clear();
     positions_.clear();
-    pages_.clear();
+    dropPages();
     pos_ = -1;
     emit rowsReset();
     emit currentChanged(pos_);

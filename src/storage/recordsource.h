@@ -12,6 +12,8 @@
 #include "storage/columns.h"
 #include "storage/query.h"
 
+class QTimer;
+
 namespace vela {
 
 class Database;
@@ -49,6 +51,13 @@ class RecordSource : public QObject {
     [[nodiscard]] Status requery();
     void close();
     bool isOpen() const { return open_; }
+    // Looks every intervalMs whether another connection has committed to the
+    // database (a server tells its connections) and then re-reads the rows,
+    // keeping the current row; an edit in progress is never thrown away: the
+    // re-read waits until it is saved or cancelled. 0 stops looking.
+    void followOthers(int intervalMs);
+    // The look itself: true when the rows were read anew.
+    bool rereadIfOthersWrote();
 
     int recordCount() const { return int(rowids_.size()); }
     bool bof() const { return pos_ < 0 || rowids_.empty(); }
@@ -167,6 +176,11 @@ class RecordSource : public QObject {
     [[nodiscard]] Status setPosition(int position);
     const Row* rowAt(int row) const;
     void invalidate(qint64 rowid);
+    void dropPages() const;
+    // The refusal of a save of a row that another connection wrote since it
+    // was read: names what changed, and takes the row as it is now under
+    // the typed values, so that saving again writes them.
+    Error writtenMeanwhile(qint64 rowid);
     int findRowid(qint64 rowid) const;
     const std::vector<int>& positions() const;
     bool hasIndexFor(const std::vector<SortKey>& keys) const;
@@ -185,14 +199,21 @@ class RecordSource : public QObject {
     int pos_ = -1;
     std::optional<Row> edit_;
     std::vector<bool> editedColumns_;
+    // The row as read when the edit began, and its version then (empty
+    // where the engine keeps none): a save of a row written since is refused.
+    Row editBase_;
+    QString editVersion_;
     bool adding_ = false;
     bool noMatch_ = false;
 
     static constexpr int kPageSize = 64;
     static constexpr int kMaxPages = 512;
     mutable QHash<int, std::vector<Row>> pages_;
+    mutable QHash<qint64, QString> versions_;  // by rowid, for the rows of pages_
     QHash<int, std::pair<ColumnRule, QString>> rules_;
     InsertHook insertHook_;
+    QTimer* follow_ = nullptr;
+    qint64 followedToken_ = -1;
 };
 
 }  // namespace vela

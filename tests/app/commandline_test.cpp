@@ -94,11 +94,13 @@ TEST(CommandLine, ProgramsAnswerOnTheTerminalWithoutDisplayOrDatabase) {
 
     const ProgramRun repHelp = runProgram(QStringLiteral("VelaRep"), {"-h"}, dir.path());
     EXPECT_EQ(repHelp.exitCode, 0);
-    EXPECT_TRUE(
-        repHelp.out.startsWith(QStringLiteral("Használat: VelaRep [/s | --help | --version]\n")))
+    EXPECT_TRUE(repHelp.out.startsWith(
+        QStringLiteral("Használat: VelaRep [/kiszolgalo | /helyi] [/s] | --help | --version\n")))
         << repHelp.out.toStdString();
     EXPECT_TRUE(repHelp.out.contains(QStringLiteral(
         "  /s             a karbantartás azonnal indul, a végén az ablak bezárul\n")));
+    EXPECT_TRUE(repHelp.out.contains(QStringLiteral("  /kiszolgalo    ")));
+    EXPECT_TRUE(repHelp.out.contains(QStringLiteral("  /helyi         ")));
 
     // Neither program made a database or a backup folder in the data folder.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());

@@ -80,7 +80,7 @@ class StorageBackend {
                                            const QStringList& requiredTables = {}) {
         if (where == Backend::Files)
             return Database::open(fileName, requiredTables);
-        static PgTestDatabase server(QStringLiteral("vela_storage"));
+        const PgTestDatabase& server = testServer();
         if (!cleared_) {
             // The tables of an earlier test of this program go first.
             auto admin = Database::openServer(server.conninfo(), QString());
@@ -102,6 +102,12 @@ class StorageBackend {
     }
 
     QString folder() const { return folder_.path(); }
+
+    // The test program's own database on the test cluster.
+    static const PgTestDatabase& testServer() {
+        static PgTestDatabase server(QStringLiteral("vela_storage"));
+        return server;
+    }
 
     // A test's own SQL as the backend reads it.
     static QString sql(Backend where, const QString& text) {

@@ -44,8 +44,9 @@ TEST(Form1, ControlsCaptionsAndTooltips) {
 }
 
 TEST(Form1, CommandLineSwitch) {
-    for (const char* arg : {"/s", "/S"}) EXPECT_TRUE(Form1::isAutoRun(arg)) << arg;
-    for (const char* arg : {"", "/s x", " /s", "s", "-s", "/ss"})
+    for (const char* arg : {"/s", "/S", "/kiszolgalo /s", "/S /HELYI"})
+        EXPECT_TRUE(Form1::isAutoRun(arg)) << arg;
+    for (const char* arg : {"", "/s x", " /s", "s", "-s", "/ss", "/kiszolgalo", "/helyi /s x"})
         EXPECT_FALSE(Form1::isAutoRun(arg)) << arg;
 
     {

@@ -312,3 +312,20 @@ TEST(RebuildOrder, YesNoNullsBecomeNoAndTablesWithoutSharedColumnsAreNamed) {
         QString::fromUtf8("parameter.kdb / Naplo: 2 sor (nincs közös oszlop a sablonnal)")))
         << r.endText().toStdString();
 }
+
+TEST(RebuildOrder, ParametersFromBeforeTheServerColumnGetItAndKeepTheirRow) {
+    TempDataFolder data;
+    // The parameters row as an earlier version kept it: no Kiszolgalo.
+    ASSERT_TRUE(sql::exec("parameter.kdb",
+                          "ALTER TABLE EmblemaPath DROP COLUMN Kiszolgalo; "
+                          "INSERT INTO EmblemaPath (EmblemaPath, InterfacePath, SajatAdoszam) "
+                          "VALUES ('logo.bmp', '/szamlazo', '12345678')"));
+    ASSERT_FALSE(sql::columns("parameter.kdb", "EmblemaPath").contains("Kiszolgalo"));
+    Runner r(TempDataFolder::templateDir());
+    ASSERT_TRUE(r.run.run());
+    EXPECT_TRUE(sql::columns("parameter.kdb", "EmblemaPath").endsWith("Kiszolgalo"));
+    EXPECT_EQ(sql::rows("parameter.kdb",
+                        "SELECT EmblemaPath, InterfacePath, SajatAdoszam, "
+                        "coalesce(Kiszolgalo, '-') FROM EmblemaPath"),
+              QStringList{"logo.bmp|/szamlazo|12345678|-"});
+}

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -11,6 +12,7 @@
 #include "common/tempdatafolder.h"
 #include "settings/veladataparameterformx.h"
 #include "storage/database.h"
+#include "storage/dataplace.h"
 #include "ui/appcontext.h"
 #include "ui/scripteddialogservice.h"
 #include "ui/windowopener.h"
@@ -68,8 +70,10 @@ TEST_F(ParameterTest, EmptyTableGetsExactlyOneRowWithDefaults) {
     EXPECT_EQ(r[0].toInt(), 0);
     EXPECT_EQ(r[1].toString(), "Ft");
     auto* grid = window->findChild<QTableView*>("DBGrid1");
-    // The business's details and the late-payment rate are the last five.
-    EXPECT_EQ(grid->model()->columnCount(), 12);
+    // The business's details and the late-payment rate follow the first
+    // seven; the server address comes last.
+    EXPECT_EQ(grid->model()->columnCount(), 13);
+    EXPECT_EQ(grid->model()->headerData(12, Qt::Horizontal).toString(), "Kiszolgáló");
     EXPECT_EQ(grid->model()->headerData(7, Qt::Horizontal).toString(), "Saját adószám");
     EXPECT_EQ(grid->model()->headerData(11, Qt::Horizontal).toString(), "KesedelmiKamat");
     EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(), "FakturoW path");
@@ -180,4 +184,34 @@ TEST_F(ParameterTest, HelpAndExit) {
     window->close();
     EXPECT_FALSE(window->closeFlag());
     EXPECT_FALSE(window->rows().isOpen());
+}
+
+TEST_F(ParameterTest, ServerAddressIsShownKeptWithoutPasswordAndCountsFromTheNextStart) {
+    open();
+    auto* where = window->findChild<QLabel*>("WhereLabel");
+    ASSERT_TRUE(where);
+    EXPECT_TRUE(where->text().startsWith("A program az adatmappa fájljain dolgozik"));
+    struct Case {
+        QString typed;
+        QString stored;
+        QString told;  // the one message, empty for none
+    } const cases[] = {
+        {"service=vela", "service=vela",
+         "A program a következő indításától a(z) service=vela adatbázis-kiszolgálón dolgozik."},
+        {"  service=vela ", "service=vela", ""},  // unchanged: nothing to tell
+        {"host=gep password=titok", "service=vela",
+         "A jelszót a program nem tárolja: törölje a kapcsolódási adatok közül, és adja meg a "
+         "~/.pgpass állományban vagy a PostgreSQL szolgáltatásfájljában!"},
+        {"", "", "A program a következő indításától az adatmappa fájljain dolgozik."},
+    };
+    for (const Case& c : cases) {
+        dialogs.clear();
+        ASSERT_TRUE(window->rows().setField("Kiszolgalo", c.typed));
+        window->findChild<QPushButton*>("Command1")->click();
+        EXPECT_EQ(vela::serverAddress(*ctx.db.parameters), c.stored) << c.typed.toStdString();
+        EXPECT_EQ(dialogs.texts(), c.told.isEmpty() ? QStringList{} : QStringList{c.told})
+            << c.typed.toStdString();
+    }
+    // The program keeps working where it opened until it starts again.
+    EXPECT_TRUE(where->text().startsWith("A program az adatmappa fájljain dolgozik"));
 }

@@ -1,10 +1,14 @@
 // Ten workstations adding ledger rows at once on one database server: the
 // program starts itself ten times, each child adds its rows through a
 // record source numbered by the ledger book (as the ledger window adds
-// them), and the parent counts what the server holds.
+// them), then edits rows that the others edit too, each edit adding a mark
+// of its own to the row's remark; the parent counts what the server holds:
+// every row and every saved mark there, every refused save told.
 #include <QCoreApplication>
 #include <QProcess>
+#include <QSet>
 #include <QStringList>
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -21,6 +25,10 @@ namespace {
 
 constexpr int kWorkstations = 10;
 constexpr int kRowsEach = 200;
+constexpr int kEditsEach = 200;
+// The edits go to the first rows of the ledger, so that they meet.
+constexpr int kEditedRows = 40;
+const QString kRemark = QStringLiteral("Megjegyzés");
 
 int fail(const QString& why) {
     std::fprintf(stderr, "%s\n", why.toUtf8().constData());
@@ -54,6 +62,35 @@ int workstation(const QString& conninfo, int which) {
                             .arg(n)
                             .arg(s.errorText()));
     }
+    // Each edit appends its mark to the remark as read; a refused save is
+    // told, and the edit is done again on the row as it is now.
+    int saved = 0, refused = 0;
+    for (int n = 0; n < kEditsEach; ++n) {
+        if (Status s = rows.refresh(); !s)
+            return fail(s.errorText());
+        const int at = (n * 7 + which * 3) % std::min(kEditedRows, rows.recordCount());
+        const QString mark = QStringLiteral("w%1e%2;").arg(which).arg(n);
+        for (;;) {
+            if (Status s = rows.moveTo(at); !s)
+                return fail(s.errorText());
+            Status s = rows.setField(kRemark, rows.field(kRemark).toString() + mark);
+            if (s)
+                s = rows.update();
+            if (s) {
+                ++saved;
+                break;
+            }
+            if (!s.errorText().contains(QStringLiteral("másik munkaállomás módosította")))
+                return fail(QStringLiteral("%1. munkaállomás, %2. módosítás: %3")
+                                .arg(which)
+                                .arg(n)
+                                .arg(s.errorText()));
+            ++refused;
+            rows.cancelUpdate();
+        }
+    }
+    std::printf("EDITS %d %d\n", saved, refused);
+    std::fflush(stdout);
     return 0;
 }
 
@@ -80,15 +117,23 @@ int main(int argc, char** argv) {
         std::vector<std::unique_ptr<QProcess>> children;
         for (int i = 0; i < kWorkstations; ++i) {
             auto p = std::make_unique<QProcess>();
-            p->setProcessChannelMode(QProcess::ForwardedChannels);
+            p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             p->start(app.applicationFilePath(),
                      {QStringLiteral("--workstation"), server.conninfo(), QString::number(i)});
             children.push_back(std::move(p));
         }
+        qlonglong saved = 0, refused = 0;
         for (auto& p : children) {
-            if (!p->waitForFinished(240000) || p->exitStatus() != QProcess::NormalExit ||
+            if (!p->waitForFinished(280000) || p->exitStatus() != QProcess::NormalExit ||
                 p->exitCode() != 0)
                 ++failures;
+            const QStringList told = QString::fromUtf8(p->readAllStandardOutput()).split(' ');
+            if (told.size() == 3 && told[0] == QLatin1String("EDITS")) {
+                saved += told[1].toLongLong();
+                refused += told[2].toLongLong();
+            } else {
+                ++failures;
+            }
         }
         auto counts =
             db->rows(QStringLiteral("SELECT count(*), count(DISTINCT %1), min(%1), max(%1), "
@@ -111,6 +156,25 @@ int main(int argc, char** argv) {
         if (rows != expected || numbers != expected || r[2].toLongLong() != 1 ||
             r[3].toLongLong() != expected || r[4].toLongLong() != expected ||
             r[5].toLongLong() != expected)
+            ++failures;
+
+        // Every saved mark is on its row once; none went without a word.
+        auto remarks = db->rows(
+            QStringLiteral("SELECT %1 FROM %2 WHERE %1 IS NOT NULL")
+                .arg(schema::quoteName(kRemark), schema::quoteName(QStringLiteral("VelaData"))));
+        if (!remarks)
+            return fail(remarks.errorText());
+        QStringList marks;
+        for (const Database::Row& remark : *remarks)
+            marks << remark[0].toString().split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        const qlonglong distinct = QSet<QString>(marks.begin(), marks.end()).size();
+        const qlonglong editsExpected = qlonglong(kWorkstations) * kEditsEach;
+        std::printf(
+            "%d workstations x %d edits of %d shared rows: %lld saved, %lld marks on the "
+            "rows (%lld distinct), %lld edits lost, %lld saves refused and told\n",
+            kWorkstations, kEditsEach, kEditedRows, saved, qlonglong(marks.size()), distinct,
+            saved - distinct, refused);
+        if (saved != editsExpected || qlonglong(marks.size()) != saved || distinct != saved)
             ++failures;
     }
     return failures == 0 ? 0 : 1;

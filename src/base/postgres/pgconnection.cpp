@@ -851,6 +851,10 @@ qint64 PgConnection::changeToken() {
     return token_;
 }
 
+QString PgConnection::rowVersion() {
+    return QStringLiteral("CAST(xmin AS text)");
+}
+
 int PgConnection::serverProcess() const {
     return PQbackendPID(conn_);
 }

@@ -39,6 +39,10 @@ class PgConnection final : public Connection {
     const Dialect& dialect() const override;
     QString displayName() const override;
 
+    // An expression giving a row's version, read beside the row: the
+    // transaction that wrote it last, which moves whenever anyone writes it.
+    static QString rowVersion();
+
     // Whether the server has ICU collations (the Hungarian order needs one).
     bool hasIcu() const { return icu_; }
     // The server's database name and host, never the password.
