@@ -382,10 +382,22 @@ void NavHandOver::stage(const QList<NavInvoice>& invoices, QList<NavStagedInvoic
             refused << plain.errorText();
             continue;
         }
-        Result<NavLedgerEntry> entry = NavLedgerMapper::map(inv, business_, original(*plain));
-        staged << NavStagedInvoice{inv, entry ? *entry : *plain, NavStagedInvoice::State::New};
+        staged << NavStagedInvoice{inv, *plain, NavStagedInvoice::State::New};
     }
     mark(staged);
+    // The figures as the hand-over will write them: a modification of an
+    // invoice earlier in the list counts against that invoice once it is
+    // handed over, as it counts against one in the ledger.
+    NavHandOver preview(*this);
+    for (NavStagedInvoice& s : staged) {
+        if (Result<NavLedgerEntry> entry =
+                NavLedgerMapper::map(s.invoice, business_, preview.original(s.entry)))
+            s.entry = *entry;
+        const NavLedgerEntry& e = s.entry;
+        if (s.state == NavStagedInvoice::State::New)
+            preview.addBooked(Booked{e.ledger, e.Szamlaszam.trimmed(), e.CegNev, noteOf(e), e.Netto,
+                                     e.Brutto, true});
+    }
 }
 
 void NavHandOver::mark(QList<NavStagedInvoice>& staged) const {

@@ -118,6 +118,13 @@ TEST_F(NavImport, EverySampleStagedFromTheFolderAndHandedOverIntoTheReceivables)
         if (!window->grid()->item(r, NavSzamlaImportFormX::Booked)->text().isEmpty())
             twice << window->grid()->item(r, NavSzamlaImportFormX::Number)->text();
     EXPECT_EQ(twice, (QStringList{"AAA000567", "ZZZ000002", "ZZZ000009", "2021/00345"}));
+    // The list shows a modification of an invoice above it as it will be
+    // written: against that invoice (see ZZZ000002 below).
+    QStringList shown;
+    for (const NavStagedInvoice& s : window->staged())
+        if (s.entry.Szamlaszam == "ZZZ000002" && s.state == NavStagedInvoice::State::New)
+            shown << QString::number(s.entry.Brutto, 'f', 0);
+    EXPECT_EQ(shown, QStringList{"-4191000"});
 
     handOver();
     EXPECT_EQ(window->report().receivables, 18);
