@@ -107,6 +107,8 @@ class Dialect {
     // the triggers write as the old value of a row inserted while it is set
     // (the action is then a restore).
     virtual QString setHistoryNote() const = 0;
+    // Drops a trigger of table made by historyTriggers, when it is there.
+    virtual QString dropTrigger(const QString& name, const QString& table) const = 0;
 };
 
 // One prepared statement of an engine, stepped through its rows. Values

@@ -162,6 +162,18 @@ Status install(Database& db) {
     return {};
 }
 
+Status suspend(Database& db) {
+    for (const Recorded& r : recorded()) {
+        if (!db.hasTable(r.table->name))
+            continue;
+        for (const QString& n : db.dialect().historyTriggerNames(r.table->name)) {
+            if (Status s = db.exec(db.dialect().dropTrigger(n, r.table->name)); !s)
+                return failed(db, s.error());
+        }
+    }
+    return {};
+}
+
 Result<QList<Entry>> rowHistory(Database& db, const TableDef& table, qint64 rowKey) {
     const TableDef& h = schema::valtozasok();
     // The row's life starts with its making: an earlier row of the same

@@ -31,6 +31,10 @@ bool isHistoryTable(const QString& name);
 // has, where they are missing (a file of an earlier version, a fresh copy of
 // VelaRep's). Writes nothing when all are there.
 [[nodiscard]] Status install(Database& db);
+// Takes the triggers of the recorded tables away, inside the caller's
+// transaction: a move copies a history as it stands, so the copy itself must
+// not be recorded. install() puts them back after the commit.
+[[nodiscard]] Status suspend(Database& db);
 // Whether the triggers of table are in place.
 Result<bool> installed(Database& db, const TableDef& table);
 

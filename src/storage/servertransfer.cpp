@@ -1,5 +1,7 @@
 #include "storage/servertransfer.h"
 
+#include "storage/history.h"
+
 #include <QDir>
 #include <QFile>
 #include <memory>
@@ -148,6 +150,11 @@ Result<std::vector<CopiedTable>> ServerTransfer::toServer(const QString& conninf
     Database& to = **server;
     if (Status s = to.begin(); !s)
         return s.error();
+    // The history arrives as it stood; the copy itself is not recorded.
+    if (Status s = history::suspend(to); !s) {
+        to.rollback();
+        return s.error();
+    }
     for (qsizetype i = 0; i < serverDatabases().size(); ++i) {
         for (const TableDef* t : movedTables(serverDatabases()[i])) {
             Result<qint64> rows = copyRows(*files[size_t(i)], to, *t);
@@ -160,6 +167,8 @@ Result<std::vector<CopiedTable>> ServerTransfer::toServer(const QString& conninf
         }
     }
     if (Status s = to.commit(); !s)
+        return s.error();
+    if (Status s = history::install(to); !s)
         return s.error();
     return copied;
 }
@@ -203,6 +212,8 @@ Result<std::vector<CopiedTable>> ServerTransfer::toFiles(const QString& conninfo
         QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
         auto file = Database::openPath(path, tableNames(name));
         Status s = file ? (*file)->begin() : Status(file.error());
+        if (s)
+            s = history::suspend(**file);
         for (const TableDef* t : movedTables(name)) {
             if (!s)
                 break;
@@ -214,6 +225,8 @@ Result<std::vector<CopiedTable>> ServerTransfer::toFiles(const QString& conninfo
         }
         if (s)
             s = (*file)->commit();
+        if (s)
+            s = history::install(**file);
         if (!s) {
             (*server)->rollback();
             discard();

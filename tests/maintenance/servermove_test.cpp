@@ -63,6 +63,19 @@ Tables serverRows(const QString& conninfo) {
     return all;
 }
 
+// Table by table, so a difference names its table.
+void expectSameRows(const Tables& got, const Tables& want) {
+    EXPECT_EQ(got.keys(), want.keys());
+    for (auto it = want.cbegin(); it != want.cend(); ++it) {
+        const std::vector<Database::Row> rows = got.value(it.key());
+        EXPECT_EQ(rows.size(), it->size()) << it.key().toStdString();
+        if (rows.size() == it->size()) {
+            for (size_t r = 0; r < rows.size(); ++r)
+                EXPECT_EQ(rows[r], (*it)[r]) << it.key().toStdString() << " row " << r;
+        }
+    }
+}
+
 void runRep(const QString& arguments, ScriptedRepDialogs& dialogs, int second) {
     Form1 form(TempDataFolder::templateDir(), dialogs);
     form.maintenance().setClock(
@@ -97,7 +110,7 @@ TEST(ServerMove, DemoFolderToTheServerAndBackEveryField) {
     EXPECT_TRUE(report.contains(
         QStringLiteral("veladata.mdb / VelaData: %1 sor").arg(before.value("VelaData").size())))
         << report.toStdString();
-    EXPECT_EQ(serverRows(server.conninfo()), before);
+    expectSameRows(serverRows(server.conninfo()), before);
 
     // Tables that hold rows are never written over; nothing is backed up.
     runRep("/s /kiszolgalo", dialogs, 2);
@@ -119,7 +132,7 @@ TEST(ServerMove, DemoFolderToTheServerAndBackEveryField) {
     ASSERT_EQ(dialogs.boxes.size(), 3);
     EXPECT_TRUE(dialogs.boxes[2].text.contains("ismét az adatmappa fájljain"))
         << dialogs.boxes[2].text.toStdString();
-    EXPECT_EQ(filesRows(), onServer);
+    expectSameRows(filesRows(), onServer);
     EXPECT_EQ(QDir().entryList({"SAVE-*"}, QDir::Dirs).size(), 2);
     auto parameters = Database::open("parameter.kdb");
     ASSERT_TRUE(parameters);

@@ -211,7 +211,7 @@ TEST_P(HistoryOnEitherBackend, AWritePastTheProgramAndAWholeDeletionAreRecordedA
                        .arg(e.action, e.column, e.oldValue.toString(), e.newValue.toString());
     changes.sort();
     EXPECT_EQ(changes, (QStringList{"M CegNev: Alfa Kft -> Alfa Zrt", "M Datumig: 2025-01-31 -> ",
-                                    "M Kivezetés: N -> I", "U : -> "}));
+                                    "M Kivezetés: N -> I", "U :  -> "}));
 
     const auto before = ledger();
     ASSERT_TRUE(exec("DELETE FROM VelaData"));

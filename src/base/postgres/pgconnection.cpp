@@ -141,6 +141,10 @@ class PgDialect final : public Dialect {
         return QStringLiteral("SELECT set_config('vela.note', coalesce(?1, ''), false)");
     }
     QStringList historyTriggers(const HistoryTarget& t) const override;
+    QString dropTrigger(const QString& name, const QString& table) const override {
+        return QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
+            .arg(quoteIdentifier(name), quoteIdentifier(table));
+    }
 
   private:
     bool icu_;

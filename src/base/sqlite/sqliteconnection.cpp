@@ -238,6 +238,9 @@ class SqliteDialect final : public Dialect {
         return QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'trigger'");
     }
     QString setHistoryNote() const override { return QStringLiteral("SELECT vela_set_note(?1)"); }
+    QString dropTrigger(const QString& name, const QString&) const override {
+        return QStringLiteral("DROP TRIGGER IF EXISTS ") + quoteIdentifier(name);
+    }
     QStringList historyTriggers(const HistoryTarget& t) const override;
 };
 
