@@ -150,25 +150,13 @@ class PgDialect final : public Dialect {
     bool icu_;
 };
 
-QString pgLiteral(const QString& text) {
-    QString out = text;
-    out.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + out + QLatin1Char('\'');
-}
-
-QString pgNames(const QStringList& names, const QString& prefix = {}) {
-    QStringList out;
-    for (const QString& n : names) out << prefix + quoteIdentifier(n);
-    return out.join(QStringLiteral(", "));
-}
-
 // One trigger function per recorded table, run after each row's change: the
 // time, the workstation (the client's address, or "helyi" on the socket), and
 // the database role that made the change are the server's own to know.
 QStringList PgDialect::historyTriggers(const HistoryTarget& t) const {
     const QString table = quoteIdentifier(t.table);
     const QString changes = quoteIdentifier(t.changes);
-    const QString changeColumns = pgNames(t.changeColumns);
+    const QString changeColumns = quoteIdentifiers(t.changeColumns);
     const QString name = historyTriggerNames(t.table).first();
     const QString function = quoteIdentifier(name + QStringLiteral("_fn"));
     auto rowOf = [&](const QString& which) {
@@ -176,13 +164,13 @@ QStringList PgDialect::historyTriggers(const HistoryTarget& t) const {
             return c.isEmpty() ? QStringLiteral("NULL") : which + quoteIdentifier(c);
         };
         return QStringLiteral("%1, %2, %3, %4")
-            .arg(pgLiteral(t.table), which + quoteIdentifier(t.key), col(t.sorszam),
+            .arg(quoteText(t.table), which + quoteIdentifier(t.key), col(t.sorszam),
                  col(t.recordId));
     };
     QStringList pairs;
     for (const QString& c : t.columns)
         pairs << QStringLiteral("(%1, OLD.%2::text, NEW.%2::text)")
-                     .arg(pgLiteral(c), quoteIdentifier(c));
+                     .arg(quoteText(c), quoteIdentifier(c));
     const QString who = QStringLiteral("ido, gep, ki");
     const QString body =
         QStringLiteral(
@@ -205,14 +193,15 @@ QStringList PgDialect::historyTriggers(const HistoryTarget& t) const {
             "RETURN NULL; "
             "END")
             .arg(changes, changeColumns, who, rowOf(QStringLiteral("NEW.")),
-                 pgLiteral(QString::fromUtf8(history_action::kChanged)),
+                 quoteText(QString::fromUtf8(history_action::kChanged)),
                  pairs.join(QStringLiteral(", ")), rowOf(QStringLiteral("NEW.")),
-                 pgLiteral(QString::fromUtf8(history_action::kInserted)),
-                 pgLiteral(QString::fromUtf8(history_action::kRestored)))
-            .arg(quoteIdentifier(t.deleted), pgNames(t.columns), pgNames(t.deletedExtra),
-                 pgNames(t.columns, QStringLiteral("OLD.")), quoteIdentifier(t.key),
+                 quoteText(QString::fromUtf8(history_action::kInserted)),
+                 quoteText(QString::fromUtf8(history_action::kRestored)))
+            .arg(quoteIdentifier(t.deleted), quoteIdentifiers(t.columns),
+                 quoteIdentifiers(t.deletedExtra),
+                 quoteIdentifiers(t.columns, QStringLiteral("OLD.")), quoteIdentifier(t.key),
                  quoteIdentifier(t.key), rowOf(QStringLiteral("OLD.")),
-                 pgLiteral(QString::fromUtf8(history_action::kDeleted)));
+                 quoteText(QString::fromUtf8(history_action::kDeleted)));
     return {QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
                            "$vela$%2$vela$")
                 .arg(function, body),

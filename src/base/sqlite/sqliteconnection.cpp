@@ -244,22 +244,10 @@ class SqliteDialect final : public Dialect {
     QStringList historyTriggers(const HistoryTarget& t) const override;
 };
 
-QString literal(const QString& text) {
-    QString out = text;
-    out.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + out + QLatin1Char('\'');
-}
-
-QString quotedList(const QStringList& names, const QString& prefix = {}) {
-    QStringList out;
-    for (const QString& n : names) out << prefix + quoteIdentifier(n);
-    return out.join(QStringLiteral(", "));
-}
-
 QStringList SqliteDialect::historyTriggers(const HistoryTarget& t) const {
     const QString table = quoteIdentifier(t.table);
     const QString changes = quoteIdentifier(t.changes);
-    const QString changeColumns = quotedList(t.changeColumns);
+    const QString changeColumns = quoteIdentifiers(t.changeColumns);
     // Local time to the millisecond, sortable as text; one moment for the
     // whole statement.
     const QString who = QStringLiteral(
@@ -269,7 +257,8 @@ QStringList SqliteDialect::historyTriggers(const HistoryTarget& t) const {
             return c.isEmpty() ? QStringLiteral("NULL") : which + quoteIdentifier(c);
         };
         return QStringLiteral("%1, %2, %3, %4")
-            .arg(literal(t.table), which + quoteIdentifier(t.key), col(t.sorszam), col(t.recordId));
+            .arg(quoteText(t.table), which + quoteIdentifier(t.key), col(t.sorszam),
+                 col(t.recordId));
     };
     const QStringList names = historyTriggerNames(t.table);
     QStringList out;
@@ -281,13 +270,13 @@ QStringList SqliteDialect::historyTriggers(const HistoryTarget& t) const {
     QStringList pairs;
     for (const QString& c : t.columns) {
         pairs << QStringLiteral("SELECT %1 AS o, OLD.%2 AS r, NEW.%2 AS u")
-                     .arg(literal(c), quoteIdentifier(c));
+                     .arg(quoteText(c), quoteIdentifier(c));
     }
     out << QStringLiteral(
                "CREATE TRIGGER %1 AFTER UPDATE ON %2 FOR EACH ROW BEGIN "
                "INSERT INTO %3 (%4) SELECT %5, %6, %7, o, r, u FROM (%8) WHERE r IS NOT u; END")
                .arg(quoteIdentifier(names[0]), table, changes, changeColumns, who,
-                    rowOf(QStringLiteral("NEW.")), literal(history_action::kChanged),
+                    rowOf(QStringLiteral("NEW.")), quoteText(history_action::kChanged),
                     pairs.join(QStringLiteral(" UNION ALL ")));
     // A new row, or one a restore brings back (the note names what it restores).
     out << QStringLiteral(
@@ -295,18 +284,18 @@ QStringList SqliteDialect::historyTriggers(const HistoryTarget& t) const {
                "INSERT INTO %3 (%4) VALUES (%5, %6, CASE WHEN vela_note() IS NULL THEN %7 "
                "ELSE %8 END, NULL, vela_note(), NULL); END")
                .arg(quoteIdentifier(names[1]), table, changes, changeColumns, who,
-                    rowOf(QStringLiteral("NEW.")), literal(history_action::kInserted),
-                    literal(history_action::kRestored));
+                    rowOf(QStringLiteral("NEW.")), quoteText(history_action::kInserted),
+                    quoteText(history_action::kRestored));
     // A deleted row: kept whole, and an entry that points at it.
     out << QStringLiteral(
                "CREATE TRIGGER %1 AFTER DELETE ON %2 FOR EACH ROW BEGIN "
                "INSERT INTO %3 (%4, %5) VALUES (%6, OLD.%7, %8); "
                "INSERT INTO %9 (%10) VALUES (%8, %11, %12, NULL, last_insert_rowid(), NULL); END")
                .arg(quoteIdentifier(names[2]), table, quoteIdentifier(t.deleted),
-                    quotedList(t.columns), quotedList(t.deletedExtra),
-                    quotedList(t.columns, QStringLiteral("OLD.")), quoteIdentifier(t.key), who,
-                    changes, changeColumns, rowOf(QStringLiteral("OLD.")),
-                    literal(history_action::kDeleted));
+                    quoteIdentifiers(t.columns), quoteIdentifiers(t.deletedExtra),
+                    quoteIdentifiers(t.columns, QStringLiteral("OLD.")), quoteIdentifier(t.key),
+                    who, changes, changeColumns, rowOf(QStringLiteral("OLD.")),
+                    quoteText(history_action::kDeleted));
     return out;
 }
 
