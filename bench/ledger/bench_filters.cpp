@@ -26,23 +26,7 @@
 namespace {
 
 QString ledgerFolder(int rows) {
-    return benchFolder(
-        QStringLiteral("vela-bench-filters"), rows,
-        QStringLiteral(
-            "INSERT INTO VelanakData (Sorszám, recordID, Szamlaszam, CegNev, CegCim, Megnevezes, "
-            "Netto, AFA, Brutto, Datumtol, Datumig, Adatfelvetel, Devizanem, Kivezetés, "
-            "RészÖsszeg, FizetésMódja, RészÖsszegBruttó, Részkiegyenlités, FIGYELEM) "
-            "SELECT i, '2024' || i, 'SZ-' || (i * 7919 % 1000003), 'Partner ' || (i % 5000), "
-            "'Budapest Fő u. ' || (i % 100), 'Áru ' || (i % 13), (i % 1000) * 10.0, 27, "
-            "CASE WHEN i % 17 = 0 THEN -1 ELSE 1 END * (i % 1000) * 12.7, '2024-01-02', "
-            "date('2020-01-01', '+' || (i % 3000) || ' days'), '2024-01-02', "
-            "CASE i % 4 WHEN 0 THEN 'EUR' ELSE 'Ft' END, "
-            "CASE WHEN i % 3 = 0 THEN 'I' ELSE 'N' END, CASE WHEN i % 20 = 0 THEN 80 ELSE 0 END, "
-            "CASE i % 8 WHEN 0 THEN 'átutalás' WHEN 1 THEN 'készpénzes' WHEN 2 THEN 'utánvét' "
-            "WHEN 3 THEN 'nyugta' WHEN 4 THEN 'szállítól.' WHEN 5 THEN 'proforma-k' "
-            "WHEN 6 THEN 'proforma-a' ELSE 'átutalás E' END, "
-            "CASE WHEN i % 20 = 0 THEN 101.6 ELSE 0 END, i % 20 = 0, i % 50 = 0 FROM c"),
-        {}, true);
+    return filtersLedgerFolder(rows);
 }
 
 // A copy of the filters' ledger that the service passes may change.
