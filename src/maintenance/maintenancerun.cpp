@@ -245,7 +245,7 @@ bool MaintenanceRun::run() {
     removeEmptyBackup();
     if (completed && finalStep_) {
         if (!problems_.isEmpty())
-            problems_ << u(texts::kMoveNotRun);
+            problems_ << (finalNotRun_.isEmpty() ? u(texts::kMoveNotRun) : finalNotRun_);
         else if (const vela::Status s = finalStep_(finalReport_); !s)
             problems_ << sentence(s.errorText());
     }

@@ -34,10 +34,13 @@ class MaintenanceRun {
     // A step after a rebuild that met no error (moving the data to a
     // server): it adds lines under header to the end message, or fails with
     // the Error the end message tells. An empty step takes it away.
+    // notRun: what the end message says when an error kept the step from
+    // running (by default, that the move did not happen).
     using FinalStep = std::function<vela::Status(QStringList& report)>;
-    void setFinalStep(QString header, FinalStep step) {
+    void setFinalStep(QString header, FinalStep step, QString notRun = {}) {
         finalHeader_ = std::move(header);
         finalStep_ = std::move(step);
+        finalNotRun_ = std::move(notRun);
     }
     void setView(MaintenanceView* view);
 
@@ -115,6 +118,7 @@ class MaintenanceRun {
     int tablesDone_ = 0;
     int tableCount_ = 0;
     QString finalHeader_;
+    QString finalNotRun_;
     FinalStep finalStep_;
     QStringList finalReport_;
 };

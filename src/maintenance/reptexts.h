@@ -87,6 +87,15 @@ inline constexpr const char* kNowOnFiles =
 inline constexpr const char* kMoveNotRun =
     "Az adatok költöztetése elmaradt, mert a karbantartás hibát talált.";
 
+inline constexpr const char* kCompactQuestion =
+    "A változásnaplóban %1 bejegyzés régebbi %2 évnél (%3 előtti). Törölje őket a karbantartás "
+    "végén? A mentési mappa megőrzi őket; a velük együtt törölt sorok ezután nem állíthatók "
+    "vissza.";
+inline constexpr const char* kCompactHeader = "A változásnaplóból törölt régi bejegyzések:";
+inline constexpr const char* kCompacted = "%1: %2 bejegyzés";
+inline constexpr const char* kCompactNotRun =
+    "A változásnapló régi bejegyzései megmaradtak, mert a karbantartás hibát talált.";
+
 inline constexpr const char* kFileSource = "VelaRep";
 inline constexpr const char* kDatabaseSource = "SQLite";
 

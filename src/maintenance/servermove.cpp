@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "base/postgres/pgconnection.h"
+#include "maintenance/historycompaction.h"
 #include "maintenance/maintenancerun.h"
 #include "maintenance/repdialogservice.h"
 #include "maintenance/reptexts.h"
@@ -37,8 +38,13 @@ Move moveOf(const QString& argumentText) {
 }
 
 bool runWithMove(MaintenanceRun& run, Move move, RepDialogService& dialogs) {
-    if (move == Move::None)
-        return run.run();
+    if (move == Move::None) {
+        const bool compacting = offerHistoryCompaction(run, dialogs, QDate::currentDate());
+        const bool completed = run.run();
+        if (compacting)
+            run.setFinalStep({}, {});
+        return completed;
+    }
     const QString server = serverOfParameters();
     if (server.isEmpty()) {
         dialogs.tell(u(texts::kNoServer), u(texts::kEndTitle), RepDialogService::Icon::Critical);

@@ -57,6 +57,8 @@ const QString helpTopic = QStringLiteral("ParameterFormX");
 const QString rateDigits =
     QStringLiteral("A késedelmi kamat évi mértékét százalékban, számmal adja meg (pl. 13,5)!");
 const QString serverCaption = QStringLiteral("Kiszolgáló");
+const QString historyYearsCaption = QStringLiteral("Változások megőrzése (év)");
+const QString yearsDigits = QStringLiteral("Az évek számát számjegyekkel adja meg!");
 const QString serverNext = QStringLiteral("A program a következő indításától %1 dolgozik.");
 const QString serverFiles = QStringLiteral("az adatmappa fájljain");
 const QString serverAt = QStringLiteral("a(z) %1 adatbázis-kiszolgálón");
@@ -66,9 +68,9 @@ const QString serverTitle = QStringLiteral("Kiszolgáló");
 // The longest text each column's cell takes while it is edited.
 // The business's own details (tax number, name, address, bank account) and
 // the yearly late-payment interest rate follow the first seven; the server
-// address comes last.
-constexpr int kColumns = 13;
-constexpr int kLengthLimit[kColumns] = {100, 1, 1, 3, 100, 100, 0, 8, 100, 100, 40, 6, 200};
+// address, then the years of change history VelaRep keeps, come last.
+constexpr int kColumns = 14;
+constexpr int kLengthLimit[kColumns] = {100, 1, 1, 3, 100, 100, 0, 8, 100, 100, 40, 6, 200, 3};
 
 enum Column {
     Emblema = 0,
@@ -78,10 +80,12 @@ enum Column {
     Interface = 5,
     OwnTaxNumber = 7,
     Rate = 11,
-    Server = 12  // the grid's column of Kiszolgalo (after the hidden key)
+    Server = 12,  // the grid's column of Kiszolgalo (after the hidden key)
+    HistoryYears = 13
 };
 
 const QString kServerField = QStringLiteral("Kiszolgalo");
+const QString kHistoryYearsField = QStringLiteral("ValtozasokMegorzese");
 
 // A picture path as the user wrote it, found in the file system: backslashes
 // as separators, each name matched whatever its case.
@@ -157,11 +161,13 @@ VelaDataParameterFormX::VelaDataParameterFormX(AppContext& ctx, QWidget* parent)
     DBGrid1->setAccessibleName(text::caption);
     gridModel_ = new RecordGridModel(
         &EmblemaData,
-        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, schema::emblemaPath().indexOf(kServerField)},
+        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, schema::emblemaPath().indexOf(kServerField),
+         schema::emblemaPath().indexOf(kHistoryYearsField)},
         ctx_.dialogs, this);
     gridModel_->setHeaderCaption(Interface, text::interfaceCaption);
     gridModel_->setHeaderCaption(OwnTaxNumber, text::ownTaxCaption);
     gridModel_->setHeaderCaption(Server, text::serverCaption);
+    gridModel_->setHeaderCaption(HistoryYears, text::historyYearsCaption);
     DBGrid1->setRecordModel(gridModel_, ctx_.dialogs);
     DBGrid1->setItemDelegate(new KeyDelegate(this));
     DBGrid1->horizontalHeader()->setDefaultSectionSize(120);
@@ -269,6 +275,10 @@ bool VelaDataParameterFormX::DBGrid1_KeyPress(int column, const QString& typed,
             case Rate:
                 if (!c.isDigit() && c != QLatin1Char(',') && c != QLatin1Char('.'))
                     return refuse(text::rateDigits, text::attention);
+                break;
+            case HistoryYears:
+                if (!c.isDigit() || c > QLatin1Char('9'))
+                    return refuse(text::yearsDigits, text::attention);
                 break;
             default:
                 break;

@@ -255,6 +255,9 @@ const TableDef& emblemaPath() {
             // server's connection string (never with a password). It came
             // after the key, so it stays after it.
             {"Kiszolgalo", CT::Text, 200, K::Any, "", ""},
+            // How many years of the change history VelaRep keeps when it
+            // is allowed to drop older entries; empty or 0: all of them.
+            {"ValtozasokMegorzese", CT::Integer, 0, K::Numeric, "", ""},
         },
         {},
     };

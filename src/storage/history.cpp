@@ -174,6 +174,57 @@ Status suspend(Database& db) {
     return {};
 }
 
+namespace {
+
+// Each history table of db with the column that dates its entries.
+QList<QPair<QString, QString>> datedTables(Database& db) {
+    QList<QPair<QString, QString>> out;
+    if (db.hasTable(schema::valtozasok().name))
+        out.append({schema::valtozasok().name, QStringLiteral("Ido")});
+    for (const Recorded& r : recorded()) {
+        if (db.hasTable(r.deleted->name))
+            out.append({r.deleted->name, QStringLiteral("TorlesIdeje")});
+    }
+    return out;
+}
+
+}  // namespace
+
+Result<qint64> olderEntries(Database& db, const QString& before) {
+    qint64 n = 0;
+    for (const auto& [table, dated] : datedTables(db)) {
+        Result<QVariant> c = db.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE %2 < ?1")
+                                           .arg(quoteName(table), quoteName(dated)),
+                                       {before});
+        if (!c)
+            return c.error();
+        n += c->toLongLong();
+    }
+    return n;
+}
+
+Result<qint64> compact(Database& db, const QString& before) {
+    Result<qint64> n = olderEntries(db, before);
+    if (!n || *n == 0)
+        return n;
+    if (Status s = db.begin(); !s)
+        return s.error();
+    for (const auto& [table, dated] : datedTables(db)) {
+        if (Status s = db.exec(QStringLiteral("DELETE FROM %1 WHERE %2 < ?1")
+                                   .arg(quoteName(table), quoteName(dated)),
+                               {before});
+            !s) {
+            db.rollback();
+            return s.error();
+        }
+    }
+    if (Status s = db.commit(); !s) {
+        db.rollback();
+        return s.error();
+    }
+    return n;
+}
+
 Result<QList<Entry>> rowHistory(Database& db, const TableDef& table, qint64 rowKey) {
     const TableDef& h = schema::valtozasok();
     // The row's life starts with its making: an earlier row of the same

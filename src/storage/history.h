@@ -71,6 +71,14 @@ Result<QList<DeletedRow>> deletedRows(Database& db, const TableDef& table);
 // rows got.
 Result<QList<qint64>> restore(Database& db, const TableDef& table, const QList<qint64>& ids);
 
+// The history's entries older than before ('YYYY-MM-DD'): changes and kept
+// deleted rows alike, of every table the database records.
+Result<qint64> olderEntries(Database& db, const QString& before);
+// Drops those entries, in one transaction: only VelaRep's maintenance does,
+// after the backup and after asking. A deleted row dropped so can no longer
+// be brought back. The entries dropped.
+Result<qint64> compact(Database& db, const QString& before);
+
 // A row's full history count (all entries of its table and key), for the
 // benchmarks and checks.
 Result<qint64> entryCount(Database& db, const TableDef& table);

@@ -315,15 +315,18 @@ TEST(RebuildOrder, YesNoNullsBecomeNoAndTablesWithoutSharedColumnsAreNamed) {
 
 TEST(RebuildOrder, ParametersFromBeforeTheServerColumnGetItAndKeepTheirRow) {
     TempDataFolder data;
-    // The parameters row as an earlier version kept it: no Kiszolgalo.
+    // The parameters row as an earlier version kept it: no Kiszolgalo, nor
+    // the years of history kept.
     ASSERT_TRUE(sql::exec("parameter.kdb",
+                          "ALTER TABLE EmblemaPath DROP COLUMN ValtozasokMegorzese; "
                           "ALTER TABLE EmblemaPath DROP COLUMN Kiszolgalo; "
                           "INSERT INTO EmblemaPath (EmblemaPath, InterfacePath, SajatAdoszam) "
                           "VALUES ('logo.bmp', '/szamlazo', '12345678')"));
     ASSERT_FALSE(sql::columns("parameter.kdb", "EmblemaPath").contains("Kiszolgalo"));
     Runner r(TempDataFolder::templateDir());
     ASSERT_TRUE(r.run.run());
-    EXPECT_TRUE(sql::columns("parameter.kdb", "EmblemaPath").endsWith("Kiszolgalo"));
+    const QStringList columns = sql::columns("parameter.kdb", "EmblemaPath");
+    EXPECT_EQ(columns.mid(columns.size() - 2), QStringList({"Kiszolgalo", "ValtozasokMegorzese"}));
     EXPECT_EQ(sql::rows("parameter.kdb",
                         "SELECT EmblemaPath, InterfacePath, SajatAdoszam, "
                         "coalesce(Kiszolgalo, '-') FROM EmblemaPath"),

@@ -71,9 +71,11 @@ TEST_F(ParameterTest, EmptyTableGetsExactlyOneRowWithDefaults) {
     EXPECT_EQ(r[1].toString(), "Ft");
     auto* grid = window->findChild<QTableView*>("DBGrid1");
     // The business's details and the late-payment rate follow the first
-    // seven; the server address comes last.
-    EXPECT_EQ(grid->model()->columnCount(), 13);
+    // seven; the server address and the years of history kept come last.
+    EXPECT_EQ(grid->model()->columnCount(), 14);
     EXPECT_EQ(grid->model()->headerData(12, Qt::Horizontal).toString(), "Kiszolgáló");
+    EXPECT_EQ(grid->model()->headerData(13, Qt::Horizontal).toString(),
+              "Változások megőrzése (év)");
     EXPECT_EQ(grid->model()->headerData(7, Qt::Horizontal).toString(), "Saját adószám");
     EXPECT_EQ(grid->model()->headerData(11, Qt::Horizontal).toString(), "KesedelmiKamat");
     EXPECT_EQ(grid->model()->headerData(5, Qt::Horizontal).toString(), "FakturoW path");
@@ -108,6 +110,12 @@ TEST_F(ParameterTest, GridKeyRulesAndTheirMessages) {
     EXPECT_TRUE(key(11, ",", "13"));
     EXPECT_FALSE(key(11, "%", "13"));
     EXPECT_EQ(dialogs.shown.size(), 1u);
+    // The years of history kept: up to three digits.
+    dialogs.clear();
+    EXPECT_TRUE(key(13, "8", "1"));
+    EXPECT_FALSE(key(13, "x", ""));
+    EXPECT_EQ(dialogs.texts(), QStringList{"Az évek számát számjegyekkel adja meg!"});
+    EXPECT_FALSE(key(13, "1", "100"));
     // DevizaNem: nothing but Backspace, and that while shorter than 3.
     dialogs.clear();
     EXPECT_FALSE(key(3, "E", "Ft"));
