@@ -35,6 +35,7 @@ const QString attention = QStringLiteral("FIGYELEM!");
 const QString changesTab = QStringLiteral("A sor változásai");
 const QString deletedTab = QStringLiteral("Törölt sorok");
 const QString row = QStringLiteral("Sorszám: %1   Azonosító (recordID): %2");
+const QString partnerRow = QStringLiteral("Partner: %1   Azonosító (recordID): %2");
 const QString noChanges = QStringLiteral("   (nincs rögzített változása)");
 const QString noRow = QStringLiteral("Nincs kiválasztott sor: csak a törölt sorok láthatók.");
 const QString noChoice = QStringLiteral("Jelölje ki a visszaállítandó törölt sorokat!");
@@ -48,6 +49,23 @@ const QString nothingToPrint = QStringLiteral("Nincs mit nyomtatni.");
 const QString historyTitle = QStringLiteral("Egy sor változásai");
 const QString deletedTitle = QStringLiteral("Törölt sorok");
 }  // namespace text
+
+// The columns a deleted row shows in the list, by the recorded table: the
+// ledgers' rows by their number, invoice and partner, a partner by its name.
+struct Shown {
+    const char* header;
+    const char* column;
+};
+const QList<Shown>& deletedColumns(const TableDef& table) {
+    static const QList<Shown> ledger = {{"Sorszám", "Sorszám"},     {"Számlaszám", "Szamlaszam"},
+                                        {"Partner", "CegNev"},      {"Bruttó", "Brutto"},
+                                        {"Kivezetés", "Kivezetés"}, {"recordID", "recordID"}};
+    static const QList<Shown> partner = {{"Név", "BerNev"},
+                                         {"Székhely", "BerSzekhely"},
+                                         {"Adószám", "BerAdoszam"},
+                                         {"recordID", "recordID"}};
+    return table.name == schema::beraktar().name ? partner : ledger;
+}
 
 QString actionText(const history::Entry& e) {
     if (e.action == QLatin1String(history_action::kInserted))
@@ -114,12 +132,10 @@ ValtozasokFormX::ValtozasokFormX(AppContext& ctx, Database& db, const TableDef& 
                  {QStringLiteral("Időpont"), QStringLiteral("Ki (felhasználó@gép)"),
                   QStringLiteral("Mező"), QStringLiteral("Régi érték"), QStringLiteral("Új érték")},
                  QAbstractItemView::SingleSelection);
-    Grid2 = makeGrid(
-        this, QStringLiteral("Grid2"),
-        {QStringLiteral("Törölve"), QStringLiteral("Ki (felhasználó@gép)"),
-         QStringLiteral("Sorszám"), QStringLiteral("Számlaszám"), QStringLiteral("Partner"),
-         QStringLiteral("Bruttó"), QStringLiteral("Kivezetés"), QStringLiteral("recordID")},
-        QAbstractItemView::ExtendedSelection);
+    QStringList deletedHeaders{QStringLiteral("Törölve"), QStringLiteral("Ki (felhasználó@gép)")};
+    for (const Shown& c : deletedColumns(ledger_)) deletedHeaders << QString::fromUtf8(c.header);
+    Grid2 = makeGrid(this, QStringLiteral("Grid2"), deletedHeaders,
+                     QAbstractItemView::ExtendedSelection);
     Tab1->addTab(Grid1, text::changesTab);
     Tab1->addTab(Grid2, text::deletedTab);
     root->addWidget(Tab1, 1);
@@ -195,13 +211,16 @@ void ValtozasokFormX::fillHistory() {
     if (!reportFailure(read.ok() ? Status{} : Status{read.error()}))
         return;
     entries_ = *read;
-    if (!entries_.isEmpty()) {
+    const bool partner = ledger_.name == schema::beraktar().name;
+    if (!entries_.isEmpty() && !partner) {
         Label1->setText(text::row.arg(entries_.first().sorszam.toString(),
                                       entries_.first().recordId.toString()));
     } else if (Result<rows::Values> row = rows::read(db_, ledger_, rowKey_); row) {
-        Label1->setText(text::row.arg(row->value(QStringLiteral("Sorszám")).toString(),
-                                      row->value(QStringLiteral("recordID")).toString()) +
-                        text::noChanges);
+        Label1->setText(
+            (partner ? text::partnerRow : text::row)
+                .arg(row->value(QString::fromUtf8(partner ? "BerNev" : "Sorszám")).toString(),
+                     row->value(QStringLiteral("recordID")).toString()) +
+            (entries_.isEmpty() ? text::noChanges : QString()));
     }
     Grid1->setRowCount(int(entries_.size()));
     for (int i = 0; i < entries_.size(); ++i) {
@@ -226,10 +245,12 @@ void ValtozasokFormX::fillDeleted() {
     Grid2->setRowCount(int(deleted_.size()));
     for (int i = 0; i < deleted_.size(); ++i) {
         const history::DeletedRow& d = deleted_[i];
-        auto v = [&](const char* c) { return shown(QString::fromUtf8(c), d.values.value(c)); };
-        put(Grid2, i,
-            {whenText(d.when), whoText(d.user, d.host), v("Sorszám"), v("Szamlaszam"), v("CegNev"),
-             v("Brutto"), v("Kivezetés"), v("recordID")});
+        QStringList texts{whenText(d.when), whoText(d.user, d.host)};
+        for (const Shown& c : deletedColumns(ledger_)) {
+            const QString column = QString::fromUtf8(c.column);
+            texts << shown(column, d.values.value(column));
+        }
+        put(Grid2, i, texts);
     }
     Grid2->resizeColumnsToContents();
     Tab1->setTabText(1, QStringLiteral("%1 (%2)").arg(text::deletedTab).arg(deleted_.size()));

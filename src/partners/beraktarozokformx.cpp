@@ -16,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+#include "historywindow/valtozasokformx.h"
 #include "partners/beraktarozokmessages.h"
 #include "partners/beszallitonyomformx.h"
 #include "partners/keysetrule.h"
@@ -418,6 +419,8 @@ void BeraktarozokFormX::buildMenus() {
                 on(&BeraktarozokFormX::BeszallTorol_Click)),
         M::item(QStringLiteral("Szerviz"), text::kMenuService,
                 on(&BeraktarozokFormX::Szerviz_Click)),
+        M::item(QStringLiteral("Valtozasok"), text::kMenuHistory,
+                on(&BeraktarozokFormX::Valtozasok_Click)),
         M::item(QStringLiteral("Kilepes"), text::kMenuExit, on(&BeraktarozokFormX::Kilepes_Click)),
         M::menu(QStringLiteral("Szures"), text::kMenuFilter),
         M::item(QStringLiteral("Vevok"), text::kMenuCustomers, on(&BeraktarozokFormX::Vevok_Click)),
@@ -786,6 +789,21 @@ void BeraktarozokFormX::BeszallTorol_Click() {
     // After the last row the one before it is shown, not an empty row.
     if (Beraktarozok.eof() && Beraktarozok.recordCount() > 0)
         Beraktarozok.moveLast();
+}
+
+void BeraktarozokFormX::Valtozasok_Click() {
+    if (!betarol_)
+        return;
+    storeCurrentRow();
+    const qint64 key = Beraktarozok.eof() || Beraktarozok.bof() || Beraktarozok.addingNew()
+                           ? -1
+                           : Beraktarozok.bookmark();
+    // Partners brought back are read again, the one shown before staying current.
+    if (ValtozasokFormX::open(ctx_, *betarol_, schema::beraktar(), key, this)) {
+        reportFailure(Beraktarozok.refresh());
+        if (key >= 0)
+            (void)Beraktarozok.setBookmark(key);
+    }
 }
 
 void BeraktarozokFormX::Szerviz_Click() {

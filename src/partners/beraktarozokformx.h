@@ -62,6 +62,7 @@ class BeraktarozokFormX : public WindowBase {
     void Command4_Click();  // "OK - Mentés"
     void BeszallTorol_Click();
     void Szerviz_Click();
+    void Valtozasok_Click();
     void Kilepes_Click();
     void Command2_Click();  // "Vissza"
     void DBGrid1_HeadClick(int column);

@@ -32,6 +32,8 @@ inline const QString kMenuData = QStringLiteral("&Adatkezelés");
 inline const QString kMenuNew = QStringLiteral("Új ügyfél");
 inline const QString kMenuDelete = QStringLiteral("Törlés");
 inline const QString kMenuService = QStringLiteral("Szervíz");
+inline const QString kMenuHistory =
+    QStringLiteral("Változások (a partner története, törölt partnerek)…");
 inline const QString kMenuExit = QStringLiteral("Mentés-Kilépés");
 inline const QString kMenuFilter = QStringLiteral("S&zűrés");
 inline const QString kMenuCustomers = QStringLiteral("Vevők (Címzettek)");
