@@ -8,6 +8,7 @@
 #include "maintenance/reptexts.h"
 #include "storage/database.h"
 #include "storage/dataplace.h"
+#include "storage/serverroles.h"
 #include "storage/servertransfer.h"
 
 namespace velarep {
@@ -23,6 +24,18 @@ QString serverOfParameters() {
     auto parameters =
         vela::Database::open(QStringLiteral("parameter.kdb"), {QStringLiteral("EmblemaPath")});
     return parameters ? vela::serverAddress(**parameters) : QString();
+}
+
+// The group roles and their rights on the moved tables, as lines of the
+// report. The data are on the server whatever happens here: a failure is
+// told, it does not undo the move.
+QStringList rolesOnServer(const QString& server) {
+    auto db = vela::Database::openServer(server, QString());
+    vela::Result<QStringList> lines =
+        db ? vela::ServerRoles::setUp(**db) : vela::Result<QStringList>(db.error());
+    if (!lines)
+        return {u(texts::kRolesNotSet).arg(lines.errorText())};
+    return *lines;
 }
 
 }  // namespace
@@ -73,6 +86,7 @@ bool runWithMove(MaintenanceRun& run, Move move, RepDialogService& dialogs) {
                 report << u(texts::kNowOnFiles);
             } else {
                 report << u(texts::kNowOnServer);
+                report << rolesOnServer(server);
             }
             return {};
         });
