@@ -9,6 +9,13 @@ namespace vela {
 
 class Database;
 
+// The group roles' names. Roles belong to the whole server, not to one
+// database: the same names serve every database of the program there.
+struct ServerRoleNames {
+    QString writer = QStringLiteral("vela_konyvelo");
+    QString reader = QStringLiteral("vela_olvaso");
+};
+
 // Who may do what with the program's tables on a database server. Two group
 // roles (without a login of their own) stand for the office's people, whose
 // logins are made members of them: the book-keepers may read and write the
@@ -16,12 +23,7 @@ class Database;
 // member may change or delete an entry of it.
 class ServerRoles {
   public:
-    // The group roles' names. Roles belong to the whole server, not to one
-    // database: the same names serve every database of the program there.
-    struct Names {
-        QString writer = QStringLiteral("vela_konyvelo");
-        QString reader = QStringLiteral("vela_olvaso");
-    };
+    using Names = ServerRoleNames;
 
     // Makes each group role that is missing, and grants both their rights on
     // every table of the program the server has. Without the right to make
