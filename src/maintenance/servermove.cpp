@@ -29,8 +29,10 @@ QString serverOfParameters() {
 // The group roles and their rights on the moved tables, as lines of the
 // report. The data are on the server whatever happens here: a failure is
 // told, it does not undo the move.
-QStringList rolesOnServer(const QString& server) {
+QStringList rolesOnServer(const QString& server, bool onlyWhenReachable = false) {
     auto db = vela::Database::openServer(server, QString());
+    if (!db && onlyWhenReachable)
+        return {};
     vela::Result<QStringList> lines =
         db ? vela::ServerRoles::setUp(**db) : vela::Result<QStringList>(db.error());
     if (!lines)
@@ -60,7 +62,12 @@ bool runWithMove(MaintenanceRun& run, Move move, RepDialogService& dialogs) {
     if (move == Move::ToServer) {
         // Refused before the run: nothing is backed up or copied.
         if (const vela::Status ready = vela::ServerTransfer::prepareServer(server); !ready) {
-            dialogs.tell(ready.errorText(), u(texts::kEndTitle), RepDialogService::Icon::Critical);
+            // A server that holds the data already still gets the group roles
+            // and their rights: running the move again is how they are kept.
+            QStringList told{ready.errorText()};
+            told << rolesOnServer(server, true);
+            dialogs.tell(told.join(QLatin1Char('\n')), u(texts::kEndTitle),
+                         RepDialogService::Icon::Critical);
             return false;
         }
     }
