@@ -81,6 +81,7 @@ void Startup::reportDamage(const QString& text) {
 bool Startup::open() {
     ctx_.dataFolder = QDir::currentPath();
     ctx_.db.openAll();
+    ctx_.access = ctx_.db.veladata ? dataAccess(*ctx_.db.veladata) : DataAccess::ReadWrite;
     // A damaged file ends the program whichever of the four it is.
     for (const Status* opened : {&ctx_.db.veladataStatus, &ctx_.db.parametersStatus,
                                  &ctx_.db.betarolStatus, &ctx_.db.lfakturoStatus}) {

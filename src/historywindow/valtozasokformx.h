@@ -39,6 +39,8 @@ class ValtozasokFormX : public WindowBase {
 
   protected:
     void exitAction() override { Kilepes_Click(); }
+    // The restore of deleted rows.
+    QStringList writingControls() const override { return {QStringLiteral("Command2")}; }
 
   private:
     void fillHistory();

@@ -115,4 +115,13 @@ void LedgerWindow::buildMenus() {
     menus_ = new MenuTable(menuBar_, rows, this);
 }
 
+QStringList LedgerWindow::writingControls() const {
+    // New, save, delete; the imports and the bank booking; the settling, the
+    // duplicate and part payment, the passes over the rows, the deletion of
+    // every row from here on, and this workstation's parameters.
+    return {"Command2",       "Command3",    "Command4",    "szamlabol",
+            "NavSzamla",      "Bankkivonat", "VelaKivezet", "RekordDupla",
+            "ReszosszegSzam", "Ellenorzes",  "MindTorol",   "Parameter"};
+}
+
 }  // namespace vela

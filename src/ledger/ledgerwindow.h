@@ -112,6 +112,7 @@ class LedgerWindow : public WindowBase {
   protected:
     void showEvent(QShowEvent* event) override;
     void exitAction() override { Kilepes_Click(); }
+    QStringList writingControls() const override;
     void closedWithoutExit() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

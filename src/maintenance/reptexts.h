@@ -84,6 +84,8 @@ inline constexpr const char* kNowOnServer =
 inline constexpr const char* kNowOnFiles =
     "A Kiszolgalo paramétert töröltem: a VelaData mostantól ismét az adatmappa fájljain "
     "dolgozik.";
+inline constexpr const char* kRolesNotSet =
+    "FIGYELEM! Az adatok átkerültek, de a csoportszerepek jogosultságai nem állíthatók be: %1";
 inline constexpr const char* kMoveNotRun =
     "Az adatok költöztetése elmaradt, mert a karbantartás hibát talált.";
 

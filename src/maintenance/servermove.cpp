@@ -9,6 +9,7 @@
 #include "maintenance/reptexts.h"
 #include "storage/database.h"
 #include "storage/dataplace.h"
+#include "storage/serverroles.h"
 #include "storage/servertransfer.h"
 
 namespace velarep {
@@ -24,6 +25,20 @@ QString serverOfParameters() {
     auto parameters =
         vela::Database::open(QStringLiteral("parameter.kdb"), {QStringLiteral("EmblemaPath")});
     return parameters ? vela::serverAddress(**parameters) : QString();
+}
+
+// The group roles and their rights on the moved tables, as lines of the
+// report. The data are on the server whatever happens here: a failure is
+// told, it does not undo the move.
+QStringList rolesOnServer(const QString& server, bool onlyWhenReachable = false) {
+    auto db = vela::Database::openServer(server, QString());
+    if (!db && onlyWhenReachable)
+        return {};
+    vela::Result<QStringList> lines =
+        db ? vela::ServerRoles::setUp(**db) : vela::Result<QStringList>(db.error());
+    if (!lines)
+        return {u(texts::kRolesNotSet).arg(lines.errorText())};
+    return *lines;
 }
 
 }  // namespace
@@ -53,7 +68,12 @@ bool runWithMove(MaintenanceRun& run, Move move, RepDialogService& dialogs) {
     if (move == Move::ToServer) {
         // Refused before the run: nothing is backed up or copied.
         if (const vela::Status ready = vela::ServerTransfer::prepareServer(server); !ready) {
-            dialogs.tell(ready.errorText(), u(texts::kEndTitle), RepDialogService::Icon::Critical);
+            // A server that holds the data already still gets the group roles
+            // and their rights: running the move again is how they are kept.
+            QStringList told{ready.errorText()};
+            told << rolesOnServer(server, true);
+            dialogs.tell(told.join(QLatin1Char('\n')), u(texts::kEndTitle),
+                         RepDialogService::Icon::Critical);
             return false;
         }
     }
@@ -79,6 +99,7 @@ bool runWithMove(MaintenanceRun& run, Move move, RepDialogService& dialogs) {
                 report << u(texts::kNowOnFiles);
             } else {
                 report << u(texts::kNowOnServer);
+                report << rolesOnServer(server);
             }
             return {};
         });

@@ -127,7 +127,7 @@ BeraktarozokFormX::BeraktarozokFormX(AppContext& ctx, QWidget* parent)
     // Creation: an empty register gets its first row at once.
     BusyCursor busy;
     reportFailure(Beraktarozok.refresh());
-    if (Beraktarozok.recordCount() == 0 && betarol_)
+    if (Beraktarozok.recordCount() == 0 && betarol_ && !ctx_.readOnly())
         addFirstRow();
     reportFailure(Data1.refresh());
     SetQui(true);
@@ -162,6 +162,17 @@ bool BeraktarozokFormX::openModal(AppContext& ctx, QWidget* parent) {
     if (ctx.opener)
         ctx.opener->openModal(window);
     return window.selectionFlag();
+}
+
+int BeraktarozokFormX::rightsLevel() const {
+    return ctx_.rightsLevel();
+}
+
+QStringList BeraktarozokFormX::writingControls() const {
+    // New, delete, renumber, save, the country pick; the identifier box that
+    // the check on leaving opens.
+    return {QStringLiteral("UjAdat"),   QStringLiteral("BeszallTorol"), QStringLiteral("Szerviz"),
+            QStringLiteral("Command4"), QStringLiteral("Command1"),     QStringLiteral("Text1")};
 }
 
 QLineEdit* BeraktarozokFormX::text(const char* name) const {
@@ -495,7 +506,7 @@ void BeraktarozokFormX::Form_Activate() {
     ctx_.helpTopic = QStringLiteral("BeraktarozokFormX");
     selected_ = false;
     if (Beraktarozok.recordCount() == 0) {
-        if (!addFirstRow() && ctx_.dialogs)
+        if (!ctx_.readOnly() && !addFirstRow() && ctx_.dialogs)
             ctx_.dialogs->beep();
         return;
     }
@@ -526,7 +537,7 @@ void BeraktarozokFormX::Kilepes_Click() {
         unload();
         return;
     }
-    if (Beraktarozok.recordCount() > 0) {
+    if (Beraktarozok.recordCount() > 0 && !ctx_.readOnly()) {
         ProgressBar1->setMinimum(0);
         ProgressBar1->setValue(0);
         ProgressBar1->setVisible(true);
@@ -773,8 +784,8 @@ void BeraktarozokFormX::Command4_Click() {
 void BeraktarozokFormX::BeszallTorol_Click() {
     if (Beraktarozok.recordCount() == 0 || !ctx_.dialogs)
         return;
-    if (kRightsLevel > 1) {
-        ctx_.dialogs->message(text::kRightsNeeded, text::kRightsTitle.arg(kRightsLevel),
+    if (rightsLevel() > 1) {
+        ctx_.dialogs->message(text::kRightsNeeded, text::kRightsTitle.arg(rightsLevel()),
                               Icon::Information);
         return;
     }

@@ -32,8 +32,9 @@ class RecordGridModel;
 class BeraktarozokFormX : public WindowBase {
     Q_OBJECT
   public:
-    // Every run of the program has this rights level; deletion needs 0 or 1.
-    static constexpr int kRightsLevel = 0;
+    // The rights level of this run (see AppContext::rightsLevel); deletion
+    // needs 0 or 1.
+    int rightsLevel() const;
 
     // Needs betarol.kdb open in the context (see openModal).
     explicit BeraktarozokFormX(AppContext& ctx, QWidget* parent = nullptr);
@@ -73,6 +74,7 @@ class BeraktarozokFormX : public WindowBase {
   protected:
     void showEvent(QShowEvent* event) override;
     void exitAction() override { Kilepes_Click(); }
+    QStringList writingControls() const override;
     void closedWithoutExit() override;
     bool staysOpen() const override { return !unloaded_; }
     bool eventFilter(QObject* watched, QEvent* event) override;

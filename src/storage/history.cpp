@@ -5,6 +5,7 @@
 #include "base/statement.h"
 #include "storage/columns.h"
 #include "storage/database.h"
+#include "storage/serverroles.h"
 
 namespace vela::history {
 
@@ -159,6 +160,11 @@ Status install(Database& db) {
         db.rollback();
         return failed(db, s.error());
     }
+    // A history table made now gets the rights of the others. Only the
+    // owner of the tables can grant them; another login leaves them as the
+    // next move set them.
+    if (db.onServer())
+        (void)ServerRoles::grant(db);
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "storage/columns.h"
 #include "storage/database.h"
+#include "storage/serverroles.h"
 
 namespace vela {
 
@@ -37,6 +38,7 @@ Status ServerSchema::create(Database& db, const QString& fileName) {
         return Error{QStringLiteral("Ismeretlen adatbázis: „%1”.").arg(fileName)};
     if (Status s = db.begin(); !s)
         return s;
+    bool made = false;
     for (const TableDef* t : def->tables) {
         if (sessionOnly(*t) || db.hasTable(t->name))
             continue;
@@ -44,8 +46,16 @@ Status ServerSchema::create(Database& db, const QString& fileName) {
             db.rollback();
             return s;
         }
+        made = true;
     }
-    return db.commit();
+    if (Status s = db.commit(); !s)
+        return s;
+    // A table made now gets the rights the group roles have on the others.
+    // Only the tables' owner can grant them; another login leaves them to
+    // the next move.
+    if (made)
+        (void)ServerRoles::grant(db);
+    return {};
 }
 
 Status ServerSchema::createSessionTable(Database& db, const TableDef& table) {

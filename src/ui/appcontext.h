@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "storage/datafolderdatabases.h"
+#include "storage/serverroles.h"
 
 namespace vela {
 
@@ -21,6 +22,14 @@ struct SelectedPartner {
 struct AppContext {
     QString dataFolder;  // the current directory at start
     DataFolderDatabases db;
+    // What the login may do with the data: asked of the server once it is
+    // open (dataAccess); the data folder's files are always written. With a
+    // read-only login every window shows the data with its editing off.
+    DataAccess access = DataAccess::ReadWrite;
+    bool readOnly() const { return access == DataAccess::ReadOnly; }
+    // The partner register's rights level: 0 may do everything, up to 1 may
+    // delete, 2 (a read-only login) may neither delete nor edit.
+    int rightsLevel() const { return readOnly() ? 2 : 0; }
 
     DialogService* dialogs = nullptr;
     PrinterService* printer = nullptr;

@@ -113,6 +113,18 @@ QWidget* FieldBinder::widgetFor(const QString& column) const {
     return nullptr;
 }
 
+void FieldBinder::setReadOnly(bool on) {
+    readOnly_ = on;
+    for (Binding& b : bindings_) {
+        if (auto* edit = qobject_cast<QLineEdit*>(b.widget))
+            edit->setReadOnly(on);
+        else if (auto* picker = qobject_cast<DatePicker*>(b.widget))
+            picker->setReadOnly(on);
+        else if (auto* box = qobject_cast<QCheckBox*>(b.widget))
+            box->setEnabled(!on);
+    }
+}
+
 bool FieldBinder::eventFilter(QObject* watched, QEvent* event) {
     const bool picker = qobject_cast<DatePicker*>(watched) != nullptr;
     if (event->type() == QEvent::FocusOut) {
@@ -158,6 +170,14 @@ bool FieldBinder::commit(Binding& b) {
         return false;
     if (!b.widget || !source_)
         return true;
+    if (readOnly_) {
+        // What the window put into a field is not written either.
+        if (b.dirty) {
+            b.dirty = false;
+            show(b);
+        }
+        return true;
+    }
     auto* picker = qobject_cast<DatePicker*>(b.widget);
     const QVariant typed = picker ? typedDate(picker) : QVariant();
     if (picker)

@@ -42,6 +42,9 @@ class FieldBinder : public QObject {
     void reload(const QString& column);
 
     QWidget* widgetFor(const QString& column) const;
+    // Every bound field only shows its column (boxes and pickers read-only,
+    // check boxes off), and nothing typed reaches the row.
+    void setReadOnly(bool on);
 
   signals:
     // A field's value went into the row (by the user, not by load()).
@@ -66,6 +69,7 @@ class FieldBinder : public QObject {
     QList<Binding> bindings_;
     bool loading_ = false;
     bool telling_ = false;
+    bool readOnly_ = false;
 };
 
 }  // namespace vela

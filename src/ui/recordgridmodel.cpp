@@ -91,11 +91,13 @@ QVariant RecordGridModel::headerData(int section, Qt::Orientation orientation, i
 Qt::ItemFlags RecordGridModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
+    if (readOnly_)
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
 }
 
 bool RecordGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || role != Qt::EditRole || index.row() >= rows_)
+    if (readOnly_ || !index.isValid() || role != Qt::EditRole || index.row() >= rows_)
         return false;
     if (source_->position() != index.row() && !source_->moveTo(index.row()))
         return false;

@@ -31,6 +31,9 @@ class RecordGridModel : public QAbstractTableModel {
     int tableColumn(int gridColumn) const { return columns_.value(gridColumn, -1); }
     QString columnName(int gridColumn) const;
     void setHeaderCaption(int gridColumn, const QString& caption);
+    // No cell is edited any more (a login that may only read the data).
+    void setReadOnly(bool on) { readOnly_ = on; }
+    bool isReadOnly() const { return readOnly_; }
 
   private:
     void sourceReset();
@@ -41,6 +44,7 @@ class RecordGridModel : public QAbstractTableModel {
     DialogService* dialogs_;
     int rows_ = 0;
     bool resetting_ = false;
+    bool readOnly_ = false;
 };
 
 }  // namespace vela

@@ -1,6 +1,11 @@
 #include "ui/windowbase.h"
 
+#include <QAction>
 #include <QCloseEvent>
+
+#include "ui/fieldbinder.h"
+#include "ui/recordgrid.h"
+#include "ui/recordgridmodel.h"
 
 #include "storage/recordsource.h"
 #include "ui/appcontext.h"
@@ -16,7 +21,52 @@ const QString kDatabaseError = QStringLiteral("Adatbázis-hiba: %1");
 
 constexpr int kClicksBeforeReread = 10;
 
+// Keeps a widget disabled: whoever enables it again, it turns itself off.
+class StayDisabled : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange) {
+            auto* w = static_cast<QWidget*>(watched);
+            if (w->isEnabled())
+                w->setEnabled(false);
+        }
+        return false;
+    }
+};
+
 }  // namespace
+
+bool WindowBase::event(QEvent* event) {
+    // Before the window's own first-showing work (which may move to a row).
+    if (event->type() == QEvent::Show && !editingLocked_ && ctx_.readOnly())
+        lockEditing();
+    return QDialog::event(event);
+}
+
+void WindowBase::lockEditing() {
+    if (editingLocked_)
+        return;
+    editingLocked_ = true;
+    for (FieldBinder* binder : findChildren<FieldBinder*>()) binder->setReadOnly(true);
+    for (RecordGridModel* model : findChildren<RecordGridModel*>()) model->setReadOnly(true);
+    for (RecordGrid* grid : findChildren<RecordGrid*>())
+        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto* keeper = new StayDisabled(this);
+    for (const QString& name : writingControls()) {
+        for (QWidget* w : findChildren<QWidget*>(name)) {
+            w->setEnabled(false);
+            w->installEventFilter(keeper);
+        }
+        for (QAction* a : findChildren<QAction*>(name)) {
+            a->setEnabled(false);
+            connect(a, &QAction::enabledChanged, a, [a](bool on) {
+                if (on)
+                    a->setEnabled(false);
+            });
+        }
+    }
+}
 
 WindowBase::WindowBase(AppContext& ctx, QWidget* parent, Escape escape)
     : QDialog(parent), ctx_(ctx), escape_(escape) {}

@@ -43,6 +43,14 @@ class WindowBase : public QDialog {
     // window's grids are numbered from 1, as their names are).
     int headerClicks(int grid = 1) const { return headerClicks_.value(grid); }
 
+    // Switches the window's editing off: the fields bound to the data and
+    // the grids' cells only show them, and the buttons and menu items the
+    // window names as writing (writingControls) stay disabled, whatever the
+    // window's own rules say later. Done by itself at the first showing when
+    // the login may only read the data.
+    void lockEditing();
+    bool editingLocked() const { return editingLocked_; }
+
   public slots:
     // Esc, as the window's Escape says.
     void reject() override;
@@ -59,6 +67,11 @@ class WindowBase : public QDialog {
     virtual bool staysOpen() const { return false; }
 
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+    // The object names of the buttons and menu items that write the data
+    // (new, save, delete, settle, import, booking ...).
+    virtual QStringList writingControls() const { return {}; }
 
     // Tells a failed read or write with showDatabaseError; true on success.
     bool reportFailure(const Status& status);
@@ -81,6 +94,7 @@ class WindowBase : public QDialog {
   private:
     Escape escape_;
     bool closeFlag_ = true;
+    bool editingLocked_ = false;
     QHash<int, int> headerClicks_;
 };
 

@@ -111,12 +111,18 @@ TEST(ServerMove, DemoFolderToTheServerAndBackEveryField) {
         QStringLiteral("veladata.mdb / VelaData: %1 sor").arg(before.value("VelaData").size())))
         << report.toStdString();
     expectSameRows(serverRows(server.conninfo()), before);
+    // The group roles have their rights on the moved tables.
+    const QString rights = QStringLiteral(
+        "A(z) „vela_konyvelo” szerep tagjai írhatják, a(z) „vela_olvaso” szerep tagjai csak "
+        "olvashatják az adatokat; a változásnaplót senki sem módosíthatja.");
+    EXPECT_TRUE(report.contains(rights)) << report.toStdString();
 
     // Tables that hold rows are never written over; nothing is backed up.
     runRep("/s /kiszolgalo", dialogs, 2);
     ASSERT_EQ(dialogs.boxes.size(), 2);
     EXPECT_TRUE(dialogs.boxes[1].text.contains("már vannak adatok"))
         << dialogs.boxes[1].text.toStdString();
+    EXPECT_TRUE(dialogs.boxes[1].text.contains(rights)) << dialogs.boxes[1].text.toStdString();
     EXPECT_EQ(QDir().entryList({"SAVE-*"}, QDir::Dirs).size(), 1);
 
     // A row added on the server gets the next key, and comes back too.

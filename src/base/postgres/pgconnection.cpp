@@ -202,9 +202,16 @@ QStringList PgDialect::historyTriggers(const HistoryTarget& t) const {
                  quoteIdentifiers(t.columns, QStringLiteral("OLD.")), quoteIdentifier(t.key),
                  quoteIdentifier(t.key), rowOf(QStringLiteral("OLD.")),
                  quoteText(QString::fromUtf8(history_action::kDeleted)));
-    return {QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
-                           "$vela$%2$vela$")
+    // Run with the rights of its owner (the table's): a member of a role that
+    // may only add to the history still writes its entries, and the names
+    // in it are found only in the tables' own schema, never in a session's
+    // temporary one.
+    return {QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql "
+                           "SECURITY DEFINER AS $vela$%2$vela$")
                 .arg(function, body),
+            QStringLiteral("DO $vela$ BEGIN EXECUTE format('ALTER FUNCTION %I() SET search_path "
+                           "= %I, pg_temp', %1, current_schema()); END $vela$")
+                .arg(quoteText(name + QStringLiteral("_fn"))),
             QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(quoteIdentifier(name), table),
             QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 FOR EACH "
                            "ROW EXECUTE FUNCTION %3()")
