@@ -39,6 +39,11 @@ class MaintenanceRun {
         finalHeader_ = std::move(header);
         finalStep_ = std::move(step);
     }
+    // A step after the backup folder is made and before anything changes
+    // (the server's backup into that folder): lines it adds to report go to
+    // the end message; an Error stops the run there, told in that message.
+    using BackupStep = std::function<vela::Status(const QString& backupDir, QStringList& report)>;
+    void setBackupStep(BackupStep step) { backupStep_ = std::move(step); }
     void setView(MaintenanceView* view);
 
     bool isBusy() const { return busy_; }
@@ -116,6 +121,7 @@ class MaintenanceRun {
     int tableCount_ = 0;
     QString finalHeader_;
     FinalStep finalStep_;
+    BackupStep backupStep_;
     QStringList finalReport_;
 };
 
