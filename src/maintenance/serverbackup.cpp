@@ -8,6 +8,8 @@
 #include <QThread>
 
 #include "base/postgres/pgconnection.h"
+#include "base/sqlquote.h"
+#include "base/workstation.h"
 #include "maintenance/maintenancerun.h"
 #include "maintenance/repdialogservice.h"
 #include "maintenance/reptexts.h"
@@ -128,6 +130,12 @@ vela::Status ServerGuard::take(const QString& conninfo) {
     if (!db)
         return db.error();
     vela::postgres::PgConnection* pg = pgOf(**db);
+    // The refused writers' message names VelaRep and its workstation.
+    if (vela::Status s = (*db)->exec(
+            QStringLiteral("SET application_name = %1")
+                .arg(vela::quoteText(QStringLiteral("VelaRep (%1)").arg(vela::workstationName()))));
+        !s)
+        return s;
     for (const QString& role : vela::serverDatabases()) {
         vela::Result<bool> taken = pg->tryLockSession(role);
         if (!taken)
@@ -241,7 +249,9 @@ vela::Result<std::vector<std::pair<QString, qint64>>> restoreServer(vela::Databa
     QByteArray statement;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArray& line = lines[i];
-        if (statement.isEmpty() && (line.isEmpty() || line.startsWith("--")))
+        // Comments, and the lines for psql alone (\restrict and the like).
+        if (statement.isEmpty() &&
+            (line.isEmpty() || line.startsWith("--") || line.startsWith('\\')))
             continue;
         statement += statement.isEmpty() ? line : "\n" + line;
         if (!line.endsWith(';'))
