@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 
 #include "maintenance/reptexts.h"
-#include "maintenance/servermove.h"
+#include "maintenance/serverbackup.h"
 
 namespace velarep {
 
@@ -88,6 +88,18 @@ Form1::~Form1() {
 
 bool Form1::isAutoRun(const QString& argumentText) {
     const QString text = argumentText.toLower();
+    // "/visszatoltes DIR" with "/s" before or after it.
+    const QLatin1String restore("/visszatoltes ");
+    for (const QString& rest :
+         {text.startsWith(QLatin1String("/s ") + restore) ? text.mid(3 + restore.size())
+                                                          : QString(),
+          text.startsWith(restore) && text.endsWith(QLatin1String(" /s"))
+              ? text.mid(restore.size(), text.size() - restore.size() - 3)
+              : QString()}) {
+        if (!rest.trimmed().isEmpty() &&
+            !rest.split(QLatin1Char(' ')).contains(QLatin1String("/s")))
+            return true;
+    }
     for (const char* move : {"", "/kiszolgalo ", "/helyi "}) {
         const QString word = QString::fromLatin1(move).trimmed();
         if (text == QLatin1String(move) + QLatin1String("/s") ||
@@ -107,7 +119,7 @@ void Form1::start(const QString& argumentText) {
 }
 
 void Form1::Command1_Click() {
-    runWithMove(run_, moveOf(arguments_), dialogs_);
+    runRequested(run_, arguments_, isAutoRun(arguments_), dialogs_);
 }
 
 void Form1::Command2_Click() {

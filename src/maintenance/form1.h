@@ -26,7 +26,7 @@ class Form1 : public QWidget, private MaintenanceView {
     // window afterwards (with "/kiszolgalo" or "/helyi" beside it too);
     // anything else waits for Command1. "/kiszolgalo" moves the data onto
     // the server of the parameters after the rebuild, "/helyi" back into
-    // fresh files.
+    // fresh files, "/visszatoltes DIR" restores DIR's server backup.
     static bool isAutoRun(const QString& argumentText);
     void start(const QString& argumentText);
 

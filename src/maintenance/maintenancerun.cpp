@@ -338,6 +338,13 @@ bool MaintenanceRun::runSteps() {
         untouchedFrom(0);
         return false;
     }
+    if (backupStep_) {
+        if (const vela::Status s = backupStep_(backupDir_, notes_); !s) {
+            problems_ << sentence(s.errorText());
+            untouchedFrom(0);
+            return false;
+        }
+    }
 
     int done = 0;
     for (const QString& name : databaseList()) {

@@ -42,6 +42,11 @@ class MaintenanceRun {
         finalStep_ = std::move(step);
         finalNotRun_ = std::move(notRun);
     }
+    // A step after the backup folder is made and before anything changes
+    // (the server's backup into that folder): lines it adds to report go to
+    // the end message; an Error stops the run there, told in that message.
+    using BackupStep = std::function<vela::Status(const QString& backupDir, QStringList& report)>;
+    void setBackupStep(BackupStep step) { backupStep_ = std::move(step); }
     void setView(MaintenanceView* view);
 
     bool isBusy() const { return busy_; }
@@ -120,6 +125,7 @@ class MaintenanceRun {
     QString finalHeader_;
     QString finalNotRun_;
     FinalStep finalStep_;
+    BackupStep backupStep_;
     QStringList finalReport_;
 };
 

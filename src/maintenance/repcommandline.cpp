@@ -8,7 +8,8 @@ namespace velarep {
 
 QString helpText() {
     return QStringLiteral(
-        "Használat: VelaRep [/kiszolgalo | /helyi] [/s] | --help | --version\n"
+        "Használat: VelaRep [/kiszolgalo | /helyi | /visszatoltes MAPPA] [/s] | --help | "
+        "--version\n"
         "\n"
         "A VelaRep az aktuális mappa (az adatmappa) négy adatbázisát építi újra a\n"
         "program melletti Data mappa tiszta mintáiból úgy, hogy az adatsorok\n"
@@ -21,6 +22,13 @@ QString helpText() {
         "                 megadott adatbázis-kiszolgálóra költöznek; üres táblákba\n"
         "  /helyi         a karbantartás után a kiszolgáló adatai friss fájlokba\n"
         "                 kerülnek, és a program ismét az adatmappa fájljain dolgozik\n"
+        "  /visszatoltes MAPPA\n"
+        "                 a karbantartás után a MAPPA (egy SAVE-... mentési mappa)\n"
+        "                 kiszolgálóról készült mentése kerül vissza a kiszolgálóra\n"
+        "\n"
+        "Ha az adatok a kiszolgálón vannak, a mentési mappába a kiszolgáló tábláiról\n"
+        "is mentés készül (kiszolgalo.dump), és a VelaRep nem indul, amíg más is\n"
+        "kapcsolódik a kiszolgáló adatbázisához.\n"
         "  -h, --help     ez a súgó\n"
         "  --version      a program verziója\n");
 }

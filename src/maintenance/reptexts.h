@@ -97,6 +97,35 @@ inline constexpr const char* kCompactHeader = "A változásnaplóból törölt r
 inline constexpr const char* kCompacted = "%1: %2 bejegyzés";
 inline constexpr const char* kCompactNotRun =
     "A változásnapló régi bejegyzései megmaradtak, mert a karbantartás hibát talált.";
+inline constexpr const char* kServerBackupFile = "kiszolgalo.dump";
+inline constexpr const char* kServerBackedUp =
+    "A kiszolgáló (%1) adatai (%2 tábla) a(z) „%3” állományba mentve.";
+inline constexpr const char* kServerNothingToBackUp =
+    "A kiszolgálón (%1) még nincsenek meg a program táblái: onnan nem volt mit menteni.";
+inline constexpr const char* kNoPgProgram =
+    "A(z) %1 program nem található (sem a „pg_config --bindir” mappájában, sem a PATH-ban). "
+    "Telepítse a postgresql-client csomagot!";
+inline constexpr const char* kDumpFailed =
+    "A kiszolgáló adatainak mentése (pg_dump) nem sikerült: %1 A karbantartás nem kezdődött "
+    "el, semmi nem változott.";
+inline constexpr const char* kNoServerBackup =
+    "A(z) „%1” mappában nincs a kiszolgáló adatairól készült mentés (kiszolgalo.dump), nincs "
+    "mit visszatölteni.";
+inline constexpr const char* kRestoreQuestion =
+    "A(z) „%1” mentés adatai kerülnek a kiszolgáló (%2) tábláiba, az ott most lévő adatok "
+    "helyére. A jelenlegi állapotról előbb mentés készül.\n\nVisszatölti a mentést?";
+inline constexpr const char* kRestoreHeader =
+    "A(z) „%1” mentésből a kiszolgálóra (%2) visszatöltött sorok:";
+inline constexpr const char* kRestoredTable = "%1: %2 sor";
+inline constexpr const char* kServerRestoreFailed =
+    "A mentés visszatöltése nem sikerült, a kiszolgáló adatai változatlanok: %1";
+inline constexpr const char* kOthersConnected =
+    "A kiszolgáló (%1) adatbázisához most más is kapcsolódik:\n%2\n\nA VelaRep csak akkor "
+    "dolgozhat a kiszolgáló adatain, ha senki más nem használja őket. Lépjenek ki a "
+    "VelaData-ból a többi gépen, majd indítsa újra a VelaRep-et!";
+inline constexpr const char* kServerWriting =
+    "A(z) „%1” adataiba most egy munkaállomás ír (egy művelete még tart): %2. A VelaRep nem "
+    "vár rá; indítsa újra, ha a művelet befejeződött!";
 
 inline constexpr const char* kFileSource = "VelaRep";
 inline constexpr const char* kDatabaseSource = "SQLite";

@@ -94,8 +94,9 @@ TEST(CommandLine, ProgramsAnswerOnTheTerminalWithoutDisplayOrDatabase) {
 
     const ProgramRun repHelp = runProgram(QStringLiteral("VelaRep"), {"-h"}, dir.path());
     EXPECT_EQ(repHelp.exitCode, 0);
-    EXPECT_TRUE(repHelp.out.startsWith(
-        QStringLiteral("Használat: VelaRep [/kiszolgalo | /helyi] [/s] | --help | --version\n")))
+    EXPECT_TRUE(repHelp.out.startsWith(QStringLiteral(
+        "Használat: VelaRep [/kiszolgalo | /helyi | /visszatoltes MAPPA] [/s] | --help | "
+        "--version\n")))
         << repHelp.out.toStdString();
     EXPECT_TRUE(repHelp.out.contains(QStringLiteral(
         "  /s             a karbantartás azonnal indul, a végén az ablak bezárul\n")));

@@ -44,9 +44,13 @@ TEST(Form1, ControlsCaptionsAndTooltips) {
 }
 
 TEST(Form1, CommandLineSwitch) {
-    for (const char* arg : {"/s", "/S", "/kiszolgalo /s", "/S /HELYI"})
+    for (const char* arg :
+         {"/s", "/S", "/kiszolgalo /s", "/S /HELYI", "/visszatoltes SAVE-20260302-100001 /s",
+          "/S /Visszatoltes régi mentés"})
         EXPECT_TRUE(Form1::isAutoRun(arg)) << arg;
-    for (const char* arg : {"", "/s x", " /s", "s", "-s", "/ss", "/kiszolgalo", "/helyi /s x"})
+    for (const char* arg :
+         {"", "/s x", " /s", "s", "-s", "/ss", "/kiszolgalo", "/helyi /s x", "/visszatoltes /s",
+          "/s /visszatoltes", "/visszatoltes SAVE-1", "/s /visszatoltes SAVE-1 /s"})
         EXPECT_FALSE(Form1::isAutoRun(arg)) << arg;
 
     {

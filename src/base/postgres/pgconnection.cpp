@@ -3,10 +3,12 @@
 #include <libpq-fe.h>
 
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "base/sqlquote.h"
+#include "base/workstation.h"
 
 namespace vela {
 
@@ -603,7 +605,9 @@ Result<std::unique_ptr<PgConnection>> PgConnection::open(const QString& conninfo
     // the encoding comes after, because every text here is UTF-8.
     const char* keys[] = {"connect_timeout", "fallback_application_name", "dbname",
                           "client_encoding", nullptr};
-    const char* values[] = {"10", "VelaData", info.constData(), "UTF8", nullptr};
+    // The other workstations' messages name the program by its workstation.
+    const QByteArray application = "VelaData (" + workstationName().toUtf8() + ")";
+    const char* values[] = {"10", application.constData(), info.constData(), "UTF8", nullptr};
     std::unique_ptr<PgConnection> c(new PgConnection);
     c->role_ = role;
     c->lockWaitMs_ = lockWaitMs;
@@ -778,7 +782,7 @@ Status PgConnection::begin() {
     wroteInTransaction_ = false;
     // One writer per data set at a time, as with the file: the lock goes
     // with the transaction.
-    const QByteArray name = "vela:" + role_.toUtf8();
+    const QByteArray name = writerLockName(role_);
     const char* values[] = {name.constData()};
     PGresult* res = PQexecParams(conn_, "SELECT pg_advisory_xact_lock(hashtextextended($1, 0))", 1,
                                  nullptr, values, nullptr, nullptr, 0);
@@ -786,6 +790,12 @@ Status PgConnection::begin() {
         Error e = errorOf(res);
         PQclear(res);
         rollback();
+        // Whoever holds the lock is named, so the user knows whom to wait for.
+        if (e.kind == ErrorKind::Busy) {
+            if (const QStringList holders = lockHolders(role_); !holders.isEmpty())
+                e.text += QStringLiteral(" Most ez a kapcsolat ír: %1.")
+                              .arg(holders.join(QStringLiteral("; ")));
+        }
         return e;
     }
     PQclear(res);
@@ -857,6 +867,118 @@ QString PgConnection::rowVersion() {
 
 int PgConnection::serverProcess() const {
     return PQbackendPID(conn_);
+}
+
+QByteArray PgConnection::writerLockName(const QString& role) {
+    return "vela:" + role.toUtf8();
+}
+
+namespace {
+
+// The sessions of pg_stat_activity (as "a", beside pg_locks as "l" when
+// asked) that where picks, one line each. What the server hides from a
+// user without the right to see other users' sessions is left out.
+QStringList sessionLines(pg_conn* conn, const char* from, const char* where,
+                         const QByteArray& param) {
+    const QByteArray sql =
+        QByteArrayLiteral(
+            "SELECT a.usename, CASE WHEN a.client_port = -1 THEN 'helyi' ELSE "
+            "coalesce(a.client_hostname, host(a.client_addr)) END, a.application_name, "
+            "to_char(coalesce(a.xact_start, a.backend_start), 'YYYY-MM-DD HH24:MI:SS') FROM ") +
+        from + " WHERE a.pid <> pg_backend_pid() AND " + where + " ORDER BY a.backend_start";
+    const char* values[] = {param.constData()};
+    PGresult* res = PQexecParams(conn, sql.constData(), param.isNull() ? 0 : 1, nullptr, values,
+                                 nullptr, nullptr, 0);
+    QStringList out;
+    if (PQresultStatus(res) == PGRES_TUPLES_OK) {
+        for (int r = 0; r < PQntuples(res); ++r) {
+            auto field = [&](int c) {
+                return PQgetisnull(res, r, c) ? QString()
+                                              : QString::fromUtf8(PQgetvalue(res, r, c));
+            };
+            QStringList parts;
+            if (!field(1).isEmpty())
+                parts << QStringLiteral("gép: %1").arg(field(1));
+            if (!field(2).isEmpty())
+                parts << QStringLiteral("program: %1").arg(field(2));
+            if (!field(3).isEmpty())
+                parts << QStringLiteral("%1 óta").arg(field(3));
+            const QString who = field(0).isEmpty() ? QStringLiteral("?") : field(0);
+            out << (parts.isEmpty()
+                        ? QStringLiteral("„%1”").arg(who)
+                        : QStringLiteral("„%1” (%2)").arg(who, parts.join(QStringLiteral(", "))));
+        }
+    }
+    PQclear(res);
+    return out;
+}
+
+}  // namespace
+
+Result<bool> PgConnection::tryLockSession(const QString& role) {
+    const QByteArray name = writerLockName(role);
+    const char* values[] = {name.constData()};
+    PGresult* res = PQexecParams(conn_, "SELECT pg_try_advisory_lock(hashtextextended($1, 0))", 1,
+                                 nullptr, values, nullptr, nullptr, 0);
+    if (PQresultStatus(res) != PGRES_TUPLES_OK) {
+        Error e = errorOf(res);
+        PQclear(res);
+        return e;
+    }
+    const bool taken = QByteArray(PQgetvalue(res, 0, 0)) == "t";
+    PQclear(res);
+    return taken;
+}
+
+QStringList PgConnection::lockHolders(const QString& role) {
+    // An advisory lock on one bigint keeps its upper half in classid and
+    // its lower half in objid.
+    return sessionLines(
+        conn_, "pg_catalog.pg_locks l JOIN pg_catalog.pg_stat_activity a ON a.pid = l.pid",
+        "l.locktype = 'advisory' AND l.granted AND l.objsubid = 1 AND l.database = (SELECT oid "
+        "FROM pg_catalog.pg_database WHERE datname = current_database()) AND "
+        "((l.classid::bigint << 32) | l.objid::bigint) = hashtextextended($1, 0)",
+        writerLockName(role));
+}
+
+QStringList PgConnection::otherSessions() {
+    return sessionLines(conn_, "pg_catalog.pg_stat_activity a",
+                        "a.datname = current_database() AND a.backend_type = 'client backend'",
+                        QByteArray());
+}
+
+Result<qint64> PgConnection::copyIn(const QByteArray& statement, const QByteArray& rows) {
+    reviveIfLost();
+    PGresult* res = PQexec(conn_, statement.constData());
+    if (PQresultStatus(res) != PGRES_COPY_IN) {
+        Error e = errorOf(res);
+        PQclear(res);
+        undoStatement();
+        return e;
+    }
+    PQclear(res);
+    constexpr qsizetype kChunk = 1 << 20;
+    bool sent = true;
+    for (qsizetype at = 0; sent && at < rows.size(); at += kChunk)
+        sent = PQputCopyData(conn_, rows.constData() + at,
+                             int(std::min(kChunk, rows.size() - at))) == 1;
+    PQputCopyEnd(conn_, sent ? nullptr : "a sorok nem küldhetők el");
+    qint64 written = -1;
+    Error failure;
+    while (PGresult* r = PQgetResult(conn_)) {
+        if (PQresultStatus(r) == PGRES_COMMAND_OK && written < 0)
+            written = QByteArray(PQcmdTuples(r)).toLongLong();
+        else if (PQresultStatus(r) != PGRES_COMMAND_OK)
+            failure = errorOf(r);
+        PQclear(r);
+    }
+    if (!failure.text.isEmpty() || written < 0) {
+        undoStatement();
+        return failure.text.isEmpty() ? errorOf(nullptr) : failure;
+    }
+    if (Status s = noteWrite(written); !s)
+        return s.error();
+    return written;
 }
 
 qint64 PgConnection::totalChanges() const {

@@ -64,6 +64,26 @@ class PgConnection final : public Connection {
     // and pg_terminate_backend name).
     int serverProcess() const;
 
+    // The name of the writer lock that begin() takes for role's data set.
+    static QByteArray writerLockName(const QString& role);
+    // Takes role's writer lock for the whole session, without waiting:
+    // false when another connection holds it. Writers then wait for it in
+    // begin() and are refused after lockWaitMs, as behind any other writer.
+    // It goes when the connection closes.
+    Result<bool> tryLockSession(const QString& role);
+    // The other connections holding role's writer lock, a line each for a
+    // message (see sessionLines).
+    QStringList lockHolders(const QString& role);
+    // The other client sessions on this connection's database, a line each
+    // for a message: the database user, the client's host ("helyi" on the
+    // server's own machine), the program (application_name, which names
+    // the workstation) and since when.
+    QStringList otherSessions();
+    // Runs a "COPY ... FROM stdin" statement with rows in COPY's text form
+    // (a line each); the rows written. Inside a transaction a failure
+    // undoes this statement only, like any other write.
+    Result<qint64> copyIn(const QByteArray& statement, const QByteArray& rows);
+
   private:
     PgConnection() = default;
     Status setUpSession();
