@@ -42,6 +42,8 @@ class FieldBinder : public QObject {
     void reload(const QString& column);
 
     QWidget* widgetFor(const QString& column) const;
+    // Whether a field holds typing not yet written into the row.
+    bool typing() const;
 
   signals:
     // A field's value went into the row (by the user, not by load()).
