@@ -42,6 +42,7 @@
 #include "ui/fieldrules.h"
 #include "ui/formkit.h"
 #include "ui/navigationbar.h"
+#include "ui/othersfollower.h"
 #include "ui/recordgrid.h"
 #include "ui/recordgridmodel.h"
 #include "ui/windowopener.h"
@@ -120,6 +121,13 @@ LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, QWidget* parent)
             showCurrencyTotals();
     });
     Form_Load();
+    // What other workstations commit shows here within a second, the
+    // outstanding figure and the per-currency line with it.
+    follower_ = new OthersFollower(&VelaData1, binder_, DBGrid1, ctx_.dialogs, this);
+    connect(follower_, &OthersFollower::followed, this, [this] {
+        currencyTotalsStale_ = true;
+        ShowOpenTotal();
+    });
     // As large as a 1366x768 screen allows, less the taskbar.
     const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
     resize(std::min(1300, avail.width() - 20), std::min(740, avail.height() - 30));

@@ -27,6 +27,7 @@ class FieldBinder;
 class FormKit;
 class MenuTable;
 class NavigationBar;
+class OthersFollower;
 class ValueLabel;
 class RecordGrid;
 class RecordGridModel;
@@ -180,6 +181,7 @@ class LedgerWindow : public WindowBase {
     NavigationBar* navigation_ = nullptr;
     QWidget* findersRow_ = nullptr;
     FieldBinder* binder_ = nullptr;
+    OthersFollower* follower_ = nullptr;
     std::unique_ptr<FormKit> kit_;
     QMenuBar* menuBar_ = nullptr;
     MenuTable* menus_ = nullptr;

@@ -31,6 +31,7 @@
 #include "ui/fieldrules.h"
 #include "ui/formkit.h"
 #include "ui/navigationbar.h"
+#include "ui/othersfollower.h"
 #include "ui/recordgrid.h"
 #include "ui/recordgridmodel.h"
 #include "ui/windowopener.h"
@@ -132,6 +133,8 @@ BeraktarozokFormX::BeraktarozokFormX(AppContext& ctx, QWidget* parent)
     reportFailure(Data1.refresh());
     SetQui(true);
     Form_Load();
+    // What other workstations commit to the register shows here within a second.
+    new OthersFollower(&Beraktarozok, binder_, DBGrid1, ctx_.dialogs, this);
     // As large as a 1366x768 screen allows, less the taskbar.
     const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
     resize(std::min(1200, avail.width() - 40), std::min(720, avail.height() - 40));

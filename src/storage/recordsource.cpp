@@ -284,6 +284,8 @@ Status RecordSource::requery() {
 }
 
 void RecordSource::followOthers(int intervalMs) {
+    // Even with 0, the rows as they are now count as read.
+    followedToken_ = db_ && db_->handle() ? db_->handle()->changeToken() : -1;
     if (intervalMs <= 0) {
         delete follow_;
         follow_ = nullptr;
@@ -293,23 +295,29 @@ void RecordSource::followOthers(int intervalMs) {
         follow_ = new QTimer(this);
         connect(follow_, &QTimer::timeout, this, [this] { rereadIfOthersWrote(); });
     }
-    followedToken_ = db_ && db_->handle() ? db_->handle()->changeToken() : -1;
     follow_->start(intervalMs);
 }
 
 bool RecordSource::rereadIfOthersWrote() {
-    if (!db_ || !db_->handle() || !open_ || edit_)
+    if (!db_ || !db_->handle() || !open_ || edit_ || adding_)
         return false;
     const qint64 token = db_->handle()->changeToken();
     if (token == followedToken_)
         return false;
+    // A re-read in the background writes nothing: the current row is not
+    // left (which would save it), only read anew, and stays current by its
+    // key, or keeps its place when another workstation deleted it.
+    const qint64 current = bookmark();
+    const int place = pos_;
+    if (!load())
+        return false;  // the rows shown stay; looked at again next time
     followedToken_ = token;
-    const qint64 current = pos_ >= 0 && pos_ < int(rowids_.size()) ? rowids_[size_t(pos_)] : -1;
-    if (!requery())
-        return false;
-    const int at = current >= 0 ? findRowid(current) : -1;
-    if (at >= 0 && at != pos_)
-        (void)setPosition(at);
+    int at = current >= 0 ? findRowid(current) : -1;
+    if (at < 0 && !rowids_.empty())
+        at = std::clamp(place, 0, int(rowids_.size()) - 1);
+    pos_ = rowids_.empty() ? -1 : at;
+    emit rowsReset();
+    emit currentChanged(pos_);
     return true;
 }
 
@@ -584,6 +592,20 @@ Status RecordSource::insertWithHook() {
     }
     if (Status s = db_->commit(); !s) {
         db_->rollback();
+        // Nothing was stored (a server that went away mid-way undoes the
+        // whole transaction): the row is taken back out of the rows and the
+        // typed values are pending again, so that saving again writes them once.
+        const int at = findRowid(rowids_.empty() ? -1 : rowids_.back());
+        if (at >= 0 && at == int(rowids_.size()) - 1) {
+            emit rowAboutToBeRemoved(at);
+            rowids_.pop_back();
+            positions_.clear();
+            pages_.remove(at / kPageSize);
+            emit rowRemoved(at);
+        }
+        edit_ = kept;
+        editedColumns_ = keptEdited;
+        adding_ = true;
         return s;
     }
     return {};

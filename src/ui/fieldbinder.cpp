@@ -125,6 +125,17 @@ void FieldBinder::setReadOnly(bool on) {
     }
 }
 
+bool FieldBinder::typing() const {
+    for (const Binding& b : bindings_) {
+        if (b.dirty)
+            return true;
+        if (const auto* p = qobject_cast<const DatePicker*>(b.widget.data());
+            p && !p->typedText().isEmpty())
+            return true;
+    }
+    return false;
+}
+
 bool FieldBinder::eventFilter(QObject* watched, QEvent* event) {
     const bool picker = qobject_cast<DatePicker*>(watched) != nullptr;
     if (event->type() == QEvent::FocusOut) {

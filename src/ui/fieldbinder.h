@@ -45,6 +45,8 @@ class FieldBinder : public QObject {
     // Every bound field only shows its column (boxes and pickers read-only,
     // check boxes off), and nothing typed reaches the row.
     void setReadOnly(bool on);
+    // Whether a field holds typing not yet written into the row.
+    bool typing() const;
 
   signals:
     // A field's value went into the row (by the user, not by load()).

@@ -50,7 +50,7 @@ TEST_F(LedgerFixture, NewRowsNumberFromOneWithDefaults) {
 }
 
 TEST_F(LedgerFixture, NewRowAfterANullSequenceNumberIsOne) {
-    EXPECT_TRUE(veladata->exec("INSERT INTO VelaData (Szamlaszam) VALUES ('x')"));
+    EXPECT_TRUE(exec("INSERT INTO VelaData (Szamlaszam) VALUES ('x')"));
     open();
     click("Command2");
     EXPECT_EQ(field("Sorszám").toLongLong(), 1);
@@ -70,7 +70,7 @@ TEST_F(LedgerFixture, SettledFlagIsRaisedAndCheckedOnLeaving) {
     EXPECT_TRUE(text("Text9")->hasFocus());
     // The refused flag never reaches the row, even when the row is left.
     EXPECT_TRUE(window->rows().moveFirst());
-    EXPECT_EQ(veladata->scalar("SELECT count(*) FROM VelaData WHERE Kivezetés = 'XY'")->toInt(), 0);
+    EXPECT_EQ(scalar("SELECT count(*) FROM VelaData WHERE Kivezetés = 'XY'")->toInt(), 0);
 
     dialogs.clear();
     EXPECT_TRUE(window->rows().moveLast());
@@ -78,8 +78,7 @@ TEST_F(LedgerFixture, SettledFlagIsRaisedAndCheckedOnLeaving) {
     EXPECT_EQ(text("Text9")->text(), "I");
     EXPECT_TRUE(dialogs.shown.isEmpty());
     EXPECT_TRUE(window->rows().moveFirst());
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(),
-              "I");
+    EXPECT_EQ(scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(), "I");
 }
 
 TEST_F(LedgerFixture, FindersNarrowStepByStepAndFoldHungarianCase) {
@@ -198,7 +197,7 @@ TEST_F(LedgerFixture, DeleteFromHereKeepsTheRowsBefore) {
     EXPECT_EQ(dialogs.shown[0].text,
               "Biztosan véglegesen törli a sortól az összes adatot (Delete All)?");
     EXPECT_EQ(dialogs.shown[0].title, "FIGYELEM! KIJELÖLT ADATSORTÓL TÖRLÉS!");
-    EXPECT_EQ(veladata->scalar("SELECT group_concat(Sorszám) FROM VelaData")->toString(), "1,2");
+    EXPECT_EQ(scalar("SELECT group_concat(Sorszám) FROM VelaData")->toString(), "1,2");
     EXPECT_EQ(field("Sorszám").toLongLong(), 2);
 }
 
@@ -208,8 +207,7 @@ TEST_F(LedgerFixture, SettleMarksTheRowWhenItIsLeft) {
     window->menuItem("VelaKivezet")->trigger();
     EXPECT_EQ(text("Text9")->text(), "I");
     EXPECT_TRUE(window->rows().moveFirst());
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(),
-              "I");
+    EXPECT_EQ(scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 2")->toString(), "I");
 }
 
 TEST_F(LedgerFixture, BadValuesAreRefusedAndTheRowKeepsItsValue) {
@@ -239,9 +237,9 @@ TEST_F(LedgerFixture, BadValuesAreRefusedAndTheRowKeepsItsValue) {
     EXPECT_EQ(vela::TextGuard::of(text("Text2"))->limit(), 255);
 
     click("Command3");
-    EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelaData")->toDouble(), 100);
-    EXPECT_EQ(veladata->scalar("SELECT Datumtol FROM VelaData")->toString(), "2024-02-29");
-    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData")->toString(), "a");
+    EXPECT_EQ(scalar("SELECT Brutto FROM VelaData")->toDouble(), 100);
+    EXPECT_EQ(scalar("SELECT Datumtol FROM VelaData")->toString(), "2024-02-29");
+    EXPECT_EQ(scalar("SELECT CegNev FROM VelaData")->toString(), "a");
 }
 
 TEST_F(LedgerFixture, ReceivablesSaveRecomputesGrossValues) {
@@ -253,10 +251,10 @@ TEST_F(LedgerFixture, ReceivablesSaveRecomputesGrossValues) {
     type("Text19", "átutalás E");
     type("Text8", "eur");
     click("Command3");
-    EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelanakData")->toDouble(), 127);
-    EXPECT_EQ(veladata->scalar("SELECT RészÖsszegBruttó FROM VelanakData")->toDouble(), 12.7);
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelanakData")->toString(), "I");
-    EXPECT_EQ(veladata->scalar("SELECT Devizanem FROM VelanakData")->toString(), "EUR");
+    EXPECT_EQ(scalar("SELECT Brutto FROM VelanakData")->toDouble(), 127);
+    EXPECT_EQ(scalar("SELECT RészÖsszegBruttó FROM VelanakData")->toDouble(), 12.7);
+    EXPECT_EQ(scalar("SELECT Kivezetés FROM VelanakData")->toString(), "I");
+    EXPECT_EQ(scalar("SELECT Devizanem FROM VelanakData")->toString(), "EUR");
     EXPECT_EQ(text("Text7")->text(), "127");
     EXPECT_EQ(label27(), "0.-");
 }
@@ -267,15 +265,14 @@ TEST_F(LedgerFixture, PayablesSaveKeepsTypedGrossAndShowsTheTotal) {
     type("Text5", "100");
     type("Text7", "130");
     click("Command3");
-    EXPECT_EQ(veladata->scalar("SELECT Brutto FROM VelaData")->toDouble(), 130);
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData")->toString(), "N");
+    EXPECT_EQ(scalar("SELECT Brutto FROM VelaData")->toDouble(), 130);
+    EXPECT_EQ(scalar("SELECT Kivezetés FROM VelaData")->toString(), "N");
     EXPECT_EQ(label27(), "130.-");
 }
 
 TEST_F(LedgerFixture, AttentionRemarkShowsWithTheFlag) {
     insert("VelaData", {{1, "A", "a", 0, "N"}});
-    EXPECT_TRUE(
-        veladata->exec("INSERT INTO VelaData (Sorszám, recordID, FIGYELEM) VALUES (2, 'z', 1)"));
+    EXPECT_TRUE(exec("INSERT INTO VelaData (Sorszám, recordID, FIGYELEM) VALUES (2, 'z', 1)"));
     open();
     EXPECT_TRUE(text("Text16")->isVisible());
     EXPECT_TRUE(child<QWidget>("Image1")->isVisible());
@@ -292,7 +289,7 @@ TEST_F(LedgerFixture, NullDateBecomesTodayWhenItsPickerIsEntered) {
     picker->setFocus();
     QApplication::processEvents();
     QApplication::processEvents();
-    EXPECT_EQ(veladata->scalar("SELECT Datumig FROM VelaData")->toString(),
+    EXPECT_EQ(scalar("SELECT Datumig FROM VelaData")->toString(),
               QDate::currentDate().toString(Qt::ISODate));
 }
 
@@ -347,9 +344,8 @@ TEST_F(LedgerFixture, ADateTypedKeyByKeyIsTakenWhenFinishedAndTheFocusStays) {
         QTest::keyClick(picker, Qt::Key_Return);
         QApplication::processEvents();
         QApplication::processEvents();
-        EXPECT_EQ(veladata->scalar("SELECT Datumtol FROM VelaData")->toString(), c.stored)
-            << c.typed;
-        EXPECT_EQ(veladata->scalar("SELECT Szamlaszam FROM VelaData")->toString(), "SZ-2026/1035");
+        EXPECT_EQ(scalar("SELECT Datumtol FROM VelaData")->toString(), c.stored) << c.typed;
+        EXPECT_EQ(scalar("SELECT Szamlaszam FROM VelaData")->toString(), "SZ-2026/1035");
         EXPECT_EQ(QApplication::focusWidget(), picker) << c.typed;
         EXPECT_EQ(dialogs.texts(), c.message ? QStringList{c.message} : QStringList{}) << c.typed;
     }
@@ -410,7 +406,7 @@ TEST_F(LedgerFixture, PastesAreHeldToTheirColumnsAndEveryCutIsTold) {
 TEST_F(LedgerFixture, ALongCurrencyDoesNotWidenTheWindowAndItsFieldTakesThree) {
     insert("VelaData", {{1, "A", "a", 100, "N"}});
     const QString currency(255, QLatin1Char('X'));
-    ASSERT_TRUE(veladata->exec("UPDATE VelaData SET Devizanem = ?", {currency}));
+    ASSERT_TRUE(exec("UPDATE VelaData SET Devizanem = ?", {currency}));
     open();
     EXPECT_TRUE(window->currencyTotalsText().startsWith(currency));
     EXPECT_LT(window->minimumSizeHint().width(), 1300);

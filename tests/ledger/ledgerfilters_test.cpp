@@ -160,7 +160,7 @@ class LedgerFilterTest : public LedgerFixture {
         EXPECT_TRUE(veladata->begin());
         int n = 0;
         for (const FRow& r : rows) {
-            ASSERT_TRUE(veladata->exec(
+            ASSERT_TRUE(exec(
                 QStringLiteral("INSERT INTO %1 (Sorszám, recordID, Szamlaszam, CegNev, Megnevezes, "
                                "Brutto, Kivezetés, RészÖsszegBruttó, Részkiegyenlités, "
                                "FizetésMódja, Devizanem, FIGYELEM, Datumig) "

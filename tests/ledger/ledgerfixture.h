@@ -10,16 +10,64 @@
 
 #include "ledger/ledgerwindow.h"
 #include "storage/database.h"
+#include "storage/dataplace.h"
+#include "storage/servertransfer.h"
+#include "storagebackend.h"
 #include "tempdatafolder.h"
 #include "ui/appcontext.h"
 #include "ui/scripteddialogservice.h"
 #include "ui/windowopener.h"
 
 // A ledger window over a temporary data folder, with scripted message boxes
-// and modal windows.
+// and modal windows. With VELA_LEDGER_SERVER set (the runs labelled
+// postgres) the folder's ledgers, partners and staging table are on the
+// test cluster's server, moved there as VelaRep moves them and named in the
+// parameters' Kiszolgalo, so the window opens them as the program does.
 class LedgerFixture : public ::testing::Test {
   protected:
+    static bool onServer() { return qEnvironmentVariableIsSet("VELA_LEDGER_SERVER"); }
+
+    // The test program's own database on the test cluster.
+    static const vela::test::PgTestDatabase& testServer() {
+        static vela::test::PgTestDatabase server(QStringLiteral("vela_ledger"));
+        return server;
+    }
+
+    // Moves the data folder's server databases onto a cleared server
+    // database and names it in the parameters.
+    static void moveToServer() {
+        const QString conninfo = testServer().conninfo();
+        ASSERT_FALSE(conninfo.isEmpty());
+        {
+            auto admin = vela::Database::openServer(conninfo, QString());
+            ASSERT_TRUE(admin) << admin.errorText().toStdString();
+            ASSERT_TRUE((*admin)->exec(QStringLiteral("DROP SCHEMA public CASCADE")));
+            ASSERT_TRUE((*admin)->exec(QStringLiteral("CREATE SCHEMA public")));
+        }
+        const vela::Status prepared = vela::ServerTransfer::prepareServer(conninfo);
+        ASSERT_TRUE(prepared) << prepared.errorText().toStdString();
+        const auto moved = vela::ServerTransfer::toServer(conninfo);
+        ASSERT_TRUE(moved) << moved.errorText().toStdString();
+        auto params = vela::Database::open(QStringLiteral("parameter.kdb"));
+        ASSERT_TRUE(params) << params.errorText().toStdString();
+        const vela::Status set = vela::setServerAddress(**params, conninfo);
+        ASSERT_TRUE(set) << set.errorText().toStdString();
+    }
+
+    // A test's own SQL on the ledgers' database, as its engine reads it.
+    static QString sql(const QString& text) {
+        return onServer() ? vela::test::quoteSchemaNames(text) : text;
+    }
+    vela::Status exec(const QString& text, const QVariantList& binds = {}) {
+        return veladata->exec(sql(text), binds);
+    }
+    vela::Result<QVariant> scalar(const QString& text, const QVariantList& binds = {}) {
+        return veladata->scalar(sql(text), binds);
+    }
+
     void SetUp() override {
+        if (onServer())
+            ASSERT_NO_FATAL_FAILURE(moveToServer());
         ctx.dialogs = &dialogs;
         ctx.opener = &opener;
         ctx.db.openAll();
@@ -48,7 +96,7 @@ class LedgerFixture : public ::testing::Test {
         EXPECT_TRUE(veladata->begin());
         int n = 0;
         for (const Row& r : rows) {
-            ASSERT_TRUE(veladata->exec(
+            ASSERT_TRUE(exec(
                 QStringLiteral("INSERT INTO %1 (Sorszám, recordID, Szamlaszam, CegNev, Brutto, "
                                "Kivezetés, RészÖsszeg, RészÖsszegBruttó, Részkiegyenlités) "
                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
@@ -78,9 +126,7 @@ class LedgerFixture : public ::testing::Test {
     void click(const char* button) { child<QPushButton>(button)->click(); }
     QString label27() { return child<QLabel>("Label27")->text(); }
     QVariant field(const char* column) { return window->rows().field(column); }
-    int count(const QString& table) {
-        return veladata->scalar("SELECT count(*) FROM " + table)->toInt();
-    }
+    int count(const QString& table) { return scalar("SELECT count(*) FROM " + table)->toInt(); }
 
     // Key presses of any characters, accented ones included.
     static void keys(QWidget* w, const QString& chars) {

@@ -56,10 +56,8 @@ TEST_F(LedgerFixture, EmptiedPartialFlagInTheGridIsFalseAndTheRowStillCounts) {
     const int partialFlag = 20;
     ASSERT_TRUE(model->setData(model->index(0, partialFlag), QString(), Qt::EditRole));
     EXPECT_TRUE(window->rows().moveTo(1));  // leaving the row stores it
-    EXPECT_EQ(
-        veladata->scalar("SELECT Részkiegyenlités FROM VelanakData WHERE Sorszám = 1")->toInt(), 0);
-    EXPECT_FALSE(
-        veladata->scalar("SELECT Részkiegyenlités FROM VelanakData WHERE Sorszám = 1")->isNull());
+    EXPECT_EQ(scalar("SELECT Részkiegyenlités FROM VelanakData WHERE Sorszám = 1")->toInt(), 0);
+    EXPECT_FALSE(scalar("SELECT Részkiegyenlités FROM VelanakData WHERE Sorszám = 1")->isNull());
     window->ShowOpenTotal();
     EXPECT_EQ(label27(), "1500.-");
 }
@@ -74,8 +72,7 @@ TEST_F(LedgerFixture, SettledFlagIsCheckedWhenTheNavigationBarLeavesTheRow) {
     keys(flag, "x");
     // The navigation bar takes no focus: the field is never left.
     child<vela::NavigationBar>("VelaData1Navigation")->nextButton()->click();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(),
-              "N");
+    EXPECT_EQ(scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(), "N");
     ASSERT_FALSE(dialogs.shown.isEmpty());
     EXPECT_EQ(dialogs.shown.last().text, vela::ledgertext::kBadSettledFlag);
 
@@ -85,8 +82,7 @@ TEST_F(LedgerFixture, SettledFlagIsCheckedWhenTheNavigationBarLeavesTheRow) {
     flag->selectAll();
     keys(flag, "i");
     child<vela::NavigationBar>("VelaData1Navigation")->nextButton()->click();
-    EXPECT_EQ(veladata->scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(),
-              "I");
+    EXPECT_EQ(scalar("SELECT Kivezetés FROM VelaData WHERE Sorszám = 1")->toString(), "I");
 }
 
 TEST_F(LedgerFixture, NameAndNumberFindersTakeWildcardsLiterallyElse) {
@@ -134,7 +130,7 @@ TEST_F(LedgerFixture, PayablesExitButtonStoresTheRowAndEndsTheProgram) {
     click("Kilepes");
     EXPECT_EQ(exits.count(), 1);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData")->toString(), "XAlma");
+    EXPECT_EQ(scalar("SELECT CegNev FROM VelaData")->toString(), "XAlma");
 }
 
 TEST_F(LedgerFixture, ReceivablesDeleteAllAsksThenOffersANewRow) {
@@ -155,8 +151,8 @@ TEST_F(LedgerFixture, ReceivablesDeleteAllAsksThenOffersANewRow) {
 
 TEST_F(LedgerFixture, AFailedNewRowIsToldAndTheProgramEnds) {
     EXPECT_TRUE(
-        veladata->exec("CREATE TRIGGER NoNewRows BEFORE INSERT ON VelaData "
-                       "BEGIN SELECT RAISE(ABORT, 'a lemez megtelt'); END"));
+        exec("CREATE TRIGGER NoNewRows BEFORE INSERT ON VelaData "
+             "BEGIN SELECT RAISE(ABORT, 'a lemez megtelt'); END"));
     open();
     QSignalSpy exits(window.get(), &vela::LedgerWindow::programExit);
     click("Command2");

@@ -17,13 +17,13 @@ class LedgerPartialTest : public LedgerFixture {
             marks << "?";
             values << it.value();
         }
-        ASSERT_TRUE(veladata->exec(
+        ASSERT_TRUE(exec(
             QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(","), marks.join(",")),
             values));
     }
     QVariant value(const QString& table, const QString& column, const QString& recordId) {
-        return *veladata->scalar(
-            QString("SELECT \"%1\" FROM %2 WHERE recordID = ?").arg(column, table), {recordId});
+        return *scalar(QString("SELECT \"%1\" FROM %2 WHERE recordID = ?").arg(column, table),
+                       {recordId});
     }
     void trigger(const char* item) {
         QAction* a = window->menuItem(item);
@@ -36,7 +36,7 @@ TEST_F(LedgerPartialTest, DuplicatingRow12MakesAPartialCopyAndStandsOnTheFirst12
     for (const QString table : {"VelaData", "VelanakData"}) {
         SCOPED_TRACE(table.toStdString());
         window.reset();
-        EXPECT_TRUE(veladata->exec("DELETE FROM " + table));
+        EXPECT_TRUE(exec("DELETE FROM " + table));
         for (int n : {10, 11, 12, 13})
             add(table, {{"Sorszám", n},
                         {"recordID", QString("2024%1").arg(n)},
@@ -188,7 +188,7 @@ TEST_F(LedgerPartialTest, CheckPassFlagsAndGrossValuesByKind) {
         EXPECT_EQ(dialogs.shown[0].text,
                   "1 adatsor bruttó összegei nem változtak, mert az ÁFA mezőjük üres.");
         EXPECT_EQ(dialogs.shown[0].icon, Icon::Information);
-        EXPECT_TRUE(veladata->exec("DELETE FROM " + table));
+        EXPECT_TRUE(exec("DELETE FROM " + table));
     }
 }
 
@@ -200,8 +200,8 @@ TEST_F(LedgerPartialTest, ARowThatCannotBeWrittenBeepsAndThePassGoesOn) {
                          {"AFA", 10.0},
                          {"Kivezetés", "N"}});
     ASSERT_TRUE(
-        veladata->exec("CREATE TRIGGER refuse BEFORE UPDATE ON VelaData WHEN old.Sorszám = 2 "
-                       "BEGIN SELECT RAISE(ABORT, 'zárolt sor'); END"));
+        exec("CREATE TRIGGER refuse BEFORE UPDATE ON VelaData WHEN old.Sorszám = 2 "
+             "BEGIN SELECT RAISE(ABORT, 'zárolt sor'); END"));
     open();
     dialogs.clear();
     trigger("Ellenorzes");
@@ -215,8 +215,7 @@ TEST_F(LedgerPartialTest, ARowThatCannotBeWrittenBeepsAndThePassGoesOn) {
     EXPECT_EQ(dialogs.shown[0].icon, Icon::Warning);
 
     // The same for the partial totals.
-    EXPECT_TRUE(
-        veladata->exec("UPDATE VelaData SET Szamlaszam = 'X', RészÖsszeg = 1 WHERE Sorszám <> 2"));
+    EXPECT_TRUE(exec("UPDATE VelaData SET Szamlaszam = 'X', RészÖsszeg = 1 WHERE Sorszám <> 2"));
     dialogs.clear();
     trigger("ReszosszegSzam");
     EXPECT_EQ(value("VelaData", "RészösszegÖsszesen", "f3").toDouble(), 2);

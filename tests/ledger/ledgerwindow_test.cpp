@@ -65,7 +65,7 @@ TEST_F(LedgerFixture, ReturningFromReceivablesRepeatsTheActivationSteps) {
         EXPECT_EQ(receivables.objectName(), "VelanakData");
         sawPayablesHidden = !window->isVisible();
         // Something left in the scratch table meanwhile.
-        EXPECT_TRUE(veladata->exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (9)"));
+        EXPECT_TRUE(exec("INSERT INTO VelaIdeigl (Sorszám) VALUES (9)"));
         receivables.findChild<QPushButton*>("Kilepes")->click();
     };
     window->menuItem("Tartoznak")->trigger();
@@ -247,10 +247,9 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
     window->menuItem("VevoTorzs")->trigger();
     EXPECT_EQ(passed, "Fő Kft");
     EXPECT_EQ(ctx.selectedPartner.seat, "Budapest");
-    EXPECT_EQ(veladata->scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 1")->toString(),
+    EXPECT_EQ(scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 1")->toString(),
               "Budapest Fő utca 1.");
-    EXPECT_EQ(veladata->scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1")->toString(),
-              "Fő Kft");
+    EXPECT_EQ(scalar("SELECT CegNev FROM VelaData WHERE Sorszám = 1")->toString(), "Fő Kft");
     EXPECT_TRUE(text("Text2")->hasFocus());
 
     // Left without a choice: the row stays as it was.
@@ -260,7 +259,7 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
         d.close();
     };
     window->menuItem("VevoTorzs")->trigger();
-    EXPECT_EQ(veladata->scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 2")->toString(), "");
+    EXPECT_EQ(scalar("SELECT CegCim FROM VelaData WHERE Sorszám = 2")->toString(), "");
     EXPECT_EQ(ctx.selectedPartner.name, "Más Bt");
 }
 

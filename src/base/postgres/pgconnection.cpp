@@ -1,6 +1,7 @@
 #include "base/postgres/pgconnection.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <QStringList>
 #include <algorithm>
@@ -661,11 +662,51 @@ Status PgConnection::setUpSession() {
 void PgConnection::reviveIfLost() {
     // A transaction the server dropped stays failed until it is rolled
     // back, so that nothing of it is written on a new connection alone.
-    if (PQstatus(conn_) != CONNECTION_BAD || transactionOpen_)
+    if (PQstatus(conn_) == CONNECTION_OK || transactionOpen_)
         return;
+    resetting_ = false;
     PQreset(conn_);
     if (PQstatus(conn_) == CONNECTION_OK)
-        (void)setUpSession();
+        revived();
+}
+
+void PgConnection::revived() {
+    if (setUpSession())
+        ++token_;
+}
+
+void PgConnection::pollRevival() {
+    if (transactionOpen_)
+        return;
+    if (!resetting_) {
+        if (!PQresetStart(conn_))
+            return;
+        resetting_ = true;
+        resetWrites_ = true;
+    }
+    // A step is taken only when the socket is ready for it, as libpq asks.
+    pollfd p{PQsocket(conn_), short(resetWrites_ ? POLLOUT : POLLIN), 0};
+    if (p.fd >= 0 && ::poll(&p, 1, 0) == 0)
+        return;
+    switch (PQresetPoll(conn_)) {
+        case PGRES_POLLING_READING:
+            resetWrites_ = false;
+            return;
+        case PGRES_POLLING_WRITING:
+            resetWrites_ = true;
+            return;
+        case PGRES_POLLING_OK:
+            resetting_ = false;
+            revived();
+            return;
+        default:
+            resetting_ = false;  // tried again at the next call
+            return;
+    }
+}
+
+bool PgConnection::connected() const {
+    return PQstatus(conn_) == CONNECTION_OK;
 }
 
 bool PgConnection::inTransaction() const {
@@ -849,9 +890,12 @@ void PgConnection::rollback() {
 }
 
 qint64 PgConnection::changeToken() {
-    if (PQstatus(conn_) != CONNECTION_OK)
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        pollRevival();
         return token_;
-    PQconsumeInput(conn_);
+    }
+    if (!PQconsumeInput(conn_))
+        return token_;  // the server is gone: found out now, made again later
     const int self = PQbackendPID(conn_);
     while (PGnotify* n = PQnotifies(conn_)) {
         if (n->be_pid != self)

@@ -34,7 +34,12 @@ class PgConnection final : public Connection {
     [[nodiscard]] Status begin() override;
     [[nodiscard]] Status commit() override;
     void rollback() override;
+    // Also moves when a dropped connection is made again (what was written
+    // meanwhile is unknown), which it does without waiting: each call takes
+    // the new connection on as far as the network lets it.
     qint64 changeToken() override;
+    // Whether the server can be reached: false while the connection is down.
+    bool connected() const;
     qint64 totalChanges() const override;
     const Dialect& dialect() const override;
     QString displayName() const override;
@@ -90,6 +95,10 @@ class PgConnection final : public Connection {
     Status simple(const char* sql);
     // Reconnects a connection the server dropped, outside a transaction.
     void reviveIfLost();
+    // One step of making a dropped connection again without blocking.
+    void pollRevival();
+    // After a new connection: its session, and the token moved.
+    void revived();
 
     pg_conn* conn_ = nullptr;
     QString role_;
@@ -100,6 +109,8 @@ class PgConnection final : public Connection {
     qint64 changes_ = 0;
     bool wroteInTransaction_ = false;
     bool transactionOpen_ = false;  // begun here, not yet committed or rolled back
+    bool resetting_ = false;        // a connection being made again step by step
+    bool resetWrites_ = false;      // its next step waits to write, not to read
 };
 
 // What kind of failure a five-character SQLSTATE is.
