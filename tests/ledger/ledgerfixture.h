@@ -66,8 +66,9 @@ class LedgerFixture : public ::testing::Test {
     }
 
     void SetUp() override {
-        if (onServer())
+        if (onServer()) {
             ASSERT_NO_FATAL_FAILURE(moveToServer());
+        }
         ctx.dialogs = &dialogs;
         ctx.opener = &opener;
         ctx.db.openAll();
