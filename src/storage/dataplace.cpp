@@ -29,10 +29,23 @@ Status setServerAddress(Database& parameters, const QString& address) {
     if (Status s = postgres::checkServerAddress(value); !s)
         return s;
     const TableDef& t = schema::emblemaPath();
+    const QVariant bound = value.isEmpty() ? QVariant() : QVariant(value);
+    // A clean template's parameters have no row yet: the address makes it,
+    // or it would be lost without a word.
+    Result<QVariant> rows = parameters.scalar(
+        QStringLiteral("SELECT count(*) FROM %1").arg(schema::quoteName(t.name)));
+    if (!rows)
+        return rows.error();
+    if (rows->toLongLong() == 0)
+        return value.isEmpty() ? Status()
+                               : parameters.exec(QStringLiteral("INSERT INTO %1 (%2) VALUES (?1)")
+                                                     .arg(schema::quoteName(t.name),
+                                                          schema::quoteName(kServerColumn)),
+                                                 {bound});
     return parameters.exec(
         QStringLiteral("UPDATE %1 SET %2 = ?1 WHERE %3 = (SELECT min(%3) FROM %1)")
             .arg(schema::quoteName(t.name), schema::quoteName(kServerColumn), t.keySql()),
-        {value.isEmpty() ? QVariant() : QVariant(value)});
+        {bound});
 }
 
 QString whereText(const DataFolderDatabases& databases) {
