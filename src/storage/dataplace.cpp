@@ -32,8 +32,8 @@ Status setServerAddress(Database& parameters, const QString& address) {
     const QVariant bound = value.isEmpty() ? QVariant() : QVariant(value);
     // A clean template's parameters have no row yet: the address makes it,
     // or it would be lost without a word.
-    Result<QVariant> rows = parameters.scalar(
-        QStringLiteral("SELECT count(*) FROM %1").arg(schema::quoteName(t.name)));
+    Result<QVariant> rows =
+        parameters.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(schema::quoteName(t.name)));
     if (!rows)
         return rows.error();
     if (rows->toLongLong() == 0)

@@ -65,7 +65,7 @@ TEST_F(LedgerFollow, AnotherWorkstationsRowsFollowAndTypingInProgressSurvives) {
     otherAdds(4, 1000);
     QTRY_COMPARE_WITH_TIMEOUT(window->rows().recordCount(), 4, 10000);
     EXPECT_EQ(label27(), "1300.-");
-    EXPECT_EQ(window->currencyTotalsText().contains("1300"), true);
+    EXPECT_EQ(window->currencyTotalsText(), "devizanem nélkül: 1 300");
     EXPECT_EQ(field("CegNev").toString(), "Béka");
     EXPECT_EQ(text("Text2")->text(), "Béka");
 

@@ -234,8 +234,8 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
     vela::Database* betarol = ctx.db.betarol.get();
     ASSERT_TRUE(betarol);
     EXPECT_TRUE(betarol->exec(
-        "INSERT INTO beraktar (BerNev, recordID, BerSzekhely, BerCim) VALUES "
-        "('Alfa Kft', 1, 'Győr', 'Fő tér 2.'), ('Fő Kft', 2, 'Budapest', 'Fő utca 1.')"));
+        sql("INSERT INTO beraktar (BerNev, recordID, BerSzekhely, BerCim) VALUES "
+            "('Alfa Kft', 1, 'Győr', 'Fő tér 2.'), ('Fő Kft', 2, 'Budapest', 'Fő utca 1.')")));
     open();
     EXPECT_TRUE(window->rows().moveTo(0));
     QString passed;
@@ -264,8 +264,8 @@ TEST_F(LedgerFixture, PartnerChosenInTheRegisterIsWrittenIntoTheRow) {
 }
 
 TEST_F(LedgerFixture, PartnerChosenForAnEmptyLedgerIsRefused) {
-    EXPECT_TRUE(
-        ctx.db.betarol->exec("INSERT INTO beraktar (BerNev, recordID) VALUES ('Alfa Kft', 1)"));
+    EXPECT_TRUE(ctx.db.betarol->exec(
+        sql("INSERT INTO beraktar (BerNev, recordID) VALUES ('Alfa Kft', 1)")));
     for (LedgerKind kind : {LedgerKind::Payables, LedgerKind::Receivables}) {
         window.reset();
         dialogs.clear();
