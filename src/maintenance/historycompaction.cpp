@@ -27,27 +27,36 @@ int keptYears(vela::Database& parameters) {
     return v ? v->toInt() : 0;
 }
 
-// The databases whose history is compacted, opened now: the data folder's
-// files, or the server's data and the local parameters.
-std::vector<std::unique_ptr<vela::Database>> historyDatabases(const QString& server) {
-    std::vector<std::unique_ptr<vela::Database>> out;
-    auto keep = [&](vela::Result<std::unique_ptr<vela::Database>> db) {
-        if (db)
-            out.push_back(std::move(*db));
-    };
-    if (server.isEmpty()) {
-        keep(vela::Database::open(QStringLiteral("veladata.mdb")));
-        keep(vela::Database::open(QStringLiteral("betarol.kdb")));
-    } else {
-        keep(vela::Database::openServer(server, QStringLiteral("veladata.mdb")));
+// The databases whose history is compacted: the data folder's files, or
+// the server's data and the local parameters. What is opened here is owned
+// here; the run's own server connection is only borrowed.
+struct HistoryDatabases {
+    std::vector<std::unique_ptr<vela::Database>> owned;
+    std::vector<vela::Database*> all;
+
+    HistoryDatabases(const QString& address, vela::Database* server) {
+        auto keep = [this](vela::Result<std::unique_ptr<vela::Database>> db) {
+            if (!db)
+                return;
+            owned.push_back(std::move(*db));
+            all.push_back(owned.back().get());
+        };
+        if (address.isEmpty()) {
+            keep(vela::Database::open(QStringLiteral("veladata.mdb")));
+            keep(vela::Database::open(QStringLiteral("betarol.kdb")));
+        } else if (server) {
+            all.push_back(server);
+        } else {
+            keep(vela::Database::openServer(address, QStringLiteral("veladata.mdb")));
+        }
+        keep(vela::Database::open(QStringLiteral("parameter.kdb")));
     }
-    keep(vela::Database::open(QStringLiteral("parameter.kdb")));
-    return out;
-}
+};
 
 }  // namespace
 
-bool offerHistoryCompaction(MaintenanceRun& run, RepDialogService& dialogs, const QDate& today) {
+bool offerHistoryCompaction(MaintenanceRun& run, RepDialogService& dialogs, const QDate& today,
+                            vela::Database* serverDb) {
     QString server;
     int years = 0;
     {
@@ -62,7 +71,7 @@ bool offerHistoryCompaction(MaintenanceRun& run, RepDialogService& dialogs, cons
         return false;
     const QString before = today.addYears(-years).toString(Qt::ISODate);
     qint64 old = 0;
-    for (auto& db : historyDatabases(server)) {
+    for (vela::Database* db : HistoryDatabases(server, serverDb).all) {
         if (auto n = vela::history::olderEntries(*db, before))
             old += *n;
     }
@@ -73,12 +82,14 @@ bool offerHistoryCompaction(MaintenanceRun& run, RepDialogService& dialogs, cons
         return false;
     run.setFinalStep(
         u(texts::kCompactHeader),
-        [server, before](QStringList& report) {
-            for (auto& db : historyDatabases(server)) {
+        [server, before, serverDb](QStringList& report) {
+            for (vela::Database* db : HistoryDatabases(server, serverDb).all) {
                 auto dropped = vela::history::compact(*db, before);
                 if (!dropped)
                     return vela::Status(dropped.error());
-                report << u(texts::kCompacted).arg(db->fileName()).arg(*dropped);
+                report << u(texts::kCompacted)
+                              .arg(db->onServer() ? u(texts::kCompactedServer) : db->fileName())
+                              .arg(*dropped);
             }
             return vela::Status();
         },

@@ -95,6 +95,7 @@ inline constexpr const char* kCompactQuestion =
     "vissza.";
 inline constexpr const char* kCompactHeader = "A változásnaplóból törölt régi bejegyzések:";
 inline constexpr const char* kCompacted = "%1: %2 bejegyzés";
+inline constexpr const char* kCompactedServer = "a kiszolgáló";
 inline constexpr const char* kCompactNotRun =
     "A változásnapló régi bejegyzései megmaradtak, mert a karbantartás hibát talált.";
 inline constexpr const char* kServerBackupFile = "kiszolgalo.dump";

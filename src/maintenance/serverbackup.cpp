@@ -329,7 +329,7 @@ bool runRequested(MaintenanceRun& run, const QString& argumentText, bool autoRun
         completed = run.run();
         run.setFinalStep({}, {});
     } else {
-        completed = runWithMove(run, request.move, dialogs);
+        completed = runWithMove(run, request.move, dialogs, guard.database());
     }
     run.setBackupStep({});
     return completed;

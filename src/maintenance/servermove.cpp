@@ -52,9 +52,11 @@ Move moveOf(const QString& argumentText) {
     return Move::None;
 }
 
-bool runWithMove(MaintenanceRun& run, Move move, RepDialogService& dialogs) {
+bool runWithMove(MaintenanceRun& run, Move move, RepDialogService& dialogs,
+                 vela::Database* runsServer) {
     if (move == Move::None) {
-        const bool compacting = offerHistoryCompaction(run, dialogs, QDate::currentDate());
+        const bool compacting =
+            offerHistoryCompaction(run, dialogs, QDate::currentDate(), runsServer);
         const bool completed = run.run();
         if (compacting)
             run.setFinalStep({}, {});

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace vela {
+class Database;
+}
+
 namespace velarep {
 
 class MaintenanceRun;
@@ -21,7 +25,9 @@ Move moveOf(const QString& argumentText);
 
 // Runs the maintenance with the move after it; false when the move was
 // refused before anything began, or the run stopped. Every outcome is told
-// through dialogs.
-bool runWithMove(MaintenanceRun& run, Move move, RepDialogService& dialogs);
+// through dialogs. server is the run's own connection when the data are on
+// a server (it holds the writer lock).
+bool runWithMove(MaintenanceRun& run, Move move, RepDialogService& dialogs,
+                 vela::Database* server = nullptr);
 
 }  // namespace velarep

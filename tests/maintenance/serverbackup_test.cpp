@@ -260,3 +260,43 @@ TEST_F(ServerBackup, TheWriterLockIsToldAndNothingIsHalfWritten) {
         << refused.errorText().toStdString();
     EXPECT_EQ(count(), rowsBefore + 2);
 }
+
+// Old history on the server goes after a yes, on the connection VelaRep works
+// on while it holds the writer lock; the backup keeps it.
+TEST_F(ServerBackup, OldHistoryIsDroppedOnTheServerAfterAYes) {
+    auto db = Database::openServer(server_.conninfo(), "veladata.mdb");
+    ASSERT_TRUE(db);
+    ASSERT_TRUE((*db)->exec(QStringLiteral(
+        "UPDATE \"Valtozasok\" SET \"Ido\" = '2015-01-02 10:00:00' WHERE \"Kulcs\" IN "
+        "(SELECT \"Kulcs\" FROM \"Valtozasok\" ORDER BY \"Kulcs\" LIMIT 1)")));
+    const qint64 all = (*db)->scalar("SELECT count(*) FROM \"Valtozasok\"")->toLongLong();
+    ASSERT_EQ(all, 2);
+    db->reset();  // VelaRep works alone on the server
+    {
+        auto parameters = Database::open("parameter.kdb");
+        ASSERT_TRUE(parameters);
+        ASSERT_TRUE((*parameters)->exec("UPDATE EmblemaPath SET ValtozasokMegorzese = 5"));
+    }
+
+    ScriptedRepDialogs dialogs;
+    dialogs.answers = {true};
+    Form1 form(TempDataFolder::templateDir(), dialogs);
+    form.maintenance().setClock([] { return QDateTime(QDate(2026, 3, 2), QTime(10, 0, 5)); });
+    form.start("/s");
+    ASSERT_EQ(dialogs.questions(), 1);
+    ASSERT_FALSE(dialogs.boxes.isEmpty());
+    const QString report = dialogs.boxes.last().text;
+    EXPECT_TRUE(report.startsWith("Karbantartás vége!")) << report.toStdString();
+    EXPECT_TRUE(
+        report.contains(QString::fromUtf8("A változásnaplóból törölt régi bejegyzések:\na "
+                                          "kiszolgáló: 1 bejegyzés\nparameter.kdb: 0 bejegyzés")))
+        << report.toStdString();
+    db = Database::openServer(server_.conninfo(), "veladata.mdb");
+    ASSERT_TRUE(db);
+    EXPECT_EQ((*db)->scalar("SELECT count(*) FROM \"Valtozasok\"")->toLongLong(), 1);
+    EXPECT_EQ((*db)
+                  ->scalar("SELECT count(*) FROM \"Valtozasok\" WHERE \"Ido\" < '2021-03-02'")
+                  ->toLongLong(),
+              0);
+    EXPECT_TRUE(QFileInfo::exists("SAVE-20260302-100005/kiszolgalo.dump"));
+}
