@@ -87,16 +87,21 @@ QString TableDef::createSql(const Dialect& dialect) const {
         .arg(schema::quoteName(name), cols.join(QStringLiteral(",\n    ")), dialect.tableOptions());
 }
 
-QStringList TableDef::indexSql() const {
+QString TableDef::indexSql(const IndexDef& ix, bool coverKey) const {
+    QStringList cols;
+    for (const QString& c : ix.columns) cols << schema::quoteName(c);
+    const QString key = QString::fromUtf8(schema::kKeyColumn);
+    const bool cover = coverKey && hasKey() && !ix.columns.contains(key);
+    return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
+               .arg(schema::quoteName(ix.name), schema::quoteName(name),
+                    cols.join(QStringLiteral(", "))) +
+           (cover ? QStringLiteral(" INCLUDE (%1)").arg(schema::quoteName(key)) : QString()) +
+           (ix.where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + ix.where);
+}
+
+QStringList TableDef::indexSql(bool coverKey) const {
     QStringList out;
-    for (const IndexDef& ix : indexes) {
-        QStringList cols;
-        for (const QString& c : ix.columns) cols << schema::quoteName(c);
-        out << QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
-                       .arg(schema::quoteName(ix.name), schema::quoteName(name),
-                            cols.join(QStringLiteral(", "))) +
-                   (ix.where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + ix.where);
-    }
+    for (const IndexDef& ix : indexes) out << indexSql(ix, coverKey);
     return out;
 }
 

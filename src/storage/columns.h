@@ -53,7 +53,11 @@ struct TableDef {
     // CREATE TABLE with value checks, in the data folder's engine's dialect or another.
     QString createSql() const;
     QString createSql(const Dialect& dialect) const;
-    QStringList indexSql() const;
+    // CREATE INDEX for each index. With coverKey (the server's engine) each
+    // also carries the key, so a list's keys in an index's order are read
+    // from the index alone; the file engine's indexes hold the row id anyway.
+    QStringList indexSql(bool coverKey = false) const;
+    QString indexSql(const IndexDef& index, bool coverKey) const;
 };
 
 // One database file of the data folder with its tables.

@@ -15,8 +15,33 @@ Status createTable(Database& db, const TableDef& table, bool temporary) {
                        QStringLiteral("CREATE TEMPORARY TABLE"));
     if (Status s = db.exec(create); !s)
         return s;
-    for (const QString& index : table.indexSql()) {
+    for (const QString& index : table.indexSql(true)) {
         if (Status s = db.exec(index); !s)
+            return s;
+    }
+    return {};
+}
+
+// An index made by an earlier version without the key it now carries is
+// made again (once: the next run finds it as it should be).
+Status refreshIndexes(Database& db, const TableDef& table) {
+    for (const IndexDef& ix : table.indexes) {
+        const QString want = table.indexSql(ix, true);
+        if (!want.contains(QStringLiteral(" INCLUDE (")))
+            continue;
+        Result<QVariant> def = db.scalar(
+            QStringLiteral("SELECT indexdef FROM pg_catalog.pg_indexes WHERE schemaname = "
+                           "current_schema() AND indexname = ?1"),
+            {ix.name});
+        if (!def)
+            return def.error();
+        if (!def->isNull() && def->toString().contains(QStringLiteral(" INCLUDE (")))
+            continue;
+        if (Status s =
+                db.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(schema::quoteName(ix.name)));
+            !s)
+            return s;
+        if (Status s = db.exec(want); !s)
             return s;
     }
     return {};
@@ -40,8 +65,15 @@ Status ServerSchema::create(Database& db, const QString& fileName) {
         return s;
     bool made = false;
     for (const TableDef* t : def->tables) {
-        if (sessionOnly(*t) || db.hasTable(t->name))
+        if (sessionOnly(*t))
             continue;
+        if (db.hasTable(t->name)) {
+            if (Status s = refreshIndexes(db, *t); !s) {
+                db.rollback();
+                return s;
+            }
+            continue;
+        }
         if (Status s = createTable(db, *t, false); !s) {
             db.rollback();
             return s;
