@@ -21,6 +21,8 @@ void AggregateQuery::setQuery(const QString& sql, const QVariantList& binds) {
     table_.clear();
     expressions_.clear();
     where_.clear();
+    def_ = nullptr;
+    condition_ = {};
     live_ = false;
 }
 
@@ -45,6 +47,9 @@ void AggregateQuery::setSum(const TableDef& tableDef, const QList<Amount>& amoun
     key_ = tableDef.keySql();
     expressions_ = expressions;
     where_ = where;
+    def_ = &tableDef;
+    condition_ = condition;
+    selectList_ = parts.join(QStringLiteral(", "));
     live_ = false;
 }
 
@@ -91,8 +96,21 @@ Status AggregateQuery::runFull() {
     // Read before the sums: a commit of another connection meanwhile makes
     // the next requery read again.
     syncedVersion_ = othersVersion();
-    Statement st(db_->handle(), sql_);
-    if (Status s = st.bind(binds_); !s)
+    QString sql = sql_;
+    QVariantList binds = binds_;
+    if (def_ && !condition_.isAll()) {
+        binds.clear();
+        const QString where =
+            condition_
+                .withSpellings([this](const QString& column, const QString& value) {
+                    return columnSpellings(*db_, *def_, column, value);
+                })
+                .sql(binds, db_->dialect());
+        sql = QStringLiteral("SELECT %1 FROM %2 WHERE (%3)")
+                  .arg(selectList_, schema::quoteName(def_->name), where);
+    }
+    Statement st(db_->handle(), sql);
+    if (Status s = st.bind(binds); !s)
         return s;
     QVariantList all;
     if (st.next()) {

@@ -13,6 +13,7 @@ namespace vela {
 
 class Database;
 class RecordSource;
+struct TableDef;
 
 // A read-only result of one row, such as "select sum(...) where ...": the
 // windows' total sources. A sum over no rows reads as null.
@@ -66,6 +67,12 @@ class AggregateQuery {
     QString table_;
     QStringList expressions_;
     QString where_;
+    // The whole run looks the condition's texts up among the spellings in
+    // the table, so an index finds them; a followed row is looked at by
+    // its key with where_, which needs none.
+    const TableDef* def_ = nullptr;
+    Condition condition_;
+    QString selectList_;
     std::vector<double> sums_;
     std::vector<qint64> counts_;
     bool live_ = false;     // sums_ match the table as of syncedChanges_

@@ -137,18 +137,16 @@ std::vector<int> ranksOf(const std::vector<QString>& distinct, std::vector<int>&
 
 }  // namespace
 
-std::optional<QStringList> RecordSource::spellingsIn(const QString& column,
-                                                     const QString& value) const {
-    // Only a column an index leads with is looked into: elsewhere every
-    // look would read the whole table.
+std::optional<QStringList> columnSpellings(Database& db, const TableDef& table,
+                                           const QString& column, const QString& value) {
     bool leads = false;
-    for (const IndexDef& ix : table_->indexes)
+    for (const IndexDef& ix : table.indexes)
         leads = leads || (!ix.columns.isEmpty() && ix.columns.first() == column);
     const std::optional<QStringList> all = Condition::caseSpellings(value, 256);
-    if (!leads || !all || !table_->column(column))
+    if (!leads || !all || !table.column(column))
         return std::nullopt;
-    Statement st(db_->handle(), QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1")
-                                    .arg(quoteName(table_->name), quoteName(column)));
+    Statement st(db.handle(), QStringLiteral("SELECT 1 FROM %1 WHERE %2 = ? LIMIT 1")
+                                  .arg(quoteName(table.name), quoteName(column)));
     QStringList found;
     for (const QString& spelling : *all) {
         if (!st.reset() || !st.bind(1, spelling))

@@ -18,6 +18,13 @@ namespace vela {
 
 class Database;
 
+// The spellings of value (its letters in either case) that occur in table's
+// column, for an equality that ignores case to be found through an index;
+// none when no index leads with the column (every look would read the whole
+// table) or the spellings are too many.
+std::optional<QStringList> columnSpellings(Database& db, const TableDef& table,
+                                           const QString& column, const QString& value);
+
 // A bound record source: the rows of one table that match a where-clause,
 // in an order, with a current row that grids and fields follow.
 //
@@ -167,7 +174,9 @@ class RecordSource : public QObject {
     [[nodiscard]] Status findFirstSql(const QString& condition, const QVariantList& binds);
     const Dialect& dialect() const;
     QString keySql() const;
-    std::optional<QStringList> spellingsIn(const QString& column, const QString& value) const;
+    std::optional<QStringList> spellingsIn(const QString& column, const QString& value) const {
+        return columnSpellings(*db_, *table_, column, value);
+    }
     QString orderSql(const std::vector<SortKey>& keys, bool noIndex) const;
     QString effectiveOrderSql(bool noIndex) const;
     QString whereSql() const;

@@ -392,6 +392,23 @@ TEST_P(RecordSourceTest, TextEqualityIgnoresLetterCaseInFiltersFindsAndTheirSums
     sum.setSum(schema::velaData(), {{"Brutto"}}, forint);
     ASSERT_TRUE(sum.requery());
     EXPECT_DOUBLE_EQ(sum.value(0).toDouble(), 124);
+    // Through an index the column leads (the spellings that occur), and a
+    // followed write with a spelling new to the table.
+    ASSERT_TRUE(exec("UPDATE VelaData SET FizetésMódja = CASE Sorszám WHEN 1 THEN 'Átutalás' "
+                     "WHEN 2 THEN 'ÁTUTALÁS' WHEN 3 THEN 'készpénz' ELSE 'átutalás' END"));
+    const Condition transfer = Condition::equals("FizetésMódja", QStringLiteral("átutalás"));
+    AggregateQuery transfers;
+    transfers.setDatabase(db.get());
+    transfers.setSum(schema::velaData(), {{"Brutto"}}, transfer);
+    transfers.follow(&rs);
+    ASSERT_TRUE(transfers.requery());
+    EXPECT_DOUBLE_EQ(transfers.value(0).toDouble(), 129);
+    ASSERT_TRUE(rs.moveTo(0));
+    ASSERT_TRUE(rs.setField("FizetésMódja", QStringLiteral("ÁtUtAlás")));
+    ASSERT_TRUE(rs.setField("Brutto", 1000));
+    ASSERT_TRUE(rs.update());
+    ASSERT_TRUE(transfers.requery());
+    EXPECT_DOUBLE_EQ(transfers.value(0).toDouble(), 1029);
     rs.setQuery(Query(schema::velaData(), {}, kBySequence));
     ASSERT_TRUE(rs.refresh());
     ASSERT_TRUE(rs.findFirst(Condition::equals("Szamlaszam", QStringLiteral("EDGE-1"))));

@@ -200,3 +200,27 @@ TEST_F(ServerRolesTest, RunAgainTheRightsStayAndAMoverWithoutCreateRoleIsTold) {
 }
 
 }  // namespace
+
+// A server made by an earlier version: its indexes lack the key they carry
+// now, and the next table-making step makes them again.
+TEST(ServerIndexes, AnIndexWithoutTheKeyIsMadeAgainWithIt) {
+    test::PgTestDatabase server(QStringLiteral("vela_indexes"));
+    ASSERT_FALSE(server.conninfo().isEmpty());
+    auto db = Database::openServer(server.conninfo(), QString());
+    ASSERT_TRUE(db) << db.errorText().toStdString();
+    ASSERT_TRUE(ServerSchema::create(**db, QStringLiteral("veladata.mdb")));
+    const auto definition = [&] {
+        return (*db)
+            ->scalar(
+                "SELECT indexdef FROM pg_catalog.pg_indexes WHERE indexname = "
+                "'VelaData_Sorrend'")
+            ->toString()
+            .toStdString();
+    };
+    EXPECT_NE(definition().find("INCLUDE (\"Kulcs\")"), std::string::npos) << definition();
+    ASSERT_TRUE((*db)->exec("DROP INDEX \"VelaData_Sorrend\""));
+    ASSERT_TRUE((*db)->exec(
+        "CREATE INDEX \"VelaData_Sorrend\" ON \"VelaData\" (\"Sorszám\", \"recordID\")"));
+    ASSERT_TRUE(ServerSchema::create(**db, QStringLiteral("veladata.mdb")));
+    EXPECT_NE(definition().find("INCLUDE (\"Kulcs\")"), std::string::npos) << definition();
+}
