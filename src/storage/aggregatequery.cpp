@@ -18,7 +18,6 @@ constexpr int kMaxAdjustments = 2000;
 void AggregateQuery::setQuery(const QString& sql, const QVariantList& binds) {
     sql_ = sql;
     binds_ = binds;
-    table_.clear();
     expressions_.clear();
     where_.clear();
     def_ = nullptr;
@@ -28,7 +27,6 @@ void AggregateQuery::setQuery(const QString& sql, const QVariantList& binds) {
 
 void AggregateQuery::setSum(const TableDef& tableDef, const QList<Amount>& amounts,
                             const Condition& condition) {
-    const QString table = tableDef.name;
     // Written in the dialect of the database set (before one is, the data
     // folder's engine's).
     const Dialect& d = db_ ? db_->dialect() : Database::engineDialect();
@@ -39,18 +37,21 @@ void AggregateQuery::setSum(const TableDef& tableDef, const QList<Amount>& amoun
     QStringList parts;
     for (const QString& e : expressions) parts << QStringLiteral("sum(%1)").arg(e);
     for (const QString& e : expressions) parts << QStringLiteral("count(%1)").arg(e);
-    sql_ = QStringLiteral("SELECT %1 FROM %2%3")
-               .arg(parts.join(QStringLiteral(", ")), schema::quoteName(table),
-                    where.isEmpty() ? QString() : QStringLiteral(" WHERE (%1)").arg(where));
+    def_ = &tableDef;
+    selectList_ = parts.join(QStringLiteral(", "));
+    sql_ = sumSql(where);
     binds_ = binds;
-    table_ = table;
     key_ = tableDef.keySql();
     expressions_ = expressions;
     where_ = where;
-    def_ = &tableDef;
     condition_ = condition;
-    selectList_ = parts.join(QStringLiteral(", "));
     live_ = false;
+}
+
+QString AggregateQuery::sumSql(const QString& where) const {
+    return QStringLiteral("SELECT %1 FROM %2%3")
+        .arg(selectList_, schema::quoteName(def_->name),
+             where.isEmpty() ? QString() : QStringLiteral(" WHERE (%1)").arg(where));
 }
 
 void AggregateQuery::follow(RecordSource* source) {
@@ -106,8 +107,7 @@ Status AggregateQuery::runFull() {
                     return columnSpellings(*db_, *def_, column, value);
                 })
                 .sql(binds, db_->dialect());
-        sql = QStringLiteral("SELECT %1 FROM %2 WHERE (%3)")
-                  .arg(selectList_, schema::quoteName(def_->name), where);
+        sql = sumSql(where);
     }
     Statement st(db_->handle(), sql);
     if (Status s = st.bind(binds); !s)
@@ -119,7 +119,7 @@ Status AggregateQuery::runFull() {
     if (!st.status())
         return st.status();
     open_ = true;
-    if (table_.isEmpty()) {
+    if (!def_) {
         row_ = all;
         return {};
     }
@@ -142,7 +142,7 @@ bool AggregateQuery::adjust(qint64 rowid, double sign) {
     Statement st(
         db_->handle(),
         QStringLiteral("SELECT %1 FROM %2 WHERE %4 = ?%3")
-            .arg(parts.join(QStringLiteral(", ")), schema::quoteName(table_),
+            .arg(parts.join(QStringLiteral(", ")), schema::quoteName(def_->name),
                  where_.isEmpty() ? QString() : QStringLiteral(" AND (%1)").arg(where_), key_));
     if (!st.bind(QVariantList{rowid} + binds_))
         return false;

@@ -49,6 +49,7 @@ class AggregateQuery {
 
   private:
     [[nodiscard]] Status runFull();
+    QString sumSql(const QString& where) const;
     void settle();
     void rowWriting(qint64 rowid);
     void rowWritten(qint64 rowid);
@@ -64,12 +65,12 @@ class AggregateQuery {
 
     // The parts of a sum query, when it is one.
     QString key_;
-    QString table_;
     QStringList expressions_;
     QString where_;
-    // The whole run looks the condition's texts up among the spellings in
-    // the table, so an index finds them; a followed row is looked at by
-    // its key with where_, which needs none.
+    // The table of a sum query (null for any other). The whole run looks the
+    // condition's texts up among the spellings in the table, so an index
+    // finds them; a followed row is looked at by its key with where_, which
+    // needs none.
     const TableDef* def_ = nullptr;
     Condition condition_;
     QString selectList_;

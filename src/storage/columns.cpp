@@ -87,11 +87,15 @@ QString TableDef::createSql(const Dialect& dialect) const {
         .arg(schema::quoteName(name), cols.join(QStringLiteral(",\n    ")), dialect.tableOptions());
 }
 
+bool TableDef::addsKey(const IndexDef& ix) const {
+    return hasKey() && !ix.columns.contains(QString::fromUtf8(schema::kKeyColumn));
+}
+
 QString TableDef::indexSql(const IndexDef& ix, bool coverKey) const {
     QStringList cols;
     for (const QString& c : ix.columns) cols << schema::quoteName(c);
     const QString key = QString::fromUtf8(schema::kKeyColumn);
-    const bool cover = coverKey && hasKey() && !ix.columns.contains(key);
+    const bool cover = coverKey && addsKey(ix);
     return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
                .arg(schema::quoteName(ix.name), schema::quoteName(name),
                     cols.join(QStringLiteral(", "))) +

@@ -58,6 +58,8 @@ struct TableDef {
     // from the index alone; the file engine's indexes hold the row id anyway.
     QStringList indexSql(bool coverKey = false) const;
     QString indexSql(const IndexDef& index, bool coverKey) const;
+    // Whether a covering index (coverKey) adds the key to index.
+    bool addsKey(const IndexDef& index) const;
 };
 
 // One database file of the data folder with its tables.

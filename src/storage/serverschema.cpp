@@ -26,8 +26,7 @@ Status createTable(Database& db, const TableDef& table, bool temporary) {
 // made again (once: the next run finds it as it should be).
 Status refreshIndexes(Database& db, const TableDef& table) {
     for (const IndexDef& ix : table.indexes) {
-        const QString want = table.indexSql(ix, true);
-        if (!want.contains(QStringLiteral(" INCLUDE (")))
+        if (!table.addsKey(ix))
             continue;
         Result<QVariant> def = db.scalar(
             QStringLiteral("SELECT indexdef FROM pg_catalog.pg_indexes WHERE schemaname = "
@@ -41,7 +40,7 @@ Status refreshIndexes(Database& db, const TableDef& table) {
                 db.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(schema::quoteName(ix.name)));
             !s)
             return s;
-        if (Status s = db.exec(want); !s)
+        if (Status s = db.exec(table.indexSql(ix, true)); !s)
             return s;
     }
     return {};
