@@ -28,10 +28,17 @@ void GroupedSum::setSum(const TableDef& table, const QString& groupColumn, const
     }
     const Condition taken = where ? *where : Condition::anyOf(any);
     const QString whereSql = taken.isAll() ? QString() : taken.sql(binds, d);
-    sql_ = QStringLiteral("SELECT %1, %2 FROM %3%4")
+    // A server adds up by itself and sends the groups alone.
+    grouped_ = db_ && db_->onServer();
+    if (grouped_) {
+        for (QString& a : amounts) a = QStringLiteral("sum(%1)").arg(a);
+        amounts << QStringLiteral("count(*)");
+    }
+    sql_ = QStringLiteral("SELECT %1, %2 FROM %3%4%5")
                .arg(schema::quoteName(groupColumn), amounts.join(QStringLiteral(", ")),
                     schema::quoteName(table.name),
-                    whereSql.isEmpty() ? QString() : QStringLiteral(" WHERE ") + whereSql);
+                    whereSql.isEmpty() ? QString() : QStringLiteral(" WHERE ") + whereSql,
+                    grouped_ ? QStringLiteral(" GROUP BY 1") : QString());
     binds_ = binds;
     parts_ = int(parts.size());
     caseBlind_ = caseBlind;
@@ -68,7 +75,7 @@ Status GroupedSum::requery() {
                     last = &acc.back();
                 }
             }
-            ++last->rows;
+            last->rows += grouped_ ? st.int64(1 + parts_) : 1;
             for (int i = 0; i < parts_; ++i) {
                 if (st.isNull(1 + i))
                     continue;

@@ -52,6 +52,7 @@ class GroupedSum {
     QVariantList binds_;
     int parts_ = 0;
     bool caseBlind_ = false;
+    bool grouped_ = false;  // the engine groups (GROUP BY), else the rows are added up here
     std::vector<Group> groups_;
 };
 

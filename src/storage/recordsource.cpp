@@ -159,30 +159,32 @@ std::optional<QStringList> columnSpellings(Database& db, const TableDef& table,
     return found;
 }
 
-Status RecordSource::load() {
-    if (!db_ || !table_)
-        return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
+RecordSource::OrderPlan RecordSource::orderPlan() const {
     const std::vector<SortKey> keys =
         !sortKeys_.empty() ? sortKeys_
                            : std::vector<SortKey>(query_.order.begin(), query_.order.end());
     const size_t prefix = hungarianPrefix(*table_, keys, !sortKeys_.empty());
     if (prefix == 0)
-        return load(effectiveOrderSql(false), {});
+        return {effectiveOrderSql(false), {}};
     // The engine reads the rows in the order of the keys after the names;
     // a stable sort by the names' Hungarian ranks then puts them in front.
     // Behind a header sort's column those keys only part ties: one scan and
     // sort of the table is cheaper than walking their index to every row.
     const std::vector<SortKey> rest(keys.begin() + qsizetype(prefix), keys.end());
     const bool restIndexed = rest.empty() || sortKeys_.empty();
-    std::vector<SortKey> names(keys.begin(), keys.begin() + qsizetype(prefix));
-    return load(orderSql(rest, !restIndexed), names);
+    return {orderSql(rest, !restIndexed),
+            std::vector<SortKey>(keys.begin(), keys.begin() + qsizetype(prefix))};
 }
 
-Status RecordSource::load(const QString& orderClause, const std::vector<SortKey>& names) {
+Status RecordSource::load() {
     if (!db_ || !table_)
         return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
-    QString columns = keySql();
-    for (const SortKey& k : names) columns += QStringLiteral(", ") + quoteName(k.column);
+    return load(orderPlan());
+}
+
+Status RecordSource::load(const OrderPlan& plan) {
+    if (!db_ || !table_)
+        return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
     // A text equality on an indexed column becomes the spellings that occur
     // in it, so the index finds them in its order; looked up anew on every
     // read, since rows change.
@@ -194,12 +196,31 @@ Status RecordSource::load(const QString& orderClause, const std::vector<SortKey>
                         return spellingsIn(column, value);
                     })
                     .sql(binds, dialect());
-        where = QStringLiteral(" WHERE (%1)").arg(where);
     }
-    Statement st(db_->handle(), QStringLiteral("SELECT %4 FROM %1%2 ORDER BY %3")
-                                    .arg(quoteName(table_->name), where, orderClause, columns));
+    Result<std::vector<qint64>> ids = readKeys(plan, where, binds);
+    if (!ids)
+        return ids.error();
+    ++wholeReads_;
+    emit rowsAboutToReset();
+    rowids_ = std::move(*ids);
+    positions_.clear();
+    dropPages();
+    open_ = true;
+    return {};
+}
+
+Result<std::vector<qint64>> RecordSource::readKeys(const OrderPlan& plan, const QString& where,
+                                                   const QVariantList& binds) const {
+    const std::vector<SortKey>& names = plan.names;
+    QString columns = keySql();
+    for (const SortKey& k : names) columns += QStringLiteral(", ") + quoteName(k.column);
+    Statement st(db_->handle(),
+                 QStringLiteral("SELECT %4 FROM %1%2 ORDER BY %3")
+                     .arg(quoteName(table_->name),
+                          where.isEmpty() ? QString() : QStringLiteral(" WHERE (%1)").arg(where),
+                          plan.clause, columns));
     if (Status s = st.bind(binds); !s)
-        return s;
+        return s.error();
     std::vector<qint64> ids;
     ids.reserve(rowids_.size());
     // Per name key: each row's index among the distinct texts.
@@ -223,7 +244,7 @@ Status RecordSource::load(const QString& orderClause, const std::vector<SortKey>
         }
     }
     if (!st.status())
-        return st.status();
+        return st.status().error();
     if (!names.empty()) {
         // A stable counting sort per key, the last key first.
         std::vector<size_t> order(ids.size());
@@ -245,12 +266,7 @@ Status RecordSource::load(const QString& orderClause, const std::vector<SortKey>
         for (size_t i = 0; i < order.size(); ++i) sorted[i] = ids[order[i]];
         ids = std::move(sorted);
     }
-    emit rowsAboutToReset();
-    rowids_ = std::move(ids);
-    positions_.clear();
-    dropPages();
-    open_ = true;
-    return {};
+    return ids;
 }
 
 Status RecordSource::refresh() {
@@ -284,6 +300,8 @@ Status RecordSource::requery() {
 void RecordSource::followOthers(int intervalMs) {
     // Even with 0, the rows as they are now count as read.
     followedToken_ = db_ && db_->handle() ? db_->handle()->changeToken() : -1;
+    if (db_ && table_)
+        changed_.start(*db_, *table_);
     if (intervalMs <= 0) {
         delete follow_;
         follow_ = nullptr;
@@ -307,8 +325,21 @@ bool RecordSource::rereadIfOthersWrote() {
     // key, or keeps its place when another workstation deleted it.
     const qint64 current = bookmark();
     const int place = pos_;
-    if (!load())
+    // The rows another workstation changed are read alone where the
+    // database names them; otherwise, or when that fails, all of them.
+    std::optional<QSet<qint64>> keys;
+    if (changed_.follows(db_, table_))
+        keys = changed_.sinceLastLook();
+    else
+        changed_.start(*db_, *table_);  // from now on; this time all is read
+    if (keys && keys->isEmpty()) {
+        followedToken_ = token;
+        return false;
+    }
+    if (!(keys && rereadRows(*keys)) && !load()) {
+        changed_.missed();
         return false;  // the rows shown stay; looked at again next time
+    }
     followedToken_ = token;
     int at = current >= 0 ? findRowid(current) : -1;
     if (at < 0 && !rowids_.empty())
@@ -317,6 +348,106 @@ bool RecordSource::rereadIfOthersWrote() {
     emit rowsReset();
     emit currentChanged(pos_);
     return true;
+}
+
+Result<std::vector<qint64>> RecordSource::inOrder(const std::vector<qint64>& keys) const {
+    QStringList marks;
+    QVariantList binds;
+    for (qint64 k : keys) {
+        marks << QStringLiteral("?");
+        binds << k;
+    }
+    return readKeys(orderPlan(),
+                    QStringLiteral("%1 IN (%2)").arg(keySql(), marks.join(QStringLiteral(", "))),
+                    binds);
+}
+
+Status RecordSource::rereadRows(const QSet<qint64>& keys) {
+    // Placing a row takes a look per halving of the rows: past a few dozen
+    // rows the whole read is quicker.
+    constexpr int kMostPlaced = 48;
+    // Those that match the query now, by their keys, with the condition as
+    // it stands (letter case ignored, as the list's own read does).
+    QStringList marks;
+    QVariantList binds;
+    for (qint64 k : keys) {
+        marks << QStringLiteral("?");
+        binds << k;
+    }
+    QString where = QStringLiteral("%1 IN (%2)").arg(keySql(), marks.join(QStringLiteral(", ")));
+    if (!where_.trimmed().isEmpty()) {
+        where += QStringLiteral(" AND (%1)").arg(where_);
+        binds += binds_;
+    }
+    Statement st(
+        db_->handle(),
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(keySql(), quoteName(table_->name), where));
+    if (Status s = st.bind(binds); !s)
+        return s;
+    QSet<qint64> matching;
+    while (st.next()) matching.insert(st.int64(0));
+    if (!st.status())
+        return st.status();
+    // Worked on a copy: the rows shown stay as they are until all is known.
+    std::vector<qint64> ids = rowids_;
+    std::vector<qint64> toPlace;
+    QSet<qint64> leaving;
+    for (qint64 k : keys) {
+        const int at = findRowid(k);
+        if (at < 0) {
+            if (matching.contains(k))
+                toPlace.push_back(k);
+            continue;
+        }
+        // A row changed where it stands (the order's columns untouched)
+        // keeps its place: it still sorts between its neighbours, when they
+        // stay where they are.
+        const bool neighbourChanged =
+            (at > 0 && keys.contains(ids[size_t(at) - 1])) ||
+            (size_t(at) + 1 < ids.size() && keys.contains(ids[size_t(at) + 1]));
+        if (matching.contains(k) && !neighbourChanged) {
+            std::vector<qint64> around;
+            if (at > 0)
+                around.push_back(ids[size_t(at) - 1]);
+            around.push_back(k);
+            if (size_t(at) + 1 < ids.size())
+                around.push_back(ids[size_t(at) + 1]);
+            Result<std::vector<qint64>> sorted = inOrder(around);
+            if (!sorted)
+                return sorted.error();
+            if (*sorted == around)
+                continue;
+        }
+        if (matching.contains(k))
+            toPlace.push_back(k);
+        leaving.insert(k);
+    }
+    if (int(toPlace.size()) > kMostPlaced)
+        return Error{QStringLiteral("Túl sok sor változott.")};
+    if (!leaving.isEmpty())
+        ids.erase(
+            std::remove_if(ids.begin(), ids.end(), [&](qint64 id) { return leaving.contains(id); }),
+            ids.end());
+    for (qint64 k : toPlace) {
+        // The first row that sorts after k, by halving.
+        size_t lo = 0, hi = ids.size();
+        while (lo < hi) {
+            const size_t mid = (lo + hi) / 2;
+            Result<std::vector<qint64>> pair = inOrder({ids[mid], k});
+            if (!pair)
+                return pair.error();
+            if (pair->size() == 2 && pair->front() == ids[mid])
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        ids.insert(ids.begin() + qsizetype(lo), k);
+    }
+    emit rowsAboutToReset();
+    rowids_ = std::move(ids);
+    positions_.clear();
+    dropPages();
+    return {};
 }
 
 void RecordSource::close() {

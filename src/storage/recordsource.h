@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "base/result.h"
+#include "storage/changedrows.h"
 #include "storage/columns.h"
 #include "storage/query.h"
 
@@ -65,6 +67,9 @@ class RecordSource : public QObject {
     void followOthers(int intervalMs);
     // The look itself: true when the rows were read anew.
     bool rereadIfOthersWrote();
+    // How often the rows were read whole (a look that read only the rows
+    // another workstation changed does not count).
+    int wholeReads() const { return wholeReads_; }
 
     int recordCount() const { return int(rowids_.size()); }
     bool bof() const { return pos_ < 0 || rowids_.empty(); }
@@ -167,10 +172,24 @@ class RecordSource : public QObject {
   private:
     using Row = std::vector<QVariant>;
 
+    // How the rows are ordered: by clause, then by the names' Hungarian
+    // alphabetical order in front.
+    struct OrderPlan {
+        QString clause;
+        std::vector<SortKey> names;
+    };
+    OrderPlan orderPlan() const;
     // Reads the rows anew in the current order.
     [[nodiscard]] Status load();
-    // In order, then by the names' Hungarian alphabetical order in front.
-    [[nodiscard]] Status load(const QString& order, const std::vector<SortKey>& names);
+    [[nodiscard]] Status load(const OrderPlan& plan);
+    // The keys of the rows that match where, in the order of plan.
+    Result<std::vector<qint64>> readKeys(const OrderPlan& plan, const QString& where,
+                                         const QVariantList& binds) const;
+    // The given rows' keys in the current order.
+    Result<std::vector<qint64>> inOrder(const std::vector<qint64>& keys) const;
+    // Reads only the rows of keys anew: each leaves the rows or takes its
+    // place in the order, as the query finds it now.
+    [[nodiscard]] Status rereadRows(const QSet<qint64>& keys);
     [[nodiscard]] Status findFirstSql(const QString& condition, const QVariantList& binds);
     const Dialect& dialect() const;
     QString keySql() const;
@@ -223,6 +242,8 @@ class RecordSource : public QObject {
     InsertHook insertHook_;
     QTimer* follow_ = nullptr;
     qint64 followedToken_ = -1;
+    ChangedRows changed_;
+    int wholeReads_ = 0;
 };
 
 }  // namespace vela

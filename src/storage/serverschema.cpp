@@ -2,6 +2,7 @@
 
 #include "storage/columns.h"
 #include "storage/database.h"
+#include "storage/history.h"
 #include "storage/serverroles.h"
 
 namespace vela {
@@ -46,7 +47,52 @@ Status refreshIndexes(Database& db, const TableDef& table) {
     return {};
 }
 
+// A row's note to the listening sessions, delivered with the commit. The
+// history's own tables are written by the recorded tables' triggers and read
+// whole; they send no notes of their own.
+const char kRowNoteFunction[] =
+    "CREATE OR REPLACE FUNCTION vela_sor_hir() RETURNS trigger LANGUAGE plpgsql AS $vela$ "
+    "BEGIN PERFORM pg_notify('vela_change', TG_TABLE_NAME || ':' || CASE WHEN TG_OP = "
+    "'DELETE' THEN OLD.\"Kulcs\" ELSE NEW.\"Kulcs\" END); RETURN NULL; END $vela$";
+
+QString rowNoteTrigger(const TableDef& table) {
+    return table.name + QStringLiteral("_hir");
+}
+
+bool sendsRowNotes(const TableDef& table) {
+    return !ServerSchema::sessionOnly(table) && !history::isHistoryTable(table.name);
+}
+
+Status addRowNotes(Database& db, const TableDef& table) {
+    if (!sendsRowNotes(table))
+        return {};
+    Result<bool> there = ServerSchema::tellsRows(db, table);
+    if (!there)
+        return there.error();
+    if (*there)
+        return {};
+    if (Status s = db.exec(QString::fromUtf8(kRowNoteFunction)); !s)
+        return s;
+    return db.exec(
+        QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 FOR "
+                       "EACH ROW EXECUTE FUNCTION vela_sor_hir()")
+            .arg(schema::quoteName(rowNoteTrigger(table)), schema::quoteName(table.name)));
+}
+
 }  // namespace
+
+Result<bool> ServerSchema::tellsRows(Database& db, const TableDef& table) {
+    if (!db.onServer() || !sendsRowNotes(table))
+        return false;
+    Result<QVariant> n = db.scalar(
+        QStringLiteral("SELECT count(*) FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c "
+                       "ON c.oid = t.tgrelid WHERE t.tgname = ?1 AND c.relname = ?2 AND "
+                       "pg_catalog.pg_table_is_visible(c.oid)"),
+        {rowNoteTrigger(table), table.name});
+    if (!n)
+        return n.error();
+    return n->toLongLong() > 0;
+}
 
 bool ServerSchema::sessionOnly(const TableDef& table) {
     return &table == &schema::velaIdeigl();
@@ -66,18 +112,15 @@ Status ServerSchema::create(Database& db, const QString& fileName) {
     for (const TableDef* t : def->tables) {
         if (sessionOnly(*t))
             continue;
-        if (db.hasTable(t->name)) {
-            if (Status s = refreshIndexes(db, *t); !s) {
-                db.rollback();
-                return s;
-            }
-            continue;
-        }
-        if (Status s = createTable(db, *t, false); !s) {
+        const bool there = db.hasTable(t->name);
+        Status s = there ? refreshIndexes(db, *t) : createTable(db, *t, false);
+        if (s)
+            s = addRowNotes(db, *t);
+        if (!s) {
             db.rollback();
             return s;
         }
-        made = true;
+        made = made || !there;
     }
     if (Status s = db.commit(); !s)
         return s;

@@ -21,6 +21,10 @@ class ServerSchema {
     [[nodiscard]] static Status createSessionTable(Database& db, const TableDef& table);
     // Whether a table lives in each session rather than on the server.
     static bool sessionOnly(const TableDef& table);
+    // Whether the server tells the listening sessions each changed row of
+    // table by its key ("table:key"), whoever wrote it: then a list need
+    // not be read whole after another workstation's save.
+    static Result<bool> tellsRows(Database& db, const TableDef& table);
 };
 
 }  // namespace vela

@@ -3,15 +3,22 @@
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/groupedsum.h"
+#include "storagebackend.h"
 #include "tempdatafolder.h"
 
 using namespace vela;
+using test::Backend;
+
+namespace {
+class GroupedSumOn : public ::testing::TestWithParam<Backend> {};
+}  // namespace
 
 // Per-currency sums: spellings of one currency together, no currency as its
-// own group, a part over no rows null, most rows first.
-TEST(GroupedSum, SumsPerKeyFoldedWithTheirOwnConditions) {
-    TempDataFolder folder;
-    auto opened = Database::open("veladata.mdb");
+// own group, a part over no rows null, most rows first. The server adds up
+// by itself, the file's rows are added up here: the same groups.
+TEST_P(GroupedSumOn, SumsPerKeyFoldedWithTheirOwnConditions) {
+    test::StorageBackend backend;
+    auto opened = backend.open(GetParam(), "veladata.mdb");
     ASSERT_TRUE(opened) << opened.errorText().toStdString();
     auto db = std::move(*opened);
     const QList<QVariantList> rows = {
@@ -20,8 +27,9 @@ TEST(GroupedSum, SumsPerKeyFoldedWithTheirOwnConditions) {
     };
     for (const QVariantList& r : rows)
         ASSERT_TRUE(
-            db->exec("INSERT INTO VelaData (Devizanem, Kivezetés, Brutto, RészÖsszegBruttó) "
-                     "VALUES (?, ?, ?, ?)",
+            db->exec(test::StorageBackend::sql(GetParam(),
+                                               "INSERT INTO VelaData (Devizanem, Kivezetés, "
+                                               "Brutto, RészÖsszegBruttó) VALUES (?, ?, ?, ?)"),
                      r));
     GroupedSum sums;
     sums.setDatabase(db.get());
@@ -51,6 +59,9 @@ TEST(GroupedSum, SumsPerKeyFoldedWithTheirOwnConditions) {
     ASSERT_EQ(sums.groups().size(), 3u);
     EXPECT_EQ(sums.groups()[0].rows, 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, GroupedSumOn, ::testing::Values(Backend::Files, Backend::Server),
+                         test::backendName);
 
 // The rows of either part are taken once each, and a part both sides share
 // is asked for once: SQLite then walks its rows once, not twice.

@@ -96,3 +96,66 @@ TEST_P(RowVersion, AListFollowingTheOthersKeepsItsRowAndTheTyping) {
     EXPECT_EQ(mine.field("CegNev").toString(), "Barack és Társa Kft");
     EXPECT_EQ(mine.field("Sorszám").toLongLong(), 2);
 }
+
+// What another workstation changes is read row by row, each row at its
+// place in the list's order and by its condition; the current row stays.
+class FollowRows : public ::testing::TestWithParam<Backend> {};
+
+TEST_P(FollowRows, AFollowingListReadsOnlyTheRowsTheOthersChanged) {
+    test::StorageBackend backend;
+    auto a = backend.open(GetParam(), "veladata.mdb");
+    ASSERT_TRUE(a) << a.errorText().toStdString();
+    auto b =
+        GetParam() == Backend::Files
+            ? Database::open("veladata.mdb")
+            : Database::openServer(test::StorageBackend::testServer().conninfo(), "veladata.mdb");
+    ASSERT_TRUE(b) << b.errorText().toStdString();
+    auto sql = [&](const char* text) { return test::StorageBackend::sql(GetParam(), text); };
+    for (int n : {10, 20, 30, 40})
+        ASSERT_TRUE((*b)->exec(sql("INSERT INTO VelaData (Sorszám, CegNev, Kivezetés) "
+                                   "VALUES (?, 'Alma Bt', 'N')"),
+                               {n}));
+    RecordSource mine;
+    mine.setDatabase(a->get());
+    mine.setQuery(
+        Query(schema::velaData(), Condition::equals("Kivezetés", "N"), {{"Sorszám", true}}));
+    ASSERT_TRUE(mine.refresh());
+    ASSERT_EQ(mine.recordCount(), 4);
+    ASSERT_TRUE(mine.moveTo(2));  // 20
+    mine.followOthers(0);
+    const int whole = mine.wholeReads();
+    auto numbers = [&] {
+        QList<int> out;
+        for (int i = 0; i < mine.recordCount(); ++i)
+            out << mine.valueAt(i, mine.columnIndex("Sorszám")).toInt();
+        return out;
+    };
+    const struct {
+        const char* change;
+        QVariantList binds;
+        QList<int> shown;
+    } steps[] = {
+        {"INSERT INTO VelaData (Sorszám, CegNev, Kivezetés) VALUES (25, 'Új Kft', 'N')",
+         {},
+         {40, 30, 25, 20, 10}},
+        {"UPDATE VelaData SET CegNev = 'Körte Kft' WHERE Sorszám = 30", {}, {40, 30, 25, 20, 10}},
+        {"UPDATE VelaData SET Sorszám = 45 WHERE Sorszám = 10", {}, {45, 40, 30, 25, 20}},
+        {"UPDATE VelaData SET Kivezetés = 'I' WHERE Sorszám = 40", {}, {45, 30, 25, 20}},
+        {"DELETE FROM VelaData WHERE Sorszám = 25", {}, {45, 30, 20}},
+        {"INSERT INTO VelaData (Sorszám, CegNev, Kivezetés) VALUES (5, 'Rendezett', 'I')",
+         {},
+         {45, 30, 20}},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.change);
+        ASSERT_TRUE((*b)->exec(sql(step.change), step.binds));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return mine.rereadIfOthersWrote(); }, 5000));
+        EXPECT_EQ(numbers(), step.shown);
+        EXPECT_EQ(mine.field("Sorszám").toInt(), 20);
+    }
+    EXPECT_EQ(mine.field("CegNev").toString(), "Alma Bt");
+    EXPECT_EQ(mine.wholeReads(), whole);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, FollowRows, ::testing::Values(Backend::Files, Backend::Server),
+                         test::backendName);

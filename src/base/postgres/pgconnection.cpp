@@ -34,6 +34,8 @@ constexpr Oid kNumeric = 1700;
 
 // Every connection's commits are told on this channel.
 constexpr const char* kChannel = "vela_change";
+// Past this many notes since a look, reading the rows whole is cheaper anyway.
+constexpr size_t kNotesKept = 4096;
 
 // The helpers the dialect's SQL calls. They live in the session's own
 // temporary schema, so no rights on the database are needed and nothing
@@ -671,6 +673,9 @@ void PgConnection::reviveIfLost() {
 }
 
 void PgConnection::revived() {
+    // What was committed while the connection was gone is not told: the
+    // notes kept so far no longer say all since.
+    notes_.clear();
     if (setUpSession())
         ++token_;
 }
@@ -898,11 +903,22 @@ qint64 PgConnection::changeToken() {
         return token_;  // the server is gone: found out now, made again later
     const int self = PQbackendPID(conn_);
     while (PGnotify* n = PQnotifies(conn_)) {
-        if (n->be_pid != self)
+        if (n->be_pid != self) {
             ++token_;
+            notes_.emplace_back(n->extra ? n->extra : "");
+            if (notes_.size() > kNotesKept)
+                notes_.pop_front();
+        }
         PQfreemem(n);
     }
     return token_;
+}
+
+std::optional<std::vector<QByteArray>> PgConnection::notesSince(qint64 since) const {
+    const qint64 told = token_ - since;
+    if (told < 0 || told > qint64(notes_.size()))
+        return std::nullopt;
+    return std::vector<QByteArray>(notes_.end() - told, notes_.end());
 }
 
 QString PgConnection::rowVersion() {

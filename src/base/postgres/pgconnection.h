@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <deque>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "base/connection.h"
 
@@ -38,6 +41,12 @@ class PgConnection final : public Connection {
     // meanwhile is unknown), which it does without waiting: each call takes
     // the new connection on as far as the network lets it.
     qint64 changeToken() override;
+    // What the other connections' notes said after token since (each note
+    // moved the token by one), oldest first: a note is empty for a commit,
+    // "table:key" for a row a trigger saw change. None when some of them are
+    // no longer kept (too many since, or the connection was made again and
+    // missed what came meanwhile).
+    std::optional<std::vector<QByteArray>> notesSince(qint64 since) const;
     // Whether the server can be reached: false while the connection is down.
     bool connected() const;
     qint64 totalChanges() const override;
@@ -106,6 +115,8 @@ class PgConnection final : public Connection {
     bool icu_ = false;
     std::unique_ptr<Dialect> dialect_;
     qint64 token_ = 0;
+    // The newest notes, the last one token_'s.
+    std::deque<QByteArray> notes_;
     qint64 changes_ = 0;
     bool wroteInTransaction_ = false;
     bool transactionOpen_ = false;  // begun here, not yet committed or rolled back
