@@ -132,6 +132,7 @@ class EngineStatement {
     // The text as UTF-8, unconverted.
     virtual QByteArray utf8(int i) const = 0;
     virtual qint64 int64(int i) const = 0;
+    virtual double real(int i) const { return value(i).toDouble(); }
     virtual bool isNull(int i) const = 0;
 
     // The key of the row the statement inserted last (an engine without a

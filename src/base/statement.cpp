@@ -145,6 +145,10 @@ qint64 Statement::int64(int i) const {
     return st_ ? st_->int64(i) : 0;
 }
 
+double Statement::real(int i) const {
+    return st_ ? st_->real(i) : 0.0;
+}
+
 bool Statement::isNull(int i) const {
     return st_ ? st_->isNull(i) : true;
 }

@@ -57,6 +57,7 @@ class Statement {
     QString text(int i) const;
     QByteArray utf8(int i) const;  // the text as UTF-8
     qint64 int64(int i) const;
+    double real(int i) const;  // the value as a number (0 for null)
     bool isNull(int i) const;
 
     // The key of the row this statement inserted last.

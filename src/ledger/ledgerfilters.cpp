@@ -366,13 +366,14 @@ QString groupedAmount(double value) {
 
 }  // namespace
 
-void LedgerWindow::showCurrencyTotals() {
+bool LedgerWindow::showCurrencyTotals() {
     currencyTotals_.setSum(traits_.table, QStringLiteral("Devizanem"),
                            {{grossAmount_, grossWhere_}, {traits_.partialTotal, partialWhere_}},
                            currencyWhere_,
                            /*caseBlind=*/true);  // a save writes the currency in capitals
     QStringList parts;
-    if (currencyTotals_.requery()) {
+    const bool summed = bool(currencyTotals_.requery());
+    if (summed) {
         for (const GroupedSum::Group& g : currencyTotals_.groups()) {
             const QString currency = g.key.toString().trimmed();
             const double owed = Funcs::NumOrZero(g.sums.value(0)).toDouble() -
@@ -383,6 +384,7 @@ void LedgerWindow::showCurrencyTotals() {
     }
     currencyLabel_->setValue(parts.join(text::kCurrencySeparator));
     currencyTotalsStale_ = false;
+    return summed;
 }
 
 QString LedgerWindow::currencyTotalsText() const {

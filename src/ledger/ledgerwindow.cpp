@@ -124,10 +124,7 @@ LedgerWindow::LedgerWindow(AppContext& ctx, LedgerKind kind, QWidget* parent)
     // What other workstations commit shows here within a second, the
     // outstanding figure and the per-currency line with it.
     follower_ = new OthersFollower(&VelaData1, binder_, DBGrid1, ctx_.dialogs, this);
-    connect(follower_, &OthersFollower::followed, this, [this] {
-        currencyTotalsStale_ = true;
-        ShowOpenTotal();
-    });
+    connect(follower_, &OthersFollower::followed, this, &LedgerWindow::showFollowedTotals);
     // As large as a 1366x768 screen allows, less the taskbar.
     const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1366, 768);
     resize(std::min(1300, avail.width() - 20), std::min(740, avail.height() - 30));
@@ -530,6 +527,30 @@ void LedgerWindow::ShowOpenTotal() {
         else
             showCurrencyTotals();
     }
+    shownTotal_ = figure;
+}
+
+void LedgerWindow::showFollowedTotals() {
+    // After another workstation's commit the per-currency line's one pass
+    // over the rows gives the figure's two sums as well: its parts are
+    // theirs, and its groups add up to them.
+    currencyTotalsStale_ = true;
+    if (currencyLineLate_ || !showCurrencyTotals()) {
+        ShowOpenTotal();
+        return;
+    }
+    const auto& parts = currencyTotals_.parts();
+    for (int i = 0; i < 2; ++i) {
+        AggregateQuery& sum = i == 0 ? CountData : CountData2;
+        if (!sum.take(traits_.table, parts[i].amount, parts[i].where, currencyTotals_.total(i),
+                      currencyTotals_.counted(i), currencyTotals_.readAt())) {
+            ShowOpenTotal();
+            return;
+        }
+    }
+    const QString figure =
+        ledger::outstandingText(ledger::outstanding(CountData.value(0), CountData2.value(0)));
+    Label27->setValue(figure);
     shownTotal_ = figure;
 }
 

@@ -149,7 +149,10 @@ class LedgerWindow : public WindowBase {
     void showRowsFound();
     bool fallBackToAllRows(const QString& noRowsMessage);
     void showNoData();
-    void showCurrencyTotals();
+    // True when the line's pass succeeded.
+    bool showCurrencyTotals();
+    // The figure and the line after another workstation's commit.
+    void showFollowedTotals();
     QString filterValue(const char* control) const;
     void reportPass(const Result<PassCounts>& pass, bool tellNoRate);
     void afterPass(int rememberedPosition);

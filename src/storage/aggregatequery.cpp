@@ -20,6 +20,7 @@ void AggregateQuery::setQuery(const QString& sql, const QVariantList& binds) {
     binds_ = binds;
     expressions_.clear();
     where_.clear();
+    amounts_.clear();
     def_ = nullptr;
     condition_ = {};
     live_ = false;
@@ -45,6 +46,7 @@ void AggregateQuery::setSum(const TableDef& tableDef, const QList<Amount>& amoun
     expressions_ = expressions;
     where_ = where;
     condition_ = condition;
+    amounts_ = amounts;
     live_ = false;
 }
 
@@ -135,6 +137,24 @@ Status AggregateQuery::runFull() {
     adjustments_ = 0;
     syncedChanges_ = changes();
     return {};
+}
+
+bool AggregateQuery::take(const TableDef& table, const Amount& amount, const Condition& where,
+                          double sum, qint64 counted, qint64 readAt) {
+    if (def_ != &table || !db_ || amounts_ != QList<Amount>{amount} || !(condition_ == where))
+        return false;
+    // As runFull leaves it: a commit of another connection since the pass
+    // began makes the next requery read again.
+    sums_.assign(1, sum);
+    counts_.assign(1, counted);
+    row_ = {counted > 0 ? QVariant(sum) : QVariant()};
+    open_ = true;
+    live_ = true;
+    writing_ = false;
+    adjustments_ = 0;
+    syncedVersion_ = readAt;
+    syncedChanges_ = changes();
+    return true;
 }
 
 bool AggregateQuery::adjust(qint64 rowid, double sign) {

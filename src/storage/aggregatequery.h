@@ -41,6 +41,12 @@ class AggregateQuery {
     // Brings the result up to date: at once when only followed writes
     // happened since the last full run, else by running the query.
     [[nodiscard]] Status requery();
+    // The sum of amount over the rows of where, found by another pass over
+    // the table that began at the change token readAt, with the rows that
+    // had an amount: taken as this query's full run when it sums the same
+    // (true), so that it need not read the table again.
+    bool take(const TableDef& table, const Amount& amount, const Condition& where, double sum,
+              qint64 counted, qint64 readAt);
     void close();
     bool isOpen() const { return open_; }
     // The first row's field (null when there is none or the result is closed).
@@ -73,6 +79,7 @@ class AggregateQuery {
     // needs none.
     const TableDef* def_ = nullptr;
     Condition condition_;
+    QList<Amount> amounts_;
     QString selectList_;
     std::vector<double> sums_;
     std::vector<qint64> counts_;

@@ -28,27 +28,38 @@ void GroupedSum::setSum(const TableDef& table, const QString& groupColumn, const
     }
     const Condition taken = where ? *where : Condition::anyOf(any);
     const QString whereSql = taken.isAll() ? QString() : taken.sql(binds, d);
-    // A server adds up by itself and sends the groups alone.
-    grouped_ = db_ && db_->onServer();
-    if (grouped_) {
-        for (QString& a : amounts) a = QStringLiteral("sum(%1)").arg(a);
-        amounts << QStringLiteral("count(*)");
-    }
-    sql_ = QStringLiteral("SELECT %1, %2 FROM %3%4%5")
+    sql_ = QStringLiteral("SELECT %1, %2 FROM %3%4")
                .arg(schema::quoteName(groupColumn), amounts.join(QStringLiteral(", ")),
                     schema::quoteName(table.name),
-                    whereSql.isEmpty() ? QString() : QStringLiteral(" WHERE ") + whereSql,
-                    grouped_ ? QStringLiteral(" GROUP BY 1") : QString());
+                    whereSql.isEmpty() ? QString() : QStringLiteral(" WHERE ") + whereSql);
+    // A server adds up by itself and sends the groups alone: each amount's
+    // sum, its count, and the group's rows.
+    grouped_ = db_ && db_->onServer();
+    if (grouped_) {
+        QStringList inner{QStringLiteral("g")}, sums, counts;
+        for (qsizetype i = 0; i < amounts.size(); ++i) {
+            inner << QStringLiteral("a%1").arg(i);
+            sums << QStringLiteral("sum(a%1)").arg(i);
+            counts << QStringLiteral("count(a%1)").arg(i);
+        }
+        sql_ = QStringLiteral("SELECT g, %1, %2, count(*) FROM (%3) AS r(%4) GROUP BY g")
+                   .arg(sums.join(QStringLiteral(", ")), counts.join(QStringLiteral(", ")), sql_,
+                        inner.join(QStringLiteral(", ")));
+    }
     binds_ = binds;
     parts_ = int(parts.size());
+    partList_ = parts;
     caseBlind_ = caseBlind;
     groups_.clear();
 }
 
 Status GroupedSum::requery() {
     groups_.clear();
+    totals_.fill(0.0, parts_);
+    counts_.fill(0, parts_);
     if (!db_)
         return Error{QStringLiteral("Az adatbázis nincs megnyitva.")};
+    readAt_ = db_->handle() ? db_->handle()->changeToken() : -1;
     struct Acc {
         QByteArray raw;
         bool null;
@@ -62,7 +73,7 @@ Status GroupedSum::requery() {
         Acc* last = nullptr;
         while (st.next()) {
             const bool null = st.isNull(0);
-            const QByteArray raw = null ? QByteArray() : st.value(0).toString().toUtf8();
+            const QByteArray raw = null ? QByteArray() : st.utf8(0);
             if (!last || last->null != null || last->raw != raw) {
                 last = nullptr;
                 for (Acc& a : acc) {
@@ -75,12 +86,15 @@ Status GroupedSum::requery() {
                     last = &acc.back();
                 }
             }
-            last->rows += grouped_ ? st.int64(1 + parts_) : 1;
+            last->rows += grouped_ ? st.int64(1 + 2 * parts_) : 1;
             for (int i = 0; i < parts_; ++i) {
                 if (st.isNull(1 + i))
                     continue;
-                last->sums[size_t(i)] += st.value(1 + i).toDouble();
+                const double amount = st.real(1 + i);
+                last->sums[size_t(i)] += amount;
                 last->any[size_t(i)] = true;
+                totals_[i] += amount;
+                counts_[i] += grouped_ ? st.int64(1 + parts_ + i) : 1;
             }
         }
     }

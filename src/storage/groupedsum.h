@@ -45,12 +45,25 @@ class GroupedSum {
 
     [[nodiscard]] Status requery();
     const std::vector<Group>& groups() const { return groups_; }
+    // A part's sum over every group, and the rows it took that had an
+    // amount: what a sum of the part alone gives.
+    double total(int part) const { return totals_.value(part); }
+    qint64 counted(int part) const { return counts_.value(part); }
+    // The parts as set.
+    const QList<Part>& parts() const { return partList_; }
+    // The database's change token as the last pass began (another
+    // workstation's commit since moves it).
+    qint64 readAt() const { return readAt_; }
 
   private:
     Database* db_ = nullptr;
     QString sql_;
     QVariantList binds_;
     int parts_ = 0;
+    QList<Part> partList_;
+    QList<double> totals_;
+    QList<qint64> counts_;
+    qint64 readAt_ = -1;
     bool caseBlind_ = false;
     bool grouped_ = false;  // the engine groups (GROUP BY), else the rows are added up here
     std::vector<Group> groups_;

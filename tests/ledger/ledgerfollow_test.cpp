@@ -86,6 +86,17 @@ TEST_F(LedgerFollow, AnotherWorkstationsRowsFollowAndTypingInProgressSurvives) {
     EXPECT_EQ(field("CegNev").toString(), "Béka");
     EXPECT_EQ(remark->text(), "félig írt");
     EXPECT_EQ(label27(), "1320.-");
+    EXPECT_EQ(window->currencyTotalsText(), "devizanem nélkül: 1 320");
+
+    // The figure taken from the other's commit moves by this one's save.
+    remark->clear();
+    type("Text7", "250");
+    click("Command3");
+    EXPECT_EQ(label27(), "1370.-");
+    ASSERT_TRUE(other.veladata->exec(sql("DELETE FROM VelaData WHERE Sorszám = 4")));
+    QTRY_COMPARE_WITH_TIMEOUT(window->rows().recordCount(), 4, 10000);
+    EXPECT_EQ(label27(), "370.-");
+    EXPECT_EQ(window->currencyTotalsText(), "devizanem nélkül: 370");
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.shown.first().text.toStdString();
 }
 

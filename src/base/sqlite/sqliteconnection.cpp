@@ -389,6 +389,7 @@ class SqliteStatement final : public EngineStatement {
                           sqlite3_column_bytes(st_, i));
     }
     qint64 int64(int i) const override { return sqlite3_column_int64(st_, i); }
+    double real(int i) const override { return sqlite3_column_double(st_, i); }
     bool isNull(int i) const override { return sqlite3_column_type(st_, i) == SQLITE_NULL; }
     qint64 insertedKey() const override { return sqlite3_last_insert_rowid(db_); }
     qint64 rowsChanged() const override { return changed_; }
