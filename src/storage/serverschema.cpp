@@ -63,10 +63,25 @@ bool sendsRowNotes(const TableDef& table) {
     return !ServerSchema::sessionOnly(table) && !history::isHistoryTable(table.name);
 }
 
+// Whether table has its row-note trigger (switched on, when asked).
+Result<bool> hasRowNotes(Database& db, const TableDef& table, bool on) {
+    if (!db.onServer() || !sendsRowNotes(table))
+        return false;
+    Result<QVariant> n = db.scalar(
+        QStringLiteral("SELECT count(*) FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c "
+                       "ON c.oid = t.tgrelid WHERE t.tgname = ?1 AND c.relname = ?2 AND "
+                       "pg_catalog.pg_table_is_visible(c.oid)%1")
+            .arg(on ? QStringLiteral(" AND t.tgenabled <> 'D'") : QString()),
+        {rowNoteTrigger(table), table.name});
+    if (!n)
+        return n.error();
+    return n->toLongLong() > 0;
+}
+
 Status addRowNotes(Database& db, const TableDef& table) {
     if (!sendsRowNotes(table))
         return {};
-    Result<bool> there = ServerSchema::tellsRows(db, table);
+    Result<bool> there = hasRowNotes(db, table, false);
     if (!there)
         return there.error();
     if (*there)
@@ -82,16 +97,19 @@ Status addRowNotes(Database& db, const TableDef& table) {
 }  // namespace
 
 Result<bool> ServerSchema::tellsRows(Database& db, const TableDef& table) {
-    if (!db.onServer() || !sendsRowNotes(table))
-        return false;
-    Result<QVariant> n = db.scalar(
-        QStringLiteral("SELECT count(*) FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c "
-                       "ON c.oid = t.tgrelid WHERE t.tgname = ?1 AND c.relname = ?2 AND "
-                       "pg_catalog.pg_table_is_visible(c.oid)"),
-        {rowNoteTrigger(table), table.name});
-    if (!n)
-        return n.error();
-    return n->toLongLong() > 0;
+    return hasRowNotes(db, table, true);
+}
+
+Status ServerSchema::setRowNotes(Database& db, const TableDef& table, bool on) {
+    Result<bool> there = hasRowNotes(db, table, false);
+    if (!there)
+        return there.error();
+    if (!*there)
+        return {};
+    return db.exec(QStringLiteral("ALTER TABLE %1 %2 TRIGGER %3")
+                       .arg(schema::quoteName(table.name),
+                            on ? QStringLiteral("ENABLE") : QStringLiteral("DISABLE"),
+                            schema::quoteName(rowNoteTrigger(table))));
 }
 
 bool ServerSchema::sessionOnly(const TableDef& table) {

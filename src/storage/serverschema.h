@@ -25,6 +25,9 @@ class ServerSchema {
     // table by its key ("table:key"), whoever wrote it: then a list need
     // not be read whole after another workstation's save.
     static Result<bool> tellsRows(Database& db, const TableDef& table);
+    // Stops or starts those notes, inside the caller's transaction: a move
+    // copies a million rows no session listens to yet.
+    [[nodiscard]] static Status setRowNotes(Database& db, const TableDef& table, bool on);
 };
 
 }  // namespace vela

@@ -157,8 +157,12 @@ Result<std::vector<CopiedTable>> ServerTransfer::toServer(const QString& conninf
     }
     for (qsizetype i = 0; i < serverDatabases().size(); ++i) {
         for (const TableDef* t : movedTables(serverDatabases()[i])) {
-            Result<qint64> rows = copyRows(*files[size_t(i)], to, *t);
+            Status quiet = ServerSchema::setRowNotes(to, *t, false);
+            Result<qint64> rows =
+                quiet ? copyRows(*files[size_t(i)], to, *t) : Result<qint64>(quiet.error());
             Status keys = rows ? restartKeys(to, *t) : Status(rows.error());
+            if (keys)
+                keys = ServerSchema::setRowNotes(to, *t, true);
             if (!keys) {
                 to.rollback();
                 return keys.error();

@@ -11,6 +11,7 @@
 #include "storage/columns.h"
 #include "storage/database.h"
 #include "storage/dataplace.h"
+#include "storage/serverschema.h"
 #include "storage/servertransfer.h"
 #include "tempdatafolder.h"
 
@@ -111,6 +112,15 @@ TEST(ServerMove, DemoFolderToTheServerAndBackEveryField) {
         QStringLiteral("veladata.mdb / VelaData: %1 sor").arg(before.value("VelaData").size())))
         << report.toStdString();
     expectSameRows(serverRows(server.conninfo()), before);
+    {
+        // The copy sent no row notes, and every later write does.
+        auto db = Database::openServer(server.conninfo(), "veladata.mdb");
+        ASSERT_TRUE(db);
+        for (const TableDef* t : {&schema::velaData(), &schema::velanakData()}) {
+            const Result<bool> told = ServerSchema::tellsRows(**db, *t);
+            EXPECT_TRUE(told && *told) << t->name.toStdString();
+        }
+    }
     // The group roles have their rights on the moved tables.
     const QString rights = QStringLiteral(
         "A(z) „vela_konyvelo” szerep tagjai írhatják, a(z) „vela_olvaso” szerep tagjai csak "
