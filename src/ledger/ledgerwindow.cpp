@@ -462,7 +462,10 @@ void LedgerWindow::Form_Load() {
     Command5->setText(QStringLiteral("Határidőn túl"));
     BusyCursor busy;
     reportFailure(VelaData1.refresh());
-    reportFailure(CountData2.requery());
+    // A server adds up per currency by itself, as fast as one sum: there the
+    // line's one pass gives the figure's sums, and the line is there at once.
+    if (!(currencyTotals_.addsUpOnEngine() && totalsFromCurrencyPass()))
+        reportFailure(CountData2.requery());
     reportFailure(VelaIdeiglData.refresh());
     if (parameters_)
         reportFailure(ParameterData.refresh());
@@ -530,28 +533,28 @@ void LedgerWindow::ShowOpenTotal() {
     shownTotal_ = figure;
 }
 
-void LedgerWindow::showFollowedTotals() {
-    // After another workstation's commit the per-currency line's one pass
-    // over the rows gives the figure's two sums as well: its parts are
-    // theirs, and its groups add up to them.
-    currencyTotalsStale_ = true;
-    if (currencyLineLate_ || !showCurrencyTotals()) {
-        ShowOpenTotal();
-        return;
-    }
+bool LedgerWindow::totalsFromCurrencyPass() {
+    // The line's parts are the figure's two sums, and its groups add up to
+    // them: one pass over the rows gives all three.
+    if (!showCurrencyTotals())
+        return false;
     const auto& parts = currencyTotals_.parts();
     for (int i = 0; i < 2; ++i) {
         AggregateQuery& sum = i == 0 ? CountData : CountData2;
         if (!sum.take(traits_.table, parts[i].amount, parts[i].where, currencyTotals_.total(i),
-                      currencyTotals_.counted(i), currencyTotals_.readAt())) {
-            ShowOpenTotal();
-            return;
-        }
+                      currencyTotals_.counted(i), currencyTotals_.readAt()))
+            return false;
     }
-    const QString figure =
+    shownTotal_ =
         ledger::outstandingText(ledger::outstanding(CountData.value(0), CountData2.value(0)));
-    Label27->setValue(figure);
-    shownTotal_ = figure;
+    Label27->setValue(shownTotal_);
+    return true;
+}
+
+void LedgerWindow::showFollowedTotals() {
+    currencyTotalsStale_ = true;
+    if (currencyLineLate_ || !totalsFromCurrencyPass())
+        ShowOpenTotal();
 }
 
 QString LedgerWindow::openTotalText() const {

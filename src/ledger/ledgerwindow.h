@@ -151,6 +151,9 @@ class LedgerWindow : public WindowBase {
     void showNoData();
     // True when the line's pass succeeded.
     bool showCurrencyTotals();
+    // The per-currency line, and the figure's two sums taken from its pass:
+    // true when both could be.
+    bool totalsFromCurrencyPass();
     // The figure and the line after another workstation's commit.
     void showFollowedTotals();
     QString filterValue(const char* control) const;

@@ -94,12 +94,12 @@ bool TableDef::addsKey(const IndexDef& ix) const {
 QString TableDef::indexSql(const IndexDef& ix, bool coverKey) const {
     QStringList cols;
     for (const QString& c : ix.columns) cols << schema::quoteName(c);
-    const QString key = QString::fromUtf8(schema::kKeyColumn);
-    const bool cover = coverKey && addsKey(ix);
+    // Last, as every list's order ends with it: the index gives the whole order.
+    if (coverKey && addsKey(ix))
+        cols << schema::quoteName(QString::fromUtf8(schema::kKeyColumn));
     return QStringLiteral("CREATE INDEX %1 ON %2 (%3)")
                .arg(schema::quoteName(ix.name), schema::quoteName(name),
                     cols.join(QStringLiteral(", "))) +
-           (cover ? QStringLiteral(" INCLUDE (%1)").arg(schema::quoteName(key)) : QString()) +
            (ix.where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + ix.where);
 }
 

@@ -54,8 +54,9 @@ struct TableDef {
     QString createSql() const;
     QString createSql(const Dialect& dialect) const;
     // CREATE INDEX for each index. With coverKey (the server's engine) each
-    // also carries the key, so a list's keys in an index's order are read
-    // from the index alone; the file engine's indexes hold the row id anyway.
+    // ends with the key, so a list's keys in an index's order (which ends
+    // with the key too) are read from the index alone, already in order; the
+    // file engine's indexes end with the row id anyway.
     QStringList indexSql(bool coverKey = false) const;
     QString indexSql(const IndexDef& index, bool coverKey) const;
     // Whether a covering index (coverKey) adds the key to index.

@@ -34,7 +34,7 @@ void GroupedSum::setSum(const TableDef& table, const QString& groupColumn, const
                     whereSql.isEmpty() ? QString() : QStringLiteral(" WHERE ") + whereSql);
     // A server adds up by itself and sends the groups alone: each amount's
     // sum, its count, and the group's rows.
-    grouped_ = db_ && db_->onServer();
+    grouped_ = addsUpOnEngine();
     if (grouped_) {
         QStringList inner{QStringLiteral("g")}, sums, counts;
         for (qsizetype i = 0; i < amounts.size(); ++i) {
@@ -51,6 +51,10 @@ void GroupedSum::setSum(const TableDef& table, const QString& groupColumn, const
     partList_ = parts;
     caseBlind_ = caseBlind;
     groups_.clear();
+}
+
+bool GroupedSum::addsUpOnEngine() const {
+    return db_ && db_->onServer();
 }
 
 Status GroupedSum::requery() {

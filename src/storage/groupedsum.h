@@ -44,6 +44,9 @@ class GroupedSum {
     QVariantList binds() const { return binds_; }
 
     [[nodiscard]] Status requery();
+    // Whether the engine adds up the groups itself (a server): then the pass
+    // costs about what one sum does.
+    bool addsUpOnEngine() const;
     const std::vector<Group>& groups() const { return groups_; }
     // A part's sum over every group, and the rows it took that had an
     // amount: what a sum of the part alone gives.

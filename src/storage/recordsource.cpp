@@ -179,12 +179,6 @@ RecordSource::OrderPlan RecordSource::orderPlan() const {
 Status RecordSource::load() {
     if (!db_ || !table_)
         return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
-    return load(orderPlan());
-}
-
-Status RecordSource::load(const OrderPlan& plan) {
-    if (!db_ || !table_)
-        return Error{QStringLiteral("A rekordforrásnak nincs adatbázisa vagy táblája.")};
     // A text equality on an indexed column becomes the spellings that occur
     // in it, so the index finds them in its order; looked up anew on every
     // read, since rows change.
@@ -197,7 +191,7 @@ Status RecordSource::load(const OrderPlan& plan) {
                     })
                     .sql(binds, dialect());
     }
-    Result<std::vector<qint64>> ids = readKeys(plan, where, binds);
+    Result<std::vector<qint64>> ids = readKeys(orderPlan(), where, binds, rowids_.size());
     if (!ids)
         return ids.error();
     ++wholeReads_;
@@ -210,7 +204,8 @@ Status RecordSource::load(const OrderPlan& plan) {
 }
 
 Result<std::vector<qint64>> RecordSource::readKeys(const OrderPlan& plan, const QString& where,
-                                                   const QVariantList& binds) const {
+                                                   const QVariantList& binds,
+                                                   size_t expected) const {
     const std::vector<SortKey>& names = plan.names;
     QString columns = keySql();
     for (const SortKey& k : names) columns += QStringLiteral(", ") + quoteName(k.column);
@@ -222,7 +217,7 @@ Result<std::vector<qint64>> RecordSource::readKeys(const OrderPlan& plan, const 
     if (Status s = st.bind(binds); !s)
         return s.error();
     std::vector<qint64> ids;
-    ids.reserve(rowids_.size());
+    ids.reserve(expected);
     // Per name key: each row's index among the distinct texts.
     std::vector<std::vector<int>> textIndex(names.size());
     std::vector<std::vector<QString>> distinct(names.size());
@@ -350,16 +345,19 @@ bool RecordSource::rereadIfOthersWrote() {
     return true;
 }
 
-Result<std::vector<qint64>> RecordSource::inOrder(const std::vector<qint64>& keys) const {
+QString RecordSource::keyIn(const QList<qint64>& keys, QVariantList& binds) const {
     QStringList marks;
-    QVariantList binds;
     for (qint64 k : keys) {
         marks << QStringLiteral("?");
         binds << k;
     }
-    return readKeys(orderPlan(),
-                    QStringLiteral("%1 IN (%2)").arg(keySql(), marks.join(QStringLiteral(", "))),
-                    binds);
+    return QStringLiteral("%1 IN (%2)").arg(keySql(), marks.join(QStringLiteral(", ")));
+}
+
+Result<std::vector<qint64>> RecordSource::inOrder(const QList<qint64>& keys) const {
+    QVariantList binds;
+    const QString where = keyIn(keys, binds);
+    return readKeys(orderPlan(), where, binds, size_t(keys.size()));
 }
 
 Status RecordSource::rereadRows(const QSet<qint64>& keys) {
@@ -368,13 +366,8 @@ Status RecordSource::rereadRows(const QSet<qint64>& keys) {
     constexpr int kMostPlaced = 48;
     // Those that match the query now, by their keys, with the condition as
     // it stands (letter case ignored, as the list's own read does).
-    QStringList marks;
     QVariantList binds;
-    for (qint64 k : keys) {
-        marks << QStringLiteral("?");
-        binds << k;
-    }
-    QString where = QStringLiteral("%1 IN (%2)").arg(keySql(), marks.join(QStringLiteral(", ")));
+    QString where = keyIn(keys.values(), binds);
     if (!where_.trimmed().isEmpty()) {
         where += QStringLiteral(" AND (%1)").arg(where_);
         binds += binds_;
@@ -406,7 +399,7 @@ Status RecordSource::rereadRows(const QSet<qint64>& keys) {
             (at > 0 && keys.contains(ids[size_t(at) - 1])) ||
             (size_t(at) + 1 < ids.size() && keys.contains(ids[size_t(at) + 1]));
         if (matching.contains(k) && !neighbourChanged) {
-            std::vector<qint64> around;
+            QList<qint64> around;
             if (at > 0)
                 around.push_back(ids[size_t(at) - 1]);
             around.push_back(k);
@@ -415,7 +408,7 @@ Status RecordSource::rereadRows(const QSet<qint64>& keys) {
             Result<std::vector<qint64>> sorted = inOrder(around);
             if (!sorted)
                 return sorted.error();
-            if (*sorted == around)
+            if (std::equal(sorted->begin(), sorted->end(), around.begin(), around.end()))
                 continue;
         }
         if (matching.contains(k))

@@ -181,12 +181,14 @@ class RecordSource : public QObject {
     OrderPlan orderPlan() const;
     // Reads the rows anew in the current order.
     [[nodiscard]] Status load();
-    [[nodiscard]] Status load(const OrderPlan& plan);
-    // The keys of the rows that match where, in the order of plan.
+    // The keys of the rows that match where, in the order of plan (about
+    // expected of them).
     Result<std::vector<qint64>> readKeys(const OrderPlan& plan, const QString& where,
-                                         const QVariantList& binds) const;
+                                         const QVariantList& binds, size_t expected) const;
+    // "key IN (?, …)" for keys, their values put in binds.
+    QString keyIn(const QList<qint64>& keys, QVariantList& binds) const;
     // The given rows' keys in the current order.
-    Result<std::vector<qint64>> inOrder(const std::vector<qint64>& keys) const;
+    Result<std::vector<qint64>> inOrder(const QList<qint64>& keys) const;
     // Reads only the rows of keys anew: each leaves the rows or takes its
     // place in the order, as the query finds it now.
     [[nodiscard]] Status rereadRows(const QSet<qint64>& keys);

@@ -23,8 +23,9 @@ Status createTable(Database& db, const TableDef& table, bool temporary) {
     return {};
 }
 
-// An index made by an earlier version without the key it now carries is
-// made again (once: the next run finds it as it should be).
+// An index made by an earlier version without the key as its last column
+// (none, or only carried beside) is made again (once: the next run finds it
+// as it should be).
 Status refreshIndexes(Database& db, const TableDef& table) {
     for (const IndexDef& ix : table.indexes) {
         if (!table.addsKey(ix))
@@ -35,7 +36,10 @@ Status refreshIndexes(Database& db, const TableDef& table) {
             {ix.name});
         if (!def)
             return def.error();
-        if (!def->isNull() && def->toString().contains(QStringLiteral(" INCLUDE (")))
+        const QString text = def->toString();
+        const QString last =
+            QStringLiteral(", %1)").arg(schema::quoteName(QString::fromUtf8(schema::kKeyColumn)));
+        if (!def->isNull() && text.contains(last) && !text.contains(QStringLiteral(" INCLUDE (")))
             continue;
         if (Status s =
                 db.exec(QStringLiteral("DROP INDEX IF EXISTS %1").arg(schema::quoteName(ix.name)));
