@@ -155,6 +155,25 @@ TEST_F(PgServer, ValuesComeBackExactly) {
     ASSERT_TRUE(upd.bind(1, QStringLiteral("x")));
     ASSERT_TRUE(upd.exec()) << upd.status().errorText().toStdString();
     EXPECT_EQ(upd.rowsChanged(), 3);
+    // The straight number reads, as the server writes each kind.
+    struct Read {
+        const char* expr;
+        qint64 whole;
+        double real;
+    };
+    for (const Read& r : {Read{"42::int8", 42, 42}, Read{"-7::int4", -7, -7},
+                          Read{"12.50::numeric", 12, 12.5}, Read{"'1e3'::float8", 1000, 1000},
+                          Read{"'-Infinity'::float8", 0, -HUGE_VAL}, Read{"NULL::int8", 0, 0}}) {
+        Statement st(c_.get(), QStringLiteral("SELECT %1").arg(QLatin1String(r.expr)));
+        ASSERT_TRUE(st.next()) << r.expr;
+        if (std::isfinite(r.real)) {
+            EXPECT_EQ(st.int64(0), r.whole) << r.expr;
+        }
+        EXPECT_EQ(st.real(0), r.real) << r.expr;
+    }
+    Statement nan(c_.get(), QStringLiteral("SELECT 'NaN'::float8"));
+    ASSERT_TRUE(nan.next());
+    EXPECT_TRUE(std::isnan(nan.real(0)));
 }
 
 TEST_F(PgServer, DialectFoldsCaseAndSortsHungarian) {
