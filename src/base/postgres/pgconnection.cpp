@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -413,7 +414,16 @@ class PgStatement final : public EngineStatement {
         const auto [end, ec] = std::from_chars(r.data(), r.data() + r.size(), n);
         if (ec == std::errc() && end == r.data() + r.size())
             return n;
-        return qint64(real(i));
+        // A fraction is cut, and past the range the nearest end is given, as
+        // the file engine gives them.
+        const double d = real(i);
+        if (std::isnan(d))
+            return 0;
+        if (d >= 9223372036854775807.0)
+            return std::numeric_limits<qint64>::max();
+        if (d <= -9223372036854775808.0)
+            return std::numeric_limits<qint64>::min();
+        return qint64(d);
     }
     double real(int i) const override {
         const std::string_view r = raw(i);
