@@ -367,37 +367,37 @@ class PgStatement final : public EngineStatement {
     QVariant value(int i) const override {
         if (isNull(i))
             return {};
-        const QByteArray raw = utf8(i);
+        const QByteArray v = utf8(i);
         switch (PQftype(res_, i)) {
             case kInt2:
             case kInt4:
             case kInt8:
             case kOid:
-                return qlonglong(raw.toLongLong());
+                return qlonglong(v.toLongLong());
             case kBool:
-                return qlonglong(raw == "t" ? 1 : 0);
+                return qlonglong(v == "t" ? 1 : 0);
             case kFloat4:
             case kFloat8:
-                return number(raw);
+                return number(raw(i));
             case kNumeric:
                 // A sum of whole numbers stays whole, as the file engine gives it.
-                if (!raw.contains('.') && !raw.contains('e') && !raw.contains('N')) {
+                if (!v.contains('.') && !v.contains('e') && !v.contains('N')) {
                     bool ok = false;
-                    const qlonglong n = raw.toLongLong(&ok);
+                    const qlonglong n = v.toLongLong(&ok);
                     if (ok)
                         return n;
                 }
-                return number(raw);
+                return number(raw(i));
             case kBytea: {
                 size_t len = 0;
                 unsigned char* bytes =
-                    PQunescapeBytea(reinterpret_cast<const unsigned char*>(raw.constData()), &len);
+                    PQunescapeBytea(reinterpret_cast<const unsigned char*>(v.constData()), &len);
                 QByteArray out(reinterpret_cast<const char*>(bytes), qsizetype(len));
                 PQfreemem(bytes);
                 return out;
             }
             default:
-                return QString::fromUtf8(raw);
+                return QString::fromUtf8(v);
         }
     }
     QString text(int i) const override { return QString::fromUtf8(utf8(i)); }
@@ -425,13 +425,7 @@ class PgStatement final : public EngineStatement {
             return std::numeric_limits<qint64>::min();
         return qint64(d);
     }
-    double real(int i) const override {
-        const std::string_view r = raw(i);
-        double d = 0;
-        // The server writes NaN and Infinity, which from_chars reads too.
-        const auto [end, ec] = std::from_chars(r.data(), r.data() + r.size(), d);
-        return ec == std::errc() && end == r.data() + r.size() ? d : 0;
-    }
+    double real(int i) const override { return number(raw(i)); }
     bool isNull(int i) const override {
         return !onRow() || i < 0 || i >= PQnfields(res_) || PQgetisnull(res_, row_, i);
     }
@@ -439,14 +433,12 @@ class PgStatement final : public EngineStatement {
     qint64 rowsChanged() const override { return changed_; }
 
   private:
-    static QVariant number(const QByteArray& raw) {
-        if (raw == "NaN")
-            return std::nan("");
-        if (raw == "Infinity")
-            return HUGE_VAL;
-        if (raw == "-Infinity")
-            return -HUGE_VAL;
-        return raw.toDouble();
+    // A float or numeric as the server writes it, NaN and Infinity
+    // included (from_chars reads them too); 0 for what is no number.
+    static double number(std::string_view r) {
+        double d = 0;
+        const auto [end, ec] = std::from_chars(r.data(), r.data() + r.size(), d);
+        return ec == std::errc() && end == r.data() + r.size() ? d : 0;
     }
     bool onRow() const { return res_ && row_ >= 0 && row_ < PQntuples(res_); }
     std::string_view raw(int i) const {
